@@ -1,0 +1,105 @@
+// zx: the command-line side of Zentrix (batch work, scripting, inspection).
+#include <algorithm>
+#include <cstring>
+#include <iostream>
+
+#include "cli/command.h"
+
+namespace zx {
+
+namespace {
+std::vector<Command>& registry() {
+    static std::vector<Command> r;
+    return r;
+}
+}  // namespace
+
+Register::Register(Command c) { registry().push_back(std::move(c)); }
+
+const std::vector<Command>& Commands() { return registry(); }
+
+bool Args::has(const std::string& name) const {
+    return options.count(name) || std::find(flags.begin(), flags.end(), name) != flags.end();
+}
+
+std::optional<std::string> Args::get(const std::string& name) const {
+    auto it = options.find(name);
+    if (it == options.end()) return std::nullopt;
+    return it->second;
+}
+
+std::string Args::get(const std::string& name, const std::string& def) const {
+    auto v = get(name);
+    return v ? *v : def;
+}
+
+Args ParseArgs(const std::vector<std::string>& argv, const std::vector<std::string>& valueOptions) {
+    Args a;
+    for (size_t i = 0; i < argv.size(); ++i) {
+        const std::string& s = argv[i];
+        if (s.size() > 2 && s.rfind("--", 0) == 0) {
+            std::string name = s.substr(2);
+            size_t eq = name.find('=');
+            if (eq != std::string::npos) {
+                a.options[name.substr(0, eq)] = name.substr(eq + 1);
+            } else if (std::find(valueOptions.begin(), valueOptions.end(), name) != valueOptions.end() &&
+                       i + 1 < argv.size()) {
+                a.options[name] = argv[++i];
+            } else {
+                a.flags.push_back(name);
+            }
+        } else {
+            a.positional.push_back(s);
+        }
+    }
+    return a;
+}
+
+static void printHelp(std::ostream& out) {
+    out << "zx - Zentrix command-line tool\n\nUsage: zx COMMAND [ARGS]\n\nCommands:\n";
+    std::vector<const Command*> cmds;
+    for (auto& c : Commands()) cmds.push_back(&c);
+    std::sort(cmds.begin(), cmds.end(), [](auto* a, auto* b) { return a->name < b->name; });
+    for (auto* c : cmds) {
+        out << "  zx " << c->name;
+        if (!c->usage.empty()) out << " " << c->usage;
+        out << "\n      " << c->summary << "\n";
+    }
+    out << "\nOptions common to the commands that read settings:\n"
+           "  --home DIR   the program folder (settings file, logs; data root unless the settings\n"
+           "               name a network folder); default: the folder of the executable\n";
+}
+
+}  // namespace zx
+
+int main(int argc, char** argv) {
+    using namespace zx;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        printHelp(std::cout);
+        return args.empty() ? 2 : 0;
+    }
+    // Longest match of the command name over the leading words ("font info" before "font").
+    const Command* best = nullptr;
+    size_t bestWords = 0;
+    for (auto& c : Commands()) {
+        size_t words = 1 + size_t(std::count(c.name.begin(), c.name.end(), ' '));
+        if (words > args.size()) continue;
+        std::string joined = args[0];
+        for (size_t i = 1; i < words; ++i) joined += " " + args[i];
+        if (joined == c.name && words > bestWords) {
+            best = &c;
+            bestWords = words;
+        }
+    }
+    if (!best) {
+        std::cerr << "zx: unknown command '" << args[0] << "' (zx --help lists the commands)\n";
+        return 2;
+    }
+    std::vector<std::string> rest(args.begin() + long(bestWords), args.end());
+    if (std::find(rest.begin(), rest.end(), "--help") != rest.end()) {
+        std::cout << "Usage: zx " << best->name << " " << best->usage << "\n" << best->summary << "\n";
+        return 0;
+    }
+    return best->run(ParseArgs(rest, best->valueOptions));
+}

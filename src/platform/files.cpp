@@ -1,0 +1,222 @@
+#include "platform/files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace platform {
+
+namespace {
+
+template <class Buf>
+bool readAll(const std::string& path, Buf& out) {
+    out.clear();
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st{};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) out.reserve(size_t(st.st_size));
+    char chunk[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ::close(fd);
+            out.clear();
+            return false;
+        }
+        if (n == 0) break;
+        out.insert(out.end(), chunk, chunk + n);
+    }
+    ::close(fd);
+    return true;
+}
+
+bool writeAll(int fd, const uint8_t* p, size_t n) {
+    while (n) {
+        ssize_t w = ::write(fd, p, n);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += w;
+        n -= size_t(w);
+    }
+    return true;
+}
+
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; }
+
+}  // namespace
+
+bool ReadFile(const std::string& path, std::vector<uint8_t>& out) { return readAll(path, out); }
+bool ReadFile(const std::string& path, std::string& out) { return readAll(path, out); }
+
+bool WriteFileAtomic(const std::string& path, const void* data, size_t size) {
+    static std::atomic<unsigned> serial{0};
+    std::string tmp = path + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(serial++);
+    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    bool ok = writeAll(fd, static_cast<const uint8_t*>(data), size) && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok) {
+        // Keep the permissions of a file we replace.
+        struct stat st{};
+        if (::stat(path.c_str(), &st) == 0) ::chmod(tmp.c_str(), st.st_mode & 07777);
+        ok = ::rename(tmp.c_str(), path.c_str()) == 0;
+    }
+    if (!ok) ::unlink(tmp.c_str());
+    return ok;
+}
+
+std::string NormaliseDataName(std::string_view name) {
+    std::string s(name);
+    for (char& c : s)
+        if (c == '\\') c = '/';
+    return s;
+}
+
+std::string ResolvePath(std::string_view pathIn) {
+    std::string path = NormaliseDataName(pathIn);
+    if (path.empty() || FileExists(path) || IsDirectory(path)) return path;
+
+    // Walk the components, keeping each that exists and matching the others case-insensitively.
+    std::string result;
+    size_t i = 0;
+    if (path[0] == '/') {
+        result = "/";
+        i = 1;
+    }
+    while (i <= path.size()) {
+        size_t j = path.find('/', i);
+        if (j == std::string::npos) j = path.size();
+        std::string comp = path.substr(i, j - i);
+        bool last = j >= path.size();
+        if (!comp.empty()) {
+            std::string candidate = result + comp;
+            struct stat st{};
+            if (::stat(candidate.c_str(), &st) != 0) {
+                std::string dirName = result.empty() ? "." : result;
+                std::string found;
+                if (DIR* d = ::opendir(dirName.c_str())) {
+                    while (dirent* e = ::readdir(d)) {
+                        if (EqualsNoCase(e->d_name, comp)) {
+                            found = e->d_name;
+                            break;
+                        }
+                    }
+                    ::closedir(d);
+                }
+                if (found.empty()) return path;
+                candidate = result + found;
+            }
+            result = candidate;
+            if (!last) result += '/';
+        } else if (!last && !result.empty() && result.back() != '/') {
+            result += '/';
+        }
+        i = j + 1;
+    }
+    return result;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool MakeDirectories(const std::string& path) {
+    if (path.empty()) return false;
+    std::string cur;
+    for (size_t i = 0; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == '/') {
+            if (!cur.empty() && !IsDirectory(cur)) {
+                if (::mkdir(cur.c_str(), 0755) != 0 && errno != EEXIST) return false;
+            }
+        }
+        if (i < path.size()) cur += path[i];
+    }
+    return IsDirectory(path);
+}
+
+int64_t FileSize(const std::string& path) {
+    struct stat st{};
+    if (::stat(path.c_str(), &st) != 0) return -1;
+    return int64_t(st.st_size);
+}
+
+std::string ExecutableDir() {
+    char buf[PATH_MAX];
+    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return "./";
+    buf[n] = 0;
+    return DirectoryOf(buf);
+}
+
+std::string RuntimeDir() {
+    std::string dir;
+    if (const char* x = std::getenv("XDG_RUNTIME_DIR"); x && *x && IsDirectory(x)) {
+        dir = x;
+    } else {
+        dir = "/tmp/zentrix-" + std::to_string(::getuid());
+        ::mkdir(dir.c_str(), 0700);
+    }
+    if (dir.back() != '/') dir += '/';
+    return dir;
+}
+
+std::string DirectoryOf(std::string_view path) {
+    size_t p = path.find_last_of('/');
+    if (p == std::string_view::npos) return {};
+    return std::string(path.substr(0, p + 1));
+}
+
+std::string FileNameOf(std::string_view path) {
+    size_t p = path.find_last_of('/');
+    return std::string(p == std::string_view::npos ? path : path.substr(p + 1));
+}
+
+std::string ExtensionOfPath(std::string_view path) {
+    std::string name = FileNameOf(path);
+    size_t p = name.find_last_of('.');
+    if (p == std::string::npos) return {};
+    return name.substr(p);
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+    return true;
+}
+
+bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
+    return s.size() >= prefix.size() && EqualsNoCase(s.substr(0, prefix.size()), prefix);
+}
+
+std::string ToLowerAscii(std::string_view s) {
+    std::string r(s);
+    for (char& c : r) c = lowerAscii(c);
+    return r;
+}
+
+std::string ToUpperAscii(std::string_view s) {
+    std::string r(s);
+    for (char& c : r)
+        if (c >= 'a' && c <= 'z') c = char(c - 32);
+    return r;
+}
+
+}  // namespace platform

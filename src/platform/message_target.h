@@ -1,0 +1,27 @@
+// Messages between the program's parts, in place of window messages. A worker thread posts to
+// the part that owns it (engine -> air frame, SMS engine -> chat view, ...); post never waits,
+// send waits for the handler's answer.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+namespace platform {
+
+class MessageTarget {
+public:
+    virtual ~MessageTarget() = default;
+    virtual void post(uint32_t msg, uintptr_t wParam, intptr_t lParam) = 0;
+    virtual intptr_t send(uint32_t msg, uintptr_t wParam, intptr_t lParam) = 0;
+};
+
+using MessageHandler = std::function<intptr_t(uint32_t msg, uintptr_t wParam, intptr_t lParam)>;
+
+// Message numbers shared between parts.
+constexpr uint32_t WM_USER = 0x0400;
+constexpr uint32_t MSG_ENGINE = 0x040B;       // command engine -> air frame
+constexpr uint32_t MSG_AIR = 0x040C;          // air frame -> active view
+constexpr uint32_t MSG_INTERACTIVE = 0x040D;  // interactive engine -> interactive view
+constexpr uint32_t MSG_SMS = 0x0410;          // SMS engine -> chat or interactive view
+
+}  // namespace platform
