@@ -263,16 +263,17 @@ ShowParams CEffectDialogModel::result() const {
 }
 
 ShowParams CEffectDialogModel::apply(const ShowParams& item, const PageMotion* page) const {
+    PageMotion pm = page ? *page : pageOrDefault();
+    bool moving = page ? page->hasMovingFrame() : movingFrame();
+
     ShowParams out = item;
     for (int f = 0; f < kShowParamsFields; ++f) {
         if (undetermined_[f] || contains(kTimeFields, f)) continue;
-        if (contains(kScrollFields, f) && !scrollApplies_) continue;
+        // The scrolling settings were compared among scrolling pages only, so only they take them.
+        if (contains(kScrollFields, f) && !(scrollApplies_ && moving)) continue;
         if (contains(kOutGroup, f) && !outApplies_) continue;
         Field(out, f) = Field(v_, f);
     }
-
-    PageMotion pm = page ? *page : pageOrDefault();
-    bool moving = page ? page->hasMovingFrame() : movingFrame();
     switch (choice_) {
         case TimeChoice::Fixed:
             out.plusTime = 0;

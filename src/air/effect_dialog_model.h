@@ -83,12 +83,13 @@ public:
     // (1 fixed, 0 variable, -1 none). Never store it as it is: use apply().
     ShowParams result() const;
 
-    // What OK does to one record: every determined field or group is taken; the time choice is
-    // applied for that page. A fixed time: plusTime = 0, timeMode = 1 for a page with a moving
-    // frame (0 otherwise), showTime = the show time the new record gives that page. A variable
-    // time, for a page with a moving frame: timeMode = 0 and plusTime from the dialog. page:
-    // that record's page; nullptr uses the dialog's own page (or, without one, counts as a page
-    // with a moving frame when the scrolling group applies).
+    // What OK does to one record: every determined field or group is taken (the scrolling ones
+    // only by a page with a moving frame), and the time choice is applied for that page. A fixed
+    // time: plusTime = 0, timeMode = 1 for a page with a moving frame (0 otherwise), showTime =
+    // the show time the new record gives that page. A variable time, for a page with a moving
+    // frame: timeMode = 0 and plusTime from the dialog. page: that record's page; nullptr uses
+    // the dialog's own page (or, without one, counts as a page with a moving frame when the
+    // scrolling group applies).
     ShowParams apply(const ShowParams& item, const PageMotion* page = nullptr) const;
 
 private:
