@@ -48,6 +48,9 @@ public:
     bool determined(int field) const { return !undetermined_[field]; }
     // The field's value, or -1 while undetermined.
     int32_t value(int field) const { return undetermined_[field] ? kUndetermined : Field(v_, field); }
+    // What a control that cannot be blank (a slider) shows: the value, or while undetermined
+    // the value the field takes when the operator settles its group.
+    int32_t shownValue(int field) const { return Field(v_, field); }
     // The value the show-time box shows: the computed show time with "Variable time", the
     // fixed show time otherwise; -1 when it cannot be told (several pages).
     int shownShowTime() const;
