@@ -7,13 +7,6 @@
 
 namespace air {
 
-const std::array<int32_t ShowParams::*, kShowParamsFields> kShowParamsFieldList = {
-    &ShowParams::timeMode,   &ShowParams::showTime,   &ShowParams::plusTime,   &ShowParams::scrollSpeed,
-    &ShowParams::stopScrolling, &ShowParams::inType,  &ShowParams::inSpeed,    &ShowParams::inBorder,
-    &ShowParams::inNewMoves, &ShowParams::inOldMoves, &ShowParams::outType,    &ShowParams::outSpeed,
-    &ShowParams::outBorder,  &ShowParams::outMoves,   &ShowParams::inFade,     &ShowParams::outFade,
-};
-
 bool ReadShowParams(platform::ByteReader& r, ShowParams& p) {
     if (r.remaining() < kShowParamsSize) {
         r.fail();

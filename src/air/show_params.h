@@ -44,7 +44,12 @@ constexpr size_t kShowParamsSize = 64;
 constexpr int kShowParamsFields = 16;
 
 // The fields in stored order, for code that walks the record (reading, writing, comparing).
-extern const std::array<int32_t ShowParams::*, kShowParamsFields> kShowParamsFieldList;
+inline constexpr std::array<int32_t ShowParams::*, kShowParamsFields> kShowParamsFieldList = {
+    &ShowParams::timeMode,      &ShowParams::showTime,   &ShowParams::plusTime,   &ShowParams::scrollSpeed,
+    &ShowParams::stopScrolling, &ShowParams::inType,     &ShowParams::inSpeed,    &ShowParams::inBorder,
+    &ShowParams::inNewMoves,    &ShowParams::inOldMoves, &ShowParams::outType,    &ShowParams::outSpeed,
+    &ShowParams::outBorder,     &ShowParams::outMoves,   &ShowParams::inFade,     &ShowParams::outFade,
+};
 
 // Field indexes in stored order.
 enum ShowField : int {
