@@ -53,9 +53,6 @@ uint32_t minorStep(int major, int minor, int k) {
     return uint32_t(std::clamp(q, 1, 31));
 }
 
-// ms as the show-time rule rounds it: up to the next second unless less than 200 ms are over.
-int64_t roundedSeconds(int64_t a) { return (a % 1000 < 200 ? a : a + 1000) / 1000; }
-
 // Steps 1-3 of the show-time rule: what the in-effect and the scroll take, at least 2 s.
 int64_t neededMs(const ShowParams& p, const PageMotion& page) {
     int64_t a = durationMs(p.inType, p.inSpeed, p.inFade != 0);
@@ -113,10 +110,12 @@ uint32_t EffectParam(const ShowParams& p, bool in) {
 int ShowTimeOf(const ShowParams& p, const PageMotion& page) {
     int64_t a = neededMs(p, page);
     if ((page.movingType == 0 || p.timeMode != 0) && int64_t(p.showTime) * 1000 > a) return p.showTime;
-    return toInt(roundedSeconds(a));
+    return RoundedSeconds(a);
 }
 
-int ComputedShowTime(const ShowParams& p, const PageMotion& page) { return toInt(roundedSeconds(neededMs(p, page))); }
+int ComputedShowTime(const ShowParams& p, const PageMotion& page) { return RoundedSeconds(neededMs(p, page)); }
+
+int RoundedSeconds(int64_t ms) { return toInt((ms % 1000 < 200 ? ms : ms + 1000) / 1000); }
 
 std::string SecondsAndTenths(int ms) {
     if (ms < 0) ms = 0;

@@ -87,6 +87,10 @@ inline int ShowTimeOf(const ShowParams& p) { return ShowTimeOf(p, PageMotion{});
 // (the show time of "Variable time", and the least a fixed time can be).
 int ComputedShowTime(const ShowParams& p, const PageMotion& page);
 
+// Milliseconds as whole seconds the way show times round: up to the next second unless less
+// than 200 ms are over (3190 ms → 3 s, 3200 ms → 4 s).
+int RoundedSeconds(int64_t ms);
+
 // Milliseconds as "%d.%d" (seconds and tenths), as the effect dialog shows durations.
 std::string SecondsAndTenths(int ms);
 

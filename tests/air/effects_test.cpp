@@ -136,6 +136,8 @@ TEST(ShowTime, RoundingOfComputedTime) {
     EXPECT_EQ(ComputedShowTime(p, scroller(220, 100)), 4);
     // Exactly whole seconds stay.
     EXPECT_EQ(ShowTimeOf(p, scroller(300, 100)), 4);
+    EXPECT_EQ(RoundedSeconds(1440), 2);
+    EXPECT_EQ(RoundedSeconds(1199), 1);
 }
 
 TEST(ShowTime, ScrollingPages) {
