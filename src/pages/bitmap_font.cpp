@@ -10,6 +10,7 @@
 #include <limits>
 
 #include "pages/file_result.h"
+#include "pages/glyph_blend.h"
 #include "platform/bytes.h"
 #include "platform/files.h"
 
@@ -53,81 +54,6 @@ public:
 private:
     int fd_;
 };
-
-// --- Blending ---------------------------------------------------------------------------------
-// Every formula is integer arithmetic with truncating division, exactly as the fonts were always
-// blended; only the order of the work is arranged for speed. A pixel whose result is provably the
-// target itself (a fully transparent glyph pixel in the modes that keep the target) is skipped.
-
-enum BlendMode { COLOUR_NORMAL, COLOUR_INVERTED, MONO_NORMAL, MONO_INVERTED, MONO_SHADOW };
-
-template <BlendMode Mode>
-void blendRows(const uint8_t* src, size_t srcStride, uint8_t* dst, size_t dstStride, int rows, int cols,
-               const uint8_t* colour) {
-    constexpr bool mono = Mode == MONO_NORMAL || Mode == MONO_INVERTED || Mode == MONO_SHADOW;
-    constexpr int sb = mono ? 2 : 4;
-    const unsigned c0 = colour[0], c1 = colour[1], c2 = colour[2];
-    for (int r = 0; r < rows; ++r, src += srcStride, dst += dstStride) {
-        const uint8_t* s = src;
-        uint8_t* d = dst;
-        for (int c = 0; c < cols; ++c, s += sb, d += 4) {
-            if constexpr (Mode == COLOUR_NORMAL) {
-                const unsigned t = s[3];
-                if (t == 255) continue;
-                if (t == 0) {
-                    d[0] = s[0];
-                    d[1] = s[1];
-                    d[2] = s[2];
-                    d[3] = 0;
-                    continue;
-                }
-                const unsigned o = 255 - t;
-                d[0] = uint8_t((s[0] * o + t * d[0]) / 255);
-                d[1] = uint8_t((s[1] * o + t * d[1]) / 255);
-                d[2] = uint8_t((s[2] * o + t * d[2]) / 255);
-                if (t < d[3]) d[3] = uint8_t(t);
-            } else if constexpr (Mode == COLOUR_INVERTED) {
-                const unsigned t = s[3];
-                const unsigned o = 255 - t, grey = t * 127;
-                d[0] = uint8_t(((255 - s[0]) * o + grey) / 255);
-                d[1] = uint8_t(((255 - s[1]) * o + grey) / 255);
-                d[2] = uint8_t(((255 - s[2]) * o + grey) / 255);
-                if (t < d[3]) d[3] = uint8_t(t);
-            } else if constexpr (Mode == MONO_NORMAL) {
-                const unsigned t = s[1];
-                if (t == 255) continue;
-                const unsigned p = (255 - t) * s[0];
-                d[0] = uint8_t((p * c0 / 255 + t * d[0]) / 255);
-                d[1] = uint8_t((p * c1 / 255 + t * d[1]) / 255);
-                d[2] = uint8_t((p * c2 / 255 + t * d[2]) / 255);
-                if (t < d[3]) d[3] = uint8_t(t);
-            } else if constexpr (Mode == MONO_INVERTED) {
-                const unsigned t = s[1];
-                const unsigned p = (255 - t) * s[0], grey = t * 127;
-                d[0] = uint8_t(((255 - c0) * p / 255 + grey) / 255);
-                d[1] = uint8_t(((255 - c1) * p / 255 + grey) / 255);
-                d[2] = uint8_t(((255 - c2) * p / 255 + grey) / 255);
-                if (t < d[3]) d[3] = uint8_t(t);
-            } else {  // MONO_SHADOW: grey, no tint
-                const unsigned t = s[1];
-                if (t == 255) continue;
-                const unsigned p = (255 - t) * s[0];
-                d[0] = uint8_t((p + t * d[0]) / 255);
-                d[1] = uint8_t((p + t * d[1]) / 255);
-                d[2] = uint8_t((p + t * d[2]) / 255);
-                if (t < d[3]) d[3] = uint8_t(t);
-            }
-        }
-    }
-}
-
-using BlendFn = void (*)(const uint8_t*, size_t, uint8_t*, size_t, int, int, const uint8_t*);
-
-BlendFn blendFor(bool mono, FontLayer layer, bool inverted) {
-    if (!mono) return inverted ? blendRows<COLOUR_INVERTED> : blendRows<COLOUR_NORMAL>;
-    if (layer == LAYER_SHADOWS) return blendRows<MONO_SHADOW>;
-    return inverted ? blendRows<MONO_INVERTED> : blendRows<MONO_NORMAL>;
-}
 
 }  // namespace
 
@@ -231,6 +157,7 @@ void CBitmapFont::Unload() {
 void CBitmapFont::clearLayers() {
     std::vector<uint8_t>().swap(glyphs_);
     std::vector<uint8_t>().swap(shadows_);
+    spansValid_ = false;
 }
 
 // --- Building ---------------------------------------------------------------------------------
@@ -262,6 +189,7 @@ void CBitmapFont::ComputeColumns() {
 
 void CBitmapFont::Allocate() {
     ComputeColumns();
+    spansValid_ = false;
     const size_t layer = layerSize();
     glyphs_.assign(layer, 0);
     shadows_.assign(hasShadow_ ? layer : 0, 0);
@@ -300,6 +228,7 @@ std::vector<uint8_t> CBitmapFont::Serialize() const {
 }
 
 uint8_t* CBitmapFont::glyphPixels(FontLayer layer, int g) {
+    spansValid_ = false;  // the caller may change pixels
     return const_cast<uint8_t*>(static_cast<const CBitmapFont*>(this)->glyphPixels(layer, g));
 }
 
@@ -328,6 +257,48 @@ int32_t CBitmapFont::TextWidth(std::string_view text) const {
 
 // --- Drawing ----------------------------------------------------------------------------------
 
+void CBitmapFont::buildSpans() const {
+    // Per glyph row: the first column and one past the last column whose pixel is not fully
+    // transparent. Glyphs of width 0 have no rows; the table is never larger than a layer.
+    spanRow_.fill(0);
+    uint32_t rows = 0;
+    const uint32_t n = std::min<uint32_t>(header_.glyphCount, 256);
+    for (uint32_t g = 0; g < n; ++g) {
+        spanRow_[g] = rows;
+        if (header_.widths[g]) rows += header_.height;
+    }
+    const size_t bpp = size_t(bpp_);
+    for (int layer = 0; layer < 2; ++layer) {
+        std::vector<uint8_t>& spans = spans_[layer];
+        const std::vector<uint8_t>& pixels = layer ? shadows_ : glyphs_;
+        spans.clear();
+        if (pixels.size() != layerSize() || pixels.empty()) continue;
+        spans.resize(size_t(rows) * 2);
+        for (uint32_t g = 0; g < n; ++g) {
+            const size_t w = header_.widths[g];
+            if (!w || start_[g] + w > totalWidth_) continue;
+            const uint8_t* p = pixels.data() + bpp * size_t(header_.height) * start_[g];
+            uint8_t* span = spans.data() + size_t(spanRow_[g]) * 2;
+            for (uint32_t r = 0; r < header_.height; ++r, p += bpp * w, span += 2) {
+                size_t first = 0, last = w;
+                while (first < w && p[first * bpp + bpp - 1] == 255) ++first;
+                while (last > first && p[(last - 1) * bpp + bpp - 1] == 255) --last;
+                span[0] = uint8_t(first);
+                span[1] = uint8_t(last);
+            }
+        }
+    }
+    spanHeight_ = header_.height;
+    spanCount_ = header_.glyphCount;
+    std::memcpy(spanWidths_.data(), header_.widths, 256);
+    spansValid_ = true;
+}
+
+bool CBitmapFont::spansCurrent() const {
+    return spansValid_ && spanHeight_ == header_.height && spanCount_ == header_.glyphCount &&
+           std::memcmp(spanWidths_.data(), header_.widths, 256) == 0;
+}
+
 void CBitmapFont::DrawText(std::string_view text, int32_t x, int32_t y, const Rect& clip, const BitmapView& target,
                            FontLayer layer, bool inverted, const uint8_t colour[3]) const {
     if (!loaded_) return;
@@ -345,9 +316,19 @@ void CBitmapFont::DrawText(std::string_view text, int32_t x, int32_t y, const Re
     const int64_t r0 = std::max<int64_t>(0, -ty);
     const int64_t r1 = std::min<int64_t>(rows, int64_t(target.height) - ty);
 
-    const BlendFn blend = blendFor(bpp_ == 2, layer, inverted);
+    const BlendMode mode = bpp_ == 4 ? (inverted ? BLEND_COLOUR_INVERTED : BLEND_COLOUR)
+                           : layer == LAYER_SHADOWS ? BLEND_MONO_SHADOW
+                           : inverted               ? BLEND_MONO_INVERTED
+                                                    : BLEND_MONO;
+    const BlendGlyphFn blend = BlendGlyphFor(mode);
+    // Where fully transparent pixels leave the target alone, each row is blended only between
+    // its first and last visible pixel.
+    const bool useSpans = KeepsTargetUnderTransparent(mode);
+    if (useSpans && !spansCurrent()) buildSpans();
+    const uint8_t* spans = spans_[layer].data();
+
     const size_t bpp = size_t(bpp_);
-    const size_t dstStride = size_t(target.stride);
+    const size_t stride = size_t(target.stride);
     const int64_t hs = header_.hSpacing;
     int64_t px = x;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -357,15 +338,17 @@ void CBitmapFont::DrawText(std::string_view text, int32_t x, int32_t y, const Re
             const int64_t cols = std::min<int64_t>(w, std::max<int64_t>(0, clipW - px));
             if (cols <= 0) break;
             // A glyph index past the glyph count has no pixels in the layers: nothing to blend.
-            if (uint32_t(g) < header_.glyphCount && r0 < r1) {
+            if (start_[size_t(g)] + uint64_t(w) <= totalWidth_ && r0 < r1) {
                 const int64_t tx = int64_t(clip.left) + px;
                 const int64_t c0 = std::max<int64_t>(0, -tx);
                 const int64_t c1 = std::min<int64_t>(cols, int64_t(target.width) - tx);
                 if (c0 < c1) {
                     const uint8_t* src = pixels.data() + bpp * (size_t(header_.height) * start_[size_t(g)] +
-                                                                size_t(r0) * size_t(w) + size_t(c0));
-                    uint8_t* dst = target.pixel(int32_t(tx + c0), int32_t(ty + r0));
-                    blend(src, bpp * size_t(w), dst, dstStride, int(r1 - r0), int(c1 - c0), colour);
+                                                                size_t(r0) * size_t(w));
+                    uint8_t* dst = target.pixel(int32_t(tx + c0), int32_t(ty + r0));  // column c0
+                    const uint8_t* rowSpans =
+                        useSpans ? spans + (size_t(spanRow_[size_t(g)]) + size_t(r0)) * 2 : nullptr;
+                    blend(src, bpp * size_t(w), dst, stride, int(r1 - r0), int(c0), int(c1), rowSpans, colour);
                 }
             }
         }

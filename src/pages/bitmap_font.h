@@ -123,7 +123,7 @@ public:
     // Bytes of one layer: H × W × B.
     size_t layerSize() const { return size_t(header_.height) * totalWidth_ * size_t(bpp_); }
     // The first pixel of glyph g in a layer (nullptr while not loaded or for a glyph outside
-    // the layers).
+    // the layers). The non-const form is for writing pixels: fetch it again after a draw.
     uint8_t* glyphPixels(FontLayer layer, int g);
     const uint8_t* glyphPixels(FontLayer layer, int g) const;
 
@@ -144,6 +144,8 @@ public:
 
 private:
     void clearLayers();
+    void buildSpans() const;
+    bool spansCurrent() const;
 
     std::string name_;
     std::string path_;
@@ -160,6 +162,16 @@ private:
     int32_t useCount_ = 0;
     std::vector<uint8_t> glyphs_;
     std::vector<uint8_t> shadows_;
+
+    // Drawing cache: for every glyph row of each layer, the columns between its first and last
+    // pixel that is not fully transparent. Built at the first draw after the pixels or the
+    // geometry changed.
+    mutable std::array<std::vector<uint8_t>, 2> spans_;
+    mutable std::array<uint32_t, 256> spanRow_{};
+    mutable std::array<uint8_t, 256> spanWidths_{};
+    mutable uint32_t spanHeight_ = 0;
+    mutable uint32_t spanCount_ = 0;
+    mutable bool spansValid_ = false;
 
     friend class CFontManager;
 };
