@@ -23,8 +23,6 @@ public:
     int chosen() const;
     QComboBox* fontList() const { return combo_; }
     QLabel* missingLabel() const { return missing_; }
-
-protected:
     // There is no Cancel: closing the dialog keeps the choice shown.
     void reject() override { accept(); }
 
