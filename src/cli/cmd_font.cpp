@@ -62,6 +62,14 @@ int fromTtf(const zx::Args& a) {
         std::cerr << "zx font from-ttf: --out NAME.bmf is missing\n";
         return 2;
     }
+    // The font list finds ".bmf" files and names them by their title, at most 31 characters.
+    std::string path = *out;
+    if (!platform::EqualsNoCase(platform::ExtensionOfPath(path), ".bmf")) path += ".bmf";
+    const std::string title = platform::FileNameOf(path);
+    if (title.size() - 4 > size_t(pages::FONT_NAME_MAX) || title.size() <= 4) {
+        std::cerr << "zx font from-ttf: a font name has 1 to " << int(pages::FONT_NAME_MAX) << " characters\n";
+        return 2;
+    }
     pages::ScalableFontOptions opt;
     opt.fontFile = a.positional[0];
     if (!a.get("height")) {
@@ -99,12 +107,12 @@ int fromTtf(const zx::Args& a) {
         return 1;
     }
     pages::CFontManager fonts;
-    if (!fonts.Save(font, *out)) {
-        std::cerr << "zx font from-ttf: cannot write " << *out << "\n";
+    if (!fonts.Save(font, path)) {
+        std::cerr << "zx font from-ttf: cannot write " << path << "\n";
         return 1;
     }
     const pages::FontHeader& h = font.header();
-    std::cout << "Made " << *out << ": " << h.glyphCount << " glyphs, height " << h.height << ", baseline "
+    std::cout << "Made " << path << ": " << h.glyphCount << " glyphs, height " << h.height << ", baseline "
               << h.baseline << ", " << (opt.colour ? "colour" : "monochrome");
     if (opt.shadow) std::cout << ", shadow " << opt.shadowDx << "," << opt.shadowDy;
     if (opt.outline) std::cout << ", outline " << opt.outline;

@@ -79,6 +79,12 @@ int CBitmapFont::ParseHeader(const uint8_t* data, size_t size, uint64_t fileSize
     // The magic is not checked: the only test the files have always had is the version.
     if (h.version > uint32_t(FONT_VERSION)) return FILE_VERSION_ERROR;
     if (h.glyphCount < 1 || h.glyphCount > uint32_t(FONT_MAX_GLYPHS)) return FILE_FORMAT_ERROR;
+    // Measures far beyond any picture are damage; refusing them keeps every sum of positions,
+    // widths and spacings that layout makes well inside 32 bits.
+    auto sane = [](int64_t v) { return v >= -FONT_MAX_MEASURE && v <= FONT_MAX_MEASURE; };
+    if (h.height > uint32_t(FONT_MAX_MEASURE) || !sane(h.baseline) || !sane(h.scriptShift) || !sane(h.hSpacing) ||
+        !sane(h.vSpacing))
+        return FILE_FORMAT_ERROR;
 
     std::array<int8_t, 256> left{}, right{};
     if (h.version == 1) {

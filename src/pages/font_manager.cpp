@@ -68,7 +68,6 @@ void CFontManager::Enumerate() {
     current_ = nullptr;
     fonts_.clear();
     substitutes_.clear();
-    loadedCount_ = 0;
     const std::string dir = folder();
     if (!dir.empty()) {
         for (const std::string& file : fontFilesIn(dir)) {
@@ -150,6 +149,10 @@ int CFontManager::CharAdvance(unsigned char c) const { return current_ ? current
 
 int CFontManager::TextWidth(std::string_view text) const { return current_ ? current_->TextWidth(text) : 0; }
 
+int CFontManager::LoadedCount() const {
+    return int(std::count_if(fonts_.begin(), fonts_.end(), [](const auto& f) { return f->loaded(); }));
+}
+
 bool CFontManager::inList(const CBitmapFont* font) const {
     return std::any_of(fonts_.begin(), fonts_.end(), [font](const auto& f) { return f.get() == font; });
 }
@@ -161,18 +164,16 @@ void CFontManager::ensureLoaded(CBitmapFont& font) {
         font.Load();
         return;
     }
-    if (loadedCount_ >= kMaxLoaded) {
+    if (LoadedCount() >= kMaxLoaded) {
         CBitmapFont* victim = nullptr;
         for (const auto& f : fonts_)
             if (f->loaded() && (!victim || f->useCount() < victim->useCount())) victim = f.get();
         if (victim) {
             LogMessage("CFontManager::Unload %s", victim->name().c_str());
             victim->Unload();
-            --loadedCount_;
         }
     }
     if (font.Load()) {
-        ++loadedCount_;
         LogMessage("CFontManager::Load %s", font.name().c_str());
     } else {
         LogMessage("CFontManager::Load %s failed", font.name().c_str());

@@ -68,7 +68,8 @@ public:
     // nearest) and, when a font of the name exists, makes it current. False when it does not:
     // the current font stays.
     bool Select(std::string_view name, int level);
-    // Makes any font current, also one that is not in the list (the font maker's font).
+    // Makes any font current, also one that is not in the list (the font maker's font, which
+    // its owner keeps alive while it is current and which is neither counted nor evicted).
     void SetCurrent(CBitmapFont* font) { current_ = font; }
     CBitmapFont* Current() const { return current_; }
     // Takes the colour bytes of 0xTTBBGGRR (the transparency byte is ignored).
@@ -103,7 +104,7 @@ public:
     bool Save(const CBitmapFont& font, const std::string& path);
 
     // Number of list fonts whose pixel data is in memory.
-    int LoadedCount() const { return loadedCount_; }
+    int LoadedCount() const;
 
 private:
     struct Substitute {
@@ -119,7 +120,6 @@ private:
     CBitmapFont* current_ = nullptr;
     uint8_t colour_[3] = {0, 0, 0};  // pixel byte order: blue, green, red
     int level_ = LEVEL_NORMAL;
-    int loadedCount_ = 0;
     std::vector<Substitute> substitutes_;
     FontSubstitution* substitution_ = nullptr;
 };

@@ -359,6 +359,9 @@ TEST(FontFile, DamagedHeadersAreRefused) {
     v = good;
     v[15] = 0x40;  // a height of a billion rows
     EXPECT_EQ(parse(v), FILE_FORMAT_ERROR);
+    v = good;
+    v[27] = 0x7F;  // a horizontal spacing of two billion pixels
+    EXPECT_EQ(parse(v), FILE_FORMAT_ERROR);
     // Extra bytes after the layers do no harm.
     v = good;
     v.resize(v.size() + 10);
