@@ -37,7 +37,8 @@ bool readAt(int fd, uint8_t* dst, size_t n, uint64_t offset) {
 
 class FileHandle {
 public:
-    explicit FileHandle(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    // Non-blocking, so that a pipe given a font's name cannot hang the program.
+    explicit FileHandle(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {}
     ~FileHandle() {
         if (fd_ >= 0) ::close(fd_);
     }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/message_boxes.h"
@@ -48,6 +49,8 @@ TEST_F(FontFolder, EnumerateReadsHeadersOnlyAndLeavesOutWhatItCannotUse) {
     v[32] = 1;
     v.resize(v.size() - 1);
     ASSERT_TRUE(platform::WriteFileAtomic(dir.file("Short.bmf"), v));
+    // A pipe with a font's name must not stop the program waiting for a writer.
+    ASSERT_EQ(mkfifo(dir.file("Pipe.bmf").c_str(), 0600), 0);
 
     fonts.SetColour(0x123456);
     fonts.Select("x", 2);
