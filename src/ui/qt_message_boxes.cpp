@@ -2,12 +2,36 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
+#include <QThread>
 
+#include "app/msgbox_watcher.h"
+#include "ui/qt_timer_service.h"
 #include "ui/text.h"
 
 namespace ui {
 
+QtMessageBoxes::QtMessageBoxes()
+    : ownTimers_(std::make_unique<QtTimerService>()), clock_(platform::SystemClock::instance()), timers_(*ownTimers_) {}
+
+QtMessageBoxes::QtMessageBoxes(platform::Clock& clock, platform::TimerService& timers)
+    : clock_(clock), timers_(timers) {}
+
+QtMessageBoxes::~QtMessageBoxes() = default;
+
 int QtMessageBoxes::show(const std::string& text, unsigned style) {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (app && QThread::currentThread() != app->thread()) {
+        // Widgets live on the GUI thread only.
+        int answer = app::IDCANCEL;
+        QMetaObject::invokeMethod(
+            app, [&] { answer = showHere(text, style); }, Qt::BlockingQueuedConnection);
+        return answer;
+    }
+    return showHere(text, style);
+}
+
+int QtMessageBoxes::showHere(const std::string& text, unsigned style) {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(QApplication::applicationName());
     box.setText(FromProgramText(text));
@@ -27,7 +51,18 @@ int QtMessageBoxes::show(const std::string& text, unsigned style) {
         case app::MB_RETRYCANCEL: box.setStandardButtons(B::Retry | B::Cancel); break;
         default: box.setStandardButtons(B::Ok); break;
     }
-    switch (box.exec()) {
+    std::unique_ptr<app::MsgBoxWatcher> watcher;
+    if (app::MessageBoxAutoCloses(style)) {
+        QPointer<QMessageBox> shown(&box);
+        watcher = std::make_unique<app::MsgBoxWatcher>(
+            clock_, timers_, [shown] { return shown && shown->isVisible(); },
+            [shown] {
+                if (shown) shown->done(QMessageBox::Ok);
+            });
+    }
+    int result = box.exec();
+    watcher.reset();
+    switch (result) {
         case B::Ok: return app::IDOK;
         case B::Cancel: return app::IDCANCEL;
         case B::Abort: return app::IDABORT;
