@@ -32,6 +32,10 @@ TEST_F(MainFrame, ModesMenuFollowsTheMask) {
         EXPECT_TRUE(f.toolbar()->actions().contains(act));
     }
     EXPECT_EQ(f.linkText(), "KTG210E: not connected - editors only");
+    EXPECT_EQ(f.toolbar()->iconSize(), QSize(24, 24));  // "100%"
+    a.settings().toolbarSize = 2;
+    f.ApplyToolbarSize();
+    EXPECT_EQ(f.toolbar()->iconSize(), QSize(72, 72));  // "300%"
 
     // The link comes up: the on-air modes open, SMS Chat only with a GSM modem.
     a.setDeviceLink(&fakeLink);

@@ -70,11 +70,9 @@ TEST_F(MessageBoxes, AnsweredBoxAndBoxesFromOtherThreads) {
     EXPECT_EQ(log(), "MsgBoxThread(): started\r\nMsgBoxThread(): no msgbox found\r\n");
 
     // A worker's box is shown on the GUI thread and the worker gets the answer.
-    std::function<void()> answerYes = [&] {
-        if (QMessageBox* b = openBox()) b->button(QMessageBox::Yes)->click();
-        else zxtest::Later(answerYes, 5);
-    };
-    zxtest::Later(answerYes, 5);
+    zxtest::WhenModal([](QWidget* w) {
+        if (auto* b = qobject_cast<QMessageBox*>(w)) b->button(QMessageBox::Yes)->click();
+    });
     int answer = 0;
     std::thread worker([&] { answer = qtBoxes.show("Keep current statistics?", app::MB_YESNO); });
     while (answer == 0) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);

@@ -33,4 +33,16 @@ namespace zxtest {
 
 void Later(std::function<void()> fn, int ms) { QTimer::singleShot(ms, qApp, std::move(fn)); }
 
+namespace {
+void whenModal(std::function<void(QWidget*)> fn, int triesLeft) {
+    if (QWidget* w = QApplication::activeModalWidget()) {
+        fn(w);
+        return;
+    }
+    if (triesLeft > 0) Later([fn = std::move(fn), triesLeft] { whenModal(fn, triesLeft - 1); }, 5);
+}
+}  // namespace
+
+void WhenModal(std::function<void(QWidget*)> fn) { whenModal(std::move(fn), 2000); }
+
 }  // namespace zxtest

@@ -59,5 +59,7 @@ protected:
 
 // Runs fn on the GUI thread as soon as the event loop runs again (inside a modal dialog).
 void Later(std::function<void()> fn, int ms = 0);
+// Runs fn with the modal dialog once one is open (looking every few milliseconds, for a while).
+void WhenModal(std::function<void(QWidget* modal)> fn);
 
 }  // namespace zxtest

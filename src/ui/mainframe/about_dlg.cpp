@@ -51,6 +51,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     date_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     SetResourceId(date_, IDC_ABOUT_DATE);
     auto* dateRow = new QHBoxLayout;
+    dateRow->setSpacing(6);
     auto* dateLabel = new QLabel("Build date:");
     dateRow->addWidget(dateLabel);
     dateRow->addWidget(date_);

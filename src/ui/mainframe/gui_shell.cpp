@@ -40,6 +40,7 @@ void CGuiShell::openDocument(int fileType, const std::string& path) {
 }
 
 void CGuiShell::openHardwareDialog() {
+    closeSplash();  // it stays on top and would hide the dialog
     if (frame_) frame_->OnHardware();
 }
 

@@ -76,6 +76,8 @@ CMainFrame::CMainFrame(app::CZentrixApp& app, QWidget* parent) : QMainWindow(par
     setObjectName("CMainFrame");
     setWindowTitle(app.is400M() ? QString("%1 #2").arg(kAppTitle) : QString(kAppTitle));
     setWindowIcon(AppIcon());
+    // The toolbar follows the open modes, not the operator's right click.
+    setContextMenuPolicy(Qt::PreventContextMenu);
     mdi_ = new CMdiArea;
     mdi_->setBackground(QColor(0x2B, 0x30, 0x3A));
     mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -102,11 +104,8 @@ void CMainFrame::buildMenu() {
     modesMenu_ = bar->addMenu("&Mode");
     for (int m = 0; m < app::MODE_COUNT; ++m) {
         int command = app::ID_MODE_FIRST + m;
-        QAction* a = commandAction(modesMenu_, FromProgramText(app::ModeMenuText(m)), command);
+        QAction* a = commandAction(modesMenu_, QString(), command);
         a->setIcon(ModeIcon(m));
-        QString tip = FromProgramText(app::LoadString(command));
-        int lf = tip.indexOf('\n');
-        a->setToolTip(lf >= 0 ? tip.mid(lf + 1) : tip);
         connect(a, &QAction::triggered, this, [this, command] {
             modes_->OpenMode(command);
             RefreshModes();
@@ -138,7 +137,19 @@ void CMainFrame::buildMenu() {
     QAction* about = commandAction(help, "&About Zentrix...", ID_APP_ABOUT);
     connect(about, &QAction::triggered, this, &CMainFrame::OnAbout);
 
-    TranslateMenu(IDR_MAINFRAME, bar);
+    UpdateMenuTexts();
+}
+
+void CMainFrame::UpdateMenuTexts() {
+    for (int m = 0; m < app::MODE_COUNT; ++m) {
+        QAction* a = modeActions_[m];
+        a->setText(FromProgramText(app::ModeMenuText(m)));
+        // A string may carry its tooltip after the first line feed.
+        QString whole = FromProgramText(app::LoadString(app::ID_MODE_FIRST + m));
+        int lf = whole.indexOf('\n');
+        a->setToolTip(lf >= 0 ? whole.mid(lf + 1) : whole);
+    }
+    TranslateMenu(IDR_MAINFRAME, menuBar());
 }
 
 void CMainFrame::rebuildWindowMenu() {

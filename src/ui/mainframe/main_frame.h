@@ -71,6 +71,8 @@ public:
     void RefreshModes();
     // Sizes the toolbar by Start/ToolbarSize.
     void ApplyToolbarSize();
+    // Reads the mode texts again and translates the menu (after the language changed).
+    void UpdateMenuTexts();
 
     void OnHardware();
     void OnPreferences();
