@@ -59,6 +59,18 @@ TEST_F(Dialogs, HardwareListsAndWhatTheyEnable) {
     EXPECT_EQ(dlg.values().mpeg, 0);
     dlg.board1->setChecked(true);
     EXPECT_EQ(dlg.values().mpeg, 1);
+    // "Check" plays the sample clip once the video part is there to do it.
+    EXPECT_FALSE(dlg.check1->isEnabled());
+    std::string played;
+    Factories().checkVideo = [&](QWidget*, int board, int input, const std::string& file) {
+        played = std::to_string(board) + " " + std::to_string(input) + " " + file;
+    };
+    CHardwareDlg withVideo(a);
+    withVideo.input1->setCurrentIndex(3);
+    withVideo.check1->click();
+    EXPECT_EQ(played, "0 3 " + home.path() + "Video/test.mpg");
+    withVideo.reject();
+    dlg.reject();
 }
 
 TEST_F(Dialogs, HardwareWritesBackHoweverClosedAndRestartsTheLink) {

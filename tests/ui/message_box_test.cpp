@@ -80,4 +80,17 @@ TEST_F(MessageBoxes, AnsweredBoxAndBoxesFromOtherThreads) {
     EXPECT_EQ(answer, app::IDYES);
 }
 
+TEST_F(MessageBoxes, OwnerDestroyedWhileTheBoxWaits) {
+    auto* owner = new QWidget;
+    owner->show();
+    QApplication::setActiveWindow(owner);
+    bool parented = false;
+    zxtest::WhenModal([&](QWidget* w) {
+        parented = w->parentWidget() == owner;
+        delete owner;  // a mode frame destroyed while its question waits
+    });
+    EXPECT_EQ(qtBoxes.show("Remove selected pages from the sequence?", app::MB_YESNO), app::IDCANCEL);
+    EXPECT_TRUE(parented);
+}
+
 }  // namespace

@@ -209,7 +209,8 @@ void CHardwareDlg::updateControls() {
 
 void CHardwareDlg::check(int board) {
     if (!Factories().checkVideo) return;
-    Factories().checkVideo(this, board, (board == 0 ? input1 : input2)->currentIndex());
+    Factories().checkVideo(this, board, (board == 0 ? input1 : input2)->currentIndex(),
+                           app_.GetPath(app::FOLDER_VIDEO, "test.mpg"));
 }
 
 app::Settings CHardwareDlg::values() const {

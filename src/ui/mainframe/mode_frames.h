@@ -103,8 +103,9 @@ struct ModeFactories {
     std::function<QWidget*(COnAirFrame& frame, int slot)> airView;
     // Starts the remote-control program from a folder; false when it cannot.
     std::function<bool(const std::string& folder)> launchRemote;
-    // The hardware dialog's "Check": plays the sample clip on a board (0, 1) and router input.
-    std::function<void(QWidget* parent, int board, int input)> checkVideo;
+    // The hardware dialog's "Check": plays the sample clip (file) on a board (0, 1) through a
+    // router input (0 = "IN1").
+    std::function<void(QWidget* parent, int board, int input, const std::string& file)> checkVideo;
 };
 ModeFactories& Factories();
 
