@@ -77,7 +77,7 @@ int NetTransport::openSteps() {
 }
 
 void NetTransport::Close() {
-    if (connected_) nb_.Hangup(lana_, lsn_);
+    // The resets end any session still open as well.
     for (uint8_t lana : lanas_) {
         uint8_t rc = nb_.Reset(lana);
         LogMessage("NCBRESET returns: %02X, lana: %02X", rc, lana);

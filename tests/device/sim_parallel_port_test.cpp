@@ -2,7 +2,6 @@
 // over the wire, how the Device's statuses come back as link errors, and silence and restarts.
 #include <gtest/gtest.h>
 
-#include "device/embedded_device.h"
 #include "device/lpt_transport.h"
 #include "device/sim_parallel_port.h"
 #include "log_capture.h"
@@ -122,15 +121,6 @@ TEST_F(SimLpt, DeviceOffReadsAsNotRespondingUntilItStarts) {
     EXPECT_EQ(LptRead(h, status, 6), 7);
     LptDisconnect(h);
     EXPECT_EQ(LptConnect(h), 0);
-}
-
-TEST(SimLptSocket, EmbeddedDeviceOrDefaultPath) {
-    EXPECT_EQ(SimParallelPort("/x/y.sock").socketPath(), "/x/y.sock");
-    SetEmbeddedDevice({{}, [] { return std::string("/run/ktg/lpt.sock"); }});
-    EXPECT_EQ(SimParallelPort().socketPath(), "/run/ktg/lpt.sock");
-    SetEmbeddedDevice({});
-    std::string def = SimParallelPort().socketPath();
-    EXPECT_NE(def.find(simlpt::kSimLptSocketName), std::string::npos);
 }
 
 }  // namespace
