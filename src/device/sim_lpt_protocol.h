@@ -35,7 +35,9 @@
 //   0x17  CAPABILITY       0              0                -             bit 0 = ECP available
 //
 //   The ECP traffic is an address write (the channel: 0x0C before a register packet or a
-//   status read, 0x1B before a pixel or data block) followed by data writes or a data read.
+//   status read, 0x1B before a pixel or data block) followed by data writes or a data read:
+//   after 0x0C the engine writes one 5-byte register packet or reads the status record (5 or 6
+//   bytes, each a Hamming-coded value); after 0x1B it writes one whole block.
 //   Every request gets exactly one reply, in order, at once: a Device with less data than asked
 //   answers READ_DATA with what it has (a short count), never by waiting for more. The program
 //   waits at most kSimLptTimeoutMs of silence for a reply; after that, or after any frame it
