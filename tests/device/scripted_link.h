@@ -90,6 +90,11 @@ public:
             if (w.reg == reg && w.value == value) ++n;
         return n;
     }
+    // Ends a running motion at the next status read.
+    void finishMotion() {
+        std::lock_guard l(m_);
+        motion_ = 0;
+    }
     void release() {
         std::lock_guard l(m_);
         blockReads = blockOnBatch = false;
