@@ -128,6 +128,11 @@ class CommandSet {
 public:
     // A fresh run of the worker: bank 0, control word 0.
     void resetSession();
+    // Takes up where an earlier run left the Device (tools that print a program for a bank).
+    void restore(int bank, uint16_t controlWord) {
+        bank_ = bank & 1;
+        control_ = controlWord;
+    }
 
     // Begins the program of cmd; false for a code that is no program.
     bool begin(const CmdRecord& cmd);

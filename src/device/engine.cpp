@@ -536,6 +536,11 @@ void CEngine::Init(platform::MessageTarget* window) {
         LogMessage("CEngine::Init() : the link is not open");
         return;
     }
+    if (link_.use_count() > 1) {
+        // A worker that Done() gave up on still has the link: two must never share it.
+        LogMessage("CEngine::Init() : the previous worker has not ended");
+        return;
+    }
     if (thread_.joinable()) thread_.join();
     session_ = std::make_shared<Session>();
     session_->target = window;

@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include "app/zentrix_app.h"
+#include "device/engine.h"
 #include "ui/mainframe/artwork.h"
 #include "ui/mainframe/gui_shell.h"
 #include "ui/qt_message_boxes.h"
@@ -17,7 +18,10 @@ int main(int argc, char** argv) {
 
     int status = 1;
     {
+        // The Device link: StartHardware opens it through the engine, exit closes it.
+        device::CEngine engine;
         app::CZentrixApp theApp;
+        theApp.setDeviceLink(&engine);
         ui::CGuiShell shell(theApp);
         theApp.setShell(&shell);
         app::StartupHooks hooks;
