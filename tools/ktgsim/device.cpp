@@ -247,6 +247,14 @@ void Device::trigger(uint16_t value) {
     // A start that moves display offsets only, from a freshly set position, begins a crawl or
     // roll; the starts of its later segments find the position untouched.
     if (offsets && !edges && placed) ++stats_.scrolls;
+    noteMotionLocked();
+}
+
+void Device::noteMotionLocked() {
+    const bool moving = !finishedLocked();
+    if (moving && !moving_) motionSince_ = fields_;
+    if (!moving && moving_) stats_.lastMotionFields = fields_ - motionSince_;
+    moving_ = moving;
 }
 
 void Device::setControl(uint16_t value) {
@@ -272,6 +280,7 @@ void Device::setControl(uint16_t value) {
                 more_[size_t(u)] = false;
             }
     }
+    noteMotionLocked();
 }
 
 void Device::resetRegisters() {
@@ -291,6 +300,7 @@ void Device::resetRegisters() {
     prepared_ = false;
     filled_ = false;
     transition_ = false;
+    moving_ = false;
 }
 
 void Device::powerUp() {
@@ -336,7 +346,7 @@ void Device::advanceField() {
         if (IsEdge(u)) edgeMoved = true;
     }
     bool faded = false;
-    const int motion = motionFieldsLocked();
+    const int motion = unitFieldsLocked();
     for (int k = 0; k < kBanks; ++k) {
         if (!fading_[size_t(k)]) continue;
         // Fields left including this one: at least a second in all, and no fewer than the
@@ -356,9 +366,10 @@ void Device::advanceField() {
     if (transition && !transition_) ++stats_.effects;
     transition_ = transition;
     if (moved || faded) dirty_ = true;
+    noteMotionLocked();
 }
 
-int Device::motionFieldsLocked() const {
+int Device::unitFieldsLocked() const {
     int most = 0;
     for (int u = 0; u < 12; ++u) {
         if (!active_[size_t(u)]) continue;
@@ -367,6 +378,11 @@ int Device::motionFieldsLocked() const {
         if (g == 0) return 0xFFFF;  // held: no end in sight
         most = std::max(most, (dist_[size_t(u)] + g - 1) / g);
     }
+    return most;
+}
+
+int Device::motionFieldsLocked() const {
+    int most = unitFieldsLocked();
     for (int k = 0; k < kBanks; ++k)
         if (fading_[size_t(k)]) most = std::max(most, kFadeFields - fadeElapsed_[size_t(k)]);
     return most;

@@ -52,6 +52,7 @@ struct DeviceStats {
     uint64_t effects = 0;      // transitions that moved a window or faded a bank
     uint64_t scrolls = 0;      // crawls and rolls started
     uint64_t statusReads = 0;  // status records answered
+    uint64_t lastMotionFields = 0;  // fields the last transition or scroll segment took
 };
 
 struct Faults {
@@ -123,10 +124,12 @@ private:
     void resetRegisters();
     void powerUp();
     void advanceField();
-    int motionFieldsLocked() const;
+    int unitFieldsLocked() const;    // fields the moving units still need
+    int motionFieldsLocked() const;  // the same, fades included
     bool finishedLocked() const;
     int stateLocked() const;
     bool refusePacketLocked();
+    void noteMotionLocked();
 
     mutable std::mutex m_;
     DeviceOptions options_;
@@ -149,6 +152,8 @@ private:
     bool prepared_ = false;
     bool filled_ = false;
     bool transition_ = false;
+    bool moving_ = false;          // a transition or scroll segment is under way
+    uint64_t motionSince_ = 0;     // the field count when it began
     bool powered_ = true;
     uint64_t powerEpoch_ = 1;
     uint64_t fields_ = 0;
