@@ -1,0 +1,154 @@
+// What one Ethernet message or one parallel-port request means to the Device.
+#include <gtest/gtest.h>
+
+#include "ktgsim/check_code.h"
+#include "ktgsim/link_side.h"
+#include "programs.h"
+
+using namespace ktgsim;
+using namespace ktgtest;
+
+namespace {
+
+std::vector<uint8_t> Msg(std::initializer_list<uint8_t> head, const std::vector<uint8_t>& payload = {}) {
+    std::vector<uint8_t> m(head);
+    m.insert(m.end(), payload.begin(), payload.end());
+    return m;
+}
+
+std::vector<uint8_t> Send(EthernetSide& e, const std::vector<uint8_t>& m) {
+    std::vector<uint8_t> reply;
+    e.message(m.data(), m.size(), reply);
+    return reply;
+}
+
+// A data block sent as the program chunks it.
+void SendData(EthernetSide& e, const std::vector<uint8_t>& block, size_t chunk, bool class2) {
+    for (size_t at = 0; at < block.size() || at == 0; at += chunk) {
+        std::vector<uint8_t> m = {'V'};
+        if (class2) m.push_back(0x01);
+        m.insert(m.end(), block.begin() + long(at), block.begin() + long(std::min(block.size(), at + chunk)));
+        Send(e, m);
+        if (block.size() - at < chunk) break;
+    }
+}
+
+}  // namespace
+
+TEST(EthernetSide, BatchedWritesStatusAndData) {
+    Device d;
+    EthernetSide e(d);
+    // A batch of three writes in one message, the way the program batches a window.
+    Send(e, Msg({'C'}, {0x60, 0x00, 0x0A, 0x61, 0x00, 0x14, 0x62, 0x00, 0x0A}));
+    Send(e, Msg({'C'}, {0x63, 0x00, 0x15, 0x80, 0x00, 0x00}));
+    EXPECT_EQ(d.reg(0x61), 20);
+    auto st = Send(e, {'S'});
+    ASSERT_EQ(st.size(), 6u);
+    EXPECT_EQ(st[0], 0x90);  // accepted, transfer prepared: high nibbles only
+    EXPECT_EQ(st[1], 0xF0);
+    SendData(e, Block(2, 1, [](int, int) { return kWhite; }), kChunkLimit, false);
+    EXPECT_EQ(d.storeWord(0, 10, 21), kWhite);
+    EXPECT_EQ(e.malformed(), 0u);
+}
+
+TEST(EthernetSide, FullChunksAreJoinedIntoOneBlock) {
+    Device d;
+    EthernetSide e(d);
+    Programs p(d, false);
+    p.write(0x60, 0);
+    p.write(0x61, 0);
+    p.write(0x62, 99);
+    p.write(0x63, 719);
+    p.write(0x80, 0);
+    auto block = Block(720, 100, [](int x, int y) { return uint16_t(0xF000 | ((x + y) & 0xFFF)); });
+    ASSERT_GT(block.size(), kChunkLimit);  // 144,002 bytes: 65,534 + 65,534 + 12,934
+    SendData(e, block, kChunkLimit, false);
+    EXPECT_EQ(d.stats().blocks, 1u);
+    EXPECT_EQ(d.storeWord(0, 99, 719), uint16_t(0xF000 | ((719 + 99) & 0xFFF)));
+    EXPECT_EQ(Send(e, {'S'})[0] & 0x80, 0x80);
+}
+
+TEST(EthernetSide, Class2NeedsItsMarkerAndSmallChunks) {
+    Device d(DeviceOptions{2, true});
+    EthernetSide e(d);
+    Send(e, Msg({'C'}, {0x05, 0x00, 0x07}));
+    EXPECT_EQ(d.reg(5), 0);
+    EXPECT_EQ(e.malformed(), 1u);
+    Send(e, Msg({'C', 0x01}, {0x05, 0x00, 0x07}));
+    EXPECT_EQ(d.reg(5), 7);
+    // A register write cut by the chunk limit is joined with the next message.
+    Send(e, Msg({'C', 0x01}, {0x06, 0x12}));
+    Send(e, Msg({'C', 0x01}, {0x34}));
+    EXPECT_EQ(d.reg(6), 0x1234);
+    // 3,000 bytes go as 1,478 + 1,478 + 44.
+    Programs p(d, false);
+    p.write(0x60, 0);
+    p.write(0x61, 0);
+    p.write(0x62, 0);
+    p.write(0x63, 1498);
+    p.write(0x80, 0);
+    auto block = Block(1499, 1, [](int x, int) { return uint16_t(0xF000 | x); });
+    ASSERT_EQ(block.size(), 3000u);
+    SendData(e, block, kChunkLimitClass2, true);
+    EXPECT_EQ(d.stats().blocks, 1u);
+    EXPECT_EQ(d.storeWord(0, 0, 1498), uint16_t(0xF000 | 1498));
+    auto st = Send(e, {'S'});
+    ASSERT_EQ(st.size(), 6u);
+    EXPECT_EQ(st[0] & 0x80, 0x80);
+}
+
+TEST(EthernetSide, ABlockOfExactlyFullChunksEndsAtTheNextMessage) {
+    Device d(DeviceOptions{2, false});
+    EthernetSide e(d);
+    std::vector<uint8_t> m = {'V', 0x01};
+    m.resize(2 + kChunkLimitClass2, 0xF0);
+    Send(e, m);
+    EXPECT_EQ(d.stats().blocks, 0u);
+    Send(e, {'S'});
+    EXPECT_EQ(d.stats().blocks, 1u);
+    EXPECT_EQ(d.stats().bytes, kChunkLimitClass2);
+}
+
+TEST(EthernetSide, NonsenseIsCountedAndIgnored) {
+    Device d;
+    EthernetSide e(d);
+    Send(e, {});
+    Send(e, {'X', 1, 2, 3});
+    EXPECT_EQ(e.malformed(), 2u);
+    EXPECT_EQ(d.stats().packets, 0u);
+    d.setPower(false);
+    EXPECT_TRUE(Send(e, {'S'}).empty());
+}
+
+TEST(LptSide, PacketsBlocksAndStatusByAddress) {
+    Device d;
+    LptSide l(d);
+    uint8_t two[10];
+    BuildPacket(0x05, 0x0102, two);
+    BuildPacket(0x06, 0x0304, two + 5);
+    l.address(kAddressRegisters);
+    l.write(two, 3);  // a packet split over two writes
+    l.write(two + 3, 7);
+    EXPECT_EQ(d.reg(5), 0x0102);
+    EXPECT_EQ(d.reg(6), 0x0304);
+    uint8_t st[8] = {};
+    EXPECT_EQ(l.read(st, 6), 6u);
+    EXPECT_EQ(st[0], kHammingCodewords[8]);
+    EXPECT_EQ(l.read(st, 8), 6u) << "never more than the record";
+
+    Programs p(d);
+    p.write(0x60, 0);
+    p.write(0x61, 0);
+    p.write(0x62, 0);
+    p.write(0x63, 1);
+    p.write(0x80, 0);
+    auto block = Block(2, 1, [](int, int) { return kWhite; });
+    l.address(kAddressData);
+    l.write(block.data(), block.size());
+    EXPECT_EQ(d.storeWord(0, 0, 1), kWhite);
+    EXPECT_EQ(l.read(st, 6), 0u) << "no status on the data channel";
+
+    d.setPower(false);
+    l.address(kAddressRegisters);
+    EXPECT_EQ(l.read(st, 6), 0u);
+}
