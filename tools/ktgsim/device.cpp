@@ -24,7 +24,6 @@ constexpr Unit kUnits[12] = {
     {13, 21, 33, 0x0020, 0},          {14, 22, 34, 0x0010, 0},          {15, 23, 35, 0x0008, 0},
 };
 constexpr bool IsEdge(int u) { return (u % 6) >= 2; }
-constexpr bool IsOffset(int u) { return (u % 6) < 2; }
 
 int UnitOfDistanceRegister(int reg) {
     for (int u = 0; u < 12; ++u)
