@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "air/effects.h"
 #include "ktgsim/device.h"
 #include "ktgsim/picture.h"
 #include "ktgsim/server.h"
@@ -13,6 +14,7 @@
 
 using namespace ktgsim;
 using namespace ktgtest;
+using air::EffectParam;
 
 namespace {
 
@@ -73,7 +75,7 @@ TEST(Effects, EndAfterTheFieldsTheCataloguePredicts) {
             Device d;
             Programs p(d);
             const int fields = p.inEffect(uint16_t(0x0001 | (type == 0 ? 0x200 : 0)), EffectParam(type, speed, 0));
-            const double predicted = EffectDurationMs(type, speed, false) / 20.0;
+            const double predicted = air::EffectDuration(type, speed, false) / 20.0;
             EXPECT_NEAR(fields, predicted, 1.0) << "type " << type << " speed " << speed;
             EXPECT_EQ(d.stats().lastMotionFields, uint64_t(fields));
         }
@@ -342,7 +344,7 @@ TEST(Effects, ScaledTimeRunsThePredictedFields) {
     while (!d.finished() && std::chrono::steady_clock::now() - t0 < std::chrono::seconds(20))
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     ASSERT_TRUE(d.finished());
-    EXPECT_NEAR(double(d.stats().lastMotionFields), EffectDurationMs(3, 9, false) / 20.0, 1.0);
+    EXPECT_NEAR(double(d.stats().lastMotionFields), air::EffectDuration(3, 9, false) / 20.0, 1.0);
     // 58 fields of 1 ms each, not 1.16 seconds.
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(1000));
     server.stop();

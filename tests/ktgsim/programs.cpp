@@ -50,41 +50,6 @@ std::vector<uint8_t> PictureBlock(int w, int h, const std::function<uint32_t(int
     return Block(w, h, [&](int x, int y) { return words[size_t(y) * w + x]; });
 }
 
-namespace {
-struct CatalogueRow {
-    int dx, dy;
-    uint16_t param;
-};
-const CatalogueRow kCatalogue[19] = {
-    {0, 0, 0x0A0A},     {720, 0, 0x0A08},   {720, 0, 0x0A2A},   {0, 576, 0x0A02},   {0, 576, 0x0A8A},
-    {360, 0, 0x0A19},   {360, 0, 0x190A},   {0, 288, 0x0A46},   {0, 288, 0x460A},   {360, 288, 0x0A55},
-    {360, 288, 0x550A}, {720, 576, 0x0A00}, {720, 576, 0x0A88}, {720, 576, 0x0A22}, {720, 576, 0x0AAA},
-    {720, 576, 0x000A}, {720, 576, 0x880A}, {720, 576, 0x220A}, {720, 576, 0xAA0A},
-};
-int Twentieths(int major, int minor, int k) {
-    int c = major / k;
-    int q = minor * 20 / c;
-    q = (q % 20 <= 10 ? q : q + 20) / 20;
-    return std::clamp(q, 1, 31);
-}
-}  // namespace
-
-uint32_t EffectParam(int type, int speed, int border) {
-    const CatalogueRow& row = kCatalogue[type];
-    const uint32_t k = uint32_t(speed + 1);
-    uint32_t p = row.param | uint32_t(border) << 28;
-    if (row.dx >= row.dy && row.dx > 0)
-        p |= k << 16 | uint32_t(Twentieths(row.dx, row.dy, int(k))) << 22;
-    else if (row.dx < row.dy)
-        p |= k << 22 | uint32_t(Twentieths(row.dy, row.dx, int(k))) << 16;
-    return p;
-}
-
-int EffectDurationMs(int type, int speed, bool fade) {
-    int ms = std::max(kCatalogue[type].dx, kCatalogue[type].dy) * 20 / (speed + 1);
-    return fade && ms <= 1000 ? 1000 : ms;
-}
-
 void Programs::write(uint8_t reg, uint16_t value) {
     if (lpt_) {
         uint8_t p[5];

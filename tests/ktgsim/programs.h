@@ -30,11 +30,6 @@ constexpr uint16_t kRedLeft = 0xF553;
 constexpr uint16_t kRedRight = 0xFF13;
 constexpr uint16_t kClear = 0x0804;
 
-// The effect parameter of catalogue type t at speed s and border r.
-uint32_t EffectParam(int type, int speed, int border);
-// Milliseconds the catalogue says an effect lasts.
-int EffectDurationMs(int type, int speed, bool fade);
-
 class Programs {
 public:
     // lpt: register writes go as checked 5-byte packets; otherwise as Ethernet writes.
