@@ -2,6 +2,12 @@
 
 # Our own code builds with warnings as errors; third-party headers come in as system headers.
 set(ZX_WARNINGS -Wall -Wextra -Werror -Wno-error=deprecated-declarations)
+# GCC 12 reports impossible overlaps and sizes inside the standard library once -O3 inlines it;
+# they stay visible as warnings but do not stop the build.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  list(APPEND ZX_WARNINGS -Wno-error=restrict -Wno-error=stringop-overflow -Wno-error=array-bounds
+       -Wno-error=stringop-overread)
+endif()
 
 # zx_library(NAME DIR dir DEPS a b c)
 # One static library per folder of src/: every .cpp below the folder belongs to it.

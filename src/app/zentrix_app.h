@@ -17,6 +17,8 @@
 
 namespace app {
 
+class CModeManager;
+
 // Hardware state bits.
 enum : uint16_t { HW_DEVICE = 0x0001, HW_MPEG = 0x0004, HW_ITV = 0x0008 };
 
@@ -142,6 +144,11 @@ public:
     uint16_t modeMask() const { return modeMask_; }
     int lastLinkError() const { return lastLinkError_; }
 
+    // The working modes, owned by the main frame while it exists (nullptr otherwise); the views
+    // reach the mode operations (preview, switch to Live, close) through it.
+    void setModeManager(CModeManager* modes) { modes_ = modes; }
+    CModeManager* modes() const { return modes_; }
+
     // The settings dialogs write back through these (and cycle the hardware / reload folders).
     void ApplyHardwareSettings(const Settings& s);
     void ApplyStartSettings(const Settings& s);
@@ -158,6 +165,7 @@ private:
     StartupHooks hooks_;
     DeviceLink* deviceLink_ = nullptr;
     InteractiveLink* itvLink_ = nullptr;
+    CModeManager* modes_ = nullptr;
     std::string lockFolder_;
     platform::InstanceLock lock_;
 

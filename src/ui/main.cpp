@@ -1,43 +1,39 @@
 // zentrix: the operator's program.
 #include <QApplication>
-#include <QMainWindow>
 
 #include "app/zentrix_app.h"
+#include "ui/mainframe/artwork.h"
+#include "ui/mainframe/gui_shell.h"
 #include "ui/qt_message_boxes.h"
-
-namespace {
-
-class Shell final : public app::AppShell {
-public:
-    bool createMainFrame() override {
-        window_ = std::make_unique<QMainWindow>();
-        window_->setWindowTitle(app::CZentrixApp::Instance()->is400M() ? "Zentrix #2" : "Zentrix");
-        window_->resize(800, 600);
-        window_->show();
-        return true;
-    }
-
-private:
-    std::unique_ptr<QMainWindow> window_;
-};
-
-}  // namespace
+#include "ui/text.h"
 
 int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
     QApplication::setApplicationName("Zentrix");
+    QApplication::setWindowIcon(ui::AppIcon());
 
     ui::QtMessageBoxes boxes;
     app::SetMessageBoxes(&boxes);
 
-    app::CZentrixApp theApp;
-    Shell shell;
-    theApp.setShell(&shell);
-    app::StartResult r = theApp.InitInstance(app::CommandLine::Parse(argc, argv));
-    if (r == app::StartResult::SecondInstance) return 0;
-    if (r != app::StartResult::Started) return 1;
-    int status = QApplication::exec();
-    theApp.ExitInstance();
+    int status = 1;
+    {
+        app::CZentrixApp theApp;
+        ui::CGuiShell shell(theApp);
+        theApp.setShell(&shell);
+        app::StartupHooks hooks;
+        // Texts of the settings' code page from the first message box on.
+        hooks.loadTranslation = [&theApp] { ui::SetProgramCodePage(theApp.settings().codePage); };
+        theApp.setHooks(hooks);
+        switch (theApp.InitInstance(app::CommandLine::Parse(argc, argv))) {
+            case app::StartResult::Started:
+                status = QApplication::exec();
+                theApp.ExitInstance();
+                shell.destroyMainFrame();
+                break;
+            case app::StartResult::SecondInstance: status = 0; break;
+            default: status = 1; break;
+        }
+    }
     app::SetMessageBoxes(nullptr);
     return status;
 }

@@ -1,0 +1,46 @@
+#include "ui/fonts/font_substitution_dialog.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "ui/text.h"
+
+namespace ui {
+
+FontSubstitutionDialog::FontSubstitutionDialog(const std::string& missing, const std::vector<std::string>& fonts,
+                                               QWidget* parent)
+    : QDialog(parent) {
+    setWindowTitle("Font substitution");
+    setModal(true);
+    missing_ = new QLabel(FromProgramText(missing), this);
+    QFont bold = missing_->font();
+    bold.setBold(true);
+    missing_->setFont(bold);
+    combo_ = new QComboBox(this);
+    for (const std::string& name : fonts) combo_->addItem(FromProgramText(name));
+    combo_->setCurrentIndex(fonts.empty() ? -1 : 0);
+
+    auto* form = new QFormLayout;
+    form->addRow("Missing font", missing_);
+    form->addRow("Replace with", combo_);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    setMinimumWidth(320);
+}
+
+int FontSubstitutionDialog::chosen() const { return std::max(0, combo_->currentIndex()); }
+
+int QtFontSubstitution::AskSubstitute(const std::string& missing, const std::vector<std::string>& fonts) {
+    FontSubstitutionDialog dialog(missing, fonts, QApplication::activeWindow());
+    dialog.exec();
+    return dialog.chosen();
+}
+
+}  // namespace ui

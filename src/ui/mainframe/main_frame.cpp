@@ -1,0 +1,347 @@
+#include "ui/mainframe/main_frame.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMdiSubWindow>
+#include <QPainter>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+#include "app/log/event_log.h"
+#include "app/strings.h"
+#include "app/zentrix_app.h"
+#include "ui/mainframe/about_dlg.h"
+#include "ui/mainframe/artwork.h"
+#include "ui/mainframe/hardware_dlg.h"
+#include "ui/mainframe/mode_frames.h"
+#include "ui/mainframe/preferences_dlg.h"
+#include "ui/text.h"
+#include "ui/translate.h"
+
+namespace ui {
+
+namespace {
+
+constexpr const char* kAppTitle = "Zentrix";
+
+QString programText(int id) { return FromProgramText(app::FirstLine(app::LoadString(id))); }
+
+QAction* commandAction(QMenu* menu, const QString& text, int id) {
+    QAction* a = menu->addAction(text);
+    SetResourceId(a, id);
+    return a;
+}
+
+QRect workArea() {
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+}  // namespace
+
+// ---- CMdiArea
+
+void CMdiArea::paintEvent(QPaintEvent* event) {
+    QMdiArea::paintEvent(event);
+    if (!subWindowList().isEmpty()) return;
+    QPainter p(viewport());
+    p.setRenderHint(QPainter::Antialiasing);
+    int edge = std::min(160, std::min(viewport()->width(), viewport()->height()) / 3);
+    if (edge < 32) return;
+    QRect r((viewport()->width() - edge) / 2, (viewport()->height() - edge) / 2 - edge / 4, edge, edge);
+    p.setOpacity(0.35);
+    PaintLogoMark(p, QRectF(r));
+    p.setOpacity(0.5);
+    QFont f = font();
+    f.setPixelSize(std::max(14, edge / 5));
+    f.setBold(true);
+    f.setLetterSpacing(QFont::AbsoluteSpacing, 2);
+    p.setFont(f);
+    p.setPen(QColor(0xC8, 0xCE, 0xDC));
+    p.drawText(QRect(0, r.bottom() + edge / 10, viewport()->width(), f.pixelSize() * 2), Qt::AlignHCenter | Qt::AlignTop,
+               "ZENTRIX");
+}
+
+// ---- CMainFrame
+
+CMainFrame::CMainFrame(app::CZentrixApp& app, QWidget* parent) : QMainWindow(parent), app_(app) {
+    setObjectName("CMainFrame");
+    setWindowTitle(app.is400M() ? QString("%1 #2").arg(kAppTitle) : QString(kAppTitle));
+    setWindowIcon(AppIcon());
+    // The toolbar follows the open modes, not the operator's right click.
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    mdi_ = new CMdiArea;
+    mdi_->setBackground(QColor(0x2B, 0x30, 0x3A));
+    mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(mdi_);
+    modes_ = std::make_unique<app::CModeManager>(*this, app_);
+    app_.setModeManager(modes_.get());
+
+    buildMenu();
+    buildToolbar();
+    buildStatusBar();
+    ApplyToolbarSize();
+    RefreshModes();
+}
+
+CMainFrame::~CMainFrame() {
+    if (app_.modes() == modes_.get()) app_.setModeManager(nullptr);
+    // The mode frames go before the document area that holds them.
+    modes_.reset();
+}
+
+void CMainFrame::buildMenu() {
+    QMenuBar* bar = menuBar();
+    modesMenu_ = bar->addMenu("&Mode");
+    for (int m = 0; m < app::MODE_COUNT; ++m) {
+        int command = app::ID_MODE_FIRST + m;
+        QAction* a = commandAction(modesMenu_, QString(), command);
+        a->setIcon(ModeIcon(m));
+        connect(a, &QAction::triggered, this, [this, command] {
+            modes_->OpenMode(command);
+            RefreshModes();
+        });
+        modeActions_[m] = a;
+    }
+    modesMenu_->addSeparator();
+    QAction* exit = commandAction(modesMenu_, "E&xit", ID_APP_EXIT);
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    // The languages sub-menu is the fourth item of the settings menu.
+    settingsMenu_ = bar->addMenu("&Settings");
+    hardwareAction_ = commandAction(settingsMenu_, "&Hardware...", ID_SETTINGS_HARDWARE);
+    connect(hardwareAction_, &QAction::triggered, this, &CMainFrame::OnHardware);
+    QAction* prefs = commandAction(settingsMenu_, "&Preferences...", ID_SETTINGS_PREFERENCES);
+    connect(prefs, &QAction::triggered, this, &CMainFrame::OnPreferences);
+    settingsMenu_->addSeparator();
+    languageMenu_ = settingsMenu_->addMenu("&Language");
+    connect(settingsMenu_, &QMenu::aboutToShow, this, &CMainFrame::RefreshModes);
+    connect(languageMenu_, &QMenu::aboutToShow, this,
+            [this] { languageMenu_->setEnabled(!languageMenu_->actions().isEmpty()); });
+    connect(modesMenu_, &QMenu::aboutToShow, this, &CMainFrame::RefreshModes);
+
+    windowMenu_ = bar->addMenu("&Window");
+    connect(windowMenu_, &QMenu::aboutToShow, this, &CMainFrame::rebuildWindowMenu);
+    rebuildWindowMenu();
+
+    QMenu* help = bar->addMenu("&Help");
+    QAction* about = commandAction(help, "&About Zentrix...", ID_APP_ABOUT);
+    connect(about, &QAction::triggered, this, &CMainFrame::OnAbout);
+
+    UpdateMenuTexts();
+}
+
+void CMainFrame::UpdateMenuTexts() {
+    for (int m = 0; m < app::MODE_COUNT; ++m) {
+        QAction* a = modeActions_[m];
+        a->setText(FromProgramText(app::ModeMenuText(m)));
+        // A string may carry its tooltip after the first line feed.
+        QString whole = FromProgramText(app::LoadString(app::ID_MODE_FIRST + m));
+        int lf = whole.indexOf('\n');
+        a->setToolTip(lf >= 0 ? whole.mid(lf + 1) : whole);
+    }
+    TranslateMenu(IDR_MAINFRAME, menuBar());
+}
+
+void CMainFrame::rebuildWindowMenu() {
+    windowMenu_->clear();
+    QAction* cascade = commandAction(windowMenu_, "&Cascade", ID_WINDOW_CASCADE);
+    connect(cascade, &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
+    QAction* tile = commandAction(windowMenu_, "&Tile", ID_WINDOW_TILE);
+    connect(tile, &QAction::triggered, mdi_, &QMdiArea::tileSubWindows);
+    const QList<QMdiSubWindow*> frames = mdi_->subWindowList();
+    cascade->setEnabled(!frames.isEmpty());
+    tile->setEnabled(!frames.isEmpty());
+    if (frames.isEmpty()) return;
+    windowMenu_->addSeparator();
+    int n = 1;
+    for (QMdiSubWindow* w : frames) {
+        QAction* a = windowMenu_->addAction(QString("&%1 %2").arg(n++).arg(w->windowTitle()));
+        a->setCheckable(true);
+        a->setChecked(w == mdi_->activeSubWindow());
+        connect(a, &QAction::triggered, this, [this, w] {
+            w->show();
+            mdi_->setActiveSubWindow(w);
+        });
+    }
+}
+
+void CMainFrame::buildToolbar() {
+    toolbar_ = addToolBar("Modes");
+    toolbar_->setObjectName("ModesToolbar");
+    toolbar_->setMovable(false);
+    toolbar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    for (QAction* a : modeActions_) toolbar_->addAction(a);
+}
+
+void CMainFrame::buildStatusBar() {
+    QStatusBar* bar = statusBar();
+    QString ready = programText(IDS_READY);
+    bar->showMessage(ready);
+    // A status tip that goes leaves the bar empty: put the idle text back.
+    connect(bar, &QStatusBar::messageChanged, this, [bar, ready](const QString& text) {
+        if (text.isEmpty()) bar->showMessage(ready);
+    });
+    auto* box = new QWidget;
+    auto* row = new QHBoxLayout(box);
+    row->setContentsMargins(6, 0, 6, 0);
+    row->setSpacing(6);
+    linkLight_ = new QLabel;
+    linkLight_->setFixedSize(12, 12);
+    linkLabel_ = new QLabel;
+    row->addWidget(linkLight_);
+    row->addWidget(linkLabel_);
+    bar->addPermanentWidget(box);
+}
+
+void CMainFrame::ApplyToolbarSize() {
+    int edge = ToolbarIconSize(app_.settings().toolbarSize);
+    toolbar_->setIconSize(QSize(edge, edge));
+    QFont f = font();
+    if (edge > 24) f.setPointSizeF(f.pointSizeF() * (edge >= 72 ? 1.5 : 1.25));
+    toolbar_->setFont(f);
+}
+
+QString CMainFrame::linkText() const {
+    const app::Settings& s = app_.settings();
+    QString model = QString::fromLatin1(s.deviceModel().name);
+    if (app_.hardwareState() & app::HW_DEVICE)
+        return FromProgramText(app::FormatText(app::LoadString(IDS_LINK_UP), {s.deviceModel().name}));
+    if (s.enable != 1) return programText(IDS_LINK_OFF);
+    return FromProgramText(app::FormatText(app::LoadString(IDS_LINK_DOWN), {s.deviceModel().name}));
+}
+
+void CMainFrame::RefreshModes() {
+    for (int m = 0; m < app::MODE_COUNT; ++m) modeActions_[m]->setEnabled(modes_->IsModeAllowed(app::ID_MODE_FIRST + m));
+    // The link is reopened by the hardware dialog: not under a running on-air mode.
+    hardwareAction_->setEnabled(modes_->airFrame() == nullptr);
+    bool up = app_.hardwareState() & app::HW_DEVICE;
+    QColor light = up ? QColor(0x2E, 0xB8, 0x4F) : app_.settings().enable == 1 ? QColor(0xD3, 0x2F, 0x37) : QColor(0x9A, 0xA0, 0xA8);
+    QPixmap dot(12 * 2, 12 * 2);
+    dot.fill(Qt::transparent);
+    QPainter p(&dot);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(light.darker(150), 2));
+    p.setBrush(light);
+    p.drawEllipse(QRectF(3, 3, 18, 18));
+    p.end();
+    dot.setDevicePixelRatio(2);
+    linkLight_->setPixmap(dot);
+    linkLabel_->setText(linkText());
+}
+
+CMainFrame::Placement CMainFrame::InitialPlacement() const {
+    Placement pl;
+    QRect work = workArea();
+    if (app_.settings().isStatusClass2()) {
+        // The two editions of a KTG400M station sit side by side, whatever was saved.
+        int w = work.width() / 2;
+        int left = app_.is400M() ? work.right() + 1 - w : work.left();
+        pl.rect = QRect(left, work.top(), w, work.height());
+        pl.maximized = false;
+        return pl;
+    }
+    const app::Profile& ini = app_.profile();
+    pl.rect = QRect(ini.getInt("Layout", "Left", 22), ini.getInt("Layout", "Top", 22), ini.getInt("Layout", "Width", 600),
+                    ini.getInt("Layout", "Height", 400));
+    pl.maximized = ini.getInt("Layout", "Maximize", 1) == 1;
+    // A rectangle from a screen that is no longer there comes back onto the work area.
+    pl.rect.setWidth(std::clamp(pl.rect.width(), 200, std::max(200, work.width())));
+    pl.rect.setHeight(std::clamp(pl.rect.height(), 150, std::max(150, work.height())));
+    bool visible = false;
+    for (QScreen* s : QGuiApplication::screens()) {
+        QRect common = s->availableGeometry().intersected(pl.rect);
+        if (common.width() >= 64 && common.height() >= 32) visible = true;
+    }
+    if (!visible) pl.rect.moveTopLeft(work.topLeft() + QPoint(22, 22));
+    return pl;
+}
+
+void CMainFrame::ShowWithLayout() {
+    Placement pl = InitialPlacement();
+    setGeometry(pl.rect);
+    if (pl.maximized) showMaximized();
+    else show();
+}
+
+void CMainFrame::SaveLayout() {
+    QRect r = isMaximized() || isMinimized() ? normalGeometry() : geometry();
+    app::Profile& ini = app_.profile();
+    app::Profile::Batch batch(ini);
+    ini.putInt("Layout", "Left", r.left());
+    ini.putInt("Layout", "Top", r.top());
+    ini.putInt("Layout", "Width", r.width());
+    ini.putInt("Layout", "Height", r.height());
+    ini.putInt("Layout", "Maximize", isMaximized() ? 1 : 0);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!modes_->CanCloseAll()) {
+        event->ignore();
+        RefreshModes();
+        return;
+    }
+    SaveLayout();
+    event->accept();
+}
+
+void CMainFrame::OnHardware() {
+    if (modes_->airFrame()) return;
+    CHardwareDlg dlg(app_, this);
+    dlg.exec();
+    RefreshModes();
+}
+
+void CMainFrame::OnPreferences() {
+    CPreferencesDlg dlg(app_, this);
+    if (dlg.exec() == QDialog::Accepted) {
+        SetProgramCodePage(app_.settings().codePage);
+        ApplyToolbarSize();
+        RefreshModes();
+    }
+}
+
+void CMainFrame::OnAbout() {
+    CAboutDlg dlg(this);
+    dlg.exec();
+}
+
+std::unique_ptr<app::EditorFrame> CMainFrame::CreateEditorFrame(int mode) {
+    std::unique_ptr<CEditorFrame> frame = Factories().editor ? Factories().editor(mode) : nullptr;
+    if (!frame) frame = std::make_unique<CEditorFrame>(mode);
+    mdi_->addSubWindow(frame.get());
+    frame->setCloseRequest([this, mode] {
+        modes_->CloseEditor(mode);
+        RefreshModes();
+    });
+    return frame;
+}
+
+std::unique_ptr<app::AirFrame> CMainFrame::CreateAirFrame() {
+    std::unique_ptr<COnAirFrame> frame = Factories().airFrame ? Factories().airFrame() : nullptr;
+    if (!frame) frame = std::make_unique<COnAirFrame>();
+    mdi_->addSubWindow(frame.get());
+    frame->setCloseRequest([this] {
+        modes_->CloseOnAirMode();
+        RefreshModes();
+    });
+    return frame;
+}
+
+void CMainFrame::ShowToolbar(bool show) { toolbar_->setVisible(show); }
+
+bool CMainFrame::LaunchRemote(const std::string& folder) {
+    if (Factories().launchRemote) return Factories().launchRemote(folder);
+    return app::ModeHost::LaunchRemote(folder);
+}
+
+}  // namespace ui
