@@ -46,7 +46,7 @@ TEST(EthernetSide, BatchedWritesStatusAndData) {
     ASSERT_EQ(st.size(), 6u);
     EXPECT_EQ(st[0], 0x90);  // accepted, transfer prepared: high nibbles only
     EXPECT_EQ(st[1], 0xF0);
-    SendData(e, Block(2, 1, [](int, int) { return kWhite; }), kChunkLimit, false);
+    SendData(e, Block(2, 1, [](int, int) { return kWhite; }), device::kNetChunk, false);
     EXPECT_EQ(d.storeWord(0, 10, 21), kWhite);
     EXPECT_EQ(e.malformed(), 0u);
 }
@@ -61,8 +61,8 @@ TEST(EthernetSide, FullChunksAreJoinedIntoOneBlock) {
     p.write(0x63, 719);
     p.write(0x80, 0);
     auto block = Block(720, 100, [](int x, int y) { return uint16_t(0xF000 | ((x + y) & 0xFFF)); });
-    ASSERT_GT(block.size(), kChunkLimit);  // 144,002 bytes: 65,534 + 65,534 + 12,934
-    SendData(e, block, kChunkLimit, false);
+    ASSERT_GT(block.size(), device::kNetChunk);  // 144,002 bytes: 65,534 + 65,534 + 12,934
+    SendData(e, block, device::kNetChunk, false);
     EXPECT_EQ(d.stats().blocks, 1u);
     EXPECT_EQ(d.storeWord(0, 99, 719), uint16_t(0xF000 | ((719 + 99) & 0xFFF)));
     EXPECT_EQ(Send(e, {'S'})[0] & 0x80, 0x80);
@@ -89,7 +89,7 @@ TEST(EthernetSide, Class2NeedsItsMarkerAndSmallChunks) {
     p.write(0x80, 0);
     auto block = Block(1499, 1, [](int x, int) { return uint16_t(0xF000 | x); });
     ASSERT_EQ(block.size(), 3000u);
-    SendData(e, block, kChunkLimitClass2, true);
+    SendData(e, block, device::kNetChunkClass2, true);
     EXPECT_EQ(d.stats().blocks, 1u);
     EXPECT_EQ(d.storeWord(0, 0, 1498), uint16_t(0xF000 | 1498));
     auto st = Send(e, {'S'});
@@ -101,12 +101,12 @@ TEST(EthernetSide, ABlockOfExactlyFullChunksEndsAtTheNextMessage) {
     Device d(DeviceOptions{2, false});
     EthernetSide e(d);
     std::vector<uint8_t> m = {'V', 0x01};
-    m.resize(2 + kChunkLimitClass2, 0xF0);
+    m.resize(2 + device::kNetChunkClass2, 0xF0);
     Send(e, m);
     EXPECT_EQ(d.stats().blocks, 0u);
     Send(e, {'S'});
     EXPECT_EQ(d.stats().blocks, 1u);
-    EXPECT_EQ(d.stats().bytes, kChunkLimitClass2);
+    EXPECT_EQ(d.stats().bytes, device::kNetChunkClass2);
 }
 
 TEST(EthernetSide, NonsenseIsCountedAndIgnored) {
@@ -126,7 +126,7 @@ TEST(LptSide, PacketsBlocksAndStatusByAddress) {
     uint8_t two[10];
     BuildPacket(0x05, 0x0102, two);
     BuildPacket(0x06, 0x0304, two + 5);
-    l.address(kAddressRegisters);
+    l.address(device::ECP_ADDR_REGISTER);
     l.write(two, 3);  // a packet split over two writes
     l.write(two + 3, 7);
     EXPECT_EQ(d.reg(5), 0x0102);
@@ -143,12 +143,12 @@ TEST(LptSide, PacketsBlocksAndStatusByAddress) {
     p.write(0x63, 1);
     p.write(0x80, 0);
     auto block = Block(2, 1, [](int, int) { return kWhite; });
-    l.address(kAddressData);
+    l.address(device::ECP_ADDR_DATA);
     l.write(block.data(), block.size());
     EXPECT_EQ(d.storeWord(0, 0, 1), kWhite);
     EXPECT_EQ(l.read(st, 6), 0u) << "no status on the data channel";
 
     d.setPower(false);
-    l.address(kAddressRegisters);
+    l.address(device::ECP_ADDR_REGISTER);
     EXPECT_EQ(l.read(st, 6), 0u);
 }

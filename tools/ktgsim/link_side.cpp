@@ -7,7 +7,7 @@ namespace ktgsim {
 
 EthernetSide::EthernetSide(Device& device)
     : device_(device),
-      chunkLimit_(device.statusClass() == 2 ? kChunkLimitClass2 : kChunkLimit),
+      chunkLimit_(device.statusClass() == 2 ? device::kNetChunkClass2 : device::kNetChunk),
       class2_(device.statusClass() == 2) {}
 
 void EthernetSide::endBlock() {
@@ -32,16 +32,16 @@ void EthernetSide::message(const uint8_t* data, size_t size, std::vector<uint8_t
         return;
     }
     const uint8_t type = data[0];
-    if (type != 'V') endBlock();
-    if (type != 'C') partial_.clear();
+    if (type != device::NET_MSG_DATA) endBlock();
+    if (type != device::NET_MSG_COMMAND) partial_.clear();
 
-    if (type == 'S') {
+    if (type == device::NET_MSG_STATUS) {
         uint8_t record[6];
         size_t length = 0;
         if (device_.status(Link::Ethernet, record, length)) reply.assign(record, record + length);
         return;
     }
-    if (type != 'C' && type != 'V') {
+    if (type != device::NET_MSG_COMMAND && type != device::NET_MSG_DATA) {
         ++malformed_;
         return;
     }
@@ -49,7 +49,7 @@ void EthernetSide::message(const uint8_t* data, size_t size, std::vector<uint8_t
     if (class2_) {
         if (size < 2 || data[1] != 0x01) {
             ++malformed_;
-            if (type == 'V') endBlock();
+            if (type == device::NET_MSG_DATA) endBlock();
             return;
         }
         header = 2;
@@ -57,7 +57,7 @@ void EthernetSide::message(const uint8_t* data, size_t size, std::vector<uint8_t
     const uint8_t* payload = data + header;
     const size_t n = size - header;
 
-    if (type == 'C') {
+    if (type == device::NET_MSG_COMMAND) {
         // Register writes are 3 bytes; a split one waits for the next command message.
         std::vector<uint8_t> writes;
         writes.reserve(partial_.size() + n);
@@ -88,11 +88,11 @@ void EthernetSide::message(const uint8_t* data, size_t size, std::vector<uint8_t
 }
 
 void LptSide::write(const uint8_t* data, size_t size) {
-    if (address_ == kAddressData) {
+    if (address_ == device::ECP_ADDR_DATA) {
         device_.block(data, size);
         return;
     }
-    if (address_ != kAddressRegisters) return;  // other channels lead nowhere on this Device
+    if (address_ != device::ECP_ADDR_REGISTER) return;  // other channels lead nowhere on this Device
     size_t i = 0;
     if (!partial_.empty()) {
         while (partial_.size() < 5 && i < size) partial_.push_back(data[i++]);
@@ -105,7 +105,7 @@ void LptSide::write(const uint8_t* data, size_t size) {
 }
 
 size_t LptSide::read(uint8_t* out, size_t size) {
-    if (address_ != kAddressRegisters) return 0;
+    if (address_ != device::ECP_ADDR_REGISTER) return 0;
     uint8_t record[6];
     size_t length = 0;
     if (!device_.status(Link::Lpt, record, length)) return 0;

@@ -7,16 +7,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "device/lpt_transport.h"
+#include "device/net_transport.h"
 #include "ktgsim/device.h"
 
 namespace ktgsim {
 
-// Payload bytes per Ethernet message before the program splits a payload into several.
-constexpr size_t kChunkLimit = 65534;
-constexpr size_t kChunkLimitClass2 = 1478;
-// ECP addresses the program writes before register packets and status reads, and before data.
-constexpr uint8_t kAddressRegisters = 0x0C;
-constexpr uint8_t kAddressData = 0x1B;
 // The largest block the Device can hold: a whole bank.
 constexpr size_t kMaxBlock = 2 + size_t(kStoreLines) * kStorePixels * 2;
 

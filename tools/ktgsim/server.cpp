@@ -8,6 +8,9 @@
 #include <chrono>
 #include <cstring>
 
+#include "device/net_transport.h"
+#include "device/session_packet.h"
+#include "device/sim_lpt_protocol.h"
 #include "ktgsim/control.h"
 #include "ktgsim/link_side.h"
 #include "ktgsim/sockets.h"
@@ -219,8 +222,123 @@ void Server::serveControl(int fd) {
     }
 }
 
-void Server::serveNet(int fd) { (void)fd; }
+namespace {
 
-void Server::serveLpt(int fd) { (void)fd; }
+// The called name of a session request: the first of its two encoded names (a length of 32,
+// 32 letters, then labels of a scope up to an empty one).
+bool CalledName(const std::vector<uint8_t>& payload, device::NetName& name) {
+    if (payload.size() < 34 || payload[0] != 32) return false;
+    return device::DecodeNetName(std::string_view(reinterpret_cast<const char*>(payload.data() + 1), 32), name);
+}
+
+bool SendSession(int fd, uint8_t type, const std::vector<uint8_t>& payload) {
+    auto head = device::SessionHeader(type, payload.size());
+    std::vector<uint8_t> out(head.begin(), head.end());
+    out.insert(out.end(), payload.begin(), payload.end());
+    return WriteFull(fd, out.data(), out.size());
+}
+
+}  // namespace
+
+void Server::serveNet(int fd) {
+    const uint64_t epoch = device_.powerEpoch();
+    EthernetSide side(device_);
+    device::SessionPacketReader reader;
+    bool established = false;
+    std::vector<uint8_t> buf(64 * 1024);
+    for (;;) {
+        uint8_t type = 0;
+        std::vector<uint8_t> payload;
+        while (reader.next(type, payload)) {
+            // Sessions opened before the Device was last switched on are gone.
+            if (device_.powerEpoch() != epoch) return;
+            if (!device_.powered()) continue;  // switched off: silence
+            if (type == device::SESSION_KEEP_ALIVE) continue;
+            if (!established) {
+                if (type != device::SESSION_REQUEST) return;
+                device::NetName called{};
+                const bool ours = CalledName(payload, called) && (called == device::NetTransport::DeviceName(false) ||
+                                                                  called == device::NetTransport::DeviceName(true));
+                if (!ours) {
+                    SendSession(fd, device::NEGATIVE_SESSION_RESPONSE, {device::SESSION_CALLED_NOT_PRESENT});
+                    return;
+                }
+                if (!SendSession(fd, device::POSITIVE_SESSION_RESPONSE, {})) return;
+                established = true;
+                continue;
+            }
+            if (type != device::SESSION_MESSAGE) return;
+            std::vector<uint8_t> reply;
+            side.message(payload.data(), payload.size(), reply);
+            if (!reply.empty() && !SendSession(fd, device::SESSION_MESSAGE, reply)) return;
+        }
+        if (reader.failed()) return;
+        if (!WaitReadable(fd, wake_[0])) return;
+        ssize_t r = recv(fd, buf.data(), buf.size(), 0);
+        if (r <= 0) return;
+        if (device_.powerEpoch() != epoch) return;
+        reader.feed(buf.data(), size_t(r));
+    }
+}
+
+void Server::serveLpt(int fd) {
+    using namespace device::simlpt;
+    const uint64_t epoch = device_.powerEpoch();
+    LptSide side(device_);
+    std::vector<uint8_t> payload;
+    for (;;) {
+        uint8_t head[kSimLptHeaderSize];
+        Frame req;
+        if (!ReadFull(fd, head, sizeof head, wake_[0]) || !DecodeFrame(head, req)) return;
+        // Only data writes carry a payload; anything else with one is a client out of step.
+        if (req.length > 0 && req.code != device::PAR_IOCTL_WRITE_DATA) return;
+        if (req.code == device::PAR_IOCTL_WRITE_DATA && req.length != req.value) return;
+        payload.resize(req.length);
+        if (req.length > 0 && !ReadFull(fd, payload.data(), req.length, wake_[0])) return;
+        if (device_.powerEpoch() != epoch) return;
+        if (!device_.powered()) continue;  // switched off: no answer at all
+
+        Frame reply{req.code, device::PAR_OK, 0, 0};
+        std::vector<uint8_t> data;
+        switch (req.code) {
+        case SIMLPT_HELLO:
+            if (req.word != kSimLptVersion || req.value != kSimLptMagic) reply.word = device::PAR_FAILED;
+            reply.value = kSimLptVersion;
+            break;
+        case device::PAR_SELECT_PORT:
+            if (req.word < 1 || req.word > 3) reply.word = device::PAR_NO_PORT;
+            break;
+        case device::PAR_TERMINATE:
+        case device::PAR_ACQUIRE:
+        case device::PAR_RELEASE:
+        case device::PAR_NEGOTIATE:
+            break;
+        case device::PAR_CAPABILITY:
+            reply.value = 1;  // ECP
+            break;
+        case device::PAR_IOCTL_WRITE_ADDRESS:
+            side.address(uint8_t(req.word));
+            break;
+        case device::PAR_IOCTL_WRITE_DATA:
+            side.write(payload.data(), payload.size());
+            reply.value = req.length;
+            break;
+        case device::PAR_IOCTL_READ_DATA: {
+            uint8_t record[8];
+            size_t n = side.read(record, std::min<size_t>(req.value, sizeof record));
+            data.assign(record, record + n);
+            reply.value = uint32_t(n);
+            reply.length = uint32_t(n);
+            break;
+        }
+        default:
+            reply.word = device::PAR_FAILED;
+            break;
+        }
+        EncodeFrame(reply, head);
+        if (!WriteFull(fd, head, sizeof head)) return;
+        if (!data.empty() && !WriteFull(fd, data.data(), data.size())) return;
+    }
+}
 
 }  // namespace ktgsim
