@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include "app/zentrix_app.h"
+#include "ktgsim/embedded.h"
 #include "ui/mainframe/artwork.h"
 #include "ui/mainframe/gui_shell.h"
 #include "ui/qt_message_boxes.h"
@@ -15,6 +16,8 @@ int main(int argc, char** argv) {
     ui::QtMessageBoxes boxes;
     app::SetMessageBoxes(&boxes);
 
+    // Without a Device address in the settings the links reach the virtual Device in-process.
+    ktgsim::RegisterEmbeddedDevice();
     int status = 1;
     {
         app::CZentrixApp theApp;
@@ -34,6 +37,7 @@ int main(int argc, char** argv) {
             default: status = 1; break;
         }
     }
+    ktgsim::UnregisterEmbeddedDevice();
     app::SetMessageBoxes(nullptr);
     return status;
 }
