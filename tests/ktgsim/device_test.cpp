@@ -232,6 +232,20 @@ TEST(Faults, DamagedStatusBytesOneOrTwoBits) {
                 for (uint8_t c : kHammingCodewords) dist = std::min(dist, __builtin_popcount(b ^ c));
         EXPECT_EQ(dist, 2) << "a two-bit error cannot be corrected";
     }
+    // Over Ethernet the damage lands in the value nibble, one byte a record.
+    const std::vector<uint8_t> before = Status(d, Link::Ethernet);
+    f.statusFlips = 4;
+    f.flipBits = 1;
+    d.setFaults(f);
+    for (int i = 0; i < 4; ++i) {
+        const std::vector<uint8_t> hurt = Status(d, Link::Ethernet);
+        int changed = 0;
+        for (size_t k = 0; k < hurt.size(); ++k) {
+            EXPECT_EQ(hurt[k] & 0x0F, 0);
+            changed += hurt[k] != before[k];
+        }
+        EXPECT_EQ(changed, 1);
+    }
 }
 
 TEST(Faults, RejectedPacketsAndBlocksAndSilence) {

@@ -157,8 +157,14 @@ bool Device::status(Link link, uint8_t* out, size_t& length) {
         // A different byte and bit each time, so that repeated damage covers the record.
         int k = damaged_++;
         size_t at = size_t(k) % length;
-        out[at] ^= uint8_t(1u << (k % 8));
-        if (faults_.flipBits >= 2) out[at] ^= uint8_t(1u << ((k + 3) % 8));
+        if (link == Link::Lpt) {
+            out[at] ^= uint8_t(1u << (k % 8));
+            if (faults_.flipBits >= 2) out[at] ^= uint8_t(1u << ((k + 3) % 8));
+        } else {
+            // Without a check code only the value nibble carries anything worth damaging.
+            out[at] ^= uint8_t(0x10u << (k % 4));
+            if (faults_.flipBits >= 2) out[at] ^= uint8_t(0x10u << ((k + 1) % 4));
+        }
     }
     return true;
 }
