@@ -41,11 +41,8 @@ TEST(Control, KeysStatePowerAndFaults) {
     EXPECT_EQ(b("press 5"), "OK request 5");
     EXPECT_EQ(b.device.request(), 5);
     EXPECT_EQ(b("press 0").substr(0, 3), "ERR");
-    EXPECT_EQ(b("press x").substr(0, 3), "ERR");
     EXPECT_EQ(b("state 0x3"), "OK state 3");
     EXPECT_EQ(b.device.stateValue(), 3);
-    EXPECT_EQ(b("state auto"), "OK state auto");
-    EXPECT_EQ(b("state 16").substr(0, 3), "ERR");
     EXPECT_EQ(b("power off"), "OK power off");
     EXPECT_FALSE(b.device.powered());
     EXPECT_EQ(b("press 5").substr(0, 3), "ERR");
@@ -56,7 +53,6 @@ TEST(Control, KeysStatePowerAndFaults) {
     EXPECT_EQ(b("fault reject 4"), "OK fault reject 4");
     EXPECT_EQ(b.device.faults().rejectPackets, 4);
     EXPECT_EQ(b("fault status-flip 1 3").substr(0, 3), "ERR");
-    EXPECT_EQ(b("fault bogus 1").substr(0, 3), "ERR");
     EXPECT_EQ(b("fault clear"), "OK faults cleared");
     EXPECT_EQ(b.device.faults().rejectPackets, 0);
 }
@@ -141,13 +137,4 @@ TEST(Server, ControlOverTcpSnapshotAndQuit) {
     waiter.join();
     close(fd);
     server.stop();
-}
-
-TEST(Server, RefusesBadAddresses) {
-    ServerOptions o;
-    o.control = "nonsense";
-    Server server(o);
-    std::string err;
-    EXPECT_FALSE(server.start(err));
-    EXPECT_NE(err.find("HOST:PORT"), std::string::npos);
 }

@@ -95,16 +95,6 @@ TEST(Status, LengthAndCodingPerClassAndLink) {
     }
 }
 
-TEST(Status, TransferAndFillFlagsFollowTheTrigger) {
-    Device d;
-    Programs p(d);
-    p.write(0x80, 0);
-    EXPECT_EQ(Values(d)[0], 8 | 1);
-    p.data(FillBlock());
-    p.write(0x80, 0x8000);
-    EXPECT_EQ(Values(d)[0], 8 | 2);
-}
-
 TEST(Store, LoadOf100By50LandsInItsWindowAndBank) {
     Device d;
     Programs p(d);
@@ -188,15 +178,6 @@ TEST(Requests, HeldInS4UntilTheProgramReplies) {
     EXPECT_FALSE(d.press(16, err));
     Device class0(DeviceOptions{0, true});
     EXPECT_FALSE(class0.press(1, err));
-}
-
-TEST(State, OverrideAndOwnValue) {
-    Device d;
-    EXPECT_EQ(Values(d)[5], 0);
-    d.setStateOverride(6);
-    EXPECT_EQ(Values(d)[5], 6);
-    d.setStateOverride(-1);
-    EXPECT_EQ(Values(d)[5], 0);
 }
 
 TEST(Faults, DamagedStatusBytesOneOrTwoBits) {

@@ -320,16 +320,6 @@ TEST(Scrolls, RollBringsLinesInFromBelow) {
     EXPECT_EQ(ColourAt(pic, 200, 295), 'R');
 }
 
-TEST(Scrolls, ZeroLengthWritesTheControlWordOnly) {
-    Device d;
-    Programs p(d);
-    RedOnAir(p);
-    Programs::Scroll s = CrawlOf(0, 0x0004);
-    p.startScroll(s);
-    EXPECT_TRUE(d.finished());
-    EXPECT_GT(d.level(p.bank()), 0);
-}
-
 TEST(Effects, ScaledTimeRunsThePredictedFields) {
     ServerOptions o;
     o.timeScale = 20;

