@@ -3,6 +3,8 @@
 
 #include "app/zentrix_app.h"
 #include "ktgsim/embedded.h"
+#include "pages/font_manager.h"
+#include "ui/fonts/font_substitution_dialog.h"
 #include "ui/mainframe/artwork.h"
 #include "ui/mainframe/gui_shell.h"
 #include "ui/qt_message_boxes.h"
@@ -26,6 +28,14 @@ int main(int argc, char** argv) {
         app::StartupHooks hooks;
         // Texts of the settings' code page from the first message box on.
         hooks.loadTranslation = [&theApp] { ui::SetProgramCodePage(theApp.settings().codePage); };
+        // The one font list of the program, read again whenever the folders change.
+        pages::CFontManager fonts;
+        ui::QtFontSubstitution substitution;
+        fonts.setSubstitution(&substitution);
+        hooks.loadFontList = [&theApp, &fonts] {
+            fonts.setFolder(theApp.GetPath(app::FOLDER_FONTS));
+            fonts.Enumerate();
+        };
         theApp.setHooks(hooks);
         switch (theApp.InitInstance(app::CommandLine::Parse(argc, argv))) {
             case app::StartResult::Started:
