@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include "app/zentrix_app.h"
+#include "ktgsim/embedded.h"
 #include "pages/font_manager.h"
 #include "ui/fonts/font_substitution_dialog.h"
 #include "ui/mainframe/artwork.h"
@@ -17,6 +18,8 @@ int main(int argc, char** argv) {
     ui::QtMessageBoxes boxes;
     app::SetMessageBoxes(&boxes);
 
+    // Without a Device address in the settings the links reach the virtual Device in-process.
+    ktgsim::RegisterEmbeddedDevice();
     int status = 1;
     {
         app::CZentrixApp theApp;
@@ -44,6 +47,7 @@ int main(int argc, char** argv) {
             default: status = 1; break;
         }
     }
+    ktgsim::UnregisterEmbeddedDevice();
     app::SetMessageBoxes(nullptr);
     return status;
 }
