@@ -1,5 +1,9 @@
 // zentrix: the operator's program.
 #include <QApplication>
+#include <QPixmap>
+#include <QTimer>
+#include <QWidget>
+#include <cstdlib>
 
 #include "app/zentrix_app.h"
 #include "ktgsim/embedded.h"
@@ -39,6 +43,19 @@ int main(int argc, char** argv) {
         theApp.setHooks(hooks);
         switch (theApp.InitInstance(app::CommandLine::Parse(argc, argv))) {
             case app::StartResult::Started:
+                // ZX_SCREENSHOT=FILE.png: take a picture of the window a few seconds after the
+                // start and end (documentation pictures, checks on a machine without a desktop).
+                if (const char* shot = std::getenv("ZX_SCREENSHOT"); shot && *shot) {
+                    QString file = QString::fromLocal8Bit(shot);
+                    int delay = std::getenv("ZX_SCREENSHOT_DELAY") ? std::atoi(std::getenv("ZX_SCREENSHOT_DELAY")) : 3000;
+                    QTimer::singleShot(delay, &qapp, [file] {
+                        if (QWidget* w = QApplication::activeWindow() ? QApplication::activeWindow()
+                                                                      : QApplication::topLevelWidgets().value(0))
+                            w->window()->grab().save(file);
+                        QApplication::closeAllWindows();
+                        QApplication::quit();
+                    });
+                }
                 status = QApplication::exec();
                 theApp.ExitInstance();
                 shell.destroyMainFrame();
