@@ -57,6 +57,22 @@ const std::vector<SettingInfo>& SettingsTable() {
     return table;
 }
 
+const std::vector<OtherSettingInfo>& OtherSettingsTable() {
+    static const std::vector<OtherSettingInfo> table = {
+        {"Hardware", "LptDriver", "ppdev", "parallel-port backend: ppdev (real port) or sim (virtual Device)"},
+        {"Hardware", "LptSocket", "", "socket of the virtual Device for the sim backend"},
+        {"Ethernet", "Hosts", "", "Device addresses host:port;...; empty = the embedded virtual Device"},
+        {"Ethernet", "LanaPos", "0", "the adapter (position in Hosts) that found the Device last"},
+        {"Ethernet", "NoCheck", "0", "1 = skip the network check before the adapters are tried"},
+        {"Layout", "Left", "22", "main window position and size, and 1 = maximized"},
+        {"Layout", "Top", "22", ""},
+        {"Layout", "Width", "600", ""},
+        {"Layout", "Height", "400", ""},
+        {"Layout", "Maximize", "1", ""},
+    };
+    return table;
+}
+
 int SettingDefault(const SettingInfo& info, bool is400M) {
     if (is400M && info.intField == &Settings::remote) return 0;
     return info.intDefault;

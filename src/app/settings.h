@@ -88,6 +88,16 @@ void SaveStartSettings(Profile& ini, const Settings& s);
 // Clamps the index-like settings into their tables.
 void ClampSettings(Settings& s);
 
+// Keys that other parts of the program read from the same file themselves, listed here so that
+// the settings can be shown in one place (zx settings). Defaults as text.
+struct OtherSettingInfo {
+    const char* section;
+    const char* key;
+    const char* def;
+    const char* meaning;
+};
+const std::vector<OtherSettingInfo>& OtherSettingsTable();
+
 // Values shown by the lists of the settings dialogs.
 extern const int kBaudRates[10];
 extern const int kCallerIdLengths[3];

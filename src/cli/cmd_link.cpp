@@ -9,6 +9,7 @@
 #include "device/link_errors.h"
 #include "device/lpt_transport.h"
 #include "device/net_transport.h"
+#include "ktgsim/embedded.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ void printStatus(const uint8_t* s, size_t n) {
     std::cout << "\n";
 }
 
-int check(const zx::Args& a) {
+int checkLink(const zx::Args& a) {
     app::CZentrixApp theApp;
     theApp.InitSettingsOnly(commandLineOf(a));
     const app::DeviceModel& m = theApp.deviceModel();
@@ -83,6 +84,14 @@ int check(const zx::Args& a) {
         device::NetDisconnect();
     }
     device::NetClose();
+    return e;
+}
+
+// With no Device configured the link reaches the virtual Device, started inside zx for the check.
+int check(const zx::Args& a) {
+    ktgsim::RegisterEmbeddedDevice();
+    int e = checkLink(a);
+    ktgsim::UnregisterEmbeddedDevice();
     return e;
 }
 

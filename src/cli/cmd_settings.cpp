@@ -40,6 +40,16 @@ int settings(const zx::Args& a) {
             std::cout << info.key << "=" << s.*info.intField << "\t(default: "
                       << app::SettingDefault(info, theApp.is400M()) << ")\n";
     }
+    for (const auto& o : app::OtherSettingsTable()) {
+        if (section != o.section) {
+            section = o.section;
+            std::cout << "[" << section << "]\n";
+        }
+        std::cout << o.key << "=" << theApp.profile().getString(o.section, o.key, o.def) << "\t(default: "
+                  << (*o.def ? o.def : "empty") << ")";
+        if (*o.meaning) std::cout << "\t" << o.meaning;
+        std::cout << "\n";
+    }
     const app::DeviceModel& m = theApp.deviceModel();
     std::cout << "# Device model: " << m.name << ", status class " << m.statusClass << ", "
               << (m.link == app::LINK_LPT ? "LPT/ECP" : "Ethernet") << " link, " << m.bindings

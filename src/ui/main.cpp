@@ -1,8 +1,15 @@
 // zentrix: the operator's program.
 #include <QApplication>
+#include <QPixmap>
+#include <QTimer>
+#include <QWidget>
+#include <cstdlib>
 
 #include "app/zentrix_app.h"
 #include "device/engine.h"
+#include "ktgsim/embedded.h"
+#include "pages/font_manager.h"
+#include "ui/fonts/font_substitution_dialog.h"
 #include "ui/mainframe/artwork.h"
 #include "ui/mainframe/gui_shell.h"
 #include "ui/qt_message_boxes.h"
@@ -16,6 +23,8 @@ int main(int argc, char** argv) {
     ui::QtMessageBoxes boxes;
     app::SetMessageBoxes(&boxes);
 
+    // Without a Device address in the settings the links reach the virtual Device in-process.
+    ktgsim::RegisterEmbeddedDevice();
     int status = 1;
     {
         // The Device link: StartHardware opens it through the engine, exit closes it.
@@ -27,9 +36,30 @@ int main(int argc, char** argv) {
         app::StartupHooks hooks;
         // Texts of the settings' code page from the first message box on.
         hooks.loadTranslation = [&theApp] { ui::SetProgramCodePage(theApp.settings().codePage); };
+        // The one font list of the program, read again whenever the folders change.
+        pages::CFontManager fonts;
+        ui::QtFontSubstitution substitution;
+        fonts.setSubstitution(&substitution);
+        hooks.loadFontList = [&theApp, &fonts] {
+            fonts.setFolder(theApp.GetPath(app::FOLDER_FONTS));
+            fonts.Enumerate();
+        };
         theApp.setHooks(hooks);
         switch (theApp.InitInstance(app::CommandLine::Parse(argc, argv))) {
             case app::StartResult::Started:
+                // ZX_SCREENSHOT=FILE.png: take a picture of the window a few seconds after the
+                // start and end (documentation pictures, checks on a machine without a desktop).
+                if (const char* shot = std::getenv("ZX_SCREENSHOT"); shot && *shot) {
+                    QString file = QString::fromLocal8Bit(shot);
+                    int delay = std::getenv("ZX_SCREENSHOT_DELAY") ? std::atoi(std::getenv("ZX_SCREENSHOT_DELAY")) : 3000;
+                    QTimer::singleShot(delay, &qapp, [file] {
+                        if (QWidget* w = QApplication::activeWindow() ? QApplication::activeWindow()
+                                                                      : QApplication::topLevelWidgets().value(0))
+                            w->window()->grab().save(file);
+                        QApplication::closeAllWindows();
+                        QApplication::quit();
+                    });
+                }
                 status = QApplication::exec();
                 theApp.ExitInstance();
                 shell.destroyMainFrame();
@@ -38,6 +68,7 @@ int main(int argc, char** argv) {
             default: status = 1; break;
         }
     }
+    ktgsim::UnregisterEmbeddedDevice();
     app::SetMessageBoxes(nullptr);
     return status;
 }

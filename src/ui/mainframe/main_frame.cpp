@@ -18,6 +18,7 @@
 #include "app/log/event_log.h"
 #include "app/strings.h"
 #include "app/zentrix_app.h"
+#include "pages/font_manager.h"
 #include "ui/mainframe/about_dlg.h"
 #include "ui/mainframe/artwork.h"
 #include "ui/mainframe/hardware_dlg.h"
@@ -342,6 +343,17 @@ void CMainFrame::ShowToolbar(bool show) { toolbar_->setVisible(show); }
 bool CMainFrame::LaunchRemote(const std::string& folder) {
     if (Factories().launchRemote) return Factories().launchRemote(folder);
     return app::ModeHost::LaunchRemote(folder);
+}
+
+}  // namespace ui
+
+namespace ui {
+
+bool CMainFrame::FontsPresent(const std::string& fontsFolder) {
+    // The font list of the program knows which files really are fonts; without one (tests of
+    // the frame alone), look at the folder.
+    if (auto* fonts = pages::CFontManager::Instance()) return fonts->HasFonts();
+    return app::ModeHost::FontsPresent(fontsFolder);
 }
 
 }  // namespace ui

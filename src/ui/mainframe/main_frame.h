@@ -92,6 +92,7 @@ public:
     std::unique_ptr<app::AirFrame> CreateAirFrame() override;
     void ShowToolbar(bool show) override;
     bool LaunchRemote(const std::string& folder) override;
+    bool FontsPresent(const std::string& fontsFolder) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
