@@ -521,9 +521,11 @@ void CEngine::Close() {
     Done();
     if (!link_) return;
     // A worker that never came back from a call still holds the link; it goes when that does.
-    if (link_.use_count() == 1) link_->close();
+    if (!staleWorker()) link_->close();
     link_.reset();
 }
+
+bool CEngine::staleWorker() const { return stale_ && stale_->alive; }
 
 bool CEngine::running() const { return session_ && session_->alive && !session_->isAbandoned(); }
 
@@ -536,7 +538,7 @@ void CEngine::Init(platform::MessageTarget* window) {
         LogMessage("CEngine::Init() : the link is not open");
         return;
     }
-    if (link_.use_count() > 1) {
+    if (staleWorker()) {
         // A worker that Done() gave up on still has the link: two must never share it.
         LogMessage("CEngine::Init() : the previous worker has not ended");
         return;
@@ -573,6 +575,7 @@ void CEngine::Done() {
         }
         LogMessage("CEngine::Done() : the worker did not stop");
         thread_.detach();
+        stale_ = session_;
     }
     session_->stopped.reset();
     if (options_.priorities && session_->processNice != kNiceNormal) SetProcessNice(kNiceNormal);

@@ -88,6 +88,8 @@ public:
 
 private:
     bool postData(CmdRecord& rec, const char* operation);
+    // A worker Done() gave up on that has not ended yet.
+    bool staleWorker() const;
 
     Options options_;
     platform::Clock& clock_;
@@ -95,6 +97,7 @@ private:
     int statusClass_ = 1;
     uint16_t sequence_ = 0;
     std::shared_ptr<Session> session_;
+    std::shared_ptr<Session> stale_;
     std::thread thread_;
 };
 

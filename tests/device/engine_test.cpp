@@ -423,6 +423,8 @@ TEST(Engine, DoneReturnsWhenTheWorkerIsStuckInACall) {
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(3));
     EXPECT_FALSE(r.engine.running());
     r.engine.ResetDevice();  // dropped, never blocks
+    r.engine.Init(&r.notes);  // refused: the old worker still has the link
+    EXPECT_FALSE(r.engine.running());
 
     r.engine.Close();  // the stuck worker still holds the link
     r.link->release();
