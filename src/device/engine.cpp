@@ -120,6 +120,7 @@ private:
     // The running command.
     bool running_ = false;
     int step_ = 0;
+    bool stepSent_ = false;  // the current step has gone out and waits for its status
     int batchStart_ = 0;  // first step of the run of writes the link holds back
     Step ready_;
     Origin readyOrigin_ = Origin::Main;
@@ -212,6 +213,7 @@ bool CEngine::Worker::takeCommand() {
         running_ = set_.begin(c);
         if (!running_) LogMessage("CEngine::PutCmd : unknown command %d", int(c.code));
         step_ = batchStart_ = 0;
+        stepSent_ = false;
         waitMs_ = 0;
         statusDue_ = stepReady_ = false;
         pauseActive_ = paused_ = false;
@@ -251,6 +253,7 @@ void CEngine::Worker::nextStep() {
     waitFinish_ = false;
     earliest_.reset();
     if (link_->batchCount() == 0) batchStart_ = step_;
+    stepSent_ = false;
     Step s = set_.build(step_);
     if (s.forgetState) lastReported_ = -1;
     expectS0_ = s.waitS0;
@@ -280,6 +283,7 @@ void CEngine::Worker::sendStep() {
         passError_ = e;
         return;
     }
+    if (readyOrigin_ == Origin::Main) stepSent_ = true;
     if (readyOrigin_ == Origin::Main && link_->batchCount() > 0)
         advance();  // the write waits in the batch: no status until the run is sent
     else
@@ -317,7 +321,7 @@ void CEngine::Worker::readStatus() {
 
 void CEngine::Worker::evaluate(const Status& st) {
     const uint8_t* S = st.s.data();
-    if (running_) {
+    if (running_ && (stepSent_ || lastOrigin_ != Origin::Main)) {
         if (!st.accepted()) {
             LogMessage("Checksum error");
             if (lastWasData_) {
@@ -326,6 +330,7 @@ void CEngine::Worker::evaluate(const Status& st) {
                     return;
                 }
                 step_ = step_ >= 4 ? step_ - 4 : 0;  // the transfer is set up again
+                stepSent_ = false;
             } else {
                 if (++cmdErrors_ >= 3) {
                     passError_ = LINK_TOO_MANY_CMD_ERRORS;
@@ -333,7 +338,7 @@ void CEngine::Worker::evaluate(const Status& st) {
                 }
                 resend();
             }
-        } else {
+        } else if (stepSent_) {  // (a record after a reply says nothing of a step not yet sent)
             (lastWasData_ ? dataErrors_ : cmdErrors_) = 0;
             // An emulated record carries no completion bits: without a Device every wait is met.
             const bool real = !emulating_;
@@ -353,6 +358,8 @@ void CEngine::Worker::evaluate(const Status& st) {
             } else if (!replyPending_) {
                 advance();
             }
+        } else {
+            cmdErrors_ = 0;
         }
     }
 
@@ -393,11 +400,17 @@ void CEngine::Worker::evaluate(const Status& st) {
         } else {
             replyPending_ = false;
             deadline_ = savedDeadline_;
+            // The step held back by the reply is judged by a fresh record, never sent twice.
+            if (running_ && stepSent_) {
+                statusDue_ = true;
+                waitMs_ = 0;
+            }
         }
     }
 }
 
 void CEngine::Worker::advance() {
+    stepSent_ = false;
     step_ = set_.complete(step_);
     if (step_ >= set_.stepCount()) {
         running_ = false;
@@ -431,6 +444,7 @@ void CEngine::Worker::resend() {
     if (lastOrigin_ == Origin::Main) {
         // A refused message is refused whole: send the run of writes it carried again.
         step_ = batchStart_;
+        stepSent_ = false;
         stepReady_ = false;
         return;
     }

@@ -190,6 +190,23 @@ TEST(Engine, RequestsWhileACommandRuns) {
     EXPECT_EQ(r.notes.notes().back(), Note(NOTE_REQUEST, 2));
 }
 
+TEST(Engine, AReplyWhileAStepWaitsNeverSendsThatStepTwice) {
+    Rig r;
+    r.start();
+    r.link->set([](ScriptedLink& l) { l.motionReads = -1; });
+    r.engine.InEffect(0x0001, kWipeDown);
+    ASSERT_TRUE(r.link->waitFor([](ScriptedLink& l) { return Contains(l.writesNow(), {0x80, 0x0100}); }));
+    // The reply is taken between a record that still shows motion and the one that shows none.
+    r.link->set([](ScriptedLink& l) { l.blockReads = true; });
+    ASSERT_TRUE(r.link->waitFor([](ScriptedLink& l) { return l.blockedNow(); }));
+    r.engine.Reply(0x33, 0);
+    r.link->releaseWithMotion(1);
+    ASSERT_TRUE(r.finished(1));
+    EXPECT_EQ(r.link->count(0xC0, 0x33), 1);
+    EXPECT_EQ(r.link->count(0x80, 0x0100), 1);
+    EXPECT_EQ(r.link->writes().back(), (Write{0x40, 0x1401}));
+}
+
 TEST(Engine, ReadErrorsBeforeTheLinkIsUpAreNotNotified) {
     zxtest::LogCapture log;
     Rig r;

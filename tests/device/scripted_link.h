@@ -95,6 +95,13 @@ public:
         std::lock_guard l(m_);
         motion_ = 0;
     }
+    // Lets a hanging read go on, with a motion that ends `reads` records later.
+    void releaseWithMotion(int reads) {
+        std::lock_guard l(m_);
+        motion_ = reads;
+        blockReads = blockOnBatch = false;
+        cv_.notify_all();
+    }
     void release() {
         std::lock_guard l(m_);
         blockReads = blockOnBatch = false;
