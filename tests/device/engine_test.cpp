@@ -1,9 +1,7 @@
 // The engine's worker against a scripted Device: notifications and their priority, requests and
-// replies, link errors and reconnection, retries, deadlines, pause, the mailbox, emulation,
-// stopping a stuck worker.
+// replies, link errors and reconnection, retries, deadlines, pause, the mailbox, stopping a stuck
+// worker.
 #include <gtest/gtest.h>
-
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -399,22 +397,6 @@ TEST(Engine, PauseTwiceFreezesThenResumesWithoutATimeout) {
     EXPECT_EQ(w.back(), (Write{0x40, 0x1401}));
 }
 
-TEST(Engine, EmulatedStatusLetsEveryCommandFinish) {
-    zxtest::LogCapture log;
-    Rig r(ScriptedLink::NET);
-    r.link->set([](ScriptedLink& l) {
-        l.emulated = true;
-        l.prepareAnswers = false;
-        l.motionReads = -1;
-    });
-    r.engine.OpenWith(r.link, 1);  // the link's emulation is read when the worker starts
-    r.start();
-    ASSERT_TRUE(r.engine.LoadRect({0, 0, 10, 10}, DataRef::Share(Block(202)), 0));
-    ASSERT_TRUE(r.finished(1)) << log.text();
-    r.engine.InEffect(0x0001, kWipeDown);
-    ASSERT_TRUE(r.finished(2)) << log.text();
-}
-
 TEST(Engine, StatusClassZeroReadsFiveBytesWithTheStateLast) {
     Rig r(ScriptedLink::LPT, 0);
     zxtest::FastClock fast(r.clock);
@@ -478,22 +460,3 @@ TEST(Engine, ShortDataBlocksAreRefusedUpFront) {
     EXPECT_TRUE(log.has("CEngine::LoadRect : data block of 10001 bytes, 10002 needed"));
 }
 
-TEST(Engine, ProcessPriorityRaisedWhileRunningOrTheRefusalLogged) {
-    zxtest::LogCapture log;
-    const int before = getpriority(PRIO_PROCESS, 0);
-    auto link = std::make_shared<ScriptedLink>();
-    NoteRecorder notes;
-    CEngine engine;  // system clock, priorities on
-    engine.OpenWith(link, 1);
-    engine.Init(&notes);
-    ASSERT_TRUE(notes.waitFor(NOTE_LINK_UP));
-    errno = 0;
-    const int during = getpriority(PRIO_PROCESS, 0);
-    EXPECT_TRUE(during == -10 || log.has("CEngine::Init() : process priority not raised (Permission denied)") ||
-                log.text().find("process priority not raised") != std::string::npos)
-        << log.text();
-    engine.Done();
-    EXPECT_EQ(getpriority(PRIO_PROCESS, 0), before == -10 ? 0 : before);
-    EXPECT_TRUE(log.has("CEngine::Init()"));
-    EXPECT_TRUE(log.has("CEngine::Done()"));
-}

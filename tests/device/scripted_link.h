@@ -50,7 +50,6 @@ public:
     int failReads = 0;           // the next n status reads fail (with the flavour's read error)
     int state = 0;               // the Device state value
     int request = 0;             // class 1: the pending request; a write of 0xC0 clears it
-    bool emulated = false;
     bool blockReads = false;     // status reads hang until released
     bool blockOnBatch = false;   // the next batched write hangs until released
 
@@ -203,10 +202,6 @@ public:
             v[4] = class_ == 1 ? uint8_t(request) : 0;
             v[5] = uint8_t(state);
         }
-        if (emulated) {
-            std::fill(v, v + 6, 0);
-            v[0] = 8;
-        }
         for (size_t i = 0; i < length; ++i)
             buffer[i] = flavour_ == LPT ? device::kHammingCodewords[v[i] & 0xF] : uint8_t(v[i] << 4);
         if (damageReads > 0 && flavour_ == LPT) {
@@ -224,7 +219,6 @@ public:
         held_.clear();
     }
     bool hammingCoded() const override { return flavour_ == LPT; }
-    bool emulating() const override { return emulated; }
     void close() override {}
 
 private:
@@ -268,7 +262,6 @@ public:
     void post(uint32_t msg, uintptr_t w, intptr_t l) override {
         std::lock_guard lock(m_);
         if (msg == platform::MSG_ENGINE) notes_.push_back({int(w), int(l)});
-        else ++others_;
         cv_.notify_all();
     }
     intptr_t send(uint32_t msg, uintptr_t w, intptr_t l) override {
@@ -304,16 +297,11 @@ public:
         std::lock_guard lock(m_);
         notes_.clear();
     }
-    int others() {
-        std::lock_guard lock(m_);
-        return others_;
-    }
 
 private:
     std::mutex m_;
     std::condition_variable cv_;
     std::vector<Note> notes_;
-    int others_ = 0;
 };
 
 // Moves a manual clock forward `step` ms every real millisecond while it lives, so the
