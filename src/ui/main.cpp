@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/zentrix_app.h"
+#include "device/engine.h"
 #include "ktgsim/embedded.h"
 #include "pages/font_manager.h"
 #include "ui/fonts/font_substitution_dialog.h"
@@ -26,7 +27,10 @@ int main(int argc, char** argv) {
     ktgsim::RegisterEmbeddedDevice();
     int status = 1;
     {
+        // The Device link: StartHardware opens it through the engine, exit closes it.
+        device::CEngine engine;
         app::CZentrixApp theApp;
+        theApp.setDeviceLink(&engine);
         ui::CGuiShell shell(theApp);
         theApp.setShell(&shell);
         app::StartupHooks hooks;
