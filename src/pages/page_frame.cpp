@@ -188,7 +188,8 @@ void CPageFrame::DeleteSelection(CFontManager& fonts) {
         const size_t i1 = splitAt(first, e.offset);
         first.runs.erase(first.runs.begin() + long(i0), first.runs.begin() + long(i1));
     } else {
-        first.runs.erase(first.runs.begin() + long(splitAt(first, s.offset)), first.runs.end());
+        const size_t i0 = splitAt(first, s.offset);  // splitting may move the runs: index first
+        first.runs.erase(first.runs.begin() + long(i0), first.runs.end());
         CParagraph& last = paragraphs[size_t(e.para)];
         const size_t i1 = splitAt(last, e.offset);
         first.runs.insert(first.runs.end(), last.runs.begin() + long(i1), last.runs.end());
