@@ -105,7 +105,7 @@ int info(const zx::Args& a) {
     pages::CPageDoc page(s.fonts);
     if (!s.banners.empty()) page.setBannersFolder(s.banners);
     pages::CPageImage image;
-    int rc = page.Load(pages::LOAD_SUMMARY | pages::LOAD_FRAMES | pages::LOAD_THUMBNAIL | pages::LOAD_DEVICE, path, image);
+    int rc = page.Load(pages::LOAD_SUMMARY | pages::LOAD_FRAMES | pages::LOAD_DEVICE, path, image);
     bool framesOnly = false;
     if (rc == pages::FILE_VERSION_ERROR) {  // the oldest version: frames only
         rc = page.Load(pages::LOAD_FRAMES, path, image);
