@@ -73,14 +73,17 @@ void fillBlendRow(uint8_t* d, int n, const uint8_t px[4]) {
     const __m128i k = _mm_set_epi16(0, short(px[2] * o), short(px[1] * o), short(px[0] * o), 0, short(px[2] * o),
                                     short(px[1] * o), short(px[0] * o));
     const __m128i transLanes = _mm_set_epi16(-1, 0, 0, 0, -1, 0, 0, 0);
-    int i = 0;
-    for (; i + 2 <= n; i += 2, d += 8) {
-        const __m128i dv = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(d)), zero);
+    auto blend = [&](__m128i dv) {
         const __m128i td = transOf(dv);
         const __m128i m = _mm_min_epi16(tv, _mm_sub_epi16(k255, td));
-        __m128i res = div255(_mm_add_epi16(_mm_mullo_epi16(m, dv), k));
-        res = _mm_or_si128(_mm_andnot_si128(transLanes, res), _mm_and_si128(transLanes, _mm_min_epi16(tv, td)));
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(d), _mm_packus_epi16(res, res));
+        const __m128i res = div255(_mm_add_epi16(_mm_mullo_epi16(m, dv), k));
+        return _mm_or_si128(_mm_andnot_si128(transLanes, res), _mm_and_si128(transLanes, _mm_min_epi16(tv, td)));
+    };
+    int i = 0;
+    for (; i + 4 <= n; i += 4, d += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
+        const __m128i lo = blend(_mm_unpacklo_epi8(v, zero)), hi = blend(_mm_unpackhi_epi8(v, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_packus_epi16(lo, hi));
     }
     if (i < n) fillBlendPlain(d, n - i, px);
 }
@@ -106,7 +109,43 @@ void blitBlendRow(uint8_t* d, const uint8_t* s, int n) {
     if (i < n) blitBlendPlain(d, s, n - i);
 }
 
+// Flatten onto black (back 0) or white (back 255): byte = (T × back + byte × (255 - T)) / 255.
+void flattenRow(uint8_t* d, size_t n, unsigned back) {
+    const __m128i zero = _mm_setzero_si128(), k255 = _mm_set1_epi16(255);
+    const __m128i colourLanes = _mm_set_epi16(0, -1, -1, -1, 0, -1, -1, -1);
+    const __m128i backV = _mm_set1_epi16(short(back));
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4, d += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
+        __m128i out[2];
+        for (int h = 0; h < 2; ++h) {
+            const __m128i px = h ? _mm_unpackhi_epi8(v, zero) : _mm_unpacklo_epi8(v, zero);
+            const __m128i t = transOf(px);
+            const __m128i res = div255(_mm_add_epi16(_mm_mullo_epi16(t, backV), _mm_mullo_epi16(px, _mm_sub_epi16(k255, t))));
+            out[h] = _mm_and_si128(res, colourLanes);  // transparency 0
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_packus_epi16(out[0], out[1]));
+    }
+    for (; i < n; ++i, d += 4) {
+        const unsigned t = d[3], o = 255 - t;
+        d[0] = uint8_t((t * back + d[0] * o) / 255);
+        d[1] = uint8_t((t * back + d[1] * o) / 255);
+        d[2] = uint8_t((t * back + d[2] * o) / 255);
+        d[3] = 0;
+    }
+}
+
 #else
+
+void flattenRow(uint8_t* d, size_t n, unsigned back) {
+    for (size_t i = 0; i < n; ++i, d += 4) {
+        const unsigned t = d[3], o = 255 - t;
+        d[0] = uint8_t((t * back + d[0] * o) / 255);
+        d[1] = uint8_t((t * back + d[1] * o) / 255);
+        d[2] = uint8_t((t * back + d[2] * o) / 255);
+        d[3] = 0;
+    }
+}
 
 void fillBlendRow(uint8_t* d, int n, const uint8_t px[4]) { fillBlendPlain(d, n, px); }
 void blitBlendRow(uint8_t* d, const uint8_t* s, int n) { blitBlendPlain(d, s, n); }
@@ -190,17 +229,7 @@ void CBitmap32::reduce(const CBitmap32& source) {
     }
 }
 
-void CBitmap32::flatten(bool white) {
-    const unsigned back = white ? 255 : 0;
-    for (size_t i = 0; i < bits_.size(); i += 4) {
-        uint8_t* p = bits_.data() + i;
-        const unsigned t = p[3], o = 255 - t;
-        p[0] = uint8_t((t * back + p[0] * o) / 255);
-        p[1] = uint8_t((t * back + p[1] * o) / 255);
-        p[2] = uint8_t((t * back + p[2] * o) / 255);
-        p[3] = 0;
-    }
-}
+void CBitmap32::flatten(bool white) { flattenRow(bits_.data(), bits_.size() / 4, white ? 255 : 0); }
 
 void CBitmap32::checkerboard() {
     for (int32_t y = 0; y < height_; ++y) {

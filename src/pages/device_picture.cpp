@@ -110,12 +110,17 @@ uint16_t feedScalar(const uint8_t* data, size_t n) {
 
 // --- Filter ------------------------------------------------------------------------------------
 
-inline void filterByte(const int32_t* w, const uint8_t a, uint8_t& g, const uint8_t b) {
+// Each difference between two neighbouring rows weighs on both: as the row below for the upper
+// one and as the row above for the lower one. So every row's weights towards the row below are
+// kept (wDown) and serve as the next row's weights upwards (wUp).
+inline void filterByte(const int32_t* w, uint8_t a, uint8_t& g, uint8_t b, int32_t wa, int32_t& wb) {
     const int gv = g, da = a - gv, db = b - gv;
-    if (da | db) g = uint8_t(gv + ((da * w[da < 0 ? -da : da] + db * w[db < 0 ? -db : db]) >> 16));
+    wb = w[db < 0 ? -db : db];
+    if (da | db) g = uint8_t(gv + ((da * wa + db * wb) >> 16));
 }
 
-void filterRowScalar(const uint8_t* above, uint8_t* row, const uint8_t* below, size_t n) {
+void filterRowScalar(const uint8_t* above, uint8_t* row, const uint8_t* below, size_t n, const int32_t* wUp,
+                     int32_t* wDown) {
     const int32_t* w = weights().w.data();
     size_t i = 0;
     // Flat stretches (the same bytes above, here and below) stay as they are: W(0) = 0.
@@ -124,10 +129,13 @@ void filterRowScalar(const uint8_t* above, uint8_t* row, const uint8_t* below, s
         std::memcpy(&a, above + i, 8);
         std::memcpy(&g, row + i, 8);
         std::memcpy(&b, below + i, 8);
-        if (a == g && b == g) continue;
-        for (size_t k = i; k < i + 8; ++k) filterByte(w, above[k], row[k], below[k]);
+        if (a == g && b == g) {
+            std::fill(wDown + i, wDown + i + 8, 0);
+            continue;
+        }
+        for (size_t k = i; k < i + 8; ++k) filterByte(w, above[k], row[k], below[k], wUp[k], wDown[k]);
     }
-    for (; i < n; ++i) filterByte(w, above[i], row[i], below[i]);
+    for (; i < n; ++i) filterByte(w, above[i], row[i], below[i], wUp[i], wDown[i]);
 }
 
 #if ZX_X86
@@ -171,42 +179,42 @@ __attribute__((target("avx2"))) void convertAvx2(const uint8_t* src, size_t pair
     if (i < pairs) convertScalar(src + 8 * i, pairs - i, out + 4 * i);
 }
 
-// Eight bytes as 32-bit lanes, filtered.
+// Eight bytes as 32-bit lanes, filtered; their weights towards the row below go to wDown.
 __attribute__((target("avx2"))) inline __m256i filter8(const int32_t* w, const uint8_t* a8, const uint8_t* g8,
-                                                        const uint8_t* b8) {
+                                                        const uint8_t* b8, const int32_t* wUp, int32_t* wDown) {
     const __m256i g = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(g8)));
     const __m256i da = _mm256_sub_epi32(_mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(a8))), g);
     const __m256i db = _mm256_sub_epi32(_mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(b8))), g);
-    const __m256i wa = _mm256_i32gather_epi32(w, _mm256_abs_epi32(da), 4);
+    const __m256i wa = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(wUp));
     const __m256i wb = _mm256_i32gather_epi32(w, _mm256_abs_epi32(db), 4);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(wDown), wb);
     const __m256i x = _mm256_add_epi32(_mm256_mullo_epi32(da, wa), _mm256_mullo_epi32(db, wb));
     return _mm256_add_epi32(g, _mm256_srai_epi32(x, 16));
 }
 
-__attribute__((target("avx2"))) void filterRowAvx2(const uint8_t* above, uint8_t* row, const uint8_t* below,
-                                                   size_t n) {
+__attribute__((target("avx2"))) void filterRowAvx2(const uint8_t* above, uint8_t* row, const uint8_t* below, size_t n,
+                                                   const int32_t* wUp, int32_t* wDown) {
     const int32_t* w = weights().w.data();
+    const __m256i zero = _mm256_setzero_si256();
     size_t i = 0;
-    for (; i + 32 <= n; i += 32) {
-        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(above + i));
-        const __m256i g = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + i));
-        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(below + i));
-        const __m256i diff = _mm256_or_si256(_mm256_xor_si256(a, g), _mm256_xor_si256(b, g));
-        if (_mm256_testz_si256(diff, diff)) continue;
-        for (size_t h = 0; h < 32; h += 16) {
-            const __m128i half = h ? _mm256_extracti128_si256(diff, 1) : _mm256_castsi256_si128(diff);
-            if (_mm_testz_si128(half, half)) continue;
-            const size_t k = i + h;
-            const __m256i r0 = filter8(w, above + k, row + k, below + k);
-            const __m256i r1 = filter8(w, above + k + 8, row + k + 8, below + k + 8);
-            // Lanes come back interleaved by 128-bit halves; put the 16 words in order first.
-            const __m256i words = _mm256_permute4x64_epi64(_mm256_packus_epi32(r0, r1), _MM_SHUFFLE(3, 1, 2, 0));
-            const __m128i bytes =
-                _mm_packus_epi16(_mm256_castsi256_si128(words), _mm256_extracti128_si256(words, 1));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(row + k), bytes);
+    for (; i + 16 <= n; i += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(above + i));
+        const __m128i g = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(below + i));
+        const __m128i diff = _mm_or_si128(_mm_xor_si128(a, g), _mm_xor_si128(b, g));
+        if (_mm_testz_si128(diff, diff)) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(wDown + i), zero);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(wDown + i + 8), zero);
+            continue;
         }
+        const __m256i r0 = filter8(w, above + i, row + i, below + i, wUp + i, wDown + i);
+        const __m256i r1 = filter8(w, above + i + 8, row + i + 8, below + i + 8, wUp + i + 8, wDown + i + 8);
+        // Lanes come back interleaved by 128-bit halves; put the 16 words in order first.
+        const __m256i words = _mm256_permute4x64_epi64(_mm256_packus_epi32(r0, r1), _MM_SHUFFLE(3, 1, 2, 0));
+        const __m128i bytes = _mm_packus_epi16(_mm256_castsi256_si128(words), _mm256_extracti128_si256(words, 1));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(row + i), bytes);
     }
-    if (i < n) filterRowScalar(above + i, row + i, below + i, n - i);
+    if (i < n) filterRowScalar(above + i, row + i, below + i, n - i, wUp + i, wDown + i);
 }
 
 bool hasAvx2() {
@@ -214,11 +222,60 @@ bool hasAvx2() {
     return yes;
 }
 
+bool hasClmul() {
+    static const bool yes = __builtin_cpu_supports("pclmul");
+    return yes;
+}
+
+// x^m mod P.
+uint64_t powerOfX(int m) {
+    uint16_t r = 1;
+    for (int i = 0; i < m; ++i) r = timesX(r);
+    return r;
+}
+
+// A 128-bit polynomial A = hi·x^64 + lo times x^n, as hi·(x^(n+64) mod P) + lo·(x^n mod P): the
+// constants take 16 bits, so the result stays within 128 bits and congruent modulo P.
+__attribute__((target("pclmul,sse4.1"))) inline __m128i fold(__m128i a, __m128i k) {
+    return _mm_xor_si128(_mm_clmulepi64_si128(a, k, 0x00), _mm_clmulepi64_si128(a, k, 0x11));
+}
+
+// The bytes go in from the last to the first, most significant bit first: loaded little-endian,
+// 16 bytes are exactly the 128-bit polynomial of the bits they feed (the last byte's top bit
+// highest). Four accumulators fold 64 bytes a step; the lowest bytes left over go last.
+__attribute__((target("pclmul,sse4.1"))) uint16_t feedClmul(const uint8_t* data, size_t n) {
+    if (n < 128) return feedScalar(data, n);
+    static const __m128i k512 = _mm_set_epi64x(int64_t(powerOfX(576)), int64_t(powerOfX(512)));
+    static const __m128i k128 = _mm_set_epi64x(int64_t(powerOfX(192)), int64_t(powerOfX(128)));
+    auto load = [](const uint8_t* q) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(q)); };
+    const uint8_t* p = data + n - 64;
+    __m128i a0 = load(p + 48), a1 = load(p + 32), a2 = load(p + 16), a3 = load(p);
+    while (size_t(p - data) >= 64) {
+        p -= 64;
+        a0 = _mm_xor_si128(fold(a0, k512), load(p + 48));
+        a1 = _mm_xor_si128(fold(a1, k512), load(p + 32));
+        a2 = _mm_xor_si128(fold(a2, k512), load(p + 16));
+        a3 = _mm_xor_si128(fold(a3, k512), load(p));
+    }
+    a1 = _mm_xor_si128(a1, fold(a0, k128));
+    a2 = _mm_xor_si128(a2, fold(a1, k128));
+    a3 = _mm_xor_si128(a3, fold(a2, k128));
+    uint8_t bytes[16];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes), a3);
+    const ChecksumTables& t = checksumTables();
+    uint16_t r = 0;
+    for (int i = 15; i >= 0; --i) r = feedByte(t, r, bytes[i]);
+    for (size_t i = size_t(p - data); i > 0; --i) r = feedByte(t, r, data[i - 1]);
+    return r;
+}
+
+uint16_t feedAvx2Set(const uint8_t* data, size_t n) { return hasClmul() ? feedClmul(data, n) : feedScalar(data, n); }
+
 #endif
 
 const PictureKernels kScalar{convertScalar, feedScalar, filterRowScalar};
 #if ZX_X86
-const PictureKernels kAvx2{convertAvx2, feedScalar, filterRowAvx2};
+const PictureKernels kAvx2{convertAvx2, feedAvx2Set, filterRowAvx2};
 #endif
 
 PictureIsa bestIsa() {
@@ -294,13 +351,19 @@ void VerticalFilter(const BitmapView& bmp, int32_t x, int32_t y, int32_t w, int3
     if (x1 <= x0 || y1 - y0 < 3) return;
     const size_t n = size_t(x1 - x0) * 4;
     const PictureKernels& k = active();
+    const int32_t* table = weights().w.data();
     std::vector<uint8_t> prev(bmp.pixel(int32_t(x0), int32_t(y0)), bmp.pixel(int32_t(x0), int32_t(y0)) + n);
     std::vector<uint8_t> cur(n);
+    // Weights of the first filtered row towards the row above it.
+    std::vector<int32_t> wUp(n), wDown(n);
+    const uint8_t* first = bmp.pixel(int32_t(x0), int32_t(y0 + 1));
+    for (size_t i = 0; i < n; ++i) wUp[i] = table[std::abs(int(prev[i]) - int(first[i]))];
     for (int64_t r = y0 + 1; r < y1 - 1; ++r) {
         uint8_t* row = bmp.pixel(int32_t(x0), int32_t(r));
         std::memcpy(cur.data(), row, n);
-        k.filterRow(prev.data(), row, bmp.pixel(int32_t(x0), int32_t(r + 1)), n);
+        k.filterRow(prev.data(), row, bmp.pixel(int32_t(x0), int32_t(r + 1)), n, wUp.data(), wDown.data());
         prev.swap(cur);
+        wUp.swap(wDown);
     }
 }
 

@@ -63,8 +63,10 @@ struct PictureKernels {
     void (*convert)(const uint8_t* src, size_t pairs, uint8_t* out);
     // The checksum register after the bytes data[n-1] .. data[0] (without the two 0xFF bytes).
     uint16_t (*feed)(const uint8_t* data, size_t n);
-    // Filters one row of n bytes in place; above and below hold the unfiltered neighbours.
-    void (*filterRow)(const uint8_t* above, uint8_t* row, const uint8_t* below, size_t n);
+    // Filters one row of n bytes in place; above and below hold the unfiltered neighbours, wUp
+    // the weights W(above - row); the weights W(below - row) go to wDown.
+    void (*filterRow)(const uint8_t* above, uint8_t* row, const uint8_t* below, size_t n, const int32_t* wUp,
+                      int32_t* wDown);
 };
 
 bool PictureIsaAvailable(PictureIsa isa);

@@ -134,3 +134,18 @@ TEST(Bitmap32, RegionReduceFlattenCheckerboardAndGuides) {
     c.invertColumn(-1);
     EXPECT_TRUE(c == same);
 }
+
+TEST(Bitmap32, FlattenFollowsTheRuleOnEveryPixel) {
+    for (bool white : {false, true}) {
+        const CBitmap32 before = noise(33, 7, white ? 11 : 12);  // an odd count for the tail
+        CBitmap32 b = before;
+        b.flatten(white);
+        const unsigned back = white ? 255 : 0;
+        for (size_t i = 0; i < b.byteSize(); i += 4) {
+            const uint8_t* s = before.bits() + i;
+            const uint8_t* d = b.bits() + i;
+            for (int k = 0; k < 3; ++k) ASSERT_EQ(d[k], (s[3] * back + s[k] * (255u - s[3])) / 255) << i;
+            ASSERT_EQ(d[3], 0);
+        }
+    }
+}

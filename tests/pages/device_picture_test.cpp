@@ -165,7 +165,8 @@ TEST(DevicePicture, ChecksumAgreesWithTheBitRegisterForEveryLength) {
     std::mt19937 rng(7);
     for (PictureIsa isa : availableIsas()) {
         ASSERT_TRUE(UsePictureIsa(isa));
-        for (size_t n : {size_t(0), size_t(1), size_t(15), size_t(16), size_t(17), size_t(33), size_t(1000)}) {
+        // Lengths around the 16- and 64-byte steps of the fast code, and a long one.
+        for (size_t n : {0, 1, 15, 16, 17, 33, 63, 64, 127, 128, 129, 191, 192, 200, 1000, 4103, 65536}) {
             std::vector<uint8_t> block(n + 2, 0);
             for (size_t i = 2; i < block.size(); ++i) block[i] = uint8_t(rng());
             unsigned reg = 0;
@@ -237,6 +238,36 @@ TEST(VerticalFilter, EveryKernelMatchesTheWrittenRule) {
             got.verticalFilter(0, 0, 0, 0);
             EXPECT_TRUE(got == expected) << int(isa) << " " << seed;
         }
+    }
+}
+
+TEST(VerticalFilter, EveryPairOfDifferencesThroughEveryKernel) {
+    // Rows a, g, b, g, a: for g in {0, 37, 128, 255} every pair (a, b) of byte values, so every
+    // weight of the table is used upwards and downwards, and carried from row to row.
+    IsaGuard guard;
+    const int gs[] = {0, 37, 128, 255};
+    CBitmap32 pic(4 * 65536 / 4, 5);
+    for (int k = 0; k < 4; ++k)
+        for (int v = 0; v < 65536; ++v) {
+            const size_t i = size_t(k) * 65536 + size_t(v);
+            const uint8_t a = uint8_t(v >> 8), b = uint8_t(v), g = uint8_t(gs[k]);
+            const uint8_t column[5] = {a, g, b, g, a};
+            for (int y = 0; y < 5; ++y) pic.bits()[size_t(y) * pic.byteSize() / 5 + i] = column[y];
+        }
+    CBitmap32 expected = pic;
+    const size_t stride = pic.byteSize() / 5;
+    for (int y = 1; y < 4; ++y)
+        for (size_t i = 0; i < stride; ++i) {
+            const long a = pic.bits()[(y - 1) * stride + i], g = pic.bits()[y * stride + i],
+                       bb = pic.bits()[(y + 1) * stride + i];
+            const long wa = FilterWeight(int(a - g)), wb = FilterWeight(int(bb - g));
+            expected.bits()[y * stride + i] = uint8_t((bb * wb + (65536 - wa - wb) * g + a * wa) >> 16);
+        }
+    for (PictureIsa isa : availableIsas()) {
+        ASSERT_TRUE(UsePictureIsa(isa));
+        CBitmap32 got = pic;
+        got.verticalFilter(0, 0, 0, 0);
+        EXPECT_TRUE(got == expected) << int(isa);
     }
 }
 
