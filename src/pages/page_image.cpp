@@ -60,11 +60,12 @@ void CPageImage::Compile(CPageDoc& page, int options, CompileProgress* progress)
     if (moving) {
         const Rect& m = summary.moving;
         const uint32_t along = uint32_t(std::max(0, roll ? m.height() : m.width()));
-        // Device pictures go in pixel pairs: the width of every chunk must be even.
-        cross = uint32_t(std::max(0, roll ? m.width() : m.height()));
+        // Device pictures go in pixel pairs: the width of every chunk must be even; and a frame
+        // squeezed to nothing still gets a strip the Device can take.
+        cross = uint32_t(std::max(2, roll ? m.width() : m.height()));
         if (roll) cross += cross & 1;
         uint64_t text = uint64_t(std::max(summary.textLength, 0));
-        if (cross && (along + text) * cross > kMaxStripPixels) {
+        if ((along + text) * cross > kMaxStripPixels) {
             text = std::max<uint64_t>(kMaxStripPixels / cross, along) - along;
             text &= ~uint64_t(1);
             LogMessage("CPageImage::Compile: moving text cut to %u pixels", unsigned(text));
