@@ -47,6 +47,14 @@ void CPageDoc::NewName() {
     modified = false;
 }
 
+int CPageDoc::NewFromTemplate(const std::string& path, CPageImage& image) {
+    NewPage();
+    const int rc = Load(LOAD_FRAMES, path, image);
+    NewName();
+    hasFile = false;
+    return rc;
+}
+
 int CPageDoc::AppendFrame(std::unique_ptr<CPageFrame> f) {
     frames.push_back(std::move(f));
     modified = true;

@@ -88,6 +88,10 @@ public:
     void NewPage();
     // "YYMMDD_HHMM.zxg" from the local time; clears the modified flag.
     void NewName();
+    // A new page from a template: empty first, then the template's frames and background, and a
+    // new name, so that saving never overwrites the template. A file result code; after a
+    // failure the page stays empty (with its new name) and the caller shows the code.
+    int NewFromTemplate(const std::string& path, CPageImage& image);
     int AppendFrame(std::unique_ptr<CPageFrame> frame);
     void DeleteFrame(int index);
     // Swaps with the last / first frame (a swap, not a move).

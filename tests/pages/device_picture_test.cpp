@@ -120,14 +120,6 @@ TEST(DevicePicture, WorkedValues) {
     }
 }
 
-TEST(DevicePicture, OpacityNibbleFollowsTransparency) {
-    // Transparency 0x80 (half): 15 - 8 = 7; 0xEF: 15 - 14 = 1; 0x0F still fully opaque.
-    auto b = blockOf(pairOf(0x80000000, 0xEF000000), 0, 0, 2, 1);
-    EXPECT_EQ(wordAt(b, 0) >> 12, 7);
-    EXPECT_EQ(wordAt(b, 1) >> 12, 1);
-    EXPECT_EQ(wordAt(blockOf(pairOf(0x0F000000, 0), 0, 0, 2, 1), 0) >> 12, 15);
-}
-
 TEST(DevicePicture, EveryKernelMatchesTheWrittenRulesOnRandomPictures) {
     IsaGuard guard;
     for (PictureIsa isa : availableIsas()) {

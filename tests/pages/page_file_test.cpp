@@ -244,6 +244,22 @@ TEST_F(PageFile, ADeletedBannerDropsOnlyItsLink) {
     EXPECT_TRUE(back.background == page.background);
 }
 
+TEST_F(PageFile, NewPageFromATemplateGetsANewName) {
+    CPageDoc page(fonts);
+    build(page);
+    CPageImage image;
+    const std::string path = save(page, image, "Template.zxg");
+    CPageDoc fresh(fonts);
+    fresh.setBannersFolder(banners);
+    ASSERT_EQ(fresh.NewFromTemplate(path, image), FILE_OK);
+    EXPECT_EQ(fresh.frameCount(), 4);
+    EXPECT_NE(fresh.pathName, path);
+    EXPECT_FALSE(fresh.hasFile);
+    EXPECT_EQ(fresh.NewFromTemplate(dir.file("gone.zxg"), image), FILE_OPEN_ERROR);
+    EXPECT_EQ(fresh.frameCount(), 0);
+    EXPECT_EQ(fresh.pathName.size(), 15u);  // "YYMMDD_HHMM.zxg"
+}
+
 TEST_F(PageFile, MissingFontsAreReplacedWithTheSubstitutesTint) {
     CPageDoc page(fonts);
     auto f = frame({20, 20, 400, 200}, "abc");
