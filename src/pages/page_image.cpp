@@ -176,6 +176,9 @@ void CPageImage::Compile(CPageDoc& page, int options, CompileProgress* progress)
         thumbnail.flatten(false);
     }
     steps.step();
+    LogMessage("CPageImage::Compile %d: %d frames, still %u, strip %u in %u chunks%s", options, page.frameCount(),
+               unsigned(device.stillSize), unsigned(device.stripSize), unsigned(device.chunkCount),
+               uniform ? ", uniform" : "");
 }
 
 }  // namespace pages
