@@ -6,6 +6,7 @@
 #include <string>
 
 #include "air/show_params.h"
+#include "pages/page_format.h"
 
 namespace air {
 
@@ -64,9 +65,7 @@ uint32_t EffectParam(const ShowParams& p, bool in);
 // The same for an explicit type, speed and border (also used by tools).
 uint32_t EffectParam(int type, int speed, int border);
 
-// The facts of a page summary that the show time needs. Built from a compiled page's summary;
-// when the page model lands, ShowTimeOf(p, const PageSummary&) is a one-line overload:
-//     return ShowTimeOf(p, PageMotion{s.movingType, s.flags, s.textLength, {s.moving...}});
+// The facts of a page summary that the show time needs (PageMotionOf a compiled page's summary).
 struct PageMotion {
     enum : int32_t { FLAG_MOVING = 0x02, FLAG_ROLL = 0x04 };  // summary flag bits 1 and 2
     int32_t movingType = 0;  // 0 none, 1 Scroller, 2 Roll
@@ -80,6 +79,12 @@ struct PageMotion {
 
 // The show time of a page in seconds (at least 2).
 int ShowTimeOf(const ShowParams& p, const PageMotion& page);
+
+inline PageMotion PageMotionOf(const pages::PageSummary& s) {
+    return PageMotion{s.movingType, int32_t(s.flags), s.textLength, s.moving.left, s.moving.top, s.moving.right,
+                      s.moving.bottom};
+}
+inline int ShowTimeOf(const ShowParams& p, const pages::PageSummary& s) { return ShowTimeOf(p, PageMotionOf(s)); }
 // A page with no summary (none loaded): no moving frame.
 inline int ShowTimeOf(const ShowParams& p) { return ShowTimeOf(p, PageMotion{}); }
 

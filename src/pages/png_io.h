@@ -16,4 +16,9 @@ bool EncodePng(const BitmapView& bitmap, std::vector<uint8_t>& out);
 bool WritePng(const std::string& path, const BitmapView& bitmap);
 inline bool WritePng(const std::string& path, CBitmap32& bitmap) { return WritePng(path, bitmap.view()); }
 
+// Reads a PNG file of any colour type into a 32-bit bitmap (transparency = 255 - alpha). False,
+// leaving the bitmap empty, when the file cannot be read or is not a sound PNG.
+bool ReadPng(const std::string& path, CBitmap32& out);
+bool DecodePng(const uint8_t* data, size_t size, CBitmap32& out);
+
 }  // namespace pages

@@ -140,6 +140,19 @@ TEST(ShowTime, RoundingOfComputedTime) {
     EXPECT_EQ(RoundedSeconds(1199), 1);
 }
 
+TEST(ShowTime, FromACompiledPageSummary) {
+    // A Roll 300 high whose text is 500 long, as the page summary gives it: 800 rows at step 1.
+    pages::PageSummary s;
+    s.movingType = 2;
+    s.flags = pages::SUMMARY_MOVING | pages::SUMMARY_NOT_SCROLLER;
+    s.textLength = 500;
+    s.moving = {100, 100, 400, 400};
+    ShowParams p;
+    EXPECT_EQ(ShowTimeOf(p, s), 16);
+    p.stopScrolling = 1;  // the text only: 10 s
+    EXPECT_EQ(ShowTimeOf(p, s), 10);
+}
+
 TEST(ShowTime, ScrollingPages) {
     ShowParams p;
     p.showTime = 100;
