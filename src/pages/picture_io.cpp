@@ -51,6 +51,14 @@ void convertRow(const uint8_t* s, uint8_t* d, int32_t count, uint8_t invert) {
             std::memcpy(d, s, size_t(count) * 4);
             return;
         }
+        // Whole pixels as little-endian words, so the loop vectorises.
+        for (int32_t i = 0; i < count; ++i, s += 4, d += 4) {
+            uint32_t v;
+            std::memcpy(&v, s, 4);
+            v ^= 0xFF000000u;
+            std::memcpy(d, &v, 4);
+        }
+        return;
     }
     for (int32_t i = 0; i < count; ++i, s += Depth, d += 4) convertPixel<Depth>(s, d, invert);
 }
