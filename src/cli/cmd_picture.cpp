@@ -72,25 +72,15 @@ int convert(const zx::Args& a) {
     const std::string& in = a.positional[0];
     pages::CBitmap32 b;
     const bool inverse = a.has("inverse-tga");
-    int rc = pages::ReadPictureFile(in, inverse, b);
-    if (rc == pages::PICTURE_OK && a.has("pair") && platform::EqualsNoCase(platform::ExtensionOfPath(in), ".bmp")) {
-        // As a frame import reads it: combined with its partner when there is one of the same size.
-        const std::string partnerPath = platform::ResolvePath(pages::PartnerOfPicture(in));
-        pages::CBitmap32 partner;
-        if (pages::ReadPictureFile(partnerPath, inverse, partner) == pages::PICTURE_OK) {
-            const bool onWhite = pages::IsPictureOnWhite(in);
-            pages::CBitmap32 combined;
-            if (pages::CombinePair(onWhite ? b : partner, onWhite ? partner : b, false, combined)) {
-                b = std::move(combined);
-                std::cout << "Combined with " << partnerPath << "\n";
-            } else {
-                std::cout << "Not combined: " << partnerPath << " has another size\n";
-            }
-        }
-    }
+    const int rc = pages::ReadPictureFile(in, inverse, b);
     if (rc != pages::PICTURE_OK) {
         std::cerr << "zx " << cmd << ": " << oneLine(rc, {in}) << "\n";
         return 1;
+    }
+    // As a frame import reads it: combined with its partner when there is one of the same size.
+    if (a.has("pair")) {
+        const std::string partner = pages::CombineWithPartner(in, inverse, false, b);
+        std::cout << (partner.empty() ? "No partner of the same size" : "Combined with " + partner) << "\n";
     }
     return save(b, out, cmd);
 }

@@ -78,23 +78,24 @@ std::string ConverterPartner(const std::string& path, bool pathIsOnWhite) {
     return folder + title.substr(0, title.size() - 2) + ext;
 }
 
+std::string CombineWithPartner(const std::string& path, bool inverseTGA, bool monochrome, CBitmap32& picture) {
+    if (!platform::EqualsNoCase(platform::ExtensionOfPath(path), ".bmp")) return {};
+    // Names from Windows pair regardless of letter case (logo_w.bmp with logo.bmp).
+    const std::string partnerPath = platform::ResolvePath(PartnerOfPicture(path));
+    CBitmap32 partner, combined;
+    if (!platform::FileExists(partnerPath) || ReadPictureFile(partnerPath, inverseTGA, partner) != PICTURE_OK)
+        return {};
+    const bool onWhite = IsPictureOnWhite(path);
+    if (!CombinePair(onWhite ? picture : partner, onWhite ? partner : picture, monochrome, combined)) return {};
+    picture = std::move(combined);
+    LogMessage("ReadPicture: %s combined with %s", path.c_str(), partnerPath.c_str());
+    return partnerPath;
+}
+
 bool ReadPictureWithPair(const std::string& path, bool report, CBitmap32& out, bool monochrome) {
     CBitmap32 picture;
     if (!ReadPicture(path, report, picture)) return false;
-    if (platform::EqualsNoCase(platform::ExtensionOfPath(path), ".bmp")) {
-        // Names from Windows pair regardless of letter case (logo_w.bmp with logo.bmp).
-        const std::string partnerPath = platform::ResolvePath(PartnerOfPicture(path));
-        CBitmap32 partner;
-        if (platform::FileExists(partnerPath) &&
-            ReadPictureFile(partnerPath, InverseTgaSetting(), partner) == PICTURE_OK &&
-            partner.width() == picture.width() && partner.height() == picture.height()) {
-            const bool onWhite = IsPictureOnWhite(path);
-            CBitmap32 combined;
-            CombinePair(onWhite ? picture : partner, onWhite ? partner : picture, monochrome, combined);
-            picture = std::move(combined);
-            LogMessage("ReadPicture: %s combined with %s", path.c_str(), partnerPath.c_str());
-        }
-    }
+    CombineWithPartner(path, InverseTgaSetting(), monochrome, picture);
     out = std::move(picture);
     return true;
 }

@@ -29,6 +29,10 @@ bool ReadPicture(const std::string& path, bool report, CBitmap32& out);
 // that is missing, unreadable or of another size leaves the single picture, silently.
 bool ReadPictureWithPair(const std::string& path, bool report, CBitmap32& out, bool monochrome = false);
 
+// The pair step alone, for a picture already read from path: returns the partner's path when
+// the picture was replaced by the combination, "" when it was left alone.
+std::string CombineWithPartner(const std::string& path, bool inverseTGA, bool monochrome, CBitmap32& picture);
+
 // Whether a file's title (name without folder and extension) marks the picture on white: it
 // ends in "_w" or "_W" and has at least three characters.
 bool IsPictureOnWhite(const std::string& path);
