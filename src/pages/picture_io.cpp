@@ -211,6 +211,52 @@ int DecodePicture(const uint8_t* data, size_t size, bool inverseTGA, CBitmap32& 
     return DecodeTga(data, size, inverseTGA, out);
 }
 
+namespace {
+
+// How far into a file the decoder may look, judged from its header alone: a file that is not a
+// picture at all (a video chosen by mistake) is then refused after its first block rather than
+// after reading hundreds of megabytes. The decoders still check everything themselves.
+size_t bytesWanted(const uint8_t* head, size_t n) {
+    platform::ByteReader r(head, n);
+    if (n >= 2 && head[0] == 'B' && head[1] == 'M') {
+        r.seek(10);
+        const uint32_t offset = r.u32();
+        r.seek(18);
+        const int32_t w = r.i32(), h = r.i32();
+        r.u16();
+        const uint16_t bits = r.u16();
+        if (!r.ok() || w <= 0 || h == 0 || h == INT32_MIN || bits > 32) return n;
+        const int64_t rows = h < 0 ? -int64_t(h) : h;
+        if (w * rows > kMaxPicturePixels) return n;
+        return size_t(offset) + (size_t(bits) * size_t(w) + 31) / 32 * 4 * size_t(rows);
+    }
+    if (n < 18) return n;
+    const size_t bpp = (size_t(head[16]) + 7) / 8;
+    r.seek(12);
+    const size_t width = r.u16();
+    const size_t pixels = width * r.u16();
+    const size_t start = 18 + size_t(head[0]) + size_t(head[5] | head[6] << 8) * ((size_t(head[7]) + 7) / 8);
+    if (pixels > size_t(kMaxPicturePixels)) return n;
+    return start + pixels * (head[2] == 10 ? 1 + bpp : bpp);
+}
+
+// Reads up to want bytes at the end of data; false on a read error.
+bool readMore(int fd, std::vector<uint8_t>& data, size_t want) {
+    size_t got = data.size();
+    data.resize(want);
+    while (got < want) {
+        const ssize_t n = ::read(fd, data.data() + got, want - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) break;  // shrank while we read: what is there is all there is
+        got += size_t(n);
+    }
+    data.resize(got);
+    return true;
+}
+
+}  // namespace
+
 int ReadPictureFile(const std::string& path, bool inverseTGA, CBitmap32& out) {
     // Non-blocking, so that a pipe named like a picture cannot hang the reader.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -220,21 +266,14 @@ int ReadPictureFile(const std::string& path, bool inverseTGA, CBitmap32& out) {
         ::close(fd);
         return PICTURE_OPEN_ERROR;
     }
-    const size_t want = std::min<uint64_t>(uint64_t(st.st_size), kMaxPictureFileBytes);
-    std::vector<uint8_t> data(want);
-    size_t got = 0;
-    while (got < want) {
-        const ssize_t n = ::read(fd, data.data() + got, want - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            ::close(fd);
-            return PICTURE_OPEN_ERROR;
-        }
-        if (n == 0) break;  // shrank while we read: what is there is all there is
-        got += size_t(n);
-    }
+    const size_t fileSize = size_t(std::min<uint64_t>(uint64_t(st.st_size), kMaxPictureFileBytes));
+    std::vector<uint8_t> data;
+    bool ok = readMore(fd, data, std::min<size_t>(fileSize, 65536));
+    if (ok && data.size() < fileSize)
+        ok = readMore(fd, data, std::min(fileSize, std::max(data.size(), bytesWanted(data.data(), data.size()))));
     ::close(fd);
-    return DecodePicture(data.data(), got, inverseTGA, out);
+    if (!ok) return PICTURE_OPEN_ERROR;
+    return DecodePicture(data.data(), data.size(), inverseTGA, out);
 }
 
 std::vector<uint8_t> EncodeTga(const CBitmap32& bitmap) {

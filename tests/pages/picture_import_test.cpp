@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <random>
 
 #include "app/message_boxes.h"
 #include "app/strings.h"
@@ -68,31 +67,6 @@ TEST(CombinePair, HandPickedPixels) {
     EXPECT_EQ(out.width(), 2);  // left as it was
 }
 
-TEST(CombinePair, AgreesWithTheFormulaOnEveryKindOfPixel) {
-    // The division by opacity is done by multiplication; check it against plain arithmetic over
-    // many pairs, including inconsistent ones.
-    std::mt19937 gen(7);
-    const int n = 200000;
-    CBitmap32 white(n, 1), black(n, 1), out;
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < 4; ++j) {
-            white.pixel(i, 0)[j] = uint8_t(gen());
-            black.pixel(i, 0)[j] = uint8_t(i % 3 ? std::min<unsigned>(white.pixel(i, 0)[j], gen() & 255) : gen());
-        }
-    for (bool mono : {false, true}) {
-        ASSERT_TRUE(CombinePair(white, black, mono, out));
-        for (int i = 0; i < n; ++i) {
-            const uint8_t* W = white.pixel(i, 0);
-            const uint8_t* K = black.pixel(i, 0);
-            const int c = std::min(255, (K[0] + K[1] + K[2] - W[0] - W[1] - W[2] + 765) / 3);
-            int v[3] = {0, 0, 0};
-            for (int j = 0; c > 0 && j < 3; ++j) v[j] = std::clamp((K[j] + c + W[j] - 255) * 127 / c, 0, 255);
-            if (mono) v[0] = v[1] = v[2] = std::max({v[0], v[1], v[2]});
-            ASSERT_EQ(PixelOf(out, i, 0), (Px{uint8_t(v[0]), uint8_t(v[1]), uint8_t(v[2]), uint8_t(255 - c)})) << i;
-        }
-    }
-}
-
 TEST(Dither, TheRuntimeSequenceAndTheNoiseItGives) {
     DitherRandom rng(1);
     const int first[10] = {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962, 24464};
@@ -109,18 +83,6 @@ TEST(Dither, TheRuntimeSequenceAndTheNoiseItGives) {
     EXPECT_EQ(PixelOf(b, 0, 0), (Px{100, 90, 92, 91}));
     EXPECT_EQ(PixelOf(b, 1, 0), (Px{3, 3, 248, 0}));
     EXPECT_EQ(seeded.next(), 491);  // exactly 15 draws were taken
-
-    // Over a picture: about three quarters of the bytes drop by 5 to 10, none rises.
-    CBitmap32 grey(100, 100);
-    grey.fillAll(0x80808080);
-    Dither(grey);
-    int changed = 0;
-    for (size_t i = 0; i < grey.byteSize(); ++i) {
-        const int d = 128 - grey.bits()[i];
-        ASSERT_TRUE(d == 0 || (d >= 5 && d <= 10)) << d;
-        changed += d != 0;
-    }
-    EXPECT_NEAR(changed / 40000.0, 0.75, 0.02);
 }
 
 TEST(PicturePartner, FrameImportAndConverterRules) {
@@ -183,19 +145,6 @@ TEST_F(MessagesTest, PairsCombineWhenBothAreBmpOfTheSameSize) {
     write("red_W.bmp", zxtest::MakeBmp(1, 1, 24, false, [](int, int) { return Px{0, 0, 200, 0}; }));
     ASSERT_TRUE(ReadPictureWithPair(dir.file("red.bmp"), true, b, true));
     EXPECT_EQ(PixelOf(b, 0, 0), (Px{199, 199, 199, 0}));
-}
-
-TEST_F(MessagesTest, PairFilesOfDifferentSizesAreReported) {
-    write("a.bmp", zxtest::MakeBmp(4, 3, 24, false, zxtest::Pattern));
-    write("a_w.bmp", zxtest::MakeBmp(4, 4, 24, false, zxtest::Pattern));
-    CBitmap32 out;
-    EXPECT_FALSE(CombinePairFilesWithMessages(dir.file("a_w.bmp"), dir.file("a.bmp"), false, out));
-    EXPECT_EQ(boxes.lastText(), "Picture size on black and white background are not the same!\n\n" + dir.file("a.bmp") +
-                                    "\n" + dir.file("a_w.bmp"));
-    std::string failed;
-    EXPECT_EQ(CombinePairFiles(dir.file("a_w.bmp"), dir.file("b.bmp"), false, out, &failed), PICTURE_OPEN_ERROR);
-    EXPECT_EQ(failed, dir.file("b.bmp"));
-    EXPECT_TRUE(out.empty());
 }
 
 TEST_F(MessagesTest, InverseTgaComesFromTheProgramsSettings) {

@@ -33,36 +33,29 @@ void expectPixels(const CBitmap32& b, int w, int h, const zxtest::PixelFn& fn, i
         }
 }
 
-TEST(BmpReader, TwentyFourBitRowsArePaddedAndEitherOrderReads) {
-    // Width 3: rows of 9 bytes padded to 12; the padding (0xEE) must not leak into pixels.
-    for (bool topDown : {false, true}) {
-        for (uint32_t gap : {0u, 10u}) {  // pixel data after a gap: the header's offset counts
-            CBitmap32 b;
-            ASSERT_EQ(decode(zxtest::MakeBmp(3, 4, 24, topDown, Pattern, gap), b), PICTURE_OK);
-            expectPixels(b, 3, 4, Pattern, 0);
-        }
-    }
+TEST(BmpReader, RowsArePaddedAndEitherOrderReads) {
+    // Width 3: 24-bit rows of 9 bytes padded to 12; the padding (0xEE) must not leak into pixels.
+    // 32 bits: the fourth byte is the transparency as stored.
+    for (int bits : {24, 32})
+        for (bool topDown : {false, true})
+            for (uint32_t gap : {0u, 10u}) {  // pixel data after a gap: the header's offset counts
+                CBitmap32 b;
+                ASSERT_EQ(decode(zxtest::MakeBmp(3, 4, bits, topDown, Pattern, gap), b), PICTURE_OK);
+                expectPixels(b, 3, 4, Pattern, bits == 24 ? 0 : -1);
+            }
 }
 
-TEST(BmpReader, SixteenAndThirtyTwoBitPixels) {
-    // 5-5-5 with the top bit set (ignored): v = 0x8000 | r << 10 | g << 5 | b.
-    auto v16 = [](int x, int y) -> Px {
-        const unsigned r = unsigned(x * 7) & 31, g = unsigned(y * 9 + 3) & 31, bl = unsigned(x + y * 2) & 31;
-        const unsigned v = 0x8000 | r << 10 | g << 5 | bl;
-        return {uint8_t(v), uint8_t(v >> 8), 0, 0};
-    };
-    CBitmap32 b;
-    ASSERT_EQ(decode(zxtest::MakeBmp(5, 3, 16, false, v16), b), PICTURE_OK);
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 5; ++x) {
-            const Px s = v16(x, y);
-            const unsigned v = s[0] | s[1] << 8;
-            EXPECT_EQ(PixelOf(b, x, y), (Px{uint8_t((v & 31) << 3), uint8_t(((v >> 5) & 31) << 3),
-                                            uint8_t(((v >> 10) & 31) << 3), 0}));
-        }
-    // 32 bits: the fourth byte is the transparency as stored.
-    ASSERT_EQ(decode(zxtest::MakeBmp(3, 2, 32, true, Pattern), b), PICTURE_OK);
-    expectPixels(b, 3, 2, Pattern, -1);
+TEST(PictureReaders, FiveFiveFivePixels) {
+    // blue = (v << 3) & 0xF8, green = (v >> 2) & 0xF8, red = (v >> 7) & 0xF8; bit 15 ignored.
+    auto px = [](int x, int) -> Px { return x == 0 ? Px{0x1F, 0x80} : x == 1 ? Px{0xE0, 0x03} : Px{0x00, 0x7C}; };
+    for (const auto& f : {zxtest::MakeBmp(3, 1, 16, false, px), zxtest::MakeTga(3, 1, 15, 0x20, px),
+                          zxtest::MakeTga(3, 1, 16, 0x20, px)}) {
+        CBitmap32 b;
+        ASSERT_EQ(decode(f, b), PICTURE_OK);
+        EXPECT_EQ(PixelOf(b, 0, 0), (Px{0xF8, 0, 0, 0}));
+        EXPECT_EQ(PixelOf(b, 1, 0), (Px{0, 0xF8, 0, 0}));
+        EXPECT_EQ(PixelOf(b, 2, 0), (Px{0, 0, 0xF8, 0}));
+    }
 }
 
 TEST(BmpReader, RefusesWhatItDoesNotRead) {
@@ -119,17 +112,7 @@ TEST(TgaReader, PlainPicturesSkipIdAndColourMapInEitherRowOrder) {
     }
 }
 
-TEST(TgaReader, FifteenSixteenAndThirtyTwoBitPixels) {
-    for (uint8_t depth : {uint8_t(15), uint8_t(16)}) {
-        // blue = (v << 3) & 0xF8, green = (v >> 2) & 0xF8, red = (v >> 7) & 0xF8; bit 15 ignored.
-        const std::vector<uint8_t> f = zxtest::MakeTga(
-            3, 1, depth, 0x20, [](int x, int) -> Px { return x == 0 ? Px{0x1F, 0x80} : x == 1 ? Px{0xE0, 0x03} : Px{0x00, 0x7C}; });
-        CBitmap32 b;
-        ASSERT_EQ(decode(f, b), PICTURE_OK);
-        EXPECT_EQ(PixelOf(b, 0, 0), (Px{0xF8, 0, 0, 0}));
-        EXPECT_EQ(PixelOf(b, 1, 0), (Px{0, 0xF8, 0, 0}));
-        EXPECT_EQ(PixelOf(b, 2, 0), (Px{0, 0, 0xF8, 0}));
-    }
+TEST(TgaReader, InverseTgaTurnsTheFourthByte) {
     // The fourth byte of 32-bit pixels: transparency as stored, or opacity with InverseTGA.
     const std::vector<uint8_t> f = zxtest::MakeTga(3, 2, 32, 0, Pattern);
     CBitmap32 b;
@@ -280,6 +263,28 @@ TEST(PictureFile, OpenFailuresAndTheChoiceOfReader) {
     EXPECT_EQ(ReadPictureFile(dir.file("empty.bmp"), false, b), PICTURE_FORMAT_ERROR);
     ASSERT_TRUE(platform::WriteFileAtomic(dir.file("bm.bmp"), std::string("BM")));
     EXPECT_EQ(ReadPictureFile(dir.file("bm.bmp"), false, b), PICTURE_FORMAT_ERROR);
+    // Larger than the first block read, with data after the picture.
+    for (bool rle : {false, true}) {
+        std::vector<uint8_t> big = zxtest::MakeTga(300, 200, 32, 0x20, Pattern);
+        if (rle) {  // the same pixels as one-pixel raw packets
+            std::vector<uint8_t> packets(big.begin(), big.begin() + 18);
+            packets[2] = 10;
+            for (size_t i = 18; i < big.size(); i += 4) {
+                packets.push_back(0);
+                packets.insert(packets.end(), big.begin() + long(i), big.begin() + long(i) + 4);
+            }
+            big = packets;
+        }
+        big.insert(big.end(), 100000, 0x55);
+        ASSERT_TRUE(platform::WriteFileAtomic(dir.file("big.tga"), big));
+        ASSERT_EQ(ReadPictureFile(dir.file("big.tga"), false, b), PICTURE_OK);
+        expectPixels(b, 300, 200, Pattern, -1);
+    }
+    std::vector<uint8_t> bigBmp = zxtest::MakeBmp(300, 200, 24, false, Pattern);
+    bigBmp.insert(bigBmp.end(), 100000, 0x55);
+    ASSERT_TRUE(platform::WriteFileAtomic(dir.file("big.bmp"), bigBmp));
+    ASSERT_EQ(ReadPictureFile(dir.file("big.bmp"), false, b), PICTURE_OK);
+    expectPixels(b, 300, 200, Pattern, 0);
 }
 
 }  // namespace
