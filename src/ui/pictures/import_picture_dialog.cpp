@@ -9,7 +9,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
-#include <cstdio>
+#include <string>
 
 #include "app/strings.h"
 #include "ui/text.h"
@@ -24,6 +24,18 @@ const char* const kAnchorTip[] = {"Top left",   "Centre left",   "Bottom left",
                                   "Top centre", "Centre",        "Bottom centre",
                                   "Top right",  "Centre right",  "Bottom right"};
 
+// String 21050 ("%d x %d") with the two numbers put in by hand: a translated text is never
+// handed to printf as its format.
+std::string sizeText(int32_t w, int32_t h) {
+    std::string text = app::LoadString(21050);
+    for (int32_t v : {w, h}) {
+        const size_t at = text.find("%d");
+        if (at == std::string::npos) break;
+        text.replace(at, 2, std::to_string(v));
+    }
+    return text;
+}
+
 }  // namespace
 
 ImportPictureDialog::ImportPictureDialog(int32_t pictureWidth, int32_t pictureHeight, int32_t pageWidth,
@@ -31,10 +43,7 @@ ImportPictureDialog::ImportPictureDialog(int32_t pictureWidth, int32_t pictureHe
     : QDialog(parent) {
     setWindowTitle("Import picture");
     setModal(true);
-    // String 21050 is a printf pattern ("%d x %d").
-    char sizeText[64];
-    std::snprintf(sizeText, sizeof sizeText, app::LoadString(21050).c_str(), int(pictureWidth), int(pictureHeight));
-    size_ = new QLabel(FromProgramText(sizeText), this);
+    size_ = new QLabel(FromProgramText(sizeText(pictureWidth, pictureHeight)), this);
     auto* form = new QFormLayout;
     form->addRow("Picture size", size_);
 
