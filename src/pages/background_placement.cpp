@@ -49,41 +49,20 @@ BackgroundPlacement PlaceBackground(int32_t pictureWidth, int32_t pictureHeight,
     return p;
 }
 
-Rect PutBackgroundPicture(const CBitmap32& picture, const BackgroundPlacement& at, uint32_t colour,
-                          int32_t pageWidth, int32_t pageHeight, CBitmap32& backgroundImage) {
-    CBitmap32 image(pageWidth, pageHeight);
-    image.fillAll(colour);
-    // Cut to both bitmaps again: a placement made for another picture or page cannot overrun.
-    const int32_t x = std::max(0, at.x), y = std::max(0, at.y);
-    const int32_t sx = std::max(0, at.sourceX), sy = std::max(0, at.sourceY);
-    const int32_t w = std::min({at.width, image.width() - x, picture.width() - sx});
-    const int32_t h = std::min({at.height, image.height() - y, picture.height() - sy});
-    Rect rect;
-    if (w > 0 && h > 0) {
-        for (int32_t row = 0; row < h; ++row)
-            std::memcpy(image.pixel(x, y + row), picture.pixel(sx, sy + row), size_t(w) * 4);
-        rect = {x, y, x + w, y + h};
-    }
-    backgroundImage = std::move(image);
-    return rect;
-}
-
-bool ImportBackgroundPicture(const std::string& path, bool dither, uint32_t colour, int32_t pageWidth,
-                             int32_t pageHeight, const AskBackgroundPosition& ask, CBitmap32& backgroundImage,
-                             Rect& backgroundRect) {
-    CBitmap32 picture;
-    if (!ReadPictureWithPair(path, true, picture)) return false;
+bool ImportBackgroundPicture(const std::string& path, bool dither, int32_t pageWidth, int32_t pageHeight,
+                             const AskBackgroundPosition& ask, CBitmap32& picture, BackgroundPlacement& at) {
+    CBitmap32 read;
+    if (!ReadPictureWithPair(path, true, read)) return false;
     BackgroundPosition position;
     position.anchor = ANCHOR_TL;  // a page-sized picture: (0, 0)
-    if (!IsPageSized(picture, pageWidth, pageHeight)) {
+    if (!IsPageSized(read, pageWidth, pageHeight)) {
         position.anchor = ANCHOR_C;
-        if (!ask || !ask(picture.width(), picture.height(), position)) return false;
+        if (!ask || !ask(read.width(), read.height(), position)) return false;
     }
-    if (dither) Dither(picture);
-    const BackgroundPlacement at = PlaceBackground(picture.width(), picture.height(), position, pageWidth, pageHeight);
-    backgroundRect = PutBackgroundPicture(picture, at, colour, pageWidth, pageHeight, backgroundImage);
-    LogMessage("ImportBackgroundPicture: %s %dx%d at %d,%d", path.c_str(), picture.width(), picture.height(), at.x,
-               at.y);
+    if (dither) Dither(read);
+    at = PlaceBackground(read.width(), read.height(), position, pageWidth, pageHeight);
+    LogMessage("ImportBackgroundPicture: %s %dx%d at %d,%d", path.c_str(), read.width(), read.height(), at.x, at.y);
+    picture = std::move(read);
     return true;
 }
 

@@ -1,6 +1,5 @@
 // Where a picture goes when it becomes a page's background, and the picture the page editor
-// shows behind a page for reference. The page's facts (its size, its background colour and
-// image) come from the caller.
+// shows behind a page for reference. The page's size comes from the caller.
 #pragma once
 
 #include <cstdint>
@@ -59,21 +58,16 @@ inline bool IsPageSized(const CBitmap32& picture, int32_t pageWidth, int32_t pag
     return picture.width() == pageWidth && picture.height() == pageHeight;
 }
 
-// Makes the page's background image: pageWidth × pageHeight filled with the background colour,
-// the placed picture region copied in (plain, transparency included). Returns the background
-// rectangle (the covered area).
-Rect PutBackgroundPicture(const CBitmap32& picture, const BackgroundPlacement& at, uint32_t colour,
-                          int32_t pageWidth, int32_t pageHeight, CBitmap32& backgroundImage);
-
 // Asks the operator where a picture of w × h goes ("Import picture" dialog); false = cancelled.
 using AskBackgroundPosition = std::function<bool(int32_t width, int32_t height, BackgroundPosition& position)>;
 
 // "Import page background picture": reads the picture with its pair (messages shown), asks for a
-// position unless it is page-sized, dithers when asked, and makes the background image and
-// rectangle. False (nothing changed) when reading failed or the question was cancelled.
-bool ImportBackgroundPicture(const std::string& path, bool dither, uint32_t colour, int32_t pageWidth,
-                             int32_t pageHeight, const AskBackgroundPosition& ask, CBitmap32& backgroundImage,
-                             Rect& backgroundRect);
+// position unless it is page-sized, and dithers when asked. The page then takes the placed
+// region (CPageDoc::SetBackgroundPicture(picture, at.x, at.y, at.sourceX, at.sourceY)), which
+// fills the background with its colour and copies the region. False, with picture and at left
+// as they were, when reading failed or the question was cancelled.
+bool ImportBackgroundPicture(const std::string& path, bool dither, int32_t pageWidth, int32_t pageHeight,
+                             const AskBackgroundPosition& ask, CBitmap32& picture, BackgroundPlacement& at);
 
 // Repeats a picture over the whole of out from its top-left corner (plain copies).
 void TilePicture(const CBitmap32& tile, CBitmap32& out);

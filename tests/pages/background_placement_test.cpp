@@ -48,32 +48,6 @@ TEST(BackgroundPlacement, ManualPositionIsKeptOnThePage) {
     EXPECT_EQ(p.rect(), (Rect{700, 560, 720, 576}));
 }
 
-TEST(BackgroundPlacement, PutFillsTheColourAndCopiesThePicturePlain) {
-    CBitmap32 pic(4, 3);
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 4; ++x) {
-            const Px p = zxtest::Pattern(x, y);
-            std::copy(p.begin(), p.end(), pic.pixel(x, y));
-        }
-    CBitmap32 image;
-    const BackgroundPlacement at = PlaceBackground(4, 3, {ANCHOR_MANUAL, 17, 9}, 20, 12);
-    EXPECT_EQ(at, (BackgroundPlacement{17, 9, 0, 0, 3, 3}));  // cut at the right edge
-    const Rect r = PutBackgroundPicture(pic, at, 0x807F0000, 20, 12, image);
-    EXPECT_EQ(r, (Rect{17, 9, 20, 12}));
-    ASSERT_EQ(image.width(), 20);
-    ASSERT_EQ(image.height(), 12);
-    for (int y = 0; y < 12; ++y)
-        for (int x = 0; x < 20; ++x) {
-            if (x >= 17 && y >= 9)
-                ASSERT_EQ(PixelOf(image, x, y), zxtest::Pattern(x - 17, y - 9));  // transparency too
-            else
-                ASSERT_EQ(image.colourAt(x, y), 0x807F0000u);
-        }
-    // A placement that does not fit this picture is cut to it, not followed outside.
-    const Rect cut = PutBackgroundPicture(pic, {0, 0, 2, 1, 50, 50}, 0, 20, 12, image);
-    EXPECT_EQ(cut, (Rect{0, 0, 2, 2}));
-}
-
 class BackgroundImport : public ::testing::Test {
 protected:
     void SetUp() override { app::SetMessageBoxes(&boxes); }
@@ -87,40 +61,37 @@ TEST_F(BackgroundImport, AsksForAPositionUnlessThePictureIsPageSized) {
     ASSERT_TRUE(platform::WriteFileAtomic(dir.file("full.tga"), zxtest::MakeTga(72, 57, 24, 0x20, grey)));
     ASSERT_TRUE(platform::WriteFileAtomic(dir.file("small.tga"), zxtest::MakeTga(10, 6, 24, 0x20, grey)));
     int asked = 0;
-    BackgroundPosition answer{ANCHOR_BR};
     bool accept = true;
     auto ask = [&](int32_t w, int32_t h, BackgroundPosition& pos) {
         ++asked;
         EXPECT_EQ(w, 10);
         EXPECT_EQ(h, 6);
         EXPECT_EQ(pos.anchor, ANCHOR_C);  // the dialog opens on the centre
-        pos = answer;
+        pos = {ANCHOR_BR};
         return accept;
     };
-    CBitmap32 image;
-    Rect rect;
-    ASSERT_TRUE(ImportBackgroundPicture(dir.file("full.tga"), false, 0x00FF0000, 72, 57, ask, image, rect));
+    CBitmap32 picture;
+    BackgroundPlacement at;
+    ASSERT_TRUE(ImportBackgroundPicture(dir.file("full.tga"), false, 72, 57, ask, picture, at));
     EXPECT_EQ(asked, 0);
-    EXPECT_EQ(rect, (Rect{0, 0, 72, 57}));
-    ASSERT_TRUE(ImportBackgroundPicture(dir.file("small.tga"), false, 0x00FF0000, 72, 57, ask, image, rect));
+    EXPECT_EQ(at, (BackgroundPlacement{0, 0, 0, 0, 72, 57}));
+    ASSERT_TRUE(ImportBackgroundPicture(dir.file("small.tga"), false, 72, 57, ask, picture, at));
     EXPECT_EQ(asked, 1);
-    EXPECT_EQ(rect, (Rect{62, 51, 72, 57}));
-    EXPECT_EQ(image.colourAt(61, 51), 0x00FF0000u);
-    EXPECT_EQ(image.colourAt(62, 51), 0x005A5A5Au);
-    // Dither reaches the picture, not the colour around it.
-    ASSERT_TRUE(ImportBackgroundPicture(dir.file("small.tga"), true, 0x00FF0000, 72, 57, ask, image, rect));
-    EXPECT_EQ(image.colourAt(0, 0), 0x00FF0000u);
+    EXPECT_EQ(at, (BackgroundPlacement{62, 51, 0, 0, 10, 6}));
+    EXPECT_EQ(picture.colourAt(9, 5), 0x005A5A5Au);
+    // Dither reaches the picture.
+    ASSERT_TRUE(ImportBackgroundPicture(dir.file("small.tga"), true, 72, 57, ask, picture, at));
     int dithered = 0;
-    for (int y = 51; y < 57; ++y)
-        for (int x = 62; x < 72; ++x) dithered += image.colourAt(x, y) != 0x005A5A5Au;
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 10; ++x) dithered += picture.colourAt(x, y) != 0x005A5A5Au;
     EXPECT_GT(dithered, 40);
     // Cancelled, or unreadable: nothing changes.
     accept = false;
-    const CBitmap32 before = image;
-    EXPECT_FALSE(ImportBackgroundPicture(dir.file("small.tga"), false, 0, 72, 57, ask, image, rect));
-    EXPECT_FALSE(ImportBackgroundPicture(dir.file("none.bmp"), false, 0, 72, 57, ask, image, rect));
-    EXPECT_TRUE(std::equal(before.bits(), before.bits() + before.byteSize(), image.bits()));
-    EXPECT_EQ(rect, (Rect{62, 51, 72, 57}));
+    const CBitmap32 before = picture;
+    EXPECT_FALSE(ImportBackgroundPicture(dir.file("small.tga"), false, 72, 57, ask, picture, at));
+    EXPECT_FALSE(ImportBackgroundPicture(dir.file("none.bmp"), false, 72, 57, ask, picture, at));
+    EXPECT_TRUE(std::equal(before.bits(), before.bits() + before.byteSize(), picture.bits()));
+    EXPECT_EQ(at, (BackgroundPlacement{62, 51, 0, 0, 10, 6}));
     EXPECT_EQ(boxes.count(), 1);  // 3030 for the missing file
 }
 
