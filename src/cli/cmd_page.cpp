@@ -7,12 +7,14 @@
 
 #include "app/message_boxes.h"
 #include "app/zentrix_app.h"
+#include "app/strings.h"
 #include "cli/command.h"
 #include "pages/device_picture.h"
 #include "pages/file_result.h"
 #include "pages/font_manager.h"
 #include "pages/page_doc.h"
 #include "pages/page_image.h"
+#include "pages/picture_import.h"
 #include "pages/png_io.h"
 #include "pages/sample_pages.h"
 #include "platform/code_page.h"
@@ -288,13 +290,17 @@ int deviceBlock(const zx::Args& a) {
     }
     const std::string path = a.positional[0];
     pages::CBitmap32 picture;
-    // BMP and TGA pictures come through the picture import once it is there; PNG through libpng.
-    if (!platform::EqualsNoCase(platform::ExtensionOfPath(path), ".png")) {
-        std::cerr << "zx device-block: only PNG pictures are read so far: " << path << "\n";
-        return 1;
-    }
-    if (!pages::ReadPng(path, picture)) {
-        std::cerr << "zx device-block: cannot read the picture " << path << "\n";
+    // PNG through libpng; BMP and TGA through the picture import (with the InverseTGA rule).
+    if (platform::EqualsNoCase(platform::ExtensionOfPath(path), ".png")) {
+        if (!pages::ReadPng(path, picture)) {
+            std::cerr << "zx device-block: cannot read the picture " << path << "\n";
+            return 1;
+        }
+    } else if (int rc = pages::LoadPicture(path, picture); rc != pages::PICTURE_OK) {
+        std::string text = app::FormatText(app::LoadString(rc), {path});
+        for (char& c : text)
+            if (c == '\n') c = ' ';
+        std::cerr << "zx device-block: " << text << "\n";
         return 1;
     }
     if (picture.width() % 2) {
@@ -328,7 +334,7 @@ zx::Register r4({"page compile", "FILE.zxg [--filter] [--no-checksum] [--fonts D
                  "Render a page again and rewrite its summary, thumbnail and Device data.", kPageOptions, compile});
 zx::Register r5({"page sample", "text|lower-third|picture|roll --font NAME --out FILE.zxg [--filter] [--fonts DIR]",
                  "Build a sample page in a font of the Fonts folder, compile it and save it.", kPageOptions, sample});
-zx::Register r6({"device-block", "PICTURE.png --out FILE [--filter] [--no-checksum]",
+zx::Register r6({"device-block", "PICTURE.(png|bmp|tga) --out FILE [--filter] [--no-checksum]",
                  "Convert a picture of even width into one Device picture block: two checksum bytes, then the "
                  "words.",
                  kPageOptions, deviceBlock});
