@@ -9,6 +9,7 @@
 #include "device/engine.h"
 #include "ktgsim/embedded.h"
 #include "pages/font_manager.h"
+#include "ui/editor/page_editor_frame.h"
 #include "ui/fonts/font_substitution_dialog.h"
 #include "ui/mainframe/artwork.h"
 #include "ui/mainframe/gui_shell.h"
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
 
     // Without a Device address in the settings the links reach the virtual Device in-process.
     ktgsim::RegisterEmbeddedDevice();
+    ui::RegisterPageEditor();
     int status = 1;
     {
         // The Device link: StartHardware opens it through the engine, exit closes it.
