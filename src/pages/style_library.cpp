@@ -125,7 +125,8 @@ bool ParseStyleLine(std::string_view line, StyleRecord& out) {
         if (!in.number(n[i]) || (i < 14 && !in.comma())) return false;
     StyleRecord s;
     s.name = CleanStyleName(name);
-    if (s.name.empty()) return false;
+    font = CleanStyleName(font);
+    if (s.name.empty() || font.empty()) return false;
     s.frame.type = inRange(n[0], FRAME_FIXED, FRAME_ROLL);
     s.frame.vAlign = inRange(n[1], VALIGN_TOP, VALIGN_BOTTOM);
     s.frame.colour = colourOf(n[2]);

@@ -451,4 +451,23 @@ TEST_F(PageEditorGui, Screenshots) {
     ed.prefs.useShadow = false;
     f.Refresh();
     shot(f, "editor_guides");
+
+    auto dialog = [this](QDialog& d, const std::string& name) {
+        d.adjustSize();
+        d.show();
+        shot(d, name);
+        d.hide();
+    };
+    CColourDialog colour(0x8000D0F0, &f);
+    dialog(colour, "dialog_colour");
+    CParagraphDialog para(ed.SelectionParaFormat(), true, &f);
+    dialog(para, "dialog_paragraph");
+    CFrameDialog frameDialog(ed.SelectedFrameFormatting(), false, false, &f);
+    dialog(frameDialog, "dialog_frame");
+    CStyleLibraryDialog styles(ed.styles, 1, &f);
+    dialog(styles, "dialog_styles");
+    CEditorPrefsDialog prefs(ed.prefs, &f);
+    dialog(prefs, "dialog_preferences");
+    CNewPageDialog newPage({"Weather", "Sport"}, 1, "Sport", &f);
+    dialog(newPage, "dialog_new_page");
 }

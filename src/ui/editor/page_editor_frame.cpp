@@ -123,6 +123,16 @@ CPageEditorFrame::CPageEditorFrame(pages::CFontManager& fonts, QWidget* parent)
 
     ed_->changed = [this] { Refresh(); };
     connect(view_, &CPageView::selectionChanged, this, [this] { updateCommands(); });
+    connect(view_, &CPageView::zoomChanged, this, [this](int z) {
+        const QSignalBlocker block(zoomBox_);
+        const int* at = std::find(std::begin(kZooms), std::end(kZooms), z);
+        zoomBox_->setCurrentIndex(fitZoom_ ? zoomBox_->count() - 1 : at == std::end(kZooms) ? -1 : int(at - std::begin(kZooms)));
+        updateCommands();
+    });
+    connect(view_, &CPageView::zoomRequested, this, [this](int z) {
+        fitZoom_ = false;
+        view_->setZoom(z);
+    });
     connect(view_, &CPageView::contextMenuAt, this, [this](const QPoint& at) { contextMenu_->popup(at); });
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { updateCommands(); });
     Refresh();
@@ -130,7 +140,10 @@ CPageEditorFrame::CPageEditorFrame(pages::CFontManager& fonts, QWidget* parent)
 }
 
 CPageEditorFrame::~CPageEditorFrame() {
+    // The window goes first: nothing in it may reach the editor while that is taken down.
     ed_->changed = nullptr;
+    disconnect(QApplication::clipboard(), nullptr, this, nullptr);
+    delete widget();
 }
 
 QAction* CPageEditorFrame::add(EditorCommand c, const QString& text, const QKeySequence& key) {

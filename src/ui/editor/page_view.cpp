@@ -84,10 +84,13 @@ int CPageView::FitZoom(const QSize& viewport) {
 }
 
 void CPageView::setZoom(int percent) {
-    zoom_ = std::clamp(percent, 25, 400);
+    percent = std::clamp(percent, 25, 400);
+    const bool changed = percent != zoom_;
+    zoom_ = percent;
     setMinimumSize(sizeHint());
     updateGeometry();
     update();
+    if (changed) emit zoomChanged(zoom_);
 }
 
 QSize CPageView::sizeHint() const {
@@ -348,7 +351,7 @@ void CPageView::mouseDoubleClickEvent(QMouseEvent* e) {
 void CPageView::wheelEvent(QWheelEvent* e) {
     const int steps = e->angleDelta().y() / 120;
     if (e->modifiers() & Qt::ControlModifier) {
-        if (steps) setZoom(zoom_ + steps * 25);
+        if (steps) emit zoomRequested(zoom_ + steps * 25);
         e->accept();
         return;
     }

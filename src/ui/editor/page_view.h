@@ -38,6 +38,10 @@ signals:
     void frameDemoted();
     // The selection, caret or text format changed: the toolbars follow.
     void selectionChanged();
+    // The zoom changed.
+    void zoomChanged(int percent);
+    // Ctrl + wheel asks for another zoom.
+    void zoomRequested(int percent);
     // The operator asked for a context menu at a global position.
     void contextMenuAt(const QPoint& global);
 
