@@ -215,7 +215,9 @@ TEST_F(PageEditorGui, MovingFramesAndTheTracker) {
     f.action(CMD_LOCK)->trigger();
     key(v, Qt::Key_Right, {}, Qt::AltModifier);
     EXPECT_EQ(doc.frame(1)->rect.left, 6);
-    key(v, Qt::Key_Escape);
+    key(v, Qt::Key_Escape);  // out of the text: plain arrows move the frame
+    key(v, Qt::Key_Down, {}, Qt::ShiftModifier);
+    EXPECT_EQ(doc.frame(1)->rect.top, 110);
     key(v, Qt::Key_Escape);
     EXPECT_EQ(f.editor().selected(), -1);
     key(v, Qt::Key_Tab);

@@ -719,7 +719,8 @@ void CPageEditorFrame::PlayPage() {
     }
     pages::SetPreviewPage(pages::MakePreviewPage(doc_, ed_->image));
     LogMessage("CPageEditor::PlayPage %s", doc_.pathName.c_str());
-    a->modes()->OpenPreviewPage();
+    if (!a->modes()->OpenPreviewPage())
+        main_->statusBar()->showMessage("The preview cannot open while another on-air mode is open", 5000);
 }
 
 void CPageEditorFrame::ImportTextFile(const std::string& path) {

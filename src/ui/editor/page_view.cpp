@@ -406,7 +406,9 @@ void CPageView::keyPressEvent(QKeyEvent* e) {
         QWidget::keyPressEvent(e);
         return;
     }
-    if (alt && (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down)) {
+    // Arrows move the frame itself with Alt, or when its text is not being edited.
+    const bool arrow = key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
+    if (arrow && (alt || (!ed_.textMode && !ctrl))) {
         const int d = shift ? 10 : 2;
         ed_.NudgeSelected(key == Qt::Key_Left ? -d : key == Qt::Key_Right ? d : 0,
                           key == Qt::Key_Up ? -d : key == Qt::Key_Down ? d : 0);
