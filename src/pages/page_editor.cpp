@@ -584,6 +584,15 @@ void CPageEditor::ScrollText(int steps) {
     notify();
 }
 
+bool CPageEditor::TextOverflows(int frame) const {
+    const CPageFrame* f = page_.frame(frame);
+    if (!f) return false;
+    if (f->format.type != FRAME_SCROLLER) return f->textHeight > f->rect.height();
+    for (const TextLine& l : f->lines)
+        if (int64_t(l.x) + l.width > f->rect.width()) return true;
+    return false;
+}
+
 // --- Formatting --------------------------------------------------------------------------------
 
 TextFormat CPageEditor::CaretFormat() const {

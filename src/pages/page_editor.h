@@ -158,6 +158,9 @@ public:
     int ImportText(const std::string& path);
     // Scrolls the selected frame's text by lines (Scroller: by 32 pixels) and keeps it inside.
     void ScrollText(int steps);
+    // Whether the frame's text runs past it (across for a Scroller, down for the others), so
+    // that scrolling inside it shows more.
+    bool TextOverflows(int frame) const;
     void EnsureCaretVisible();
 
     // --- Formatting -------------------------------------------------------------------------

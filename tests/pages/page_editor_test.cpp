@@ -291,6 +291,7 @@ TEST_F(Editor, LongTextScrollsInsideItsFrame) {
     ed->Type("1\n2\n3\n4\n5\n6");
     CPageFrame& f = *ed->selectedFrame();
     EXPECT_FALSE(f.fits);
+    EXPECT_TRUE(ed->TextOverflows(0));
     EXPECT_EQ(f.vScroll, 88);
     EXPECT_TRUE(ed->Caret().visible);
     ed->MoveCaret(MOVE_TEXT_START, false);

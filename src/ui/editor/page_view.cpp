@@ -206,7 +206,8 @@ void CPageView::updateCursor(const QPoint& widgetPos) {
         case pages::HIT_TEXT: shape = Qt::IBeamCursor; break;
         case pages::HIT_MOVE: {
             const pages::CPageFrame* f = ed_.page().frame(h.frame);
-            shape = f && f->lock ? Qt::ArrowCursor : (h.frame == ed_.selected() ? Qt::SizeAllCursor : Qt::ArrowCursor);
+            // Any unlocked frame moves when dragged; a locked one only takes the selection.
+            shape = f && f->lock ? Qt::ArrowCursor : Qt::SizeAllCursor;
             break;
         }
         case pages::HIT_TOP_LEFT:
@@ -359,7 +360,7 @@ void CPageView::wheelEvent(QWheelEvent* e) {
     const pages::CPageFrame* f = ed_.selectedFrame();
     const bool over = f && pt.x() >= f->rect.left && pt.x() < f->rect.right && pt.y() >= f->rect.top &&
                       pt.y() < f->rect.bottom;
-    if (over && steps && (!f->fits || f->vScroll > 0 || f->hScroll > 0 || f->format.type == pages::FRAME_SCROLLER)) {
+    if (over && steps && (ed_.TextOverflows(ed_.selected()) || f->vScroll > 0 || f->hScroll > 0)) {
         ed_.ScrollText(-steps);
         e->accept();
         return;
