@@ -13,6 +13,7 @@
 #include "air_test_util.h"
 #include "app/log/event_log.h"
 #include "app/message_boxes.h"
+#include "app/strings.h"
 #include "app/zentrix_app.h"
 #include "device/engine.h"
 #include "pages/font_manager.h"
