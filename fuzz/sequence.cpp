@@ -5,13 +5,11 @@
 
 #include "air/seq_doc.h"
 #include "app/folders.h"
-#include "pages/font_manager.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static pages::CFontManager fonts;
     static app::FolderTable folders;  // no Pages folder: names stay as they are (and are missing)
     static platform::ManualClock clock;
-    air::CSeqDoc seq(folders, fonts, clock);
+    air::CSeqDoc seq(folders, clock);
     const int code = seq.LoadSequence(data, size, "fuzz.zxs");
     if (code != air::SEQ_OK && code != air::SEQ_MISSING_PAGES) {
         if (code < air::SEQ_OPEN_ERROR || code > air::SEQ_VERSION_ERROR || seq.count() != 0) __builtin_trap();
@@ -21,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (it.checked && !it.loaded) __builtin_trap();
     if (seq.checkedCount < 0 || seq.checkedCount > seq.count()) __builtin_trap();
     const std::vector<uint8_t> image = seq.Serialize();
-    air::CSeqDoc back(folders, fonts, clock);
+    air::CSeqDoc back(folders, clock);
     if (back.LoadSequence(image.data(), image.size(), "back.zxs") == air::SEQ_FORMAT_ERROR) __builtin_trap();
     if (back.count() != seq.count() || back.loop != seq.loop) __builtin_trap();
     for (int i = 0; i < seq.count(); ++i) {

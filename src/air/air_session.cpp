@@ -35,7 +35,7 @@ private:
 
 CAirSession::CAirSession(app::CZentrixApp& app, device::CEngine& engine, pages::CFontManager& fonts,
                          platform::EventLoop& loop, AirObjects objects)
-    : loop_(loop), commands_(engine), page_(fonts, &loop.clock()), sequence_(app.folders(), fonts, loop.clock()) {
+    : loop_(loop), commands_(engine), page_(fonts, &loop.clock()), sequence_(app.folders(), loop.clock()) {
     objects.page = &page_;
     objects.pageImage = &image_;
     objects.sequence = &sequence_;

@@ -21,9 +21,6 @@
 namespace app {
 class FolderTable;
 }
-namespace pages {
-class CFontManager;
-}
 
 namespace air {
 
@@ -89,9 +86,9 @@ struct SeqItem {
 
 class CSeqDoc {
 public:
-    // folders: where relative page names live; fonts: only for reading page headers; clock:
-    // today's date and the name of a new sequence.
-    CSeqDoc(const app::FolderTable& folders, pages::CFontManager& fonts, const platform::Clock& clock);
+    // folders: where relative page names live; clock: today's date and the name of a new
+    // sequence.
+    CSeqDoc(const app::FolderTable& folders, const platform::Clock& clock);
 
     std::vector<SeqItem> items;
     int32_t loop = 0;          // 1: the list repeats when played
@@ -130,7 +127,6 @@ public:
 
 private:
     const app::FolderTable& folders_;
-    pages::CFontManager& fonts_;
     const platform::Clock& clock_;
 };
 

@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
         // plays, and the compiled page of what is on air.
         pages::CPageDoc page(fonts);
         pages::CPageImage pageImage;
-        air::CSeqDoc sequence(theApp.folders(), fonts, platform::SystemClock::instance());
+        air::CSeqDoc sequence(theApp.folders(), platform::SystemClock::instance());
         hooks.createSharedObjects = [&theApp, &page, &sequence] {
             page.setBannersFolder(theApp.GetPath(app::FOLDER_BANNERS));
             sequence.NewSequence();

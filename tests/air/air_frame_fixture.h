@@ -64,7 +64,7 @@ struct AirFrameFixture : ::testing::Test {
         app.folders().setEntry(app::FOLDER_PAGES, dir.file("Pages/"));
         platform::MakeDirectories(dir.file("Pages"));
         app::SetMessageBoxes(&boxes);
-        seq = std::make_unique<air::CSeqDoc>(app.folders(), fonts, clock);
+        seq = std::make_unique<air::CSeqDoc>(app.folders(), clock);
     }
     void TearDown() override {
         frame.reset();

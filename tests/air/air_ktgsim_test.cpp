@@ -102,7 +102,7 @@ struct AirWithKtgsim : ::testing::Test {
 }  // namespace
 
 TEST_F(AirWithKtgsim, SequenceOfThreePagesOnTheProgramOutput) {
-    CSeqDoc build(app.folders(), fonts, clock);
+    CSeqDoc build(app.folders(), clock);
     ShowParams two;
     two.showTime = 2;
     ShowParams crawl;

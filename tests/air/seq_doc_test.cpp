@@ -21,7 +21,7 @@ struct SeqDocTest : ::testing::Test {
     pages::CFontManager fonts;
     app::FolderTable folders;
     platform::ManualClock clock;
-    CSeqDoc seq{folders, fonts, clock};
+    CSeqDoc seq{folders, clock};
 
     void SetUp() override {
         folders.setProgramFolder(dir.path());
@@ -85,7 +85,7 @@ TEST_F(SeqDocTest, SavesAndLoadsEveryField) {
     EXPECT_EQ(r.u32(), 2u);
     EXPECT_EQ(r.u32(), 1u);
 
-    CSeqDoc back(folders, fonts, clock);
+    CSeqDoc back(folders, clock);
     ASSERT_EQ(back.LoadSequence(dir.file("s.zxs")), SEQ_OK);
     ASSERT_EQ(back.count(), 2);
     EXPECT_EQ(back.loop, 1);
@@ -164,9 +164,18 @@ TEST_F(SeqDocTest, MissingPagesStayUncheckedAndTheLoadWarns) {
     seq.AppendPage(page("gone.zxg"), ShowParams{});
     ASSERT_EQ(seq.SaveSequence(dir.file("s.zxs")), SEQ_OK);
     std::remove(dir.file("Pages/gone.zxg").c_str());
-    // A damaged page reads as missing too.
+    // A damaged page reads as missing too, and so does the oldest version (no summary).
     zxtest::WriteText(dir.file("Pages/a.zxg"), "PAGE");
-    CSeqDoc back(folders, fonts, clock);
+    std::vector<uint8_t> old = fileBytes(page("old.zxg"));
+    old[4] = 0x02;
+    platform::WriteFileAtomic(dir.file("Pages/old.zxg"), old);
+    SeqItem& oldItem = seq.AppendPage(dir.file("Pages/old.zxg"), ShowParams{});
+    EXPECT_FALSE(oldItem.loaded);
+    old[4] = 0x04;
+    platform::WriteFileAtomic(dir.file("Pages/old.zxg"), old);
+    seq.ReloadItem(oldItem);
+    EXPECT_TRUE(oldItem.loaded);
+    CSeqDoc back(folders, clock);
     ASSERT_EQ(back.LoadSequence(dir.file("s.zxs")), SEQ_MISSING_PAGES);
     ASSERT_EQ(back.count(), 2);
     for (SeqItem& it : back.items) {
@@ -199,7 +208,7 @@ TEST_F(SeqDocTest, DateRulesCheckItemsAtLoad) {
     (void)free;
     ASSERT_EQ(seq.SaveSequence(dir.file("s.zxs")), SEQ_OK);
 
-    CSeqDoc back(folders, fonts, clock);
+    CSeqDoc back(folders, clock);
     ASSERT_EQ(back.LoadSequence(dir.file("s.zxs")), SEQ_OK);
     EXPECT_TRUE(back.items[0].checked);
     EXPECT_FALSE(back.items[1].checked);

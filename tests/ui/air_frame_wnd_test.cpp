@@ -48,7 +48,7 @@ struct AirFrameWnd : zxtest::UiTest {
         start(ini, true);
         a.folders().setEntry(app::FOLDER_PAGES, home.file("Pages/"));
         platform::MakeDirectories(home.file("Pages"));
-        seq = std::make_unique<air::CSeqDoc>(a.folders(), fonts, platform::SystemClock::instance());
+        seq = std::make_unique<air::CSeqDoc>(a.folders(), platform::SystemClock::instance());
         AirShared shared;
         shared.engine = &engine;
         shared.objects = objects();
@@ -213,8 +213,8 @@ TEST_F(AirFrameWnd, SequenceCuedOnTheVirtualDevice) {
     ASSERT_TRUE(fonts.Save(font, home.file("Fonts/Sans.bmf")));
     fonts.setFolder(home.file("Fonts/"));
     fonts.Enumerate();
-    seq = std::make_unique<air::CSeqDoc>(a.folders(), fonts, platform::SystemClock::instance());
-    air::CSeqDoc build(a.folders(), fonts, platform::SystemClock::instance());
+    seq = std::make_unique<air::CSeqDoc>(a.folders(), platform::SystemClock::instance());
+    air::CSeqDoc build(a.folders(), platform::SystemClock::instance());
     for (auto kind : {pages::SamplePage::Text, pages::SamplePage::LowerThird, pages::SamplePage::Picture}) {
         pages::CPageDoc doc(fonts);
         pages::BuildSamplePage(doc, kind, "Sans");
