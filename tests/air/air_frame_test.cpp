@@ -311,16 +311,6 @@ TEST_F(EmulatingFrame, LinkStaysUpAndTheModeMayAlwaysBeLeft) {
     EXPECT_TRUE(frame->CanLeave());
 }
 
-TEST_F(AirFrameTest, LeavingIsRefusedWhileOnAir) {
-    playList(1);
-    EXPECT_TRUE(frame->CanLeave());
-    frame->OnPlay();
-    EXPECT_TRUE(frame->IsOnAir());
-    EXPECT_FALSE(frame->CanStart());
-    EXPECT_FALSE(frame->CanLeave());
-    EXPECT_EQ(window.beeps, 1);
-}
-
 TEST_F(AirFrameTest, StatusBitsDriveTheIndicatorsAndTheAirLogRecord) {
     app.settings().airLog = 1;
     playList(2);
@@ -410,6 +400,8 @@ TEST_F(AirFrameTest, NextDuringAPageEndsItAtTheNextTick) {
     ASSERT_EQ(state(), AIR_WAIT_IN);
     EXPECT_EQ(frame->total(), 10000);
     advance(1000);
+    EXPECT_FALSE(frame->CanLeave());  // on air: the mode stays
+    EXPECT_EQ(window.beeps, 1);
     frame->OnNext();
     EXPECT_EQ(frame->total(), 6000);  // four seconds of the first page were left
     EXPECT_EQ(state(), AIR_WAIT_IN);
@@ -618,20 +610,4 @@ TEST_F(AirFrameTest, StartBeforeTheLinkWaitsFiveSecondsThenCues) {
     EXPECT_EQ(engine.count(CMD_LOAD_RECT), 2u);
     advance(20000);
     EXPECT_EQ(engine.count(CMD_LOAD_RECT), 2u);
-}
-
-TEST_F(AirFrameTest, TheEngineNotificationsArriveThroughTheReceiver) {
-    addPage("a.zxg");
-    make();
-    platform::LoopTarget receiver(loop, [this](uint32_t m, uintptr_t w, intptr_t l) { return frame->OnMessage(m, w, l); });
-    frame.reset();
-    frame = std::make_unique<CAirFrame>(app, engine, loop, clock, objects());
-    frame->setReceiver(&receiver);
-    frame->OpenAir(false);
-    EXPECT_EQ(engine.receiver, &receiver);
-    engine.receiver->post(platform::MSG_ENGINE, device::NOTE_LINK_UP, 0);
-    loop.processPending();
-    EXPECT_TRUE(frame->linkUp());
-    frame.reset();
-    EXPECT_EQ(engine.dones, 2);
 }

@@ -282,17 +282,3 @@ TEST_F(SeqDocTest, TypedShowTimeIsAtLeastTheInEffect) {
     it.SetShowTime(3);
     EXPECT_EQ(it.showParams.showTime, 3);
 }
-
-TEST_F(SeqDocTest, NewSequenceIsNamedByTheTime) {
-    seq.AppendPage(page("a.zxg"), ShowParams{});
-    seq.loop = 1;
-    seq.NewSequence();
-    EXPECT_EQ(seq.count(), 0);
-    EXPECT_EQ(seq.loop, 0);
-    EXPECT_FALSE(seq.fromFile);
-    EXPECT_FALSE(seq.modified);
-    platform::LocalTime t = clock.localTime();
-    char want[32];
-    std::snprintf(want, sizeof want, "%02d%02d%02d_%02d%02d.zxs", t.year % 100, t.month, t.day, t.hour, t.minute);
-    EXPECT_EQ(seq.pathName, want);
-}

@@ -1,27 +1,21 @@
 // The air frame on screen: the transport buttons follow the controller's actions, the time
 // fields, the indicators, the hotkeys, the progress bar, the air view's preview and page list,
-// Live mode through the main frame, and a sequence cued on the virtual Device.
+// and Live mode through the main frame.
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QProgressBar>
 #include <QTreeWidget>
-#include <chrono>
-#include <thread>
 
 #include "air/air_fakes.h"
 #include "air/air_test_util.h"
 #include "air/seq_doc.h"
 #include "app/strings.h"
 #include "device/engine.h"
-#include "device/net_transport.h"
-#include "ktgsim/server.h"
 #include "pages/font_manager.h"
 #include "pages/page_doc.h"
 #include "pages/page_image.h"
-#include "pages/sample_pages.h"
-#include "pages/scalable_font.h"
 #include "platform/files.h"
 #include "ui/air/accelerators.h"
 #include "ui/air/air_frame_wnd.h"
@@ -174,92 +168,4 @@ TEST_F(AirFrameWnd, LiveModeOpensTheAirFrame) {
     f.mdiArea()->activeSubWindow()->close();
     settle();
     EXPECT_EQ(f.modes().airFrame(), nullptr);
-}
-
-// Live mode against the virtual Device: a sequence of sample pages cued from the view's file
-// choice. With ZX_SCREENSHOTS set, the window is saved as air_live.png.
-TEST_F(AirFrameWnd, SequenceCuedOnTheVirtualDevice) {
-    ktgsim::ServerOptions o;
-    o.listen = "127.0.0.1:0";
-    o.timeScale = 10;
-    ktgsim::Server server(o);
-    std::string why;
-    ASSERT_TRUE(server.start(why)) << why;
-    device::NetSetLockFolder(home.path());
-    device::CEngine real{device::CEngine::Options{nullptr, device::kStopWaitMs, false}};
-    start("[Hardware]\nEnable=1\nModel=1\n[Ethernet]\nHosts=" + server.netAddress() + "\n", false);
-    a.setDeviceLink(&real);
-    a.StartHardware();
-    ASSERT_TRUE(real.isOpen());
-    a.folders().setEntry(app::FOLDER_PAGES, home.file("Pages/"));
-    platform::MakeDirectories(home.file("Pages"));
-    platform::MakeDirectories(home.file("Fonts"));
-
-    // A font from a scalable one when the system has it, else blocks.
-    pages::CBitmapFont font;
-    pages::ScalableFontOptions fo;
-    fo.fontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
-    fo.height = 40;
-    fo.shadow = true;
-    std::string error;
-    if (!pages::MakeFontFromScalable(fo, font, error)) {
-        font.Create(0, 2, 30);
-        font.header().widths[0] = 8;
-        font.header().widths[1] = 14;
-        for (int ch = 33; ch < 256; ++ch) font.header().map[ch] = 1;
-        font.header().baseline = 24;
-        font.Allocate();
-    }
-    ASSERT_TRUE(fonts.Save(font, home.file("Fonts/Sans.bmf")));
-    fonts.setFolder(home.file("Fonts/"));
-    fonts.Enumerate();
-    seq = std::make_unique<air::CSeqDoc>(a.folders(), platform::SystemClock::instance());
-    air::CSeqDoc build(a.folders(), platform::SystemClock::instance());
-    for (auto kind : {pages::SamplePage::Text, pages::SamplePage::LowerThird, pages::SamplePage::Picture}) {
-        pages::CPageDoc doc(fonts);
-        pages::BuildSamplePage(doc, kind, "Sans");
-        pages::CPageImage img;
-        img.Compile(doc, pages::COMPILE_DEVICE | pages::COMPILE_THUMBNAIL);
-        const std::string path = home.file("Pages/sample" + std::to_string(int(kind)) + ".zxg");
-        ASSERT_EQ(doc.Save(path, img), 0);
-        build.AppendPage(path, air::ShowParams{});
-    }
-    ASSERT_EQ(build.SaveSequence(home.file("samples.zxs")), 0);
-
-    AirShared shared;
-    shared.engine = &real;
-    shared.objects = objects();
-    InstallAirFrame(a, shared);
-    {
-        CMainFrame f(a);
-        f.resize(1000, 760);
-        f.show();
-        f.modeAction(app::MODE_LIVE)->trigger();
-        auto* wnd = dynamic_cast<CAirFrameWnd*>(f.modes().airFrame());
-        ASSERT_NE(wnd, nullptr);
-        air::CAirFrame& c = wnd->controller();
-        auto runUntil = [](const std::function<bool()>& pred) {
-            for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-                 !pred() && std::chrono::steady_clock::now() < end;) {
-                QApplication::processEvents();
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            }
-            return pred();
-        };
-        ASSERT_TRUE(runUntil([&] { return c.linkUp(); }));
-        runUntil([&] { return c.CanStart() && wnd->indicatorState(0) == 1; });
-        ASSERT_TRUE(wnd->PlayFile(home.file("samples.zxs")));
-        ASSERT_TRUE(runUntil([&] { return c.state() == air::AIR_CUED; }));
-        EXPECT_TRUE(wnd->action(CMD_PLAY)->isEnabled());
-        auto* view = dynamic_cast<CAirView*>(wnd->view(app::VIEW_LIVE));
-        ASSERT_NE(view, nullptr);
-        EXPECT_EQ(view->list()->topLevelItemCount(), 3);
-        settle();
-        if (const char* dir = std::getenv("ZX_SCREENSHOTS"); dir && *dir)
-            f.grab().save(QString(dir) + "/air_live.png");
-        f.mdiArea()->activeSubWindow()->close();
-        settle();
-    }
-    a.StopHardware();
-    server.stop();
 }
