@@ -5,11 +5,15 @@
 #include <QWidget>
 #include <cstdlib>
 
+#include "air/seq_doc.h"
 #include "app/zentrix_app.h"
 #include "device/engine.h"
 #include "ktgsim/embedded.h"
 #include "pages/font_manager.h"
 #include "ui/editor/page_editor_frame.h"
+#include "pages/page_doc.h"
+#include "pages/page_image.h"
+#include "ui/air/air_frame_wnd.h"
 #include "ui/fonts/font_substitution_dialog.h"
 #include "ui/mainframe/artwork.h"
 #include "ui/mainframe/gui_shell.h"
@@ -46,6 +50,21 @@ int main(int argc, char** argv) {
             fonts.setFolder(theApp.GetPath(app::FOLDER_FONTS));
             fonts.Enumerate();
         };
+        // The shared documents: the page and the sequence that the editors edit and the air frame
+        // plays, and the compiled page of what is on air.
+        pages::CPageDoc page(fonts);
+        pages::CPageImage pageImage;
+        air::CSeqDoc sequence(theApp.folders(), platform::SystemClock::instance());
+        hooks.createSharedObjects = [&theApp, &page, &sequence] {
+            page.setBannersFolder(theApp.GetPath(app::FOLDER_BANNERS));
+            sequence.NewSequence();
+        };
+        ui::AirShared air;
+        air.engine = &engine;
+        air.objects.page = &page;
+        air.objects.pageImage = &pageImage;
+        air.objects.sequence = &sequence;
+        ui::InstallAirFrame(theApp, air);
         theApp.setHooks(hooks);
         switch (theApp.InitInstance(app::CommandLine::Parse(argc, argv))) {
             case app::StartResult::Started:

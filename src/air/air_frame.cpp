@@ -1,0 +1,1252 @@
+#include "air/air_frame.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "air/seq_doc.h"
+#include "app/log/event_log.h"
+#include "app/message_boxes.h"
+#include "app/zentrix_app.h"
+#include "device/engine.h"
+#include "pages/file_result.h"
+#include "pages/page_doc.h"
+#include "pages/page_image.h"
+
+namespace air {
+
+namespace {
+
+const device::Rect kWholeFrame{0, 0, 720, 576};
+
+// Message of link error n.
+constexpr int IDS_LINK_ERROR_BASE = 4090;
+constexpr int IDS_MPEG_INIT_FAILED = 3047;
+constexpr int IDS_REMOTE_ERROR_BASE = 18004;
+
+// (left − 1, top, right − 2, bottom − 1) of a rectangle, shrunk by b on every side: the window
+// a banner's or caption's own effect opens.
+device::Rect effectWindow(const device::Rect& r, int b) {
+    return {r.left - 1 + b, r.top + b, r.right - 2 - b, r.bottom - 1 - b};
+}
+
+}  // namespace
+
+CAirFrame::CAirFrame(app::CZentrixApp& app, DeviceCommands& engine, platform::TimerService& timers,
+                     const platform::Clock& clock, AirObjects objects)
+    : app_(app),
+      engine_(engine),
+      timers_(timers),
+      clock_(clock),
+      obj_(objects),
+      airLog_(app.settings(), app.folders(), clock) {
+    hotkeys_ = LoadHotkeys(app.profile());
+    defaultShowParams_ = LoadShowParams(app.profile(), "Air", "DefEffect");
+    emulate_ = app.settings().emulate != 0;
+    Reset();
+}
+
+CAirFrame::~CAirFrame() {
+    killTimer();
+    cancelOnce(bannerWaitId_);
+    cancelOnce(endWaitId_);
+    engine_.Done();
+    linkUp_ = false;
+    setIndicator(0, 0);
+    if (obj_.video) {
+        obj_.video->StopAll();
+        obj_.video->CloseAll();
+    }
+    airLog_.closeClips();
+    SaveShowParams(app_.profile(), "Air", "DefEffect", defaultShowParams_);
+}
+
+void CAirFrame::setWindow(AirFrameWindow* window) {
+    window_ = window ? window : &defaultWindow_;
+    window_->EnableActions(actions_);
+    window_->ShowTimes(times_[0], times_[1]);
+    for (int i = 0; i < 3; ++i) window_->SetIndicator(i, indicators_[i]);
+}
+
+void CAirFrame::setHotkeys(const HotkeyTable& table) {
+    hotkeys_ = table;
+    window_->RebuildHotkeys(hotkeys_);
+}
+
+// ---- Helpers ------------------------------------------------------------------------------
+
+std::string CAirFrame::FormatElapsed(int64_t ms) {
+    if (ms < 0) ms = 0;
+    char s[48];
+    std::snprintf(s, sizeof s, "%d:%02d.%d  ", int(ms / 60000), int(ms / 1000 % 60), int(ms / 100 % 10));
+    return s;
+}
+
+std::string CAirFrame::FormatTimeOfDay(int secondOfDay) {
+    char s[48];
+    std::snprintf(s, sizeof s, "%d:%02d:%02d  ", secondOfDay / 3600 % 24, secondOfDay / 60 % 60, secondOfDay % 60);
+    return s;
+}
+
+void CAirFrame::setTimer(uint32_t period) {
+    killTimer();
+    timerPeriod_ = period;
+    timerId_ = timers_.setTimer(period, [this] { TimerTick(); });
+}
+
+void CAirFrame::killTimer() {
+    if (timerId_) timers_.killTimer(timerId_);
+    timerId_ = 0;
+}
+
+void CAirFrame::armOnce(int& id, uint32_t ms, void (CAirFrame::*step)()) {
+    cancelOnce(id);
+    int* slot = &id;
+    id = timers_.setTimer(std::max<uint32_t>(ms, 1), [this, slot, step] {
+        cancelOnce(*slot);
+        (this->*step)();
+    });
+}
+
+void CAirFrame::cancelOnce(int& id) {
+    if (id) timers_.killTimer(id);
+    id = 0;
+}
+
+void CAirFrame::notifyView(int code, intptr_t value) {
+    if (view_) view_->send(platform::MSG_AIR, uintptr_t(code), value);
+}
+
+void CAirFrame::showTimes(int64_t elapsed, int64_t remaining) {
+    times_[0] = FormatElapsed(elapsed);
+    times_[1] = FormatElapsed(remaining);
+    window_->ShowTimes(times_[0], times_[1]);
+}
+
+void CAirFrame::clearTimes() {
+    times_[0].clear();
+    times_[1].clear();
+    window_->ShowTimes({}, {});
+}
+
+void CAirFrame::setIndicator(int pane, int state) {
+    indicators_[pane] = state;
+    window_->SetIndicator(pane, state);
+}
+
+const pages::CBitmap32* CAirFrame::pagePreview() const {
+    return obj_.pageImage && !obj_.pageImage->thumbnail.empty() ? &obj_.pageImage->thumbnail : nullptr;
+}
+
+int CAirFrame::pageShowTime() const {
+    return obj_.pageImage ? ShowTimeOf(showParams_, obj_.pageImage->summary) : ShowTimeOf(showParams_);
+}
+
+bool CAirFrame::PhaseOver(uint32_t t) const {
+    return phaseEnded_ || platform::TicksSince(phaseStart_, t) >= phaseLength_;
+}
+
+void CAirFrame::applyVideo(bool videoPlaylist, const std::string& file, bool loop) {
+    if (!videoBoards_) return;
+    if (videoPlaylist) {
+        kind_ |= KIND_VIDEO_PLAYLIST;
+    } else if (!file.empty()) {
+        kind_ |= KIND_VIDEO;
+        videoFile_ = file;
+        if (loop) kind_ |= KIND_VIDEO_LOOP;
+    }
+}
+
+// ---- Start operations ---------------------------------------------------------------------
+
+void CAirFrame::PlayPage(const ShowParams* params, bool videoPlaylist, const std::string& videoFile, bool loop) {
+    kind_ = KIND_PAGE | KIND_SINGLE;
+    paramsAreDefault_ = params == nullptr;
+    showParams_ = params ? *params : defaultShowParams_;
+    applyVideo(videoPlaylist, videoFile, loop);
+    Start();
+}
+
+void CAirFrame::PlayPageList(bool videoPlaylist, const std::string& videoFile, bool loop) {
+    kind_ = KIND_PAGE;
+    paramsAreDefault_ = false;
+    applyVideo(videoPlaylist, videoFile, loop);
+    Start();
+}
+
+void CAirFrame::PlayVideo(bool videoPlaylist, const std::string& videoFile, bool loop) {
+    kind_ = 0;
+    applyVideo(videoPlaylist, videoFile, loop);
+    Start();
+}
+
+void CAirFrame::PlayClock(bool videoPlaylist, const std::string& videoFile, bool loop) {
+    kind_ = KIND_CLOCK;
+    applyVideo(videoPlaylist, videoFile, loop);
+    Start();
+}
+
+void CAirFrame::PlayInteractive(AirInteractive* interactive) {
+    kind_ = KIND_INTERACTIVE;
+    interactive_ = interactive;
+    Start();
+}
+
+void CAirFrame::PlayCaption(AirCaption* caption) {
+    kind_ = KIND_CAPTION;
+    caption_ = caption;
+    captionStop_ = false;
+    // The caption on air goes first; the new one is cued (and, being a caption, played) when the
+    // stop has ended.
+    if (IsOnAir()) OnStop();
+    else Start();
+}
+
+void CAirFrame::StopAfterCaption() {
+    captionStop_ = true;
+    OnStop();
+}
+
+void CAirFrame::PlayBanner() {
+    kind_ = KIND_BANNER;
+    Start();
+}
+
+void CAirFrame::ClearAir() {
+    kind_ = 0;
+    Reset();
+    notifyView(AIRNOTE_PREVIEW, 0);
+}
+
+bool CAirFrame::CanStart() const { return linkUp_ && (state_ == AIR_IDLE || state_ == AIR_CUED); }
+
+bool CAirFrame::IsOnAir() const { return linkUp_ && startTick_ != 0; }
+
+bool CAirFrame::CanLeave() {
+    if (emulate_ || (startTick_ == 0 && (state_ == AIR_IDLE || state_ == AIR_CUED))) return true;
+    window_->Beep();
+    return false;
+}
+
+void CAirFrame::SetLoop(bool loop) {
+    if (isList()) {
+        if (obj_.sequence) obj_.sequence->loop = loop ? 1 : 0;
+    } else if ((kind_ & KIND_BANNER) && obj_.banner) {
+        obj_.banner->SetLoop(loop);
+    }
+}
+
+void CAirFrame::OpenAir(bool automation) {
+    automation_ = automation;
+    linkUp_ = false;
+    videoBoards_ = (app_.hardwareState() & app::HW_MPEG) != 0;
+    engine_.Init(receiver_);
+    if (videoBoards_) {
+        const app::Settings& s = app_.settings();
+        const int boards = std::clamp(s.mpeg, 1, 2);
+        if (!obj_.video || !obj_.video->CreateProcess(boards)) {
+            if (!emulate_) {
+                app::MessageBoxId(IDS_MPEG_INIT_FAILED, app::MB_OK | app::MB_ICONERROR);
+                videoBoards_ = false;
+            }
+        } else if (s.volumeSet == 1) {
+            for (int b = 0; b < boards; ++b) obj_.video->Send(b, VIDEO_VOLUME, std::to_string(s.audioVolume));
+        }
+    }
+    window_->RebuildHotkeys(hotkeys_);
+}
+
+// ---- Reset, start, abort, cue -------------------------------------------------------------
+
+void CAirFrame::Reset() {
+    // A timer left running would keep cueing; the design leaves killing it to the callers, and
+    // not every caller did.
+    killTimer();
+    cancelOnce(bannerWaitId_);
+    cancelOnce(endWaitId_);
+    EnableActions(0);
+    delayedAction_ = 0;
+    clearTimes();
+    paused_ = false;
+    current_ = 0;
+    state_ = AIR_IDLE;
+    startTick_ = 0;
+    phaseStart_ = 0;
+    phaseEnded_ = false;
+    clockBusy_ = false;
+    pageName_.clear();
+    airLog_.clearPage();
+    airLog_.clearClips();
+    pageBanner_ = false;
+    if (obj_.remote) obj_.remote->RearmError();
+}
+
+void CAirFrame::Start() {
+    endReason_ = END_CUED;
+    Reset();
+    if (linkUp_) {
+        Cue();
+    } else {
+        // Cue anyway when the link has not come up by then: the engine reports why.
+        setTimer(PERIOD_LINK_WAIT);
+    }
+}
+
+void CAirFrame::Abort(int error) {
+    LogMessage("CAirFrame::Abort(%d) state %d", error, state_);
+    killTimer();
+    if (obj_.video) obj_.video->StopAll();
+    airLog_.closeClips();
+    Reset();
+    notifyView(AIRNOTE_STATE);
+    if (error != 0) app::MessageBoxId(IDS_LINK_ERROR_BASE + error, app::MB_OK | app::MB_ICONERROR);
+}
+
+void CAirFrame::Cue() {
+    Reset();
+    if ((kind_ & KIND_CAPTION) && captionStop_) kind_ = 0;
+    if (kind_ == 0) {
+        notifyView(AIRNOTE_STATE);
+        notifyView(AIRNOTE_PREVIEW, 0);
+        return;
+    }
+    if (Prepare()) CopyPage();
+    notifyView(AIRNOTE_STATE);
+}
+
+int CAirFrame::NextChecked(int index, int step) const {
+    const CSeqDoc* seq = obj_.sequence;
+    if (!seq) return -1;
+    const int n = seq->count();
+    // Each item is looked at once at most: a looping list without a checked item ends too.
+    for (int visits = 0; visits < n; ++visits) {
+        if (seq->loop) {
+            if (index < 0) index = n - 1;
+            else if (index >= n) index %= n;
+        }
+        if (index < 0 || index >= n) return -1;
+        if (seq->items[size_t(index)].checked) return index;
+        index += step;
+    }
+    return -1;
+}
+
+bool CAirFrame::Prepare() {
+    if (isList()) {
+        const int i = NextChecked(current_, 1);
+        if (i < 0 || !obj_.page || !obj_.pageImage) return false;
+        current_ = i;
+        const SeqItem& item = obj_.sequence->items[size_t(i)];
+        const std::string path = obj_.sequence->FullPath(item);
+        const int code = obj_.page->Load(pages::LOAD_FRAMES | pages::LOAD_THUMBNAIL | pages::LOAD_DEVICE |
+                                             pages::LOAD_NO_PICTURES,
+                                         path, *obj_.pageImage);
+        if (code != 0) {
+            app::ShowFileResult(code, path);
+            Abort(0);
+            return false;
+        }
+        showParams_ = item.showParams;
+    }
+    if (kind_ & KIND_PAGE) {
+        if (!obj_.page || !obj_.pageImage) return false;
+        const pages::CPageImage& img = *obj_.pageImage;
+        fillPage_ = (img.device.flags & pages::DEVICE_UNIFORM) != 0;
+        scrolls_ = (img.device.flags & pages::DEVICE_HAS_STRIP) != 0;
+        pageBanner_ = false;
+        if (obj_.page->HasBanner()) {
+            LogMessage("PageHasBanner!");
+            const int index = std::max(obj_.page->BannerFrameIndex(), 0);
+            const pages::CPageFrame* frame = obj_.page->frame(index);
+            if (frame && obj_.banner && obj_.banner->Open(frame->bannerPath)) {
+                pageBanner_ = true;
+                const int w = obj_.banner->Width(), h = obj_.banner->Height();
+                const int x = std::min(frame->rect.left, 720 - w), y = std::min(frame->rect.top, 576 - h);
+                bannerRect_ = {x, y, x + w, y + h};
+                obj_.banner->SetRect(bannerRect_);
+                obj_.banner->Rewind();
+                obj_.banner->NextFrame();
+            }
+        }
+    } else if (kind_ & KIND_CLOCK) {
+        clockBusy_ = false;
+        clockCount_ = 0;
+        clockSecond_ = 0;
+        if (!obj_.clock || !obj_.clock->Prepare()) {
+            LogMessage("CAirFrame::Prepare() : no clock");
+            return false;
+        }
+        state_ = AIR_PREPARED;
+        return true;
+    } else if (kind_ & KIND_INTERACTIVE) {
+        if (!interactive_) return false;
+        interactive_->Rebuild();
+        state_ = AIR_PREPARED;
+        return true;
+    } else if (kind_ & KIND_BANNER) {
+        if (!obj_.banner) return false;
+        bannerRect_ = obj_.banner->Rect();
+        obj_.banner->Rewind();
+        obj_.banner->NextFrame();
+    } else if ((kind_ & KIND_CAPTION) && !caption_) {
+        return false;
+    }
+    state_ = AIR_PREPARED;
+    return true;
+}
+
+void CAirFrame::CommandRefused(const char* what) {
+    LogMessage("CAirFrame::%s : the Device data does not fit the command", what);
+    if (kind_ & KIND_PAGE) app::ShowFileResult(pages::FILE_FORMAT_ERROR, pageName_);
+    Abort(0);
+}
+
+void CAirFrame::CopyPage() {
+    LogMessage("CAirFrame::CopyPage");
+    pageName_.clear();
+    if (kind_ & KIND_PAGE) {
+        state_ = AIR_COPYING;
+        pageName_ = obj_.page->pathName;
+        // The frame keeps what it sends alive until the Device has it, whatever the document does.
+        onAirData_ = std::make_shared<const std::vector<uint8_t>>(obj_.pageImage->data);
+        device::DataRef data = device::DataRef::Share(onAirData_);
+        const bool ok = fillPage_ ? engine_.FillRect(kWholeFrame, data, 0) : engine_.LoadRect(kWholeFrame, data, 0);
+        if (!ok) CommandRefused("CopyPage");
+        return;
+    }
+    if (kind_ & KIND_CLOCK) {
+        state_ = AIR_COPYING;
+        if (!engine_.LoadRectData(kWholeFrame, obj_.clock->FullFrame())) CommandRefused("CopyPage");
+        return;
+    }
+    if (kind_ & KIND_INTERACTIVE) {
+        state_ = AIR_ITV_COPYING;
+        if (!engine_.LoadRectData(kWholeFrame, interactive_->FullPicture())) CommandRefused("CopyPage");
+        return;
+    }
+    if (kind_ & KIND_BANNER) {
+        state_ = AIR_COPYING;
+        const device::Rect r = bannerRect_;
+        // Both halves of the banner's double buffer.
+        const device::Rect both{r.left, r.top, r.right + obj_.banner->Width(), r.bottom};
+        if (!engine_.FillRect(both, {}, device::RECT_FILL_BLOCK)) CommandRefused("CopyPage");
+        return;
+    }
+    if (kind_ & KIND_CAPTION) {
+        state_ = AIR_COPYING;
+        if (!engine_.LoadRect(caption_->Rect(), caption_->Picture(), 0)) CommandRefused("CopyPage");
+        return;
+    }
+    CopyPageDone();  // video alone: nothing goes to the Device
+}
+
+void CAirFrame::CopyPageDone() {
+    LogMessage("CAirFrame::CopyPageDone()");
+    Ready();
+}
+
+void CAirFrame::Ready() {
+    LogMessage("CAirFrame::Ready");
+    if (startTick_ != 0) {
+        // A later page of a running list: its in-effect waits for the current page's time.
+        state_ = AIR_WAIT_IN;
+        return;
+    }
+    total_ = 0;
+    if (kind_ & KIND_SINGLE) {
+        total_ = int64_t(pageShowTime()) * 1000;
+    } else if (kind_ & KIND_PAGE) {
+        obj_.sequence->ComputeTotal(current_);
+        total_ = int64_t(obj_.sequence->totalTime) * 1000;
+    } else if (kind_ & KIND_BANNER) {
+        total_ = obj_.banner->TotalMs();
+    } else if (kind_ & KIND_VIDEO) {
+        total_ = obj_.video ? obj_.video->ClipLength(videoFile_) : 0;
+    } else if (kind_ & KIND_VIDEO_PLAYLIST) {
+        total_ = obj_.playlist ? obj_.playlist->TotalMs() : 0;
+    } else if (kind_ & KIND_CAPTION) {
+        captionStop_ = true;
+        total_ = caption_->ShowTimeMs();
+    }
+    if (total_ != 0) showTimes(0, total_);
+
+    videoCued_ = false;
+    if (endReason_ != END_RAN_OUT && obj_.video) {
+        if (kind_ & KIND_VIDEO) {
+            const int cmd = (kind_ & KIND_VIDEO_LOOP) ? VIDEO_CUE_LOOPED : VIDEO_CUE;
+            videoCued_ = obj_.video->Send(0, cmd, videoFile_) != 0;
+        } else if ((kind_ & KIND_VIDEO_PLAYLIST) && obj_.playlist && !obj_.playlist->Track(0).empty()) {
+            const PlaylistClip& first = obj_.playlist->Track(0).front();
+            videoCued_ = obj_.video->Send(0, first.loop ? VIDEO_CUE_LOOPED : VIDEO_CUE, first.file) != 0;
+        }
+    }
+
+    intptr_t preview = 0;
+    if (kind_ & KIND_PAGE) preview = intptr_t(pagePreview());
+    else if (kind_ & KIND_CLOCK) preview = intptr_t(obj_.clock->Preview());
+    else if (kind_ & KIND_CAPTION) preview = 1;
+    else if (kind_ & KIND_BANNER) preview = intptr_t(obj_.banner->Preview());
+    notifyView(AIRNOTE_PREVIEW, preview);
+
+    uint16_t a = ACTION_PLAY;
+    if (kind_ & KIND_SINGLE) a |= ACTION_EFFECT;
+    if (isList()) {
+        if (NextChecked(current_ + 1, 1) >= 0) a |= ACTION_NEXT;
+        if (NextChecked(current_ - 1, -1) >= 0) a |= ACTION_PREVIOUS;
+    }
+    EnableActions(a);
+    state_ = AIR_CUED;
+    static const uint16_t replies[3][2] = {{8, 8}, {9, 9}, {3, 4}};
+    const int r = std::clamp(endReason_, 0, 2);
+    Reply(replies[r][0], replies[r][1]);
+    if (kind_ & KIND_CAPTION) {
+        OnPlay();
+    } else {
+        notifyView(AIRNOTE_STATE);
+        RunDelayedAction();
+    }
+}
+
+// ---- Playing --------------------------------------------------------------------------------
+
+void CAirFrame::OnPlay() {
+    if (!(actions_ & ACTION_PLAY)) {
+        if (!automation_) delayedAction_ = ACTION_PLAY;
+        return;
+    }
+    LogMessage("CAirFrame::OnPlay()");
+    paused_ = false;
+    Reply(1, (kind_ & KIND_VIDEO) ? 5 : 4);
+    if (kind_ & KIND_VIDEO_PLAYLIST) {
+        RewindPlaylist();
+        const int e = obj_.remote ? obj_.remote->Seize(obj_.playlist && obj_.playlist->LogoOff()) : 0;
+        if (e != 0) {
+            app::MessageBoxId(IDS_REMOTE_ERROR_BASE + e, app::MB_OK | app::MB_ICONERROR);
+            if (obj_.remote) obj_.remote->RearmError();
+            return;
+        }
+    }
+    InEffect();
+    notifyView(AIRNOTE_STATE);
+}
+
+void CAirFrame::InEffect() {
+    LogMessage("CAirFrame::InEffect()");
+    EnableActions(ACTION_PAUSE | ACTION_STOP);
+    if (isList()) notifyView(AIRNOTE_PREVIEW, intptr_t(pagePreview()));
+    airLog_.closePage();
+    airLog_.setPageOnAir({});
+
+    phaseStart_ = now();
+    phaseEnded_ = false;
+    if (!timerId_) {
+        uint32_t period = PERIOD_PAGE;
+        if (pageBanner_) period = PERIOD_BANNER;
+        else if (kind_ & KIND_CLOCK) period = PERIOD_CLOCK;
+        else if (kind_ & KIND_VIDEO_PLAYLIST) period = PERIOD_PLAYLIST;
+        else if (kind_ & KIND_INTERACTIVE) period = PERIOD_INTERACTIVE;
+        setTimer(period);
+    }
+    phaseLength_ = PHASE_UNLIMITED;
+    if (kind_ & KIND_PAGE) {
+        const uint16_t word = EffectWord(showParams_, true) | EFFECT_IN | (startTick_ != 0 ? EFFECT_REPLACE : 0);
+        airLog_.setPageOnAir(pageName_);
+        phaseLength_ = uint32_t(pageShowTime()) * 1000;
+        state_ = AIR_IN_EFFECT;
+        engine_.InEffect(word, EffectParam(showParams_, true), kWholeFrame);
+    } else if (kind_ & KIND_CLOCK) {
+        state_ = AIR_CLOCK_RUN;  // the clock sends its own effect with its first image
+    } else if (kind_ & KIND_INTERACTIVE) {
+        state_ = AIR_IN_EFFECT;
+        engine_.InEffect(WORD_INTERACTIVE, 0x0A0A, kWholeFrame);
+    } else if (kind_ & KIND_BANNER) {
+        const uint32_t b = uint32_t(std::min(obj_.banner->Border() + 1, 14));
+        bannerLastStep_ = 0;
+        state_ = AIR_BANNER_SHOWING;
+        engine_.InEffect(WORD_BANNER, (b << 28) | 0x0A0A, effectWindow(bannerRect_, int(b)));
+    } else if (kind_ & KIND_CAPTION) {
+        phaseLength_ = caption_->ShowTimeMs();
+        const uint32_t b = uint32_t(std::clamp(caption_->Border() + 1, 1, 15));
+        state_ = AIR_IN_EFFECT;
+        engine_.InEffect(caption_->Fade() ? WORD_CAPTION_FADE : WORD_CAPTION, (b << 28) | 0x0A0A,
+                         effectWindow(caption_->Rect(), int(b)));
+    } else {
+        state_ = AIR_WAIT_IN;  // video alone
+    }
+    if (startTick_ == 0) {
+        startTick_ = phaseStart_ ? phaseStart_ : 1;  // 0 means "not started"
+        if (!(kind_ & KIND_CLOCK)) StartVideo();
+    }
+    airLog_.openPage(onAir_);
+    RunDelayedAction();
+}
+
+void CAirFrame::StartVideo() {
+    if ((kind_ & KIND_VIDEO) && obj_.video) {
+        const int cmd = videoCued_ ? VIDEO_PAUSE : (kind_ & KIND_VIDEO_LOOP) ? VIDEO_PLAY_LOOPED : VIDEO_PLAY;
+        obj_.video->Send(0, cmd, videoCued_ ? std::string() : videoFile_);
+        airLog_.openClip(0, videoFile_);
+    } else if (kind_ & KIND_VIDEO_PLAYLIST) {
+        ProcessPlaylist(0);
+    }
+}
+
+void CAirFrame::InEffectDone() {
+    if (kind_ & KIND_PAGE) {
+        EnableActions(ACTION_PAUSE | ACTION_NEXT | ACTION_STOP);
+        if (scrolls_ || pageBanner_) state_ = AIR_SCROLL_PENDING;
+        else NextPage();
+    } else if (kind_ & KIND_INTERACTIVE) {
+        state_ = AIR_ITV_RUN;
+    } else if (kind_ & KIND_CAPTION) {
+        EnableActions(ACTION_PAUSE | ACTION_NEXT | ACTION_STOP);
+        state_ = AIR_WAIT_OUT;
+    }
+    RunDelayedAction();
+}
+
+void CAirFrame::TimerTick() {
+    if (state_ == AIR_IDLE) {
+        killTimer();
+        Cue();
+        return;
+    }
+    const uint32_t t = now();
+    if (!(kind_ & (KIND_CLOCK | KIND_INTERACTIVE))) {
+        const int64_t elapsed = platform::TicksSince(startTick_, t);
+        showTimes(elapsed, total_ - elapsed);
+    }
+    if (kind_ & KIND_VIDEO_PLAYLIST) {
+        ProcessPlaylist(platform::TicksSince(startTick_, t));
+        if (!timerId_) return;  // the playlist ended or stopped the playout
+    }
+    if (kind_ & KIND_CLOCK) {
+        if (state_ == AIR_CLOCK_RUN && !clockBusy_) ClockTick();
+        return;
+    }
+    if (kind_ & KIND_INTERACTIVE) {
+        if (state_ == AIR_ITV_RUN) InteractiveTick();
+        return;
+    }
+    if (state_ == AIR_SCROLL_PENDING) StartScroll();
+    if (!PhaseOver(t)) return;
+    switch (state_) {
+        case AIR_WAIT_IN: InEffect(); break;
+        case AIR_SCROLL_HOLD: EndScroll(); break;
+        case AIR_WAIT_OUT: OutEffect(); break;
+        case AIR_BANNER_HOLD: BannerCheckStop(); break;
+        default: break;
+    }
+}
+
+void CAirFrame::NextPage() {
+    LogMessage("CAirFrame::NextPage()");
+    if (isList()) {
+        const int i = NextChecked(current_ + 1, 1);
+        if (i >= 0) {
+            // Copied into the hidden buffer while the current page stays on air.
+            current_ = i;
+            if (Prepare()) CopyPage();
+            return;
+        }
+    }
+    state_ = AIR_WAIT_OUT;
+}
+
+void CAirFrame::StartScroll() {
+    const pages::PageSummary& s = obj_.pageImage->summary;
+    const bool behind = (s.flags & pages::SUMMARY_BACKGROUND_FRAME) != 0;
+    if (scrolls_) {
+        // Damaged values must not spill into the neighbouring bits of the scroll word.
+        const int border = std::min<int>(s.border, kMaxEffectBorder);
+        const int speed = std::clamp(showParams_.scrollSpeed, 0, kMaxScrollSpeed);
+        scrollWord_ = uint16_t(border * 16 | (speed + 1));
+        if (s.flags & pages::SUMMARY_NOT_SCROLLER) scrollWord_ |= 0x8000;
+        if (behind) scrollWord_ |= 0x4000;
+        if (showParams_.stopScrolling) scrollWord_ |= 0x2000;
+        scrollRect_ = {s.moving.left, s.moving.top, s.moving.right, s.moving.bottom};
+    } else if (pageBanner_) {
+        scrollWord_ = uint16_t(std::clamp(obj_.banner->Border() + 1, 0, 14) * 16);
+        if (behind) scrollWord_ |= 0x4000;
+        scrollRect_ = bannerRect_;
+        bannerLastStep_ = 0;
+    }
+    Scroll();
+}
+
+void CAirFrame::Scroll() {
+    LogMessage("CAirFrame::Scroll()");
+    state_ = AIR_SCROLLING;
+    const pages::CPageImage& img = *obj_.pageImage;
+    device::DataRef strip;
+    uint32_t length = 0;
+    if (scrolls_ && onAirData_ && onAirData_->size() > img.device.stillSize) {
+        strip = device::DataRef::Share(onAirData_, onAirData_->data() + img.device.stillSize,
+                                       onAirData_->size() - img.device.stillSize);
+        length = img.device.stripLength;
+    }
+    if (!engine_.Scroll(scrollRect_, scrollWord_, length, strip)) CommandRefused("Scroll");
+}
+
+void CAirFrame::ScrollDone() {
+    LogMessage("CAirFrame::ScrollDone()");
+    if (scrolls_) {
+        state_ = AIR_SCROLL_HOLD;  // the Device scrolls on until the phase ends
+    } else if (pageBanner_) {
+        state_ = AIR_BANNER_SHOWING;
+        BannerLoad();
+    }
+}
+
+void CAirFrame::EndScroll() {
+    LogMessage("CAirFrame::EndScroll()");
+    state_ = AIR_END_SCROLLING;
+    engine_.EndScroll();
+}
+
+void CAirFrame::EndScrollDone() {
+    LogMessage("CAirFrame::EndScrollDone()");
+    NextPage();
+}
+
+void CAirFrame::OutEffect() {
+    EnableActions(ACTION_PAUSE | ACTION_STOP);
+    state_ = AIR_OUT_EFFECT;
+    if (kind_ & KIND_PAGE) {
+        engine_.InEffect(EffectWord(showParams_, false) | EFFECT_REPLACE, EffectParam(showParams_, false), kWholeFrame);
+    } else if (kind_ & KIND_CAPTION) {
+        engine_.Cut();
+    }
+}
+
+void CAirFrame::OutDone() {
+    if (kind_ & KIND_VIDEO_PLAYLIST) {
+        state_ = AIR_WAIT_VIDEO_END;  // the playlist ends the playout
+        return;
+    }
+    endReason_ = END_RAN_OUT;
+    End();
+}
+
+void CAirFrame::End() {
+    if (endWaitId_) return;  // already waiting for the switcher
+    LogMessage("CAirFrame::End");
+    killTimer();
+    if ((kind_ & KIND_VIDEO_PLAYLIST) && endReason_ != END_RAN_OUT && obj_.remote) {
+        obj_.remote->Restore(true, obj_.playlist ? obj_.playlist->RestoreInput() : 0);
+        // The switcher needs a moment before anything else happens; wait on a timer rather than
+        // blocking the thread, with the buttons off meanwhile.
+        EnableActions(0);
+        armOnce(endWaitId_, END_SWITCHER_WAIT, &CAirFrame::EndFinish);
+        return;
+    }
+    EndFinish();
+}
+
+void CAirFrame::EndFinish() {
+    if (kind_ & KIND_VIDEO) Reply(4, 4);
+    if (endReason_ != END_RAN_OUT && obj_.video) obj_.video->StopAll();
+    airLog_.closePage();
+    airLog_.closeClips();
+    Cue();  // the same content from its beginning
+}
+
+void CAirFrame::OnStop() {
+    if (!(actions_ & ACTION_STOP)) {
+        if (!automation_) delayedAction_ = ACTION_STOP;
+        return;
+    }
+    LogMessage("CAirFrame::OnStop()");
+    killTimer();
+    cancelOnce(bannerWaitId_);
+    endReason_ = END_STOPPED;
+    if (!(kind_ & KIND_DEVICE)) {
+        End();
+        return;
+    }
+    state_ = AIR_STOPPING;
+    engine_.Cut();
+}
+
+void CAirFrame::OnPause() {
+    if (!(actions_ & ACTION_PAUSE)) {
+        if (!automation_) delayedAction_ = ACTION_PAUSE;
+        return;
+    }
+    LogMessage("CAirFrame::OnPause()");
+    const uint32_t t = now();
+    if (timerId_) {
+        killTimer();
+        pauseTick_ = t;
+        pausedActions_ = actions_;
+        EnableActions(ACTION_PAUSE | ACTION_STOP);
+    } else {
+        setTimer(timerPeriod_);
+        // Phases keep their full lengths: the paused time is added to their starts.
+        const uint32_t d = platform::TicksSince(pauseTick_, t);
+        startTick_ += d;
+        phaseStart_ += d;
+        EnableActions(pausedActions_);
+    }
+    paused_ = !paused_;
+    if (videoBoards_ && obj_.video)
+        for (int b = 0; b < 2; ++b)
+            if (obj_.video->Send(b, VIDEO_QUERY, {}) != 0) obj_.video->Send(b, VIDEO_PAUSE, {});
+    if (!paused_ && ((kind_ & KIND_BANNER) || pageBanner_)) BannerShow();
+    if (paused_) cancelOnce(bannerWaitId_);
+    if (state_ == AIR_IN_EFFECT || state_ == AIR_SCROLLING || state_ == AIR_OUT_EFFECT) engine_.Pause();
+    Reply(paused_ ? 2 : 1, 0);
+}
+
+void CAirFrame::OnNext() {
+    if (!(actions_ & ACTION_NEXT)) {
+        if (!automation_) delayedAction_ = ACTION_NEXT;
+        return;
+    }
+    LogMessage("CAirFrame::OnNext()");
+    if (state_ == AIR_CUED) {
+        MoveCue(1);
+        return;
+    }
+    // The phase ends at the next tick; the remaining time loses what was left of it (never
+    // more, so that it cannot grow when the phase was already over).
+    const uint32_t elapsed = platform::TicksSince(phaseStart_, now());
+    if (!phaseEnded_ && elapsed < phaseLength_) total_ -= int64_t(phaseLength_ - elapsed);
+    phaseEnded_ = true;
+    if (state_ == AIR_SCROLL_PENDING || state_ == AIR_SCROLLING) ScrollDone();
+}
+
+void CAirFrame::Previous() {
+    if (!(actions_ & ACTION_PREVIOUS)) {
+        if (!automation_) delayedAction_ = ACTION_PREVIOUS;
+        return;
+    }
+    if (state_ == AIR_CUED) MoveCue(-1);
+}
+
+void CAirFrame::MoveCue(int direction) {
+    if (direction != 0 && isList()) {
+        const int i = NextChecked(current_ + direction, direction);
+        if (i >= 0) {
+            current_ = i;
+            EnableActions(0);
+            if (Prepare()) CopyPage();
+            notifyView(AIRNOTE_STATE);
+            return;
+        }
+        // The list changed under the cue: only the buttons are brought up to date.
+    }
+    if (state_ != AIR_CUED || !isList()) return;
+    uint16_t a = ACTION_PLAY;
+    if (NextChecked(current_ + 1, 1) >= 0) a |= ACTION_NEXT;
+    if (NextChecked(current_ - 1, -1) >= 0) a |= ACTION_PREVIOUS;
+    EnableActions(a);
+}
+
+void CAirFrame::Effect() {
+    if (!(actions_ & ACTION_EFFECT) || !obj_.pageImage) return;
+    ShowParams copy = showParams_;
+    const PageMotion page = PageMotionOf(obj_.pageImage->summary);
+    if (!window_->EditEffect(copy, &page, true, page.hasMovingFrame())) return;
+    showParams_ = copy;
+    if (paramsAreDefault_) defaultShowParams_ = copy;
+    total_ = int64_t(pageShowTime()) * 1000;
+    showTimes(0, total_);
+    notifyView(AIRNOTE_STATE);
+}
+
+void CAirFrame::RunDelayedAction() {
+    const uint16_t a = delayedAction_;
+    if (a == 0 || !(actions_ & a)) return;  // still disabled: stays remembered
+    delayedAction_ = 0;
+    switch (a) {
+        case ACTION_PLAY: OnPlay(); break;
+        case ACTION_PAUSE: OnPause(); break;
+        case ACTION_NEXT: OnNext(); break;
+        case ACTION_STOP: OnStop(); break;
+        case ACTION_PREVIOUS: Previous(); break;
+        default: break;
+    }
+}
+
+void CAirFrame::EnableActions(uint16_t a) {
+    actions_ = a;
+    window_->EnableActions(a);
+    if (automation_ && delayedRequest_ != 0 && (a & (ACTION_PLAY | ACTION_PAUSE))) {
+        // Taken off first: the request may change the actions again (and remember itself anew).
+        const uint16_t r = delayedRequest_;
+        delayedRequest_ = 0;
+        DeviceRequest(r);
+        LogMessage("Delayed request processed: %02X", r);
+    }
+}
+
+bool CAirFrame::OnCommand(int command) {
+    switch (command) {
+        case CMD_PLAY: OnPlay(); return true;
+        case CMD_PAUSE: OnPause(); return true;
+        case CMD_NEXT: OnNext(); return true;
+        case CMD_STOP: OnStop(); return true;
+        case CMD_EFFECT: Effect(); return true;
+        case CMD_PREVIOUS: Previous(); return true;
+        default: return false;
+    }
+}
+
+// ---- Engine notifications, Device requests and replies ------------------------------------
+
+intptr_t CAirFrame::OnMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+    if (msg == platform::MSG_ENGINE) OnEngine(int(wParam), int(lParam));
+    else if (msg == MSG_PLAYER) OnPlayerMessage(wParam, int(lParam));
+    return 0;
+}
+
+void CAirFrame::OnEngine(int code, int value) {
+    LogMessage("CAirFrame::OnEngine(%d, %d) state %d", code, value, state_);
+    switch (code) {
+        case device::NOTE_LINK_UP:
+            killTimer();
+            linkUp_ = true;
+            state_ = AIR_IDLE;
+            setIndicator(0, 1);
+            setIndicator(1, 0);
+            setIndicator(2, 0);
+            engine_.ResetDevice();
+            break;
+        case device::NOTE_LINK_ERROR:
+            if (emulate_) {
+                setIndicator(0, 1);
+            } else {
+                linkUp_ = false;
+                setIndicator(0, 2);
+            }
+            Abort(value);
+            break;
+        case device::NOTE_COMMAND_ERROR: Abort(value); break;
+        case device::NOTE_STATE:
+            setIndicator(0, 1);
+            setIndicator(1, value & 1);
+            setIndicator(2, (value >> 1) & 1);
+            onAir_ = (value & 2) != 0;
+            if (onAir_) airLog_.openPage(true);
+            else airLog_.closePage();
+            break;
+        case device::NOTE_REQUEST: DeviceRequest(value); break;
+        case device::NOTE_FINISHED:
+            switch (state_) {
+                case AIR_IDLE:
+                    if (automation_) kind_ = 0;
+                    Cue();
+                    break;
+                case AIR_COPYING: CopyPageDone(); break;
+                case AIR_IN_EFFECT: InEffectDone(); break;
+                case AIR_SCROLLING: ScrollDone(); break;
+                case AIR_END_SCROLLING: EndScrollDone(); break;
+                case AIR_OUT_EFFECT: OutDone(); break;
+                case AIR_STOPPING: End(); break;
+                case AIR_CLOCK_LOADING:
+                    clockBusy_ = false;
+                    state_ = AIR_CLOCK_RUN;
+                    break;
+                case AIR_CLOCK_FLIPPING: PrepareClockImage(); break;
+                case AIR_ITV_COPYING:
+                case AIR_ITV_LOADING:
+                case AIR_ITV_UPDATING:
+                case AIR_ITV_FLIPPING: InteractiveDone(); break;
+                case AIR_BANNER_LOADING:
+                    if (!BannerCheckStop()) BannerShow();
+                    break;
+                case AIR_BANNER_SHOWING:
+                    if (!BannerCheckStop()) BannerLoad();
+                    break;
+                default: break;
+            }
+            break;
+        default: break;
+    }
+}
+
+void CAirFrame::DeviceRequest(int code) {
+    LogMessage("CAirFrame::CmdRequest(): %02X", code);
+    switch (code) {
+        case 1:
+            if (!automation_) break;
+            if (actions_ & ACTION_PLAY) OnPlay();
+            else if (actions_ & ACTION_PAUSE) OnPause();  // continue
+            else Reply(1, 9);
+            break;
+        case 2:
+            if (!automation_) break;
+            if (actions_ & ACTION_PAUSE) OnPause();
+            else delayedRequest_ = 2;
+            break;
+        case 3:
+            if (!automation_) break;
+            if (startTick_ != 0) OnStop();
+            else Reply(3, 0);
+            break;
+        default:
+            if (code >= 6 && code <= 15) {
+                const int item = code <= 7 ? code + 2 : code - 8;
+                Reset();
+                kind_ = 0;
+                notifyView(AIRNOTE_ITEM, item);
+            }
+            break;
+    }
+}
+
+void CAirFrame::Reply(uint16_t code, uint16_t value) {
+    if (!automation_) return;
+    LogMessage("CAirFrame::CmdReply(): %02X [%02X]", code, value);
+    delayedRequest_ = 0;
+    engine_.Reply(code, value);
+}
+
+// ---- Video ----------------------------------------------------------------------------------
+
+void CAirFrame::RewindPlaylist() { run_ = PlaylistRun{}; }
+
+void CAirFrame::ProcessPlaylist(uint32_t t) {
+    AirPlaylist* pl = obj_.playlist;
+    AirVideo* video = obj_.video;
+    if (!pl || !video) return;
+    if (videoCued_) {
+        run_.running[0] = true;
+        run_.free[0] = false;
+        ++run_.next[0];
+        airLog_.closeClip(0);
+        if (!pl->Track(0).empty()) airLog_.openClip(0, pl->Track(0).front().file);
+        video->Send(0, VIDEO_PAUSE, {});
+        videoCued_ = false;
+    }
+    bool waiting = false;
+    for (int k = 0; k < 2; ++k)
+        if (!run_.running[k] && !run_.free[k]) {
+            LogMessage("CRemoteCmd::ProcessPlaylist() waiting video start board %d at %d", k, int(t));
+            waiting = true;
+        }
+    if (!waiting) {
+        const std::vector<PlaylistButton>& buttons = pl->Buttons();
+        for (bool changed = true; changed;) {
+            changed = false;
+            for (int k = 0; k < 2; ++k) {
+                const std::vector<PlaylistClip>& track = pl->Track(k);
+                if (run_.next[k] >= track.size() || track[run_.next[k]].startMs > t) continue;
+                changed = true;
+                if (run_.free[k]) {
+                    const PlaylistClip& clip = track[run_.next[k]];
+                    run_.free[k] = run_.running[k] = false;
+                    if (video->Send(k, clip.loop ? VIDEO_PLAY_LOOPED : VIDEO_PLAY, clip.file) != 0) {
+                        airLog_.closeClip(k);
+                        airLog_.openClip(k, clip.file);
+                    } else {
+                        run_.free[k] = true;
+                    }
+                    ++run_.next[k];
+                } else {
+                    // Still playing an earlier clip: stopped now, the next pass starts the new one.
+                    video->Send(k, VIDEO_STOP, {});
+                    airLog_.closeClip(k);
+                    run_.running[k] = false;
+                    run_.free[k] = true;
+                }
+            }
+            if (run_.nextButton < buttons.size() && buttons[run_.nextButton].timeMs <= t) {
+                changed = true;
+                const PlaylistButton& b = buttons[run_.nextButton++];
+                const bool sent = obj_.remote && obj_.remote->SendCmd(b.action, b.name) != 0;
+                if (run_.nextButton == buttons.size() && obj_.remote) obj_.remote->Restore(false, pl->RestoreInput());
+                if (!sent) {
+                    OnStop();
+                    return;
+                }
+            }
+        }
+    }
+    if (uint64_t(t) >= uint64_t(pl->TotalMs()) + 1000 && (!(kind_ & KIND_DEVICE) || state_ == AIR_WAIT_VIDEO_END)) {
+        endReason_ = END_RAN_OUT;
+        End();
+    }
+}
+
+void CAirFrame::OnPlayerMessage(uintptr_t window, int report) {
+    if (!obj_.video) return;
+    const int board = obj_.video->Notify(window, report);
+    if ((kind_ & KIND_VIDEO_PLAYLIST) && board >= 0 && board < 2) {
+        if (obj_.video->Playing(board)) run_.running[board] = true;
+        else run_.free[board] = true;
+        return;
+    }
+    // A clip that stops before its playout has started has not ended it.
+    if ((kind_ & KIND_VIDEO) && !(kind_ & KIND_DEVICE) && board == 0 && !obj_.video->Playing(0) && startTick_ != 0) {
+        endReason_ = END_RAN_OUT;
+        End();
+    }
+}
+
+// ---- Clock ----------------------------------------------------------------------------------
+
+void CAirFrame::ClockTick() {
+    const platform::LocalTime lt = clock_.localTime();
+    const int t = lt.hour * 3600 + lt.minute * 60 + lt.second;
+    if (clockCount_ == 0) {
+        clockSecond_ = lt.millisecond > 100 ? t + 1 : t;
+        PrepareClockImage();
+        clockSecond_ += 1;
+        PrepareClockImage();
+    } else if (t < clockSecond_) {
+        // Set back by more than 3 s: start again from the new time; by less, wait for it.
+        if (clockSecond_ - t > 3) clockSecond_ = t;
+    } else {
+        state_ = AIR_CLOCK_FLIPPING;
+        clockBusy_ = true;
+        clockSecond_ = t + 1;
+        if (clockCount_ == 2) {
+            // The first image is ready: the clock comes in with its effect.
+            if (startTick_ != 0) StartVideo();
+            engine_.InEffect(obj_.clock->FadeIn() ? WORD_CLOCK_FADE : WORD_CLOCK, 0x0A0A, kWholeFrame);
+        } else {
+            engine_.SetMode(obj_.clock->BufferFlag() ? 768 : 0);
+        }
+    }
+    times_[0] = FormatTimeOfDay(t);
+    times_[1].clear();
+    window_->ShowTimes(times_[0], times_[1]);
+}
+
+void CAirFrame::PrepareClockImage() {
+    clockBusy_ = false;
+    state_ = AIR_CLOCK_RUN;
+    AirClock* clock = obj_.clock;
+    if (!clock) return;
+    if (clockCount_ != 0) {
+        clockBusy_ = true;
+        state_ = AIR_CLOCK_LOADING;
+        if (!engine_.LoadRect(clock->HiddenRect(), clock->HiddenBlock(), clockCount_ == 1 ? 1 : 0)) {
+            CommandRefused("PrepareClockImage");
+            return;
+        }
+    }
+    const int s = clockSecond_ + 1;
+    clock->Render(s / 3600 % 12, s / 60 % 60, s % 60);
+    ++clockCount_;
+}
+
+// ---- Interactive picture --------------------------------------------------------------------
+
+void CAirFrame::LoadInteractiveEntry() {
+    if (interactive_->QueueEmpty()) {
+        state_ = AIR_ITV_RUN;
+        return;
+    }
+    AirInteractive::Entry e = interactive_->Front();
+    if (interactive_->BufferFlag()) {
+        e.rect.left += 768;
+        e.rect.right += 768;
+    }
+    if (!engine_.LoadRect(e.rect, e.pixels, state_ == AIR_ITV_LOADING ? 1 : 0)) CommandRefused("LoadEntry");
+}
+
+void CAirFrame::InteractiveDone() {
+    if (!interactive_) return;
+    switch (state_) {
+        case AIR_ITV_COPYING:
+            if (interactive_->QueueEmpty()) {
+                interactive_->SetBufferFlag(true);
+                CopyPageDone();
+            } else {
+                state_ = AIR_ITV_LOADING;
+                LoadInteractiveEntry();
+            }
+            break;
+        case AIR_ITV_LOADING:
+        case AIR_ITV_UPDATING:
+            if (!interactive_->QueueEmpty()) interactive_->PopFront();
+            if (!interactive_->QueueEmpty()) {
+                LoadInteractiveEntry();
+            } else if (state_ == AIR_ITV_LOADING) {
+                interactive_->SetBufferFlag(true);
+                CopyPageDone();
+            } else {
+                state_ = AIR_ITV_FLIPPING;
+                engine_.SetMode(interactive_->BufferFlag() ? 768 : 0);
+            }
+            break;
+        case AIR_ITV_FLIPPING:
+            interactive_->SetBufferFlag(!interactive_->BufferFlag());
+            state_ = AIR_ITV_RUN;
+            break;
+        default: break;
+    }
+}
+
+void CAirFrame::InteractiveTick() {
+    const platform::LocalTime lt = clock_.localTime();
+    times_[0] = FormatTimeOfDay(lt.hour * 3600 + lt.minute * 60 + lt.second);
+    times_[1].clear();
+    window_->ShowTimes(times_[0], times_[1]);
+    if (interactive_ && interactive_->HasNewPicture()) {
+        state_ = AIR_ITV_UPDATING;
+        LoadInteractiveEntry();
+    }
+}
+
+// ---- Banner ---------------------------------------------------------------------------------
+
+void CAirFrame::BannerShow() {
+    if (paused_ || !obj_.banner) return;
+    const uint32_t t = now(), period = obj_.banner->FramePeriodMs();
+    const uint32_t since = platform::TicksSince(bannerLastStep_, t);
+    if (since < period) {
+        // The frame is not due yet: come back when it is, without holding up the thread.
+        bannerWaitState_ = state_;
+        armOnce(bannerWaitId_, period - since, &CAirFrame::BannerShowDue);
+        return;
+    }
+    bannerLastStep_ = t;
+    int x = obj_.banner->Half() ? 0 : obj_.banner->Width();
+    if (pageBanner_) x = ((x - bannerRect_.left) % 1536 + 1536) % 1536;
+    state_ = AIR_BANNER_SHOWING;
+    engine_.SetMode(uint16_t(x));
+}
+
+void CAirFrame::BannerShowDue() {
+    // Whatever happened meanwhile (stop, pause, a link error) wins over the late frame.
+    if (state_ == bannerWaitState_ && !paused_) BannerShow();
+}
+
+void CAirFrame::BannerLoad() {
+    AirBanner* banner = obj_.banner;
+    if (!banner) return;
+    if (banner->Finished()) {
+        if (pageBanner_) {
+            state_ = AIR_BANNER_HOLD;  // the page's own time decides
+        } else {
+            state_ = AIR_OUT_EFFECT;
+            engine_.Cut();
+        }
+        return;
+    }
+    device::Rect r = bannerRect_;
+    if (banner->Half()) r.left += banner->Width(), r.right += banner->Width();
+    if (pageBanner_) {
+        r = {r.left - bannerRect_.left, r.top - bannerRect_.top, r.right - bannerRect_.left,
+             r.bottom - bannerRect_.top};
+    }
+    state_ = AIR_BANNER_LOADING;
+    if (!engine_.LoadRect(r, banner->FrameBlock(), 0)) {
+        CommandRefused("BannerLoad");
+        return;
+    }
+    banner->NextFrame();
+}
+
+bool CAirFrame::BannerCheckStop() {
+    if (!pageBanner_) return false;
+    if (!PhaseOver(now())) return false;
+    LogMessage("CAirFrame::BannerCheckStop()");
+    EndScroll();
+    return true;
+}
+
+}  // namespace air

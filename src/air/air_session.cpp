@@ -1,0 +1,79 @@
+#include "air/air_session.h"
+
+#include "app/log/event_log.h"
+#include "app/zentrix_app.h"
+#include "device/engine.h"
+#include "pages/file_result.h"
+#include "platform/files.h"
+
+namespace air {
+
+ScaledClock::ScaledClock(double scale)
+    : scale_(scale > 0 ? scale : 1.0),
+      startTicks_(platform::SystemClock::instance().ticks()),
+      start_(std::chrono::steady_clock::now()) {}
+
+uint32_t ScaledClock::ticks() const {
+    const auto real = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start_).count();
+    return startTicks_ + uint32_t(uint64_t(real * scale_));
+}
+
+platform::LocalTime ScaledClock::localTime() const { return platform::SystemClock::instance().localTime(); }
+
+class CAirSession::View final : public platform::MessageTarget {
+public:
+    explicit View(CAirSession& s) : s_(s) {}
+    void post(uint32_t msg, uintptr_t w, intptr_t l) override { send(msg, w, l); }
+    intptr_t send(uint32_t msg, uintptr_t w, intptr_t l) override {
+        if (msg == platform::MSG_AIR && s_.observer_) s_.observer_(int(w), l);
+        return 0;
+    }
+
+private:
+    CAirSession& s_;
+};
+
+CAirSession::CAirSession(app::CZentrixApp& app, device::CEngine& engine, pages::CFontManager& fonts,
+                         platform::EventLoop& loop, AirObjects objects)
+    : loop_(loop), commands_(engine), page_(fonts, &loop.clock()), sequence_(app.folders(), loop.clock()) {
+    objects.page = &page_;
+    objects.pageImage = &image_;
+    objects.sequence = &sequence_;
+    page_.setBannersFolder(app.GetPath(app::FOLDER_BANNERS));
+    view_ = std::make_unique<View>(*this);
+    frame_ = std::make_unique<CAirFrame>(app, commands_, loop, loop.clock(), objects);
+    receiver_ = std::make_unique<platform::LoopTarget>(
+        loop, [this](uint32_t msg, uintptr_t w, intptr_t l) { return frame_ ? frame_->OnMessage(msg, w, l) : 0; });
+    frame_->setReceiver(receiver_.get());
+    frame_->setView(view_.get());
+}
+
+CAirSession::~CAirSession() {
+    // The frame stops the engine first; notifications still queued then find no frame.
+    frame_.reset();
+    loop_.processPending();
+}
+
+int CAirSession::Cue(const std::string& path) {
+    const std::string ext = platform::ToLowerAscii(platform::ExtensionOfPath(path));
+    if (ext == ".zxs") {
+        const int code = sequence_.LoadSequence(path);
+        if (code == SEQ_OK || code == SEQ_MISSING_PAGES) frame_->PlayPageList();
+        return code;
+    }
+    const int code = page_.Load(pages::LOAD_FRAMES | pages::LOAD_THUMBNAIL | pages::LOAD_DEVICE | pages::LOAD_NO_PICTURES,
+                                path, image_);
+    if (code == pages::FILE_OK) frame_->PlayPage(nullptr);
+    return code;
+}
+
+void CAirSession::Open(bool automation) {
+    LogMessage("CAirSession::Open(%d)", automation ? 1 : 0);
+    frame_->OpenAir(automation);
+}
+
+bool CAirSession::RunUntil(const std::function<bool()>& pred, uint32_t timeoutMs) {
+    return loop_.runUntil(pred, timeoutMs);
+}
+
+}  // namespace air

@@ -1,0 +1,86 @@
+// The air frame without a window: an EventLoop carries its timer and the engine's notifications,
+// the program's command engine carries its commands, and it has a page document, a compiled page
+// and a sequence of its own. Headless playout (tools, tests) starts here.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "air/air_frame.h"
+#include "air/device_commands.h"
+#include "air/seq_doc.h"
+#include "pages/page_doc.h"
+#include "pages/page_image.h"
+#include "platform/clock.h"
+#include "platform/event_loop.h"
+
+namespace app {
+class CZentrixApp;
+}
+namespace device {
+class CEngine;
+}
+namespace pages {
+class CFontManager;
+}
+
+namespace air {
+
+// A clock that runs `scale` times faster than the system's from its creation: the air frame in
+// step with a virtual Device whose fields run faster by the same factor.
+class ScaledClock final : public platform::Clock {
+public:
+    explicit ScaledClock(double scale);
+    uint32_t ticks() const override;
+    platform::LocalTime localTime() const override;
+
+private:
+    double scale_;
+    uint32_t startTicks_;
+    std::chrono::steady_clock::time_point start_;
+};
+
+class CAirSession {
+public:
+    // engine: open (StartHardware has run); loop: runs on this thread, with the clock the frame
+    // goes by; objects: the other content (clock, banner, players...), where there is any.
+    CAirSession(app::CZentrixApp& app, device::CEngine& engine, pages::CFontManager& fonts, platform::EventLoop& loop,
+                AirObjects objects = {});
+    ~CAirSession();
+    CAirSession(const CAirSession&) = delete;
+    CAirSession& operator=(const CAirSession&) = delete;
+
+    CAirFrame& frame() { return *frame_; }
+    CSeqDoc& sequence() { return sequence_; }
+    pages::CPageDoc& page() { return page_; }
+    pages::CPageImage& image() { return image_; }
+
+    // Chooses what to play: a sequence (".zxs", as a page list) or a page (".zxg", alone with the
+    // default show parameters). A file result code (5: a sequence with missing pages, cued all
+    // the same); nothing is cued on the other errors.
+    int Cue(const std::string& path);
+    // Enters the air mode: the engine starts and, once the Device is reset, what was chosen is
+    // cued.
+    void Open(bool automation = false);
+    // Runs the loop until pred holds; false after timeoutMs of real time.
+    bool RunUntil(const std::function<bool()>& pred, uint32_t timeoutMs);
+    // Every MSG_AIR the frame sends its view (code, value).
+    void setViewObserver(std::function<void(int, intptr_t)> fn) { observer_ = std::move(fn); }
+
+private:
+    class View;
+    platform::EventLoop& loop_;
+    EngineCommands commands_;
+    pages::CPageDoc page_;
+    pages::CPageImage image_;
+    CSeqDoc sequence_;
+    std::unique_ptr<platform::LoopTarget> receiver_;
+    std::unique_ptr<View> view_;
+    std::unique_ptr<CAirFrame> frame_;
+    std::function<void(int, intptr_t)> observer_;
+};
+
+}  // namespace air

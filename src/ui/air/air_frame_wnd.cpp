@@ -1,0 +1,305 @@
+#include "ui/air/air_frame_wnd.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QProgressBar>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "air/device_commands.h"
+#include "air/seq_doc.h"
+#include "app/file_types.h"
+#include "app/log/event_log.h"
+#include "app/message_boxes.h"
+#include "app/strings.h"
+#include "app/zentrix_app.h"
+#include "device/engine.h"
+#include "pages/page_doc.h"
+#include "pages/page_image.h"
+#include "platform/files.h"
+#include "ui/air/accelerators.h"
+#include "ui/air/air_pictures.h"
+#include "ui/air/air_view.h"
+#include "ui/air/effect_dialog.h"
+#include "ui/air/hotkeys_dialog.h"
+#include "ui/qt_message_target.h"
+#include "ui/text.h"
+#include "ui/translate.h"
+
+namespace ui {
+
+namespace {
+
+struct Transport {
+    int command;
+    uint16_t bit;
+    const char* text;
+};
+// In toolbar order.
+constexpr Transport kTransport[6] = {
+    {air::CMD_PREVIOUS, air::ACTION_PREVIOUS, "Previous"}, {air::CMD_PLAY, air::ACTION_PLAY, "Play"},
+    {air::CMD_PAUSE, air::ACTION_PAUSE, "Pause"},          {air::CMD_NEXT, air::ACTION_NEXT, "Next"},
+    {air::CMD_STOP, air::ACTION_STOP, "Stop"},             {air::CMD_EFFECT, air::ACTION_EFFECT, "Effect"},
+};
+
+constexpr const char* kReady = "Ready...";
+constexpr int kProgressLeft = 80;
+
+// The air view with the operator's way of choosing what to play until the mode's own view
+// takes over: a context menu to play a sequence or a page.
+class CLiveAirView final : public CAirView {
+public:
+    CLiveAirView(CAirFrameWnd& frame, bool statusClass2, bool is400M)
+        : CAirView(frame.controller(), frame.objects().sequence, statusClass2, is400M), frame_(frame) {}
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override {
+        QMenu menu(this);
+        QAction* play = menu.addAction("&Play sequence or page...");
+        play->setEnabled(frame_.controller().CanStart());
+        if (menu.exec(event->globalPos()) != play) return;
+        app::CZentrixApp* theApp = app::CZentrixApp::Instance();
+        const QString folder = theApp ? FromProgramText(theApp->GetPath(app::FOLDER_SEQUENCES)) : QString();
+        const QString filter = FromProgramText(app::FileTypeName(app::FT_SEQUENCE)) + " (*.zxs);;" +
+                               FromProgramText(app::FileTypeName(app::FT_PAGE)) + " (*.zxg)";
+        const QString file = QFileDialog::getOpenFileName(this, QString(), folder, filter);
+        if (!file.isEmpty()) frame_.PlayFile(file.toLocal8Bit().toStdString());
+    }
+
+private:
+    CAirFrameWnd& frame_;
+};
+
+}  // namespace
+
+CAirFrameWnd::CAirFrameWnd(app::CZentrixApp& app, std::unique_ptr<air::DeviceCommands> commands,
+                           const air::AirObjects& objects, QWidget* parent)
+    : COnAirFrame(parent), app_(app), commands_(std::move(commands)), objects_(objects) {
+    // The views' stack goes into a window of its own, which carries the toolbar and status bar.
+    inner_ = new QMainWindow;
+    inner_->setWindowFlags(Qt::Widget);
+    QWidget* views = stack();
+    setWidget(nullptr);  // detaches the stack from the sub-window
+    inner_->setCentralWidget(views);
+    setWidget(inner_);
+    buildToolbar();
+    buildStatusBar();
+    SetTitle(app::LoadString(app::IDS_TITLE_AIR));
+
+    receiver_ = std::make_unique<QtMessageTarget>(
+        [this](uint32_t msg, uintptr_t w, intptr_t l) { return controller_ ? controller_->OnMessage(msg, w, l) : 0; });
+    accel_ = std::make_unique<CAccelTable>(this, [this](int command) { OnCommand(command); });
+    controller_ = std::make_unique<air::CAirFrame>(app, *commands_, timers_, platform::SystemClock::instance(), objects_);
+    controller_->setReceiver(receiver_.get());
+    controller_->setWindow(this);
+    RebuildHotkeys(controller_->hotkeys());
+}
+
+CAirFrameWnd::~CAirFrameWnd() {
+    // The controller stops the engine and its timers while the window parts still exist.
+    controller_.reset();
+    accel_.reset();
+}
+
+void CAirFrameWnd::buildToolbar() {
+    toolbar_ = inner_->addToolBar(QStringLiteral("Air"));
+    toolbar_->setMovable(false);
+    toolbar_->setIconSize(QSize(24, 24));
+    for (int i = 0; i < 6; ++i) {
+        const Transport& t = kTransport[i];
+        if (t.command == air::CMD_EFFECT) toolbar_->addSeparator();
+        QAction* a = toolbar_->addAction(TransportIcon(t.command), QString::fromLatin1(t.text));
+        SetResourceId(a, t.command);
+        a->setEnabled(false);
+        const int command = t.command;
+        connect(a, &QAction::triggered, this, [this, command] { OnCommand(command); });
+        actions_[i] = a;
+    }
+    toolbar_->addSeparator();
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    for (QLineEdit*& field : times_) {
+        field = new QLineEdit;
+        field->setReadOnly(true);
+        field->setFocusPolicy(Qt::NoFocus);
+        field->setFont(font);
+        field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        field->setFixedWidth(QFontMetrics(font).horizontalAdvance(QStringLiteral("00:00:00  ")) + 12);
+        toolbar_->addWidget(field);
+    }
+    times_[0]->setToolTip(QStringLiteral("Elapsed"));
+    times_[1]->setToolTip(QStringLiteral("Remaining"));
+    toolbar_->addSeparator();
+    auto* settings = new QToolButton;
+    settings->setText(QStringLiteral("Settings"));
+    settings->setPopupMode(QToolButton::InstantPopup);
+    auto* menu = new QMenu(settings);
+    QAction* hotkeys = menu->addAction(QStringLiteral("&Hotkeys..."));
+    SetResourceId(hotkeys, air::CMD_HOTKEYS);
+    connect(hotkeys, &QAction::triggered, this, &CAirFrameWnd::OnHotkeys);
+    settings->setMenu(menu);
+    toolbar_->addWidget(settings);
+}
+
+void CAirFrameWnd::buildStatusBar() {
+    QStatusBar* bar = inner_->statusBar();
+    bar->setSizeGripEnabled(false);
+    auto* pane = new QWidget;
+    auto* layout = new QHBoxLayout(pane);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    statusText_ = new QLabel(QString::fromLatin1(kReady));
+    statusText_->setMinimumWidth(kProgressLeft);
+    layout->addWidget(statusText_, 1);
+    progress_ = new QProgressBar;
+    progress_->setTextVisible(false);
+    progress_->setMaximumHeight(14);
+    progress_->hide();
+    layout->addWidget(progress_, 1);
+    bar->addWidget(pane, 1);
+    for (int i = 0; i < 3; ++i) {
+        indicators_[i] = new QLabel;
+        indicators_[i]->setFixedSize(IndicatorWidth(i) + 4, kIndicatorHeight + 2);
+        indicators_[i]->setAlignment(Qt::AlignCenter);
+        indicators_[i]->setPixmap(IndicatorPixmap(i, 0, devicePixelRatioF()));
+        bar->addPermanentWidget(indicators_[i]);
+    }
+    indicators_[0]->setToolTip(QStringLiteral("Device link"));
+    indicators_[1]->setToolTip(QStringLiteral("Device status"));
+    indicators_[2]->setToolTip(QStringLiteral("On air"));
+}
+
+QAction* CAirFrameWnd::action(int command) const {
+    for (int i = 0; i < 6; ++i)
+        if (kTransport[i].command == command) return actions_[i];
+    return nullptr;
+}
+
+// ---- app::AirFrame
+
+void CAirFrameWnd::ShowView(int slot) {
+    COnAirFrame::ShowView(slot);
+    controller_->setView(dynamic_cast<platform::MessageTarget*>(view(slot)));
+}
+
+void CAirFrameWnd::OpenAir(bool automation) { controller_->OpenAir(automation); }
+
+bool CAirFrameWnd::CanLeave() { return controller_->CanLeave(); }
+
+void CAirFrameWnd::PlayPreview(bool sequence) {
+    if (sequence) controller_->PlayPageList();
+    else controller_->PlayPage(nullptr);
+}
+
+bool CAirFrameWnd::PlayFile(const std::string& path) {
+    if (!controller_->CanStart()) {
+        Beep();
+        return false;
+    }
+    if (app::FileTypeOf(path) == app::FT_SEQUENCE) {
+        if (!objects_.sequence) return false;
+        const int code = objects_.sequence->LoadSequence(path);
+        if (code != 0) app::ShowFileResult(code, path);
+        if (code & 0x100) return false;
+        controller_->PlayPageList();
+        return true;
+    }
+    if (!objects_.page || !objects_.pageImage) return false;
+    const int code = objects_.page->Load(pages::LOAD_FRAMES | pages::LOAD_THUMBNAIL | pages::LOAD_DEVICE |
+                                             pages::LOAD_NO_PICTURES,
+                                         path, *objects_.pageImage);
+    if (code != 0) {
+        app::ShowFileResult(code, path);
+        return false;
+    }
+    controller_->PlayPage(nullptr);
+    return true;
+}
+
+// ---- air::AirFrameWindow
+
+void CAirFrameWnd::EnableActions(uint16_t bits) {
+    for (int i = 0; i < 6; ++i) actions_[i]->setEnabled((bits & kTransport[i].bit) != 0);
+}
+
+void CAirFrameWnd::ShowTimes(const std::string& first, const std::string& second) {
+    times_[0]->setText(QString::fromLatin1(first.c_str()));
+    times_[1]->setText(QString::fromLatin1(second.c_str()));
+}
+
+void CAirFrameWnd::SetIndicator(int pane, int state) {
+    if (pane < 0 || pane > 2) return;
+    indicatorStates_[pane] = state;
+    indicators_[pane]->setPixmap(IndicatorPixmap(pane, state, devicePixelRatioF()));
+}
+
+void CAirFrameWnd::Beep() { QApplication::beep(); }
+
+bool CAirFrameWnd::EditEffect(air::ShowParams& params, const air::PageMotion* page, bool outApplies,
+                              bool scrollApplies) {
+    return CEffectDialog::Edit(this, params, page, outApplies, scrollApplies);
+}
+
+void CAirFrameWnd::RebuildHotkeys(const air::HotkeyTable& table) {
+    accel_->rebuild(air::BuildAccelerators(table));
+    // The buttons name their hotkeys.
+    for (int i = 0; i < air::kHotkeyCount; ++i)
+        if (QAction* a = action(air::kHotkeyEntries[i].command)) {
+            const QKeySequence key = accel_->keyOf(size_t(i));
+            a->setToolTip(key.isEmpty() ? a->text() : a->text() + " (" + key.toString(QKeySequence::NativeText) + ")");
+        }
+}
+
+void CAirFrameWnd::OnCommand(int command) {
+    if (controller_->OnCommand(command)) return;
+    LogMessage("CAirFrame : view command %d", command);
+}
+
+void CAirFrameWnd::OnHotkeys() {
+    air::HotkeyTable table = controller_->hotkeys();
+    if (CHotkeysDialog::Edit(this, app_.profile(), table)) controller_->setHotkeys(table);
+}
+
+// ---- Status bar
+
+void CAirFrameWnd::SetStatusText(const QString& text) { statusText_->setText(text); }
+
+QProgressBar* CAirFrameWnd::ShowProgress(int range) {
+    statusText_->setMaximumWidth(kProgressLeft);
+    progress_->setRange(0, std::max(range, 0));
+    progress_->setValue(0);
+    progress_->show();
+    return progress_;
+}
+
+void CAirFrameWnd::HideProgress() {
+    progress_->hide();
+    statusText_->setMaximumWidth(QWIDGETSIZE_MAX);
+    statusText_->setText(QString::fromLatin1(kReady));
+}
+
+// ---- Registration
+
+void InstallAirFrame(app::CZentrixApp& app, const AirShared& shared) {
+    Factories().airFrame = [&app, shared]() -> std::unique_ptr<COnAirFrame> {
+        if (!shared.engine) return nullptr;
+        return std::make_unique<CAirFrameWnd>(app, std::make_unique<air::EngineCommands>(*shared.engine),
+                                              shared.objects);
+    };
+    Factories().airView = [&app](COnAirFrame& frame, int slot) -> QWidget* {
+        auto* wnd = dynamic_cast<CAirFrameWnd*>(&frame);
+        if (!wnd || (slot != app::VIEW_PREVIEW && slot != app::VIEW_LIVE)) return nullptr;
+        return new CLiveAirView(*wnd, app.settings().isStatusClass2(), app.is400M());
+    };
+}
+
+}  // namespace ui

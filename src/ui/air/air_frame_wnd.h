@@ -1,0 +1,116 @@
+// The on-air frame on screen: the air controller (air::CAirFrame) in a window with the toolbar of
+// transport buttons (Play, Pause, Next, Stop, Effect, Previous, enabled by the controller's
+// actions), the two time fields, the status bar with its text pane, the three indicators and
+// the progress bar the views may put there, and the hotkeys. The views of the on-air modes
+// live inside it; the frame hands the controller's MSG_AIR to the one shown.
+#pragma once
+
+#include <QPointer>
+#include <memory>
+
+#include "air/air_content.h"
+#include "air/air_frame.h"
+#include "ui/mainframe/mode_frames.h"
+#include "ui/qt_timer_service.h"
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMainWindow;
+class QProgressBar;
+class QStatusBar;
+class QToolBar;
+
+namespace app {
+class CZentrixApp;
+}
+namespace device {
+class CEngine;
+}
+
+namespace ui {
+
+class CAccelTable;
+class QtMessageTarget;
+
+class CAirFrameWnd : public COnAirFrame, public air::AirFrameWindow {
+    Q_OBJECT
+public:
+    // commands: the Device's command operations (over the program's engine); objects: the
+    // shared content the controller plays.
+    CAirFrameWnd(app::CZentrixApp& app, std::unique_ptr<air::DeviceCommands> commands, const air::AirObjects& objects,
+                 QWidget* parent = nullptr);
+    ~CAirFrameWnd() override;
+
+    air::CAirFrame& controller() { return *controller_; }
+    const air::AirObjects& objects() const { return objects_; }
+
+    // app::AirFrame
+    void ShowView(int slot) override;
+    void OpenAir(bool automation) override;
+    bool CanLeave() override;
+    void PlayPreview(bool sequence) override;
+
+    // air::AirFrameWindow
+    void EnableActions(uint16_t actions) override;
+    void ShowTimes(const std::string& first, const std::string& second) override;
+    void SetIndicator(int pane, int state) override;
+    void Beep() override;
+    bool EditEffect(air::ShowParams& params, const air::PageMotion* page, bool outApplies, bool scrollApplies) override;
+    void RebuildHotkeys(const air::HotkeyTable& table) override;
+
+    // A transport or view command (toolbar, hotkey).
+    void OnCommand(int command);
+    // "Hotkeys..." of the frame's Settings menu.
+    void OnHotkeys();
+    // Plays a sequence (".zxs", as a page list) or a page (".zxg", alone) chosen by a view.
+    // False (with the file's message) when it cannot be read or the frame cannot start now.
+    bool PlayFile(const std::string& path);
+
+    // Status bar: the text pane, and a progress bar over it from 80 pixels in (range 0..n).
+    void SetStatusText(const QString& text);
+    QProgressBar* ShowProgress(int range);
+    void HideProgress();
+
+    // The window parts (tests, documentation pictures).
+    QAction* action(int command) const;
+    QLineEdit* timeField(int index) const { return times_[index]; }
+    QLabel* indicator(int pane) const { return indicators_[pane]; }
+    int indicatorState(int pane) const { return indicatorStates_[pane]; }
+    QLabel* statusText() const { return statusText_; }
+    QProgressBar* progress() const { return progress_; }
+    QToolBar* toolbar() const { return toolbar_; }
+    CAccelTable& accelerators() { return *accel_; }
+
+private:
+    void buildToolbar();
+    void buildStatusBar();
+
+    app::CZentrixApp& app_;
+    std::unique_ptr<air::DeviceCommands> commands_;
+    air::AirObjects objects_;
+    QtTimerService timers_;
+    QMainWindow* inner_ = nullptr;
+    QToolBar* toolbar_ = nullptr;
+    QAction* actions_[6] = {};
+    QLineEdit* times_[2] = {};
+    QLabel* statusText_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QLabel* indicators_[3] = {};
+    int indicatorStates_[3] = {};
+    std::unique_ptr<QtMessageTarget> receiver_;
+    std::unique_ptr<CAccelTable> accel_;
+    std::unique_ptr<air::CAirFrame> controller_;
+};
+
+// What main.cpp shares with the air frame: the command engine and the application's documents
+// and content objects.
+struct AirShared {
+    device::CEngine* engine = nullptr;
+    air::AirObjects objects;
+};
+
+// Registers the air frame and its view (the preview and Live slots) in Factories().
+void InstallAirFrame(app::CZentrixApp& app, const AirShared& shared);
+
+}  // namespace ui
