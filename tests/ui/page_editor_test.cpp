@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,9 +16,15 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QThread>
 #include <cstdlib>
+#include <functional>
 
+#include "air/air_frame.h"
 #include "app/profile.h"
+#include "device/engine.h"
+#include "device/net_transport.h"
+#include "ktgsim/server.h"
 #include "pages/file_result.h"
 #include "pages/font_manager.h"
 #include "pages/page_image.h"
@@ -25,6 +32,7 @@
 #include "pages/preview_page.h"
 #include "pages/scalable_font.h"
 #include "platform/files.h"
+#include "ui/air/air_frame_wnd.h"
 #include "ui/editor/colour_dialog.h"
 #include "ui/editor/editor_dialogs.h"
 #include "ui/editor/page_editor_frame.h"
@@ -53,7 +61,7 @@ protected:
         makeFont("Sans", kSansFile, 28, false);
         makeFont("Title", kBoldFile, 44, true);
         zxtest::WriteText(home.file("STYLE.INI"), kStyles);
-        start("", false);
+        start(settings(), false);
         a.folders().createDataFolders();
         fonts.setFolder(home.file("Fonts"));
         fonts.Enumerate();
@@ -73,6 +81,9 @@ protected:
         pages::CFontManager writer;
         ASSERT_TRUE(writer.Save(font, home.file("Fonts/" + name + ".bmf")));
     }
+
+    // The settings file the application starts with.
+    virtual std::string settings() const { return {}; }
 
     static void mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButtons buttons = Qt::LeftButton) {
         QMouseEvent e(type, QPointF(at), QPointF(w->mapToGlobal(at)), Qt::LeftButton,
@@ -348,6 +359,112 @@ TEST_F(PageEditorGui, PlayPageHandsTheRenderedPageToThePreview) {
     ed->editor().Type(" now");
     ed->editor().Render();
     EXPECT_NE(air->page.image->data, ed->editor().image.data);
+    EXPECT_TRUE(main.modes().CloseOnAirMode());
+    boxes.setQuestionAnswer(app::IDNO);
+    EXPECT_TRUE(main.modes().CanCloseAll());
+}
+
+namespace {
+
+// The editor with the real air frame, over the command engine and the virtual Device.
+class PageEditorOnAir : public PageEditorGui {
+protected:
+    void SetUp() override {
+        ktgsim::ServerOptions o;
+        o.device.statusClass = 1;
+        o.listen = "127.0.0.1:0";
+        o.timeScale = 4;
+        server = std::make_unique<ktgsim::Server>(o);
+        std::string why;
+        ASSERT_TRUE(server->start(why)) << why;
+        PageEditorGui::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        device::NetSetLockFolder(home.path());
+        a.setDeviceLink(&engine);
+        a.StartHardware();
+        ASSERT_TRUE(engine.isOpen());
+    }
+    void TearDown() override {
+        a.StopHardware();
+        server->stop();
+        PageEditorGui::TearDown();
+    }
+    std::string settings() const override {
+        return "[Hardware]\nEnable=1\nModel=1\n[Ethernet]\nHosts=" + server->netAddress() + "\n";
+    }
+    // Runs the GUI (the engine's notifications, the frame's timers) until done, for a while.
+    static bool runUntil(const std::function<bool()>& done, int ms = 20000) {
+        QElapsedTimer t;
+        t.start();
+        while (!done()) {
+            if (t.elapsed() > ms) return false;
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+            QThread::msleep(2);
+        }
+        return true;
+    }
+    // The Device's program output, and whether a pixel of it is the page's red.
+    ktgsim::Picture output() const {
+        ktgsim::Picture pic;
+        server->render(pic);
+        return pic;
+    }
+    static bool red(const ktgsim::Picture& pic, int x, int y) {
+        const uint8_t* p = pic.pixel(x, y);
+        return p[0] > 150 && p[1] < 90 && p[2] < 90;
+    }
+
+    std::unique_ptr<ktgsim::Server> server;
+    device::CEngine engine{device::CEngine::Options{nullptr, device::kStopWaitMs, false}};
+    pages::CPageDoc sharedPage{fonts};
+    pages::CPageImage sharedImage;
+};
+
+}  // namespace
+
+TEST_F(PageEditorOnAir, PlayPagePutsTheEditedPageOnTheDevice) {
+    AirShared shared;
+    shared.engine = &engine;
+    shared.objects.page = &sharedPage;
+    shared.objects.pageImage = &sharedImage;
+    InstallAirFrame(a, shared);
+    RegisterPageEditor();
+    CMainFrame main(a);
+    ASSERT_TRUE(main.modes().OpenMode(app::ID_MODE_FIRST + app::MODE_PAGE_EDITOR));
+    auto* ed = dynamic_cast<CPageEditorFrame*>(main.modes().editorFrame(app::MODE_PAGE_EDITOR));
+    ASSERT_NE(ed, nullptr);
+
+    // Edited by hand: an opaque red page, a frame dragged out and typed into.
+    ed->editor().SetPageColour(0x000000FF);
+    drag(ed->view(), {80, 380}, {640, 470});
+    type(ed->view(), "Evening news");
+    ASSERT_EQ(ed->document().frameCount(), 1);
+    ed->action(CMD_PLAY)->trigger();
+    EXPECT_TRUE(main.modes().isOpen(app::OPEN_PREVIEW));
+    auto* air = dynamic_cast<CAirFrameWnd*>(main.modes().airFrame());
+    ASSERT_NE(air, nullptr);
+    air::CAirFrame& c = air->controller();
+    ASSERT_TRUE(runUntil([&] { return c.state() == air::AIR_CUED; })) << "state " << c.state();
+    EXPECT_EQ(c.currentPageName(), ed->document().pathName);
+    EXPECT_TRUE(sharedImage.data.empty());  // the shared page document was not used
+
+    // The operator edits on while the page waits in the Device: the copy is what goes on air.
+    ed->editor().SetPageColour(0x0000FF00);
+    ed->editor().Render();
+    ASSERT_TRUE(air->action(air::CMD_PLAY)->isEnabled());
+    air->action(air::CMD_PLAY)->trigger();
+    ASSERT_TRUE(runUntil([&] { return red(output(), 360, 100); })) << "state " << c.state();
+    ASSERT_TRUE(runUntil([&] { return c.state() == air::AIR_WAIT_OUT; })) << "state " << c.state();
+    const ktgsim::Picture pic = output();
+    int text = 0;
+    for (int y = 384; y < 466; y += 2)
+        for (int x = 84; x < 636; x += 2) text += !red(pic, x, y);
+    EXPECT_GT(text, 100);  // the typed words are in the frame
+    for (int x = 8; x < 712; x += 40) EXPECT_TRUE(red(pic, x, 200)) << x;
+    EXPECT_EQ(server->device().stats().rejects, 0u);
+
+    air->action(air::CMD_STOP)->trigger();
+    ASSERT_TRUE(runUntil([&] { return c.state() == air::AIR_CUED; })) << "state " << c.state();
     EXPECT_TRUE(main.modes().CloseOnAirMode());
     boxes.setQuestionAnswer(app::IDNO);
     EXPECT_TRUE(main.modes().CanCloseAll());
