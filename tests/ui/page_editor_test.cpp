@@ -462,6 +462,9 @@ TEST_F(PageEditorOnAir, PlayPagePutsTheEditedPageOnTheDevice) {
     EXPECT_GT(text, 100);  // the typed words are in the frame
     for (int x = 8; x < 712; x += 40) EXPECT_TRUE(red(pic, x, 200)) << x;
     EXPECT_EQ(server->device().stats().rejects, 0u);
+    air->resize(900, 700);
+    air->show();
+    shot(*air, "air_preview_of_the_edited_page");
 
     air->action(air::CMD_STOP)->trigger();
     ASSERT_TRUE(runUntil([&] { return c.state() == air::AIR_CUED; })) << "state " << c.state();

@@ -42,7 +42,7 @@ CColourDialog::CColourDialog(uint32_t colour, QWidget* parent) : QDialog(parent)
     if (app::Profile* p = settingsProfile()) model_.LoadSwatches(*p);
 
     auto* grid = new QGridLayout;
-    const char* names[4] = {"Red", "Green", "Blue", "Transparency"};
+    const char* names[4] = {"Red", "Green", "Blue", "transparency"};
     for (int i = 0; i < 4; ++i) {
         const int top = i == 3 ? pages::COLOUR_LEVELS - 1 : 255;
         sliders_[i] = new QSlider(Qt::Horizontal, this);

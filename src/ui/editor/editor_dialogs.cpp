@@ -143,7 +143,7 @@ CFrameDialog::CFrameDialog(const pages::FrameFormatting& f, bool canBorder, bool
     borderRow->addWidget(border_);
     borderRow->addWidget(borderValue_);
     borderBox->setEnabled(canBorder);
-    background_ = new QCheckBox("Background frame", this);
+    background_ = new QCheckBox("background frame", this);
     background_->setChecked(f.backgroundFrame != 0);
     background_->setEnabled(canBackground);
 

@@ -159,7 +159,7 @@ QAction* CPageEditorFrame::add(EditorCommand c, const QString& text, const QKeyS
 
 void CPageEditorFrame::buildActions() {
     auto on = [this](EditorCommand c, auto fn) { connect(actions_[c], &QAction::triggered, this, fn); };
-    add(CMD_NEW, "Create new page...", QKeySequence::New)->setIcon(MakeEditorIcon(EditorIcon::New));
+    add(CMD_NEW, "Create new page", QKeySequence::New)->setIcon(MakeEditorIcon(EditorIcon::New));
     add(CMD_OPEN, "Open...", QKeySequence::Open)->setIcon(MakeEditorIcon(EditorIcon::Open));
     add(CMD_SAVE, "Save", QKeySequence::Save)->setIcon(MakeEditorIcon(EditorIcon::Save));
     add(CMD_SAVE_AS, "Save as...");
@@ -190,7 +190,7 @@ void CPageEditorFrame::buildActions() {
     add(CMD_LOCK, "Lock")->setIcon(MakeEditorIcon(EditorIcon::Lock));
     add(CMD_DELETE_FRAME, "Delete frame")->setIcon(MakeEditorIcon(EditorIcon::DeleteFrame));
     add(CMD_ADD_STYLE, "Add style to library")->setIcon(MakeEditorIcon(EditorIcon::AddStyle));
-    add(CMD_STYLES, "Styles library...")->setIcon(MakeEditorIcon(EditorIcon::Styles));
+    add(CMD_STYLES, "Styles library")->setIcon(MakeEditorIcon(EditorIcon::Styles));
     add(CMD_SUBSCRIPT, "Subscript")->setIcon(MakeEditorIcon(EditorIcon::Subscript));
     add(CMD_NORMAL, "Normal")->setIcon(MakeEditorIcon(EditorIcon::Normal));
     add(CMD_SUPERSCRIPT, "Superscript")->setIcon(MakeEditorIcon(EditorIcon::Superscript));
