@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "app/strings.h"
+#include "pages/banner_file.h"
 #include "pages/file_result.h"
 #include "pages/font_manager.h"
 
@@ -827,6 +828,32 @@ void CPageEditor::RemoveFramePicture() {
     f->format.hasPicture = 0;
     f->picture.clear();
     commit("Remove picture");
+}
+
+bool CPageEditor::CanLinkBanner() const { return page_.CanLinkBanner(selected_); }
+
+int CPageEditor::LinkBanner(const std::string& path) {
+    CPageFrame* f = selectedFrame();
+    if (!f || !CanLinkBanner()) return FILE_OK;
+    BannerHeader header;
+    CBitmap32 preview;
+    const int rc = ReadBannerHead(path, header, preview);
+    if (rc != FILE_OK) {
+        if (f->isBanner()) {
+            f->format.bannerLink = 0;
+            f->bannerPath.clear();
+            f->picture.clear();
+            commit("Unlink banner");
+        }
+        return rc;
+    }
+    f->format.hasPicture = 0;
+    if (f->format.type != FRAME_FIXED) page_.SetFrameType(selected_, FRAME_FIXED);
+    page_.LinkBanner(selected_, path, preview);
+    const Rect r = f->rect;
+    page_.SetFrameRectangle(selected_, {r.left, r.top, r.left + header.width, r.top + header.height});
+    commit("Link banner");
+    return FILE_OK;
 }
 
 void CPageEditor::SetBackgroundPicture(const CBitmap32& picture, int32_t x, int32_t y, int32_t sx, int32_t sy) {

@@ -196,6 +196,13 @@ public:
     // the picture's size at its top-left corner.
     void SetFramePicture(const CBitmap32& picture, bool resize);
     void RemoveFramePicture();
+    // "Link banner...": allowed for the frame that holds the page's banner, or on a page with
+    // neither a banner nor a moving frame.
+    bool CanLinkBanner() const;
+    // Links a banner file to the selected frame: it loses its picture, becomes a fixed banner
+    // frame of the banner's size at its top-left corner and shows the banner's first frame. A
+    // file result code; when the file cannot be read the frame loses its banner link.
+    int LinkBanner(const std::string& path);
     // Places a background picture: the region at (sx, sy) goes to (x, y).
     void SetBackgroundPicture(const CBitmap32& picture, int32_t x, int32_t y, int32_t sx, int32_t sy);
 

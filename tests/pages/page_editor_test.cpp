@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "page_test_util.h"
+#include "pages/banner_file.h"
 #include "pages/file_result.h"
 #include "pages/page_editor.h"
 #include "support/temp_dir.h"
@@ -24,6 +25,10 @@ CBitmap32 SamplePictureForTest() {
             p[0] = uint8_t(x), p[1] = uint8_t(y), p[2] = uint8_t(x ^ y), p[3] = 0;
         }
     return b;
+}
+
+void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    ASSERT_TRUE(zxtest::WriteText(path, std::string(bytes.begin(), bytes.end())));
 }
 
 struct Editor : PageFixture {
@@ -412,4 +417,60 @@ TEST_F(Editor, SaveReopenAndCompareTheDeviceData) {
     EXPECT_EQ(second.Open(d.file("bad.zxg")), FILE_FORMAT_ERROR);
     EXPECT_EQ(other.frameCount(), 0);
     EXPECT_FALSE(second.CanUndo());
+}
+
+TEST_F(Editor, LinkBannerTakesTheBannersSizeAndFirstFrame) {
+    zxtest::TempDir d;
+    BannerHeader h;
+    h.frames = 2;
+    h.rate100 = 2500;
+    h.width = 120;
+    h.height = 40;
+    h.flags = BANNER_HAS_PREVIEW;
+    CBitmap32 preview(120, 40);
+    preview.fillAll(0x0000C0FF);
+    std::vector<uint8_t> bytes = BannerHeadBytes(h, &preview);
+    bytes.resize(bytes.size() + 2 * (2 + 120 * 40 * 2), 0);  // the frames
+    writeBytes(d.file("logo.zxa"), bytes);
+
+    ed->CreateFrame({101, 100, 400, 300});
+    ed->SetFramePicture(CBitmap32(20, 20), false);
+    ASSERT_TRUE(ed->CanLinkBanner());
+    ASSERT_EQ(ed->LinkBanner(d.file("logo.zxa")), FILE_OK);
+    const CPageFrame& f = *page->frame(0);
+    EXPECT_TRUE(f.isBanner());
+    EXPECT_FALSE(f.hasPicture());
+    EXPECT_EQ(f.bannerPath, d.file("logo.zxa"));
+    EXPECT_EQ(f.rect, (Rect{100, 100, 220, 140}));
+    EXPECT_EQ(f.picture, preview);
+    EXPECT_EQ(ed->history.UndoLabel(), "Link banner");
+
+    // One banner a page, and no moving frame beside it.
+    ed->CreateFrame({100, 300, 400, 400});
+    EXPECT_FALSE(ed->CanLinkBanner());
+    ed->Select(0);
+    EXPECT_TRUE(ed->CanLinkBanner());
+
+    // Damaged files: the message's code, and the frame loses its link.
+    std::vector<uint8_t> bad = bytes;
+    bad[0] = 'X';
+    writeBytes(d.file("magic.zxa"), bad);
+    bad = bytes;
+    bad[4] = 2;
+    writeBytes(d.file("version.zxa"), bad);
+    writeBytes(d.file("short.zxa"), std::vector<uint8_t>(bytes.begin(), bytes.begin() + 64 + 100));
+    bad = bytes;
+    bad[16] = bad[17] = bad[18] = bad[19] = 0xFF;  // 65535 × 65535 pixels
+    writeBytes(d.file("huge.zxa"), bad);
+    EXPECT_EQ(ed->LinkBanner(d.file("magic.zxa")), FILE_FORMAT_ERROR);
+    EXPECT_FALSE(page->frame(0)->isBanner());
+    EXPECT_EQ(ed->LinkBanner(d.file("version.zxa")), FILE_VERSION_ERROR);
+    EXPECT_EQ(ed->LinkBanner(d.file("short.zxa")), FILE_FORMAT_ERROR);
+    EXPECT_EQ(ed->LinkBanner(d.file("huge.zxa")), FILE_FORMAT_ERROR);
+    EXPECT_EQ(ed->LinkBanner(d.file("none.zxa")), FILE_OPEN_ERROR);
+
+    // Undo brings the link back, with its preview.
+    ed->Undo();
+    EXPECT_TRUE(page->frame(0)->isBanner());
+    EXPECT_EQ(page->frame(0)->picture, preview);
 }

@@ -320,6 +320,16 @@ TEST_F(PageEditorGui, ImportsAndTheirMessages) {
     f.ImportFramePicture(home.file("unused.png"));
     EXPECT_NE(boxes.lastText().find("Bad file format"), std::string::npos);
     EXPECT_FALSE(f.document().frame(0)->hasPicture());
+
+    // "Link banner..." for a frame of a page without a moving frame; a damaged file says so.
+    f.Refresh();
+    EXPECT_TRUE(f.action(CMD_LINK_BANNER)->isEnabled());
+    zxtest::WriteText(home.file("Banners/bad.zxa"), "ZAVI");
+    f.LinkBannerFile(home.file("Banners/bad.zxa"));
+    EXPECT_NE(boxes.lastText().find("Read error - invalid file format"), std::string::npos);
+    f.editor().SetFrameType(pages::FRAME_SCROLLER);
+    f.editor().CreateFrame({100, 300, 300, 400});
+    EXPECT_FALSE(f.action(CMD_LINK_BANNER)->isEnabled());
 }
 
 TEST_F(PageEditorGui, PlayPageHandsTheRenderedPageToThePreview) {

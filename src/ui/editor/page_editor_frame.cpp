@@ -166,6 +166,7 @@ void CPageEditorFrame::buildActions() {
     add(CMD_IMPORT_TEXT, "Import text...")->setIcon(MakeEditorIcon(EditorIcon::Text));
     add(CMD_IMPORT_PICTURE, "Import picture...")->setIcon(MakeEditorIcon(EditorIcon::Picture));
     add(CMD_REMOVE_PICTURE, "Remove picture");
+    add(CMD_LINK_BANNER, "Link banner...");
     add(CMD_PLAY, "Play page!", Qt::Key_F5)->setIcon(MakeEditorIcon(EditorIcon::Play));
     add(CMD_PREFERENCES, "Preferences...");
     add(CMD_CLOSE, "Close");
@@ -232,6 +233,11 @@ void CPageEditorFrame::buildActions() {
         if (!path.empty()) ImportFramePicture(path);
     });
     on(CMD_REMOVE_PICTURE, [this] { ed_->RemoveFramePicture(); });
+    on(CMD_LINK_BANNER, [this] {
+        const QString chosen = QFileDialog::getOpenFileName(main_, "Link banner", QFile::decodeName(folderPath(app::FOLDER_BANNERS).c_str()),
+                                                            filterOf(app::FT_BANNER));
+        if (!chosen.isEmpty()) LinkBannerFile(QFile::encodeName(chosen).toStdString());
+    });
     on(CMD_PLAY, [this] { PlayPage(); });
     on(CMD_PREFERENCES, [this] {
         CEditorPrefsDialog d(ed_->prefs, main_);
@@ -369,7 +375,7 @@ void CPageEditorFrame::buildMenus() {
     QMenu* valign = frame->addMenu("Vertical alignment");
     for (int c : std::initializer_list<int>{CMD_VTOP, CMD_VCENTER, CMD_VBOTTOM}) valign->addAction(actions_[c]);
     frame->addSeparator();
-    for (int c : std::initializer_list<int>{CMD_IMPORT_PICTURE, CMD_REMOVE_PICTURE}) frame->addAction(actions_[c]);
+    for (int c : std::initializer_list<int>{CMD_IMPORT_PICTURE, CMD_REMOVE_PICTURE, CMD_LINK_BANNER}) frame->addAction(actions_[c]);
     frame->addSeparator();
     for (int c : std::initializer_list<int>{CMD_FRONT, CMD_BACK, CMD_LOCK, CMD_DELETE_FRAME}) frame->addAction(actions_[c]);
     QMenu* format = menu("F&ormat", {CMD_ADD_STYLE, CMD_STYLES, -1});
@@ -384,7 +390,7 @@ void CPageEditorFrame::buildMenus() {
 
     contextMenu_ = new QMenu(main_);
     for (int c : std::initializer_list<int>{CMD_CUT, CMD_COPY, CMD_PASTE, -1, CMD_FRAME_FORMAT, CMD_FRAME_COLOUR, CMD_PARAGRAPH, CMD_TEXT_COLOUR, -1,
-                  CMD_IMPORT_PICTURE, CMD_IMPORT_TEXT, -1, CMD_FRONT, CMD_BACK, CMD_LOCK, CMD_DELETE_FRAME}) {
+                  CMD_IMPORT_PICTURE, CMD_LINK_BANNER, CMD_IMPORT_TEXT, -1, CMD_FRONT, CMD_BACK, CMD_LOCK, CMD_DELETE_FRAME}) {
         if (c < 0) contextMenu_->addSeparator();
         else contextMenu_->addAction(actions_[c]);
     }
@@ -530,6 +536,7 @@ void CPageEditorFrame::updateCommands() {
     enable(CMD_IMPORT_TEXT, sel);
     enable(CMD_IMPORT_PICTURE, sel && !f->isBanner());
     enable(CMD_REMOVE_PICTURE, sel && f->hasPicture());
+    enable(CMD_LINK_BANNER, sel && ed_->CanLinkBanner());
     app::CZentrixApp* a = theApp();
     enable(CMD_PLAY, a && a->modes() && (a->modeMask() & app::MASK_PREVIEW));
 
@@ -744,6 +751,11 @@ void CPageEditorFrame::ImportFramePicture(const std::string& path) {
     if (picture.width() != f->rect.width() || picture.height() != f->rect.height())
         resize = app::MessageBoxId(IDS_FRAME_SIZE_MISMATCH, app::MB_YESNO | app::MB_ICONQUESTION) == app::IDYES;
     ed_->SetFramePicture(picture, resize);
+}
+
+void CPageEditorFrame::LinkBannerFile(const std::string& path) {
+    const int rc = ed_->LinkBanner(path);
+    if (rc != pages::FILE_OK) app::ShowFileResult(rc, path);
 }
 
 void CPageEditorFrame::ImportBackground(const std::string& path) {

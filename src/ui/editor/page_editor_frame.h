@@ -37,6 +37,7 @@ enum EditorCommand : int {
     CMD_ALIGN_LEFT, CMD_ALIGN_CENTER, CMD_ALIGN_RIGHT,
     CMD_PAGE_COLOUR, CMD_IMPORT_BACKGROUND, CMD_REMOVE_BACKGROUND, CMD_VIEW_BACKGROUND, CMD_REFERENCE_PICTURE,
     CMD_ZOOM_IN, CMD_ZOOM_OUT, CMD_ZOOM_100, CMD_ZOOM_FIT,
+    CMD_LINK_BANNER,
     CMD_COUNT
 };
 
@@ -76,6 +77,8 @@ public:
     void ImportTextFile(const std::string& path);
     void ImportFramePicture(const std::string& path);
     void ImportBackground(const std::string& path);
+    // "Link banner..." with a chosen banner file; its file message when it cannot be read.
+    void LinkBannerFile(const std::string& path);
     void ChooseStyle(int index);
     void AddStyleToLibrary();
     void EditStyles();
