@@ -8,6 +8,7 @@
 
 #include "pages/font_manager.h"
 #include "pages/page_editor.h"
+#include "pages/preview_page.h"
 #include "pages/sample_pages.h"
 #include "pages/scalable_font.h"
 #include "platform/files.h"
@@ -104,5 +105,30 @@ void BM_EditorUndoRedo(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_EditorUndoRedo)->Unit(benchmark::kMicrosecond);
+
+// "Play page!": the compile of the page and the copy handed to the air frame, which the operator
+// waits for before the preview opens.
+void BM_EditorPlayPageHandOver(benchmark::State& state) {
+    if (!ready(state)) return;
+    EditorPage& e = EditorPage::get();
+    for (auto _ : state) {
+        e.editor->Render();
+        pages::PreviewPage p = pages::MakePreviewPage(*e.page, e.editor->image);
+        benchmark::DoNotOptimize(p.image.get());
+    }
+}
+BENCHMARK(BM_EditorPlayPageHandOver)->Unit(benchmark::kMillisecond);
+
+// The copy alone: what the hand-over adds to the compile.
+void BM_EditorPreviewCopy(benchmark::State& state) {
+    if (!ready(state)) return;
+    EditorPage& e = EditorPage::get();
+    e.editor->Render();
+    for (auto _ : state) {
+        pages::PreviewPage p = pages::MakePreviewPage(*e.page, e.editor->image);
+        benchmark::DoNotOptimize(p.image.get());
+    }
+}
+BENCHMARK(BM_EditorPreviewCopy)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -13,7 +13,14 @@ PreviewPage g_page;
 
 PreviewPage MakePreviewPage(const CPageDoc& page, const CPageImage& image) {
     PreviewPage p;
-    p.image = std::make_shared<const CPageImage>(image);
+    // Playout reads the Device data, the summary and the thumbnail; the full-size picture and
+    // the strip bitmap stay with the editor (they would double the copy's cost).
+    auto copy = std::make_shared<CPageImage>();
+    copy->thumbnail = image.thumbnail;
+    copy->summary = image.summary;
+    copy->device = image.device;
+    copy->data = image.data;
+    p.image = std::move(copy);
     p.pathName = page.pathName;
     const int banner = page.BannerFrameIndex();
     if (const CPageFrame* f = page.frame(banner)) {

@@ -15,7 +15,7 @@ namespace pages {
 class CPageDoc;
 
 struct PreviewPage {
-    std::shared_ptr<const CPageImage> image;  // compiled with the Device data
+    std::shared_ptr<const CPageImage> image;  // Device data, summary and thumbnail of the compiled page
     std::string pathName;                     // the page document's path (air log, titles)
     // The first banner-linked frame, when the page has one.
     bool hasBanner = false;
