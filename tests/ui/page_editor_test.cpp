@@ -476,6 +476,22 @@ TEST_F(PageEditorOnAir, PlayPagePutsTheEditedPageOnTheDevice) {
     air->show();
     shot(*air, "air_preview_of_the_edited_page");
 
+    // Play page! again while the page is on air: refused, the page stays.
+    ed->action(CMD_PLAY)->trigger();
+    EXPECT_EQ(c.state(), air::AIR_WAIT_OUT);
+    EXPECT_TRUE(air->statusText()->text().startsWith("Stop what is on air"));
+    air->action(air::CMD_STOP)->trigger();
+    ASSERT_TRUE(runUntil([&] { return c.state() == air::AIR_CUED; })) << "state " << c.state();
+
+    // Stopped, the next Play page! hands over the page as it is now (green).
+    ed->action(CMD_PLAY)->trigger();
+    ASSERT_TRUE(runUntil([&] { return c.state() == air::AIR_CUED && air->action(air::CMD_PLAY)->isEnabled(); }));
+    air->action(air::CMD_PLAY)->trigger();
+    ASSERT_TRUE(runUntil([&] {
+        const ktgsim::Picture now = output();
+        const uint8_t* p = now.pixel(360, 100);
+        return p[1] > 150 && p[0] < 90 && p[2] < 90;
+    })) << "state " << c.state();
     air->action(air::CMD_STOP)->trigger();
     ASSERT_TRUE(runUntil([&] { return c.state() == air::AIR_CUED; })) << "state " << c.state();
     EXPECT_TRUE(main.modes().CloseOnAirMode());
