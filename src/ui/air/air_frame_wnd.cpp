@@ -204,6 +204,7 @@ void CAirFrameWnd::PlayPreview(bool sequence) {
         SetStatusText(QStringLiteral("Stop what is on air before playing another page"));
         return;
     }
+    SetStatusText(QString::fromLatin1(kReady));
     if (sequence) {
         controller_->PlayPageList();
         return;
