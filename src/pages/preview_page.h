@@ -1,7 +1,8 @@
-// The page an editor hands to the on-air preview ("Play page!"): a copy of the compiled page
-// with what playout asks of the page document (its path and its banner frame), made just before
-// the editor calls OpenPreviewPage. The preview owns its copy, so the operator can go on editing
-// while the Device still reads from it.
+// The page an editor hands to the on-air preview ("Play page!"): a copy of what playout reads of
+// the compiled page (Device data, summary, thumbnail) and of the page document (its path and its
+// banner frame), made just before the editor calls OpenPreviewPage. The air frame takes it and
+// plays it in place of the shared page document; it owns its copy, so the operator can go on
+// editing while the Device still reads from it.
 #pragma once
 
 #include <memory>
