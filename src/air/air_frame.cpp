@@ -134,11 +134,13 @@ void CAirFrame::setIndicator(int pane, int state) {
 }
 
 const pages::CBitmap32* CAirFrame::pagePreview() const {
-    return obj_.pageImage && !obj_.pageImage->thumbnail.empty() ? &obj_.pageImage->thumbnail : nullptr;
+    const pages::CPageImage* img = pageImage();
+    return img && !img->thumbnail.empty() ? &img->thumbnail : nullptr;
 }
 
 int CAirFrame::pageShowTime() const {
-    return obj_.pageImage ? ShowTimeOf(showParams_, obj_.pageImage->summary) : ShowTimeOf(showParams_);
+    const pages::CPageImage* img = pageImage();
+    return img ? ShowTimeOf(showParams_, img->summary) : ShowTimeOf(showParams_);
 }
 
 bool CAirFrame::PhaseOver(uint32_t t) const {
@@ -159,6 +161,7 @@ void CAirFrame::applyVideo(bool videoPlaylist, const std::string& file, bool loo
 // ---- Start operations ---------------------------------------------------------------------
 
 void CAirFrame::PlayPage(const ShowParams* params, bool videoPlaylist, const std::string& videoFile, bool loop) {
+    handed_ = {};
     kind_ = KIND_PAGE | KIND_SINGLE;
     paramsAreDefault_ = params == nullptr;
     showParams_ = params ? *params : defaultShowParams_;
@@ -166,7 +169,18 @@ void CAirFrame::PlayPage(const ShowParams* params, bool videoPlaylist, const std
     Start();
 }
 
+void CAirFrame::PlayHandedPage(const pages::PreviewPage& page, const ShowParams* params) {
+    if (!page.image) return;
+    LogMessage("CAirFrame::PlayHandedPage %s", page.pathName.c_str());
+    kind_ = KIND_PAGE | KIND_SINGLE;
+    handed_ = page;
+    paramsAreDefault_ = params == nullptr;
+    showParams_ = params ? *params : defaultShowParams_;
+    Start();
+}
+
 void CAirFrame::PlayPageList(bool videoPlaylist, const std::string& videoFile, bool loop) {
+    handed_ = {};
     kind_ = KIND_PAGE;
     paramsAreDefault_ = false;
     applyVideo(videoPlaylist, videoFile, loop);
@@ -348,19 +362,29 @@ bool CAirFrame::Prepare() {
         showParams_ = item.showParams;
     }
     if (kind_ & KIND_PAGE) {
-        if (!obj_.page || !obj_.pageImage) return false;
-        const pages::CPageImage& img = *obj_.pageImage;
-        fillPage_ = (img.device.flags & pages::DEVICE_UNIFORM) != 0;
-        scrolls_ = (img.device.flags & pages::DEVICE_HAS_STRIP) != 0;
+        const pages::CPageImage* img = pageImage();
+        if (!img || (!handed_.image && !obj_.page)) return false;
+        fillPage_ = (img->device.flags & pages::DEVICE_UNIFORM) != 0;
+        scrolls_ = (img->device.flags & pages::DEVICE_HAS_STRIP) != 0;
         pageBanner_ = false;
-        if (obj_.page->HasBanner()) {
+        // The banner link: the handed page carries its own, else the shared document's.
+        pages::PreviewPage link;
+        if (handed_.image) {
+            link = handed_;
+        } else if (obj_.page->HasBanner()) {
+            if (const pages::CPageFrame* frame = obj_.page->frame(std::max(obj_.page->BannerFrameIndex(), 0))) {
+                link.hasBanner = true;
+                link.bannerPath = frame->bannerPath;
+                link.bannerRect = frame->rect;
+            }
+        }
+        if (link.hasBanner) {
             LogMessage("PageHasBanner!");
-            const int index = std::max(obj_.page->BannerFrameIndex(), 0);
-            const pages::CPageFrame* frame = obj_.page->frame(index);
-            if (frame && obj_.banner && obj_.banner->Open(frame->bannerPath)) {
+            const pages::Rect& at = link.bannerRect;
+            if (obj_.banner && obj_.banner->Open(link.bannerPath)) {
                 pageBanner_ = true;
                 const int w = obj_.banner->Width(), h = obj_.banner->Height();
-                const int x = std::min(frame->rect.left, 720 - w), y = std::min(frame->rect.top, 576 - h);
+                const int x = std::min(at.left, 720 - w), y = std::min(at.top, 576 - h);
                 bannerRect_ = {x, y, x + w, y + h};
                 obj_.banner->SetRect(bannerRect_);
                 obj_.banner->Rewind();
@@ -405,9 +429,15 @@ void CAirFrame::CopyPage() {
     pageName_.clear();
     if (kind_ & KIND_PAGE) {
         state_ = AIR_COPYING;
-        pageName_ = obj_.page->pathName;
-        // The frame keeps what it sends alive until the Device has it, whatever the document does.
-        onAirData_ = std::make_shared<const std::vector<uint8_t>>(obj_.pageImage->data);
+        // The frame keeps what it sends alive until the Device has it, whatever the document does
+        // (a handed page is already the frame's own copy).
+        if (handed_.image) {
+            pageName_ = handed_.pathName;
+            onAirData_ = std::shared_ptr<const std::vector<uint8_t>>(handed_.image, &handed_.image->data);
+        } else {
+            pageName_ = obj_.page->pathName;
+            onAirData_ = std::make_shared<const std::vector<uint8_t>>(obj_.pageImage->data);
+        }
         device::DataRef data = device::DataRef::Share(onAirData_);
         const bool ok = fillPage_ ? engine_.FillRect(kWholeFrame, data, 0) : engine_.LoadRect(kWholeFrame, data, 0);
         if (!ok) CommandRefused("CopyPage");
@@ -653,7 +683,7 @@ void CAirFrame::NextPage() {
 }
 
 void CAirFrame::StartScroll() {
-    const pages::PageSummary& s = obj_.pageImage->summary;
+    const pages::PageSummary& s = pageImage()->summary;
     const bool behind = (s.flags & pages::SUMMARY_BACKGROUND_FRAME) != 0;
     if (scrolls_) {
         // Damaged values must not spill into the neighbouring bits of the scroll word.
@@ -676,7 +706,7 @@ void CAirFrame::StartScroll() {
 void CAirFrame::Scroll() {
     LogMessage("CAirFrame::Scroll()");
     state_ = AIR_SCROLLING;
-    const pages::CPageImage& img = *obj_.pageImage;
+    const pages::CPageImage& img = *pageImage();
     device::DataRef strip;
     uint32_t length = 0;
     if (scrolls_ && onAirData_ && onAirData_->size() > img.device.stillSize) {
@@ -843,9 +873,9 @@ void CAirFrame::MoveCue(int direction) {
 }
 
 void CAirFrame::Effect() {
-    if (!(actions_ & ACTION_EFFECT) || !obj_.pageImage) return;
+    if (!(actions_ & ACTION_EFFECT) || !pageImage()) return;
     ShowParams copy = showParams_;
-    const PageMotion page = PageMotionOf(obj_.pageImage->summary);
+    const PageMotion page = PageMotionOf(pageImage()->summary);
     if (!window_->EditEffect(copy, &page, true, page.hasMovingFrame())) return;
     showParams_ = copy;
     if (paramsAreDefault_) defaultShowParams_ = copy;

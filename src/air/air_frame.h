@@ -20,6 +20,7 @@
 #include "air/effects.h"
 #include "air/hotkeys.h"
 #include "air/show_params.h"
+#include "pages/preview_page.h"
 #include "platform/clock.h"
 #include "platform/message_target.h"
 #include "platform/timer_service.h"
@@ -149,6 +150,10 @@ public:
     void PlayPage(const ShowParams* params, bool videoPlaylist = false, const std::string& videoFile = {},
                   bool loop = false);
     void PlayPageList(bool videoPlaylist = false, const std::string& videoFile = {}, bool loop = false);
+    // Plays a page an editor handed over ("Play page!") instead of the shared page document: the
+    // frame keeps the handed copy (compiled data, name, banner link) until another start, so
+    // the editor may go on changing its own page meanwhile. Ignored without a compiled image.
+    void PlayHandedPage(const pages::PreviewPage& page, const ShowParams* params = nullptr);
     void PlayVideo(bool videoPlaylist, const std::string& videoFile, bool loop);
     void PlayClock(bool videoPlaylist = false, const std::string& videoFile = {}, bool loop = false);
     void PlayInteractive(AirInteractive* interactive);
@@ -282,6 +287,8 @@ private:
     void setIndicator(int pane, int state);
     bool isList() const { return (kind_ & KIND_PAGE) && !(kind_ & KIND_SINGLE); }
     const pages::CBitmap32* pagePreview() const;
+    // The compiled page being played: the handed page, else the shared one (may be null).
+    const pages::CPageImage* pageImage() const { return handed_.image ? handed_.image.get() : obj_.pageImage; }
     int pageShowTime() const;
     uint32_t now() const { return clock_.ticks(); }
 
@@ -338,6 +345,7 @@ private:
     bool captionStop_ = false;
     std::string videoFile_;
     std::string pageName_;  // the current page
+    pages::PreviewPage handed_;  // the page an editor handed over, while it is the one played
     std::shared_ptr<const std::vector<uint8_t>> onAirData_;  // the Device data of the page being sent
     int indicators_[3] = {0, 0, 0};
     std::string times_[2];

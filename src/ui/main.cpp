@@ -10,6 +10,7 @@
 #include "device/engine.h"
 #include "ktgsim/embedded.h"
 #include "pages/font_manager.h"
+#include "ui/editor/page_editor_frame.h"
 #include "pages/page_doc.h"
 #include "pages/page_image.h"
 #include "ui/air/air_frame_wnd.h"
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
 
     // Without a Device address in the settings the links reach the virtual Device in-process.
     ktgsim::RegisterEmbeddedDevice();
+    ui::RegisterPageEditor();
     int status = 1;
     {
         // The Device link: StartHardware opens it through the engine, exit closes it.

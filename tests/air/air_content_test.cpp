@@ -369,3 +369,55 @@ TEST_F(VideoFrame, PlayersThatCannotStartSwitchTheBoardsOff) {
     EXPECT_FALSE(frame->videoBoards());
     EXPECT_EQ(boxes.lastText(), app::LoadString(3047));
 }
+
+TEST_F(AirContentTest, HandedPagePlaysItsOwnCopyWithItsBannerLink) {
+    TestPage shared;
+    shared.uniform = true;
+    loadSingle("shared.zxg", shared);
+    open();
+
+    // The editor's page: a crawl, its own name, a banner linked at the right edge.
+    TestPage crawl;
+    crawl.moving = 1;
+    crawl.stripLength = 900;
+    pages::PreviewPage handed;
+    handed.image = std::make_shared<const pages::CPageImage>(MakeImage(crawl));
+    handed.pathName = dir.file("Pages/edited.zxg");
+    handed.hasBanner = true;
+    handed.bannerPath = dir.file("Banners/b.zxa");
+    handed.bannerRect = {700, 100, 780, 140};
+    const pages::CPageImage* copy = handed.image.get();
+    frame->PlayHandedPage(handed);
+    handed = {};  // the frame holds its own reference
+    EXPECT_EQ(engine.last().code, CMD_LOAD_RECT);
+    EXPECT_EQ(engine.last().bytes, copy->data.size());
+    EXPECT_EQ(frame->currentPageName(), dir.file("Pages/edited.zxg"));
+    EXPECT_TRUE(frame->scrolls());
+    EXPECT_TRUE(frame->pageBanner());
+    EXPECT_EQ(banner.opened, dir.file("Banners/b.zxa"));
+    EXPECT_EQ(banner.rect.left, 640);
+    finish();
+    ASSERT_EQ(state(), AIR_CUED);
+    EXPECT_EQ(view.lastOf(AIRNOTE_PREVIEW), intptr_t(&copy->thumbnail));
+    frame->OnPlay();
+    finish();
+    advance(20);
+    ASSERT_EQ(engine.last().code, CMD_SCROLL);
+    EXPECT_EQ(engine.last().param, 900u);
+    EXPECT_EQ(engine.last().bytes, copy->data.size() - copy->device.stillSize);
+    frame->OnStop();
+    finish();
+    finish();
+
+    // Any other start plays the shared document again.
+    frame->PlayPage(nullptr);
+    EXPECT_EQ(engine.last().code, CMD_FILL_RECT);
+    EXPECT_EQ(engine.last().bytes, 6u);
+    EXPECT_FALSE(frame->pageBanner());
+    EXPECT_EQ(frame->currentPageName(), dir.file("Pages/shared.zxg"));
+
+    // A hand-over without a compiled page starts nothing.
+    const size_t sent = engine.cmds.size();
+    frame->PlayHandedPage(pages::PreviewPage{});
+    EXPECT_EQ(engine.cmds.size(), sent);
+}

@@ -25,6 +25,7 @@
 #include "device/engine.h"
 #include "pages/page_doc.h"
 #include "pages/page_image.h"
+#include "pages/preview_page.h"
 #include "platform/files.h"
 #include "ui/air/accelerators.h"
 #include "ui/air/air_pictures.h"
@@ -196,7 +197,22 @@ void CAirFrameWnd::OpenAir(bool automation) { controller_->OpenAir(automation); 
 bool CAirFrameWnd::CanLeave() { return controller_->CanLeave(); }
 
 void CAirFrameWnd::PlayPreview(bool sequence) {
-    if (sequence) controller_->PlayPageList();
+    // A new start would cut short what is on air or a command under way: that is stopped first.
+    const int32_t state = controller_->state();
+    if (state != air::AIR_IDLE && state != air::AIR_CUED) {
+        Beep();
+        SetStatusText(QStringLiteral("Stop what is on air before playing another page"));
+        return;
+    }
+    SetStatusText(QString::fromLatin1(kReady));
+    if (sequence) {
+        controller_->PlayPageList();
+        return;
+    }
+    // "Play page!" hands over a copy of the editor's page; without one the shared page plays.
+    const pages::PreviewPage page = pages::CurrentPreviewPage();
+    pages::ClearPreviewPage();
+    if (page.image) controller_->PlayHandedPage(page);
     else controller_->PlayPage(nullptr);
 }
 

@@ -1,0 +1,80 @@
+#include "pages/banner_file.h"
+
+#include <cstring>
+#include <fstream>
+
+#include "pages/file_result.h"
+#include "platform/bytes.h"
+
+namespace pages {
+
+namespace {
+constexpr char kMagic[4] = {'Z', 'A', 'V', 'I'};
+}  // namespace
+
+int ParseBannerHeader(const uint8_t* data, size_t size, BannerHeader& h) {
+    h = {};
+    if (size < BANNER_HEADER_SIZE || std::memcmp(data, kMagic, 4) != 0) return FILE_FORMAT_ERROR;
+    platform::ByteReader r(data, size);
+    r.skip(4);
+    if (r.u32() != BANNER_VERSION) return FILE_VERSION_ERROR;
+    h.frames = r.u32();
+    h.rate100 = r.u32();
+    h.width = r.u16();
+    h.height = r.u16();
+    h.x = r.u16();
+    h.y = r.u16();
+    h.flags = r.u8();
+    h.border = r.u8();
+    // No converter writes a frame larger than this: a bigger size is damage, not a banner.
+    if (!r.ok() || h.width < 2 || h.height < 2 || h.width > BANNER_MAX_WIDTH || h.height > BANNER_MAX_HEIGHT ||
+        h.width * h.height > BANNER_MAX_PIXELS)
+        return FILE_FORMAT_ERROR;
+    return FILE_OK;
+}
+
+int ReadBannerHead(const std::string& path, BannerHeader& header, CBitmap32& preview) {
+    header = {};
+    preview.clear();
+    // Only the head is read: the frames after it may run to many megabytes.
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return FILE_OPEN_ERROR;
+    uint8_t head[BANNER_HEADER_SIZE];
+    if (!in.read(reinterpret_cast<char*>(head), sizeof head)) return FILE_FORMAT_ERROR;
+    const int rc = ParseBannerHeader(head, sizeof head, header);
+    if (rc != FILE_OK) return rc;
+    if (header.flags & BANNER_HAS_PREVIEW) {
+        in.seekg(0, std::ios::end);
+        const std::streamoff need = std::streamoff(BANNER_HEADER_SIZE) + std::streamoff(header.width) * header.height * 4;
+        if (in.tellg() < need) return FILE_FORMAT_ERROR;
+        preview.create(header.width, header.height);
+        in.seekg(std::streamoff(BANNER_HEADER_SIZE));
+        if (!in.read(reinterpret_cast<char*>(preview.bits()), std::streamsize(preview.byteSize()))) {
+            preview.clear();
+            return FILE_FORMAT_ERROR;
+        }
+    } else {
+        preview.create(header.width, header.height);
+    }
+    return FILE_OK;
+}
+
+std::vector<uint8_t> BannerHeadBytes(const BannerHeader& h, const CBitmap32* preview) {
+    std::vector<uint8_t> out;
+    platform::ByteWriter w(out);
+    w.bytes(kMagic, 4);
+    w.u32(BANNER_VERSION);
+    w.u32(h.frames);
+    w.u32(h.rate100);
+    w.u16(uint16_t(h.width));
+    w.u16(uint16_t(h.height));
+    w.u16(uint16_t(h.x));
+    w.u16(uint16_t(h.y));
+    w.u8(h.flags);
+    w.u8(h.border);
+    w.zeros(BANNER_HEADER_SIZE - 26);
+    if (preview && (h.flags & BANNER_HAS_PREVIEW)) w.bytes(preview->bits(), preview->byteSize());
+    return out;
+}
+
+}  // namespace pages

@@ -1,0 +1,129 @@
+// The "Page editor" mode: a frame with the editor's menus and toolbars around the page view,
+// over one page document and its compiled page. Files (new, from a template, open, save, save
+// as), formatting, styles, pictures, text import, undo and redo, and "Play page!".
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "pages/page_doc.h"
+#include "pages/page_editor.h"
+#include "ui/mainframe/mode_frames.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QMainWindow;
+class QMenu;
+class QScrollArea;
+
+namespace pages {
+class CFontManager;
+}
+
+namespace ui {
+
+class CPageView;
+
+// Commands of the editor, for menus, toolbars and tests.
+enum EditorCommand : int {
+    CMD_NEW, CMD_OPEN, CMD_SAVE, CMD_SAVE_AS, CMD_IMPORT_TEXT, CMD_IMPORT_PICTURE, CMD_REMOVE_PICTURE,
+    CMD_PLAY, CMD_PREFERENCES, CMD_CLOSE,
+    CMD_UNDO, CMD_REDO, CMD_CUT, CMD_COPY, CMD_PASTE, CMD_DELETE, CMD_SELECT_ALL,
+    CMD_FRAME_FORMAT, CMD_FRAME_COLOUR, CMD_FIXED, CMD_SCROLLER, CMD_ROLL, CMD_VTOP, CMD_VCENTER, CMD_VBOTTOM,
+    CMD_FRONT, CMD_BACK, CMD_LOCK, CMD_DELETE_FRAME,
+    CMD_ADD_STYLE, CMD_STYLES, CMD_SUBSCRIPT, CMD_NORMAL, CMD_SUPERSCRIPT, CMD_TEXT_COLOUR, CMD_PARAGRAPH,
+    CMD_ALIGN_LEFT, CMD_ALIGN_CENTER, CMD_ALIGN_RIGHT,
+    CMD_PAGE_COLOUR, CMD_IMPORT_BACKGROUND, CMD_REMOVE_BACKGROUND, CMD_VIEW_BACKGROUND, CMD_REFERENCE_PICTURE,
+    CMD_ZOOM_IN, CMD_ZOOM_OUT, CMD_ZOOM_100, CMD_ZOOM_FIT,
+    CMD_LINK_BANNER,
+    CMD_COUNT
+};
+
+class CPageEditorFrame final : public CEditorFrame {
+    Q_OBJECT
+public:
+    explicit CPageEditorFrame(pages::CFontManager& fonts, QWidget* parent = nullptr);
+    ~CPageEditorFrame() override;
+
+    // app::EditorFrame: a new page (through "Create new page") or the file; false when refused.
+    bool Prepare(const std::string& path) override;
+    bool CanClose() override;
+    void Activate() override;
+
+    pages::CPageEditor& editor() { return *ed_; }
+    pages::CPageDoc& document() { return doc_; }
+    CPageView* view() const { return view_; }
+    QAction* action(EditorCommand c) const { return actions_[c]; }
+    QComboBox* styleBox() const { return styleBox_; }
+    QComboBox* fontBox() const { return fontBox_; }
+    QComboBox* zoomBox() const { return zoomBox_; }
+    QMainWindow* window() const { return main_; }
+    QString statusText() const;
+
+    // --- Commands (the menus call these; the tests too) -------------------------------------
+    // "Create new page": asks to save, then empty or from a template. False when cancelled.
+    bool NewPage();
+    // Opens a page file (after asking to save the current one). False when cancelled or failed.
+    bool OpenFile(const std::string& path);
+    // Saves to the document's file, or asks for a name when it has none. False on failure or
+    // cancel.
+    bool Save();
+    bool SaveAs();
+    // Saves under a name without asking (re-rendering first when needed).
+    bool SaveTo(const std::string& path);
+    void PlayPage();
+    void ImportTextFile(const std::string& path);
+    void ImportFramePicture(const std::string& path);
+    void ImportBackground(const std::string& path);
+    // "Link banner..." with a chosen banner file; its file message when it cannot be read.
+    void LinkBannerFile(const std::string& path);
+    void ChooseStyle(int index);
+    void AddStyleToLibrary();
+    void EditStyles();
+    // The Templates folder's page files, by title.
+    std::vector<std::string> TemplateNames() const;
+
+    // Called after the editor's model changed: picture, toolbars, title.
+    void Refresh();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildActions();
+    void buildMenus();
+    void buildToolbars();
+    void updateCommands();
+    void updateTitle();
+    void fillStyleBox();
+    void fillFontBox();
+    void loadReferenceBackground(bool report);
+    void applyZoomChoice(int index);
+    std::string templatePath(const std::string& title) const;
+    std::string askSavePath();
+    QAction* add(EditorCommand c, const QString& text, const QKeySequence& key = {});
+
+    pages::CFontManager& fonts_;
+    pages::CPageDoc doc_;
+    std::unique_ptr<pages::CPageEditor> ed_;
+    QMainWindow* main_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
+    CPageView* view_ = nullptr;
+    QAction* actions_[CMD_COUNT] = {};
+    QComboBox* styleBox_ = nullptr;
+    QComboBox* fontBox_ = nullptr;
+    QComboBox* zoomBox_ = nullptr;
+    QLabel* status_ = nullptr;
+    QMenu* contextMenu_ = nullptr;
+    bool prepared_ = false;
+    bool updating_ = false;
+    bool fitZoom_ = false;
+};
+
+// Puts the page editor into the main frame's mode factories (the sequence editor's entry, if
+// any, stays).
+void RegisterPageEditor();
+
+}  // namespace ui
