@@ -204,10 +204,6 @@ CBitmap32 WeatherIcon(Sky sky) {
 
 void BuildTitle(CPageDoc& page) {
     page.SetBackgroundColour(0x00582410);  // deep blue, opaque
-    // A thin gold rule under the title.
-    FrameSpec rule{{120, 300, 600, 306}};
-    rule.colour = 0x0040C0F0;
-    AddFrame(page, rule, Text(page, kSans, 0x00FFFFFF), "");
     FrameSpec s{{40, 90, 680, 300}};
     s.align = pages::ALIGN_CENTER;
     s.vAlign = pages::VALIGN_BOTTOM;
@@ -229,7 +225,7 @@ void BuildLowerThird(CPageDoc& page) {
     s.colour = 0x30602008;
     s.vAlign = pages::VALIGN_CENTER;
     s.margin = 14;
-    CPageFrame& f = AddFrame(page, s, Text(page, kBold, 0), Cp("Анна Петрова · Anna Petrova\nreporter, Moscow"));
+    CPageFrame& f = AddFrame(page, s, Text(page, kBold, 0), Cp("Анна Петрова\nAnna Petrova, reporter · Moscow"));
     StyleParagraph(page, f, 1, Text(page, kSansShadow, 0x0080E0FF));
 }
 
@@ -297,7 +293,7 @@ void BuildCredits(CPageDoc& page) {
     page.SetBackgroundColour(0xFF000000);
     FrameSpec s{{140, 40, 580, 536}};
     s.type = pages::FRAME_ROLL;
-    s.colour = 0x60180800;
+    s.colour = 0x10603010;  // nearly opaque: the rolling text keeps the panel's opacity
     s.align = pages::ALIGN_CENTER;
     s.border = 6;
     s.backgroundFrame = 1;
@@ -306,7 +302,7 @@ void BuildCredits(CPageDoc& page) {
                                 "Camera\nОлег Смирнов\nIrina Volkova\n\nGraphics\nZentrix\n\n"
                                 "Спасибо за внимание!\nThank you for watching"));
     // Headings in amber, names in white.
-    for (int p : {0, 3, 7, 11, 14}) StyleParagraph(page, f, p, Text(page, kSerif, 0x0050C8FF));
+    for (int p : {0, 3, 6, 10, 14}) StyleParagraph(page, f, p, Text(page, kSerif, 0x0050C8FF));
 }
 
 struct PageRecipe {
@@ -387,7 +383,7 @@ const StyleRecipe kStyles[] = {
     {"Caption", 0, 1, 0x30602008, 0, 14, 14, 0, 0, 0, 0, kBold, 1, 0, 0x00FFFFFF, 0, 0},
     {"Body text", 0, 0, 0x60401000, 0, 16, 16, 0, 0, 6, 2, kSansShadow, 1, 1, 0x00FFFFFF, 0, 0},
     {"News crawl", 1, 1, 0x40301000, 0, 0, 0, 0, 0, 0, 0, kSansShadow, 1, 1, 0x0060E0FF, 4, 0},
-    {"Credits roll", 2, 0, 0x60180800, 1, 0, 0, 0, 0, 0, 4, kSerif, 1, 1, 0x00FFFFFF, 6, 1},
+    {"Credits roll", 2, 0, 0x10603010, 1, 0, 0, 0, 0, 0, 4, kSerif, 1, 1, 0x00FFFFFF, 6, 1},
     {"Small print", 0, 2, 0xFF000000, 2, 0, 8, 0, 0, 0, 0, kSans, 1, 1, 0x00E0E0E0, 0, 0},
 };
 
