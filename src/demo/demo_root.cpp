@@ -293,7 +293,7 @@ void BuildCredits(CPageDoc& page) {
     page.SetBackgroundColour(0xFF000000);
     FrameSpec s{{140, 40, 580, 536}};
     s.type = pages::FRAME_ROLL;
-    s.colour = 0x10603010;  // nearly opaque: the rolling text keeps the panel's opacity
+    s.colour = 0x10402070;  // nearly opaque: the rolling text keeps the panel's opacity
     s.align = pages::ALIGN_CENTER;
     s.border = 6;
     s.backgroundFrame = 1;
@@ -383,7 +383,7 @@ const StyleRecipe kStyles[] = {
     {"Caption", 0, 1, 0x30602008, 0, 14, 14, 0, 0, 0, 0, kBold, 1, 0, 0x00FFFFFF, 0, 0},
     {"Body text", 0, 0, 0x60401000, 0, 16, 16, 0, 0, 6, 2, kSansShadow, 1, 1, 0x00FFFFFF, 0, 0},
     {"News crawl", 1, 1, 0x40301000, 0, 0, 0, 0, 0, 0, 0, kSansShadow, 1, 1, 0x0060E0FF, 4, 0},
-    {"Credits roll", 2, 0, 0x10603010, 1, 0, 0, 0, 0, 0, 4, kSerif, 1, 1, 0x00FFFFFF, 6, 1},
+    {"Credits roll", 2, 0, 0x10402070, 1, 0, 0, 0, 0, 0, 4, kSerif, 1, 1, 0x00FFFFFF, 6, 1},
     {"Small print", 0, 2, 0xFF000000, 2, 0, 8, 0, 0, 0, 0, kSans, 1, 1, 0x00E0E0E0, 0, 0},
 };
 

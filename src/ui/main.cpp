@@ -85,7 +85,10 @@ int main(int argc, char** argv) {
                 if (ui::CMainFrame* frame = shell.mainFrame()) {
                     monitor = new ui::CProgramMonitor(programFeed, frame);
                     frame->addWindowCommand(monitor->showAction());
-                    if (device::LinkUsesEmbeddedDevice(theApp)) monitor->show();
+                    if (device::LinkUsesEmbeddedDevice(theApp)) {
+                        monitor->show();
+                        frame->activateWindow();  // the operator works in the main window
+                    }
                 }
                 // ZX_SCREENSHOT=FILE.png: take a picture of the window a few seconds after the
                 // start and end (documentation pictures, checks on a machine without a desktop).
