@@ -198,7 +198,7 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
     int32_t lastState = -1;
     int lastIn = -1;
     int loopsDone = 0;
-    bool leftCue = false, stopping = false;
+    bool leftCue = false;
     auto lastTail = std::chrono::steady_clock::now();
 
     auto snapshot = [&](const std::string& why) {
@@ -221,6 +221,7 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
         out_ << std::endl;
     };
 
+    if (o.loops <= 1) frame.SetLoop(false);
     out_ << "play" << std::endl;
     frame.OnPlay();
     const bool done = session.RunUntil(
@@ -235,17 +236,16 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
                 snapshot(AirStateName(st));
                 lastPeriodic = now;
                 if (st != air::AIR_CUED) leftCue = true;
-                // A looping list counts a playout each time it comes back to an earlier page.
+                // A looping list counts a playout each time it comes back to an earlier page; in
+                // its last one it stops looping, so that it runs out after its last page.
                 if (st == air::AIR_IN_EFFECT) {
-                    if (lastIn >= 0 && frame.current() < lastIn && ++loopsDone >= o.loops && !stopping) {
-                        out_ << "playout " << loopsDone << " done" << std::endl;
-                        stopping = true;
-                        frame.OnStop();
+                    if (lastIn >= 0 && frame.current() < lastIn) {
+                        out_ << "playout " << ++loopsDone << " done" << std::endl;
+                        if (loopsDone + 1 >= o.loops) frame.SetLoop(false);
                     }
                     lastIn = frame.current();
                 }
                 if (st == air::AIR_CUED && leftCue) {
-                    if (stopping) return true;
                     out_ << "playout " << ++loopsDone << " done" << std::endl;
                     if (loopsDone >= o.loops) return true;
                     leftCue = false;

@@ -1,6 +1,6 @@
 // zx play's playout of the demo sequence on the embedded virtual Device, in scaled time: the
-// pictures of the program output show each page in turn and a moving crawl; a looping page and
-// the failures end as they should.
+// pictures of the program output show each page in turn and a moving crawl; loops of a page and
+// of a looping list, and the failures, end as they should.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -174,7 +174,7 @@ TEST_F(DemoPlayout, EachPageInTurnAndTheCrawlMoves) {
     EXPECT_TRUE(moved) << crawls.size() << " pictures of the crawl, all alike";
 }
 
-TEST_F(DemoPlayout, APageTwiceThenTheFailures) {
+TEST_F(DemoPlayout, LoopsThenTheFailures) {
     demo::CPlayout playout(app, engine, fonts, loop, out);
     playout.setGrabber(Grab);
     demo::PlayOptions o;
@@ -185,6 +185,21 @@ TEST_F(DemoPlayout, APageTwiceThenTheFailures) {
     EXPECT_NE(out.str().find("playout 2 done"), std::string::npos) << out.str();
     EXPECT_EQ(out.str().find("playout 3 done"), std::string::npos) << out.str();
     EXPECT_TRUE(playout.snapshotFiles().empty());
+
+    // A looping list ends after its last page in the last playout: no page of a third one.
+    air::CSeqDoc seq(app.folders(), clock);
+    air::ShowParams two;
+    two.showTime = 2;
+    seq.AppendPage(dir.file("Pages/Weather.zxg"), two);
+    seq.AppendPage(dir.file("Pages/Title.zxg"), two);
+    seq.loop = 1;
+    ASSERT_EQ(seq.SaveSequence(dir.file("Sequences/loop.zxs")), air::SEQ_OK);
+    o.file = dir.file("Sequences/loop.zxs");
+    out.str("");
+    ASSERT_EQ(playout.Run(o, error), demo::PLAY_OK) << error << "\n" << out.str();
+    EXPECT_EQ(std::count(playout.states().begin(), playout.states().end(), air::AIR_IN_EFFECT), 4) << out.str();
+    EXPECT_NE(out.str().find("playout 2 done"), std::string::npos) << out.str();
+    EXPECT_EQ(playout.states().back(), air::AIR_CUED);
 
     // A damaged sequence: its message, and nothing goes on air.
     zxtest::WriteText(dir.file("Sequences/bad.zxs"), "SEQF but not much more");
