@@ -293,10 +293,9 @@ void BuildCredits(CPageDoc& page) {
     page.SetBackgroundColour(0xFF000000);
     FrameSpec s{{140, 40, 580, 536}};
     s.type = pages::FRAME_ROLL;
-    s.colour = 0x10402070;  // nearly opaque: the rolling text keeps the panel's opacity
+    s.colour = 0x10402070;  // a burgundy panel in the still; the text rolls over it
     s.align = pages::ALIGN_CENTER;
     s.border = 6;
-    s.backgroundFrame = 1;
     CPageFrame& f = AddFrame(page, s, Text(page, kSerif, 0x00FFFFFF),
                              Cp("Produced by\nThe Evening Team\n\nРежиссёр · Director\nМария Иванова\n\n"
                                 "Camera\nОлег Смирнов\nIrina Volkova\n\nGraphics\nZentrix\n\n"
@@ -383,7 +382,7 @@ const StyleRecipe kStyles[] = {
     {"Caption", 0, 1, 0x30602008, 0, 14, 14, 0, 0, 0, 0, kBold, 1, 0, 0x00FFFFFF, 0, 0},
     {"Body text", 0, 0, 0x60401000, 0, 16, 16, 0, 0, 6, 2, kSansShadow, 1, 1, 0x00FFFFFF, 0, 0},
     {"News crawl", 1, 1, 0x40301000, 0, 0, 0, 0, 0, 0, 0, kSansShadow, 1, 1, 0x0060E0FF, 4, 0},
-    {"Credits roll", 2, 0, 0x10402070, 1, 0, 0, 0, 0, 0, 4, kSerif, 1, 1, 0x00FFFFFF, 6, 1},
+    {"Credits roll", 2, 0, 0x10402070, 1, 0, 0, 0, 0, 0, 4, kSerif, 1, 1, 0x00FFFFFF, 6, 0},
     {"Small print", 0, 2, 0xFF000000, 2, 0, 8, 0, 0, 0, 0, kSans, 1, 1, 0x00E0E0E0, 0, 0},
 };
 
