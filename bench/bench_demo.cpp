@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -25,16 +26,19 @@ std::string TempRoot() {
     return d ? std::string(d) + "/" : std::string("/tmp/");
 }
 
-// One root for the benchmarks that read demo files.
+// One root for the benchmarks that read demo files, removed at exit.
 const std::string& DemoRoot() {
-    static const std::string root = [] {
-        std::string r = TempRoot();
-        demo::DemoResult result;
-        std::string error;
-        demo::MakeDemoRoot(r, {}, result, error);
-        return r;
-    }();
-    return root;
+    struct Root {
+        std::string path = TempRoot();
+        Root() {
+            demo::DemoResult result;
+            std::string error;
+            demo::MakeDemoRoot(path, {}, result, error);
+        }
+        ~Root() { std::filesystem::remove_all(path); }
+    };
+    static const Root root;
+    return root.path;
 }
 
 void BM_DemoMakeRoot(benchmark::State& state) {
@@ -44,6 +48,7 @@ void BM_DemoMakeRoot(benchmark::State& state) {
     for (auto _ : state)
         if (!demo::MakeDemoRoot(root, {}, result, error)) state.SkipWithError(error.c_str());
     state.counters["files"] = double(result.files.size());
+    std::filesystem::remove_all(root);
 }
 BENCHMARK(BM_DemoMakeRoot)->Unit(benchmark::kMillisecond)->Iterations(5);
 
