@@ -69,6 +69,8 @@ public:
     bool RunUntil(const std::function<bool()>& pred, uint32_t timeoutMs);
     // Every MSG_AIR the frame sends its view (code, value).
     void setViewObserver(std::function<void(int, intptr_t)> fn) { observer_ = std::move(fn); }
+    // Every engine notification (code, value), seen before the frame handles it.
+    void setEngineObserver(std::function<void(int, int)> fn) { engineObserver_ = std::move(fn); }
 
 private:
     class View;
@@ -81,6 +83,7 @@ private:
     std::unique_ptr<View> view_;
     std::unique_ptr<CAirFrame> frame_;
     std::function<void(int, intptr_t)> observer_;
+    std::function<void(int, int)> engineObserver_;
 };
 
 }  // namespace air

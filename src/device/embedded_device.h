@@ -6,6 +6,10 @@
 #include <functional>
 #include <string>
 
+namespace app {
+class CZentrixApp;
+}
+
 namespace device {
 
 struct EmbeddedDevice {
@@ -22,5 +26,9 @@ struct EmbeddedDevice {
 void SetEmbeddedDevice(EmbeddedDevice device);
 // The registration as it stands (members empty when none).
 EmbeddedDevice GetEmbeddedDevice();
+// Whether the application's settings lead the Device link to the embedded Device: the link is
+// enabled, an embedded Device is registered, and an Ethernet model has no [Ethernet] Hosts or an
+// LPT model uses the sim driver without a socket of its own.
+bool LinkUsesEmbeddedDevice(app::CZentrixApp& app);
 
 }  // namespace device

@@ -1,13 +1,16 @@
 // zentrix: the operator's program.
 #include <QApplication>
 #include <QPixmap>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <cstdlib>
 
 #include "air/seq_doc.h"
 #include "app/zentrix_app.h"
+#include "device/embedded_device.h"
 #include "device/engine.h"
+#include "device/program_feed.h"
 #include "ktgsim/embedded.h"
 #include "pages/font_manager.h"
 #include "ui/editor/page_editor_frame.h"
@@ -17,6 +20,8 @@
 #include "ui/fonts/font_substitution_dialog.h"
 #include "ui/mainframe/artwork.h"
 #include "ui/mainframe/gui_shell.h"
+#include "ui/mainframe/main_frame.h"
+#include "ui/monitor/program_monitor.h"
 #include "ui/qt_message_boxes.h"
 #include "ui/text.h"
 
@@ -29,7 +34,14 @@ int main(int argc, char** argv) {
     app::SetMessageBoxes(&boxes);
 
     // Without a Device address in the settings the links reach the virtual Device in-process.
-    ktgsim::RegisterEmbeddedDevice();
+    // Its program output goes to the program monitor, which draws what lies behind the
+    // transparent parts itself, so the Device keys over nothing.
+    device::ProgramFeed programFeed;
+    ktgsim::EmbeddedOptions embedded;
+    embedded.background.kind = ktgsim::Background::None;
+    ktgsim::RegisterEmbeddedDevice(std::move(embedded));
+    ktgsim::SetEmbeddedFrameCallback(
+        [&programFeed](const ktgsim::Picture& p) { programFeed.publish(p.rgba.data(), p.width, p.height); });
     ui::RegisterPageEditor();
     int status = 1;
     {
@@ -67,16 +79,34 @@ int main(int argc, char** argv) {
         ui::InstallAirFrame(theApp, air);
         theApp.setHooks(hooks);
         switch (theApp.InitInstance(app::CommandLine::Parse(argc, argv))) {
-            case app::StartResult::Started:
+            case app::StartResult::Started: {
+                // The program monitor: open at once when the link goes to the embedded Device,
+                // and always reachable from the Window menu.
+                // A window of the main frame's, so that closing the main frame still ends the program.
+                QPointer<ui::CProgramMonitor> monitor;
+                if (ui::CMainFrame* frame = shell.mainFrame()) {
+                    monitor = new ui::CProgramMonitor(programFeed, frame);
+                    frame->addWindowCommand(monitor->showAction());
+                    if (device::LinkUsesEmbeddedDevice(theApp)) {
+                        monitor->show();
+                        frame->activateWindow();  // the operator works in the main window
+                    }
+                }
                 // ZX_SCREENSHOT=FILE.png: take a picture of the window a few seconds after the
                 // start and end (documentation pictures, checks on a machine without a desktop).
                 if (const char* shot = std::getenv("ZX_SCREENSHOT"); shot && *shot) {
                     QString file = QString::fromLocal8Bit(shot);
                     int delay = std::getenv("ZX_SCREENSHOT_DELAY") ? std::atoi(std::getenv("ZX_SCREENSHOT_DELAY")) : 3000;
-                    QTimer::singleShot(delay, &qapp, [file] {
+                    QTimer::singleShot(delay, &qapp, [file, monitor] {
                         if (QWidget* w = QApplication::activeWindow() ? QApplication::activeWindow()
                                                                       : QApplication::topLevelWidgets().value(0))
                             w->window()->grab().save(file);
+                        // The program monitor beside it, as FILE-program.png.
+                        if (monitor && monitor->isVisible()) {
+                            QString name = file;
+                            name.insert(name.lastIndexOf('.') > 0 ? name.lastIndexOf('.') : name.size(), "-program");
+                            monitor->grab().save(name);
+                        }
                         QApplication::closeAllWindows();
                         QApplication::quit();
                     });
@@ -85,10 +115,12 @@ int main(int argc, char** argv) {
                 theApp.ExitInstance();
                 shell.destroyMainFrame();
                 break;
+            }
             case app::StartResult::SecondInstance: status = 0; break;
             default: status = 1; break;
         }
     }
+    ktgsim::SetEmbeddedFrameCallback(nullptr);
     ktgsim::UnregisterEmbeddedDevice();
     app::SetMessageBoxes(nullptr);
     return status;

@@ -153,8 +153,20 @@ void CMainFrame::UpdateMenuTexts() {
     TranslateMenu(IDR_MAINFRAME, menuBar());
 }
 
+void CMainFrame::addWindowCommand(QAction* action) {
+    windowCommands_.append(action);
+    rebuildWindowMenu();
+}
+
 void CMainFrame::rebuildWindowMenu() {
     windowMenu_->clear();
+    bool extra = false;
+    for (const QPointer<QAction>& a : windowCommands_)
+        if (a) {
+            windowMenu_->addAction(a);
+            extra = true;
+        }
+    if (extra) windowMenu_->addSeparator();
     QAction* cascade = commandAction(windowMenu_, "&Cascade", ID_WINDOW_CASCADE);
     connect(cascade, &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
     QAction* tile = commandAction(windowMenu_, "&Tile", ID_WINDOW_TILE);

@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QPointer>
 #include <QRect>
 #include <memory>
 
@@ -86,6 +87,9 @@ public:
     QToolBar* toolbar() const { return toolbar_; }
     QMdiArea* mdiArea() const { return mdi_; }
     QString linkText() const;
+    // A command of a window outside the document area (the program monitor), listed at the top
+    // of the Window menu. Not owned.
+    void addWindowCommand(QAction* action);
 
     // app::ModeHost
     std::unique_ptr<app::EditorFrame> CreateEditorFrame(int mode) override;
@@ -115,6 +119,7 @@ private:
     QLabel* linkLight_ = nullptr;
     QLabel* linkLabel_ = nullptr;
     std::unique_ptr<app::CModeManager> modes_;
+    QList<QPointer<QAction>> windowCommands_;
 };
 
 }  // namespace ui

@@ -1,0 +1,161 @@
+// zx play: a sequence or a page played headless through the air controller, on the embedded
+// virtual Device or a Device at an address, with pictures of the program output.
+#include <cstdlib>
+#include <iostream>
+
+#include "air/air_session.h"
+#include "app/zentrix_app.h"
+#include "cli/command.h"
+#include "demo/playout.h"
+#include "device/engine.h"
+#include "device/link_errors.h"
+#include "device/net_transport.h"
+#include "device/parallel_port_driver.h"
+#include "ktgsim/embedded.h"
+#include "pages/font_manager.h"
+#include "platform/event_loop.h"
+#include "platform/files.h"
+
+namespace {
+
+bool parseCount(const std::string& text, int lo, int hi, int& out) {
+    char* end = nullptr;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end || v < lo || v > hi) return false;
+    out = int(v);
+    return true;
+}
+
+// The program output of the embedded Device as a page bitmap (transparency = 255 - alpha).
+bool grabEmbedded(pages::CBitmap32& out) {
+    ktgsim::Picture pic;
+    if (!ktgsim::WithEmbeddedServer([&](ktgsim::Server& s) { s.render(pic); })) return false;
+    out.create(pic.width, pic.height);
+    const uint8_t* src = pic.rgba.data();
+    uint8_t* dst = out.bits();
+    for (size_t i = 0, n = size_t(pic.width) * size_t(pic.height); i < n; ++i, src += 4, dst += 4) {
+        dst[pages::PIX_RED] = src[0];
+        dst[pages::PIX_GREEN] = src[1];
+        dst[pages::PIX_BLUE] = src[2];
+        dst[pages::PIX_TRANS] = uint8_t(255 - src[3]);
+    }
+    return true;
+}
+
+int playWith(const zx::Args& a, const std::string& file, bool embedded, double scale) {
+    std::vector<std::string> args;
+    if (auto h = a.get("home")) args = {"--home", *h};
+    app::CZentrixApp theApp;
+    theApp.InitSettingsOnly(app::CommandLine::Parse(args));
+    // The choices of this run stay in memory: the batch is never closed, so the settings file
+    // is left as it was (also by what the link and the air frame would write back).
+    app::Profile& ini = theApp.profile();
+    ini.beginBatch();
+    if (auto m = a.get("model")) {
+        int model = 0;
+        if (!parseCount(*m, 0, app::kModelCount - 1, model)) {
+            std::cerr << "zx play: --model takes 0 to " << app::kModelCount - 1 << "\n";
+            return 2;
+        }
+        theApp.settings().model = model;
+    }
+    theApp.settings().enable = 1;
+    const std::string device = a.get("device", "embedded");
+    if (embedded) {
+        ini.putString(device::kEthernetSection, device::kHostsKey, "");
+        ini.putString("Hardware", device::kLptDriverKey, "sim");
+        ini.putString("Hardware", device::kLptSocketKey, "");
+        // The embedded Device is this process's own: its NetBIOS name clashes with nobody's.
+        device::NetSetLockFolder(theApp.GetPath(app::FOLDER_PROGRAM));
+    } else if (theApp.settings().usesLpt()) {
+        std::cerr << "zx play: model " << theApp.deviceModel().name
+                  << " uses the parallel port; a Device at an address needs an Ethernet model (--model)\n";
+        return 2;
+    } else {
+        ini.putString(device::kEthernetSection, device::kHostsKey, device);
+    }
+
+    // The engine keeps the Device's pace too (its waits for a fade are in Device time).
+    air::ScaledClock clock(scale);
+    device::CEngine engine{device::CEngine::Options{&clock, device::kStopWaitMs, false}};
+    theApp.setDeviceLink(&engine);
+    std::cout << "model " << theApp.deviceModel().name << ", Device " << device << "\n";
+    theApp.StartHardware();
+    if (!engine.isOpen()) {
+        std::cerr << "zx play: the Device link did not open\n";
+        return 1;
+    }
+    pages::CFontManager fonts;
+    fonts.setFolder(theApp.GetPath(app::FOLDER_FONTS));
+    fonts.Enumerate();
+    platform::EventLoop loop(clock);
+
+    demo::PlayOptions o;
+    o.file = file;
+    o.snapshots = a.get("snapshots", "");
+    if (auto n = a.get("loops"); n && !parseCount(*n, 1, 1000000, o.loops)) {
+        std::cerr << "zx play: --loops takes a number of playouts, 1 or more\n";
+        return 2;
+    }
+    int status;
+    std::string error;
+    {
+        demo::CPlayout playout(theApp, engine, fonts, loop, std::cout);
+        if (embedded) playout.setGrabber(grabEmbedded);
+        status = playout.Run(o, error);
+    }
+    theApp.StopHardware();
+    if (status != demo::PLAY_OK) {
+        std::cerr << "zx play: " << error << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+int play(const zx::Args& a) {
+    if (a.positional.size() != 1) {
+        std::cerr << "zx play: give one sequence (.zxs) or page (.zxg)\n";
+        return 2;
+    }
+    std::string file = a.positional[0];
+    // A name below the data root may be given as such ("Sequences/Evening show.zxs").
+    if (auto h = a.get("home"); h && !platform::FileExists(file) && platform::FileExists(app::WithSlash(*h) + file))
+        file = app::WithSlash(*h) + file;
+    const std::string ext = platform::ToLowerAscii(platform::ExtensionOfPath(file));
+    if (ext != ".zxs" && ext != ".zxg") {
+        std::cerr << "zx play: " << file << " is neither a sequence (.zxs) nor a page (.zxg)\n";
+        return 2;
+    }
+    double scale = 1;
+    if (auto t = a.get("time-scale")) {
+        char* end = nullptr;
+        scale = std::strtod(t->c_str(), &end);
+        if (t->empty() || *end || !(scale >= 1 && scale <= 100)) {
+            std::cerr << "zx play: --time-scale takes a factor from 1 to 100\n";
+            return 2;
+        }
+    }
+    const bool embedded = a.get("device", "embedded") == "embedded";
+    if (!embedded && a.has("snapshots")) {
+        std::cerr << "zx play: snapshots come from the embedded Device only (ktgsim's control interface has "
+                     "\"snapshot PATH\" for a Device of its own)\n";
+        return 2;
+    }
+    if (!embedded) return playWith(a, file, false, scale);
+    ktgsim::EmbeddedOptions eo;
+    eo.timeScale = scale;
+    ktgsim::RegisterEmbeddedDevice(std::move(eo));
+    const int rc = playWith(a, file, true, scale);
+    ktgsim::UnregisterEmbeddedDevice();
+    return rc;
+}
+
+zx::Register r({"play",
+                "FILE.zxs|FILE.zxg [--home DIR] [--device embedded|HOST:PORT] [--model N] [--snapshots DIR] "
+                "[--loops N] [--time-scale K]",
+                "Play a sequence or a page headless through the air controller, pressing Play itself; print the "
+                "air states and the air log; with --snapshots, pictures of the program output at each state change "
+                "and every second.",
+                {"home", "device", "model", "snapshots", "loops", "time-scale"}, play});
+
+}  // namespace

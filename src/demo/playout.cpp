@@ -1,0 +1,285 @@
+#include "demo/playout.h"
+
+#include <condition_variable>
+#include <cstdio>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include "air/air_frame.h"
+#include "air/air_session.h"
+#include "app/log/event_log.h"
+#include "app/message_boxes.h"
+#include "app/zentrix_app.h"
+#include "device/engine.h"
+#include "device/link_errors.h"
+#include "pages/file_result.h"
+#include "pages/png_io.h"
+#include "platform/event_loop.h"
+#include "platform/files.h"
+
+namespace demo {
+
+namespace {
+
+std::string OneLine(std::string text) {
+    for (char& c : text)
+        if (c == '\n' || c == '\r') c = ' ';
+    return text;
+}
+
+// The air log is appended by the frame; the lines that arrived since the last look.
+class AirLogTail {
+public:
+    explicit AirLogTail(std::string path) : path_(std::move(path)) {
+        std::vector<uint8_t> data;
+        if (platform::ReadFile(path_, data)) offset_ = data.size();
+    }
+    void print(std::ostream& out) {
+        std::vector<uint8_t> data;
+        if (!platform::ReadFile(path_, data)) return;
+        if (data.size() < offset_) offset_ = 0;  // started anew
+        size_t start = offset_;
+        for (size_t i = offset_; i < data.size(); ++i)
+            if (data[i] == '\n') {
+                std::string line(data.begin() + long(start), data.begin() + long(i));
+                if (!line.empty() && line.back() == '\r') line.pop_back();
+                out << "air log: " << line << "\n";
+                start = i + 1;
+            }
+        offset_ = start;
+    }
+
+private:
+    std::string path_;
+    size_t offset_ = 0;
+};
+
+}  // namespace
+
+// Encodes and saves pictures away from the loop, so that the playout keeps its pace.
+class CPlayout::Writer {
+public:
+    Writer() : thread_([this] { run(); }) {}
+    ~Writer() {
+        {
+            std::lock_guard lock(m_);
+            stop_ = true;
+        }
+        cv_.notify_all();
+        thread_.join();
+    }
+    void put(std::string path, pages::CBitmap32 picture) {
+        {
+            std::lock_guard lock(m_);
+            queue_.push_back({std::move(path), std::move(picture)});
+        }
+        cv_.notify_all();
+    }
+    size_t backlog() {
+        std::lock_guard lock(m_);
+        return queue_.size() + (busy_ ? 1 : 0);
+    }
+    // Waits until everything is written; the first file that failed, or "".
+    std::string finish() {
+        std::unique_lock lock(m_);
+        cv_.wait(lock, [&] { return queue_.empty() && !busy_; });
+        return failed_;
+    }
+
+private:
+    struct Job {
+        std::string path;
+        pages::CBitmap32 picture;
+    };
+    void run() {
+        std::unique_lock lock(m_);
+        for (;;) {
+            cv_.wait(lock, [&] { return stop_ || !queue_.empty(); });
+            if (queue_.empty()) return;
+            Job job = std::move(queue_.front());
+            queue_.pop_front();
+            busy_ = true;
+            lock.unlock();
+            const bool ok = pages::WritePng(job.path, job.picture);
+            lock.lock();
+            busy_ = false;
+            if (!ok && failed_.empty()) failed_ = job.path;
+            cv_.notify_all();
+        }
+    }
+
+    std::mutex m_;
+    std::condition_variable cv_;
+    std::deque<Job> queue_;
+    bool busy_ = false;
+    bool stop_ = false;
+    std::string failed_;
+    std::thread thread_;
+};
+
+std::string AirStateName(int32_t state) {
+    switch (state) {
+        case air::AIR_IDLE: return "idle";
+        case air::AIR_PREPARED: return "prepared";
+        case air::AIR_COPYING: return "loading";
+        case air::AIR_CUED: return "cued";
+        case air::AIR_WAIT_IN: return "wait-in";
+        case air::AIR_IN_EFFECT: return "in-effect";
+        case air::AIR_SCROLL_PENDING: return "scroll-pending";
+        case air::AIR_SCROLLING: return "scrolling";
+        case air::AIR_SCROLL_HOLD: return "scroll-hold";
+        case air::AIR_END_SCROLLING: return "end-scrolling";
+        case air::AIR_WAIT_OUT: return "on-air";
+        case air::AIR_OUT_EFFECT: return "out-effect";
+        case air::AIR_STOPPING: return "stopping";
+        default: return "state-" + std::to_string(state);
+    }
+}
+
+CPlayout::CPlayout(app::CZentrixApp& app, device::CEngine& engine, pages::CFontManager& fonts,
+                   platform::EventLoop& loop, std::ostream& out)
+    : app_(app), engine_(engine), fonts_(fonts), loop_(loop), out_(out) {}
+
+CPlayout::~CPlayout() = default;
+
+int CPlayout::Run(const PlayOptions& o, std::string& error) {
+    snapshotFiles_.clear();
+    states_.clear();
+    std::unique_ptr<Writer> writer;
+    std::string snapDir;
+    if (!o.snapshots.empty()) {
+        snapDir = app::WithSlash(o.snapshots);
+        if (!platform::MakeDirectories(snapDir)) {
+            error = "cannot create the snapshots folder " + o.snapshots;
+            return PLAY_OUTPUT_ERROR;
+        }
+        writer = std::make_unique<Writer>();
+    }
+
+    air::CAirSession session(app_, engine_, fonts_, loop_);
+    air::CAirFrame& frame = session.frame();
+    int linkError = 0;
+    session.setEngineObserver([&](int code, int value) {
+        if (code == device::NOTE_LINK_ERROR || code == device::NOTE_COMMAND_ERROR) linkError = value;
+    });
+
+    const int cued = session.Cue(o.file);
+    if (cued != 0 && cued != air::SEQ_MISSING_PAGES) {
+        error = OneLine(app::FileResultText(cued, o.file));
+        return PLAY_FILE_ERROR;
+    }
+    if (cued == air::SEQ_MISSING_PAGES) out_ << "warning: " << OneLine(app::FileResultText(cued, o.file)) << "\n";
+    const bool isSequence = platform::EqualsNoCase(platform::ExtensionOfPath(o.file), ".zxs");
+    if (isSequence) {
+        air::CSeqDoc& seq = session.sequence();
+        seq.ComputeTotal(0);
+        out_ << "sequence " << o.file << ": " << seq.count() << " pages, " << seq.checkedCount << " to play, "
+             << seq.totalTime << " s" << (seq.loop ? ", looping" : "") << "\n";
+    } else {
+        out_ << "page " << o.file << "\n";
+    }
+
+    AirLogTail airLog(frame.airLog().path());
+    if (!app_.settings().airLog) out_ << "(the air log is off: [Start] AirLog=0)\n";
+
+    session.Open();
+    const bool ready = session.RunUntil(
+        [&] { return linkError != 0 || (frame.linkUp() && frame.state() == air::AIR_CUED); }, o.linkWaitMs);
+    if (linkError || !ready) {
+        error = linkError ? "link error " + std::to_string(linkError) + ": " + OneLine(device::LinkErrorText(linkError))
+                          : (frame.linkUp() ? "nothing could be cued" : "the Device did not answer");
+        return PLAY_LINK_ERROR;
+    }
+
+    platform::Clock& clock = loop_.clock();
+    const uint32_t t0 = clock.ticks();
+    uint32_t lastPeriodic = t0;
+    int32_t lastState = -1;
+    int lastIn = -1;
+    int loopsDone = 0;
+    bool leftCue = false;
+    auto lastTail = std::chrono::steady_clock::now();
+
+    auto snapshot = [&](const std::string& why) {
+        if (!writer || !grabber_) return;
+        pages::CBitmap32 pic;
+        if (!grabber_(pic)) return;
+        char name[64];
+        std::snprintf(name, sizeof name, "%04zu-%s.png", snapshotFiles_.size() + 1, why.c_str());
+        snapshotFiles_.push_back(name);
+        writer->put(snapDir + name, std::move(pic));
+    };
+    auto note = [&](int32_t st) {
+        char when[32];
+        std::snprintf(when, sizeof when, "%7.1f s", (clock.ticks() - t0) / 1000.0);
+        out_ << when << "  " << AirStateName(st);
+        if (st != air::AIR_CUED && st != air::AIR_IDLE) {
+            if (isSequence) out_ << "  " << frame.current() + 1 << "/" << session.sequence().count();
+            if (!frame.currentPageName().empty()) out_ << "  " << platform::FileNameOf(frame.currentPageName());
+        }
+        out_ << std::endl;
+    };
+
+    if (o.loops <= 1) frame.SetLoop(false);
+    out_ << "play" << std::endl;
+    frame.OnPlay();
+    const bool done = session.RunUntil(
+        [&] {
+            if (linkError) return true;
+            const int32_t st = frame.state();
+            const uint32_t now = clock.ticks();
+            if (st != lastState) {
+                lastState = st;
+                states_.push_back(st);
+                note(st);
+                snapshot(AirStateName(st));
+                lastPeriodic = now;
+                if (st != air::AIR_CUED) leftCue = true;
+                // A looping list counts a playout each time it comes back to an earlier page; in
+                // its last one it stops looping, so that it runs out after its last page.
+                if (st == air::AIR_IN_EFFECT) {
+                    if (lastIn >= 0 && frame.current() < lastIn) {
+                        out_ << "playout " << ++loopsDone << " done" << std::endl;
+                        if (loopsDone + 1 >= o.loops) frame.SetLoop(false);
+                    }
+                    lastIn = frame.current();
+                }
+                if (st == air::AIR_CUED && leftCue) {
+                    out_ << "playout " << ++loopsDone << " done" << std::endl;
+                    if (loopsDone >= o.loops) return true;
+                    leftCue = false;
+                    lastIn = -1;
+                    out_ << "play" << std::endl;
+                    frame.OnPlay();
+                }
+            } else if (now - lastPeriodic >= 1000) {
+                lastPeriodic = now;
+                // A slow disk drops the periodic pictures, never the playout's pace.
+                if (writer && writer->backlog() < 8) snapshot(AirStateName(st));
+            }
+            if (std::chrono::steady_clock::now() - lastTail >= std::chrono::milliseconds(200)) {
+                lastTail = std::chrono::steady_clock::now();
+                airLog.print(out_);
+            }
+            return false;
+        },
+        UINT32_MAX);
+    airLog.print(out_);
+    if (writer) {
+        const std::string failed = writer->finish();
+        if (!failed.empty()) {
+            error = "cannot write " + failed;
+            return PLAY_OUTPUT_ERROR;
+        }
+        out_ << snapshotFiles_.size() << " snapshots in " << o.snapshots << "\n";
+    }
+    if (linkError || !done) {
+        error = "link error " + std::to_string(linkError) + ": " + OneLine(device::LinkErrorText(linkError));
+        return PLAY_LINK_ERROR;
+    }
+    LogMessage("CPlayout::Run %s: %d playouts", o.file.c_str(), loopsDone);
+    return PLAY_OK;
+}
+
+}  // namespace demo

@@ -1,0 +1,83 @@
+// Headless playout of a sequence or a page: the air session on an event loop, Play pressed by the
+// program itself, every air state and every air-log line printed as it comes, and pictures of the
+// Device's program output written at each state change and once a second of show time.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "pages/bitmap32.h"
+
+namespace app {
+class CZentrixApp;
+}
+namespace device {
+class CEngine;
+}
+namespace pages {
+class CFontManager;
+}
+namespace platform {
+class EventLoop;
+}
+
+namespace demo {
+
+struct PlayOptions {
+    std::string file;        // ".zxs" or ".zxg"
+    int loops = 1;           // playouts to run before the end
+    std::string snapshots;   // folder for the program-output pictures; "" = none
+    uint32_t linkWaitMs = 20000;  // real time the Device may take to answer and the first cue
+};
+
+// Fills a 720 x 576 bitmap with what the Device shows on air; false when nothing can be seen.
+using OutputGrabber = std::function<bool(pages::CBitmap32&)>;
+
+enum PlayStatus : int {
+    PLAY_OK = 0,
+    PLAY_FILE_ERROR = 1,   // the sequence or page cannot be read
+    PLAY_LINK_ERROR = 2,   // the Device did not come up or the link broke
+    PLAY_OUTPUT_ERROR = 3, // the snapshots folder or a picture cannot be written
+};
+
+// Short name of an air state ("cued", "in-effect", ...), for logs and file names.
+std::string AirStateName(int32_t state);
+
+class CPlayout {
+public:
+    // engine: open (StartHardware has run); loop: runs on this thread with the clock the air
+    // frame goes by (a scaled clock with a faster Device); out: the running commentary.
+    CPlayout(app::CZentrixApp& app, device::CEngine& engine, pages::CFontManager& fonts, platform::EventLoop& loop,
+             std::ostream& out);
+    ~CPlayout();
+    CPlayout(const CPlayout&) = delete;
+    CPlayout& operator=(const CPlayout&) = delete;
+
+    void setGrabber(OutputGrabber grabber) { grabber_ = std::move(grabber); }
+
+    // Plays to the end of the last loop. A PlayStatus, with the reason in error.
+    int Run(const PlayOptions& options, std::string& error);
+
+    // The pictures written (file names inside the snapshots folder), in order.
+    const std::vector<std::string>& snapshotFiles() const { return snapshotFiles_; }
+    // The states passed through, in order (each change once).
+    const std::vector<int32_t>& states() const { return states_; }
+
+private:
+    class Writer;
+
+    app::CZentrixApp& app_;
+    device::CEngine& engine_;
+    pages::CFontManager& fonts_;
+    platform::EventLoop& loop_;
+    std::ostream& out_;
+    OutputGrabber grabber_;
+    std::vector<std::string> snapshotFiles_;
+    std::vector<int32_t> states_;
+};
+
+}  // namespace demo
