@@ -16,6 +16,7 @@
 #include <QToolButton>
 
 #include "air/device_commands.h"
+#include "air/preview_params.h"
 #include "air/seq_doc.h"
 #include "app/file_types.h"
 #include "app/log/event_log.h"
@@ -197,7 +198,7 @@ bool CAirFrameWnd::CanLeave() { return controller_->CanLeave(); }
 
 void CAirFrameWnd::PlayPreview(bool sequence) {
     if (sequence) controller_->PlayPageList();
-    else controller_->PlayPage(nullptr);
+    else controller_->PlayPage(air::PreviewShowParams());
 }
 
 bool CAirFrameWnd::PlayFile(const std::string& path) {
