@@ -3,12 +3,18 @@
 // played in the preview on the virtual Device.
 #include <QAbstractItemModel>
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QRadioButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMdiSubWindow>
 #include <QThread>
 
 #include "air/air_frame.h"
+#include "air/preview_params.h"
 #include "air/seq_doc.h"
 #include "app/page_editor_link.h"
 #include "app/strings.h"
@@ -26,6 +32,7 @@
 #include "ui/air/air_frame_wnd.h"
 #include "ui/editor/page_editor_frame.h"
 #include "ui/mainframe/main_frame.h"
+#include "ui/seqedit/seq_dialogs.h"
 #include "ui/seqedit/seq_frame.h"
 #include "ui/seqedit/seq_view.h"
 #include "ui_fixture.h"
@@ -289,9 +296,64 @@ TEST_F(SeqEditorGui, PlaysTheSequenceOnTheVirtualDevice) {
     EXPECT_EQ(server->device().stats().rejects, 0u);
     if (const char* dir = std::getenv("ZX_SCREENSHOTS"); dir && *dir) ktgsim::WritePng(std::string(dir) + "/seq_on_air.png", pic);
 
-    // Stopped, and the preview closes again.
+    // Stopped; the Type cell previews one page with its own show parameters.
+    wnd->OnCommand(air::CMD_STOP);
+    ASSERT_TRUE(waitFor([&] { return c.CanStart(); }, 20000));
+    seq.items[2].showParams.inType = 3;
+    frame->PreviewItem(2);
+    EXPECT_EQ(c.kind() & air::KIND_SINGLE, air::KIND_SINGLE);
+    EXPECT_EQ(c.showParams().inType, 3);
+    EXPECT_EQ(air::PreviewShowParams(), nullptr);  // only for that preview
+    EXPECT_EQ(page.pathName, seq.FullPath(seq.items[2]));
+    ASSERT_TRUE(waitFor([&] { return c.state() == air::AIR_CUED; }, 30000)) << "state " << c.state();
     wnd->OnCommand(air::CMD_STOP);
     ASSERT_TRUE(waitFor([&] { return c.CanStart(); }, 20000));
     EXPECT_TRUE(f.modes().CloseOnAirMode());
     settle();
+}
+
+TEST_F(SeqEditorGui, DateDialogs) {
+    using air::SeqDate;
+    const SeqDate today{2026, 12, 7};  // a Monday
+    air::ShowDateEdit e;
+    e.useDate = 1;
+    e.from = today;
+    e.to = {2026, 12, 20};
+    e.weekday[5] = -1;  // Saturday differs among the items
+    CShowDateDialog d(e, today);
+    EXPECT_EQ(d.weekday(5)->checkState(), Qt::PartiallyChecked);
+    EXPECT_EQ(d.total()->text(), "Total: 12");  // two weeks without the undetermined Saturdays
+    d.weekday(6)->setChecked(false);
+    EXPECT_EQ(d.edit().weekday[6], 0);
+    EXPECT_EQ(d.total()->text(), "Total: 10");
+    d.startDate()->setDate(QDate(2026, 12, 14));
+    EXPECT_EQ(d.left()->text(), "Left: 5");
+    EXPECT_TRUE(d.edit().datesSet);
+    d.restrict()->setChecked(false);
+    EXPECT_EQ(d.edit().useDate, 0);
+    EXPECT_FALSE(d.weekday(0)->isEnabled());
+    zxtest::SaveScreenshot(d, "seq_show_date");
+
+    air::CheckByDateSettings s;
+    s.mode = air::CHECK_SPECIFIED;
+    s.startOp = air::DATE_NOT_LATER;
+    s.startDate = today;
+    s.endDate = {2027, 1, 1};
+    CCheckDateDialog c(s);
+    EXPECT_TRUE(c.mode(air::CHECK_SPECIFIED)->isChecked());
+    EXPECT_EQ(c.startOp()->currentText(), "not later than");
+    EXPECT_FALSE(c.endDate()->isEnabled());  // "any"
+    EXPECT_FALSE(c.onDate()->isEnabled());
+    c.endOp()->setCurrentIndex(air::DATE_EQUAL);
+    EXPECT_TRUE(c.endDate()->isEnabled());
+    const air::CheckByDateSettings back = c.settings();
+    EXPECT_EQ(back.endOp, air::DATE_EQUAL);
+    EXPECT_EQ(back.endDate, (SeqDate{2027, 1, 1}));
+    EXPECT_EQ(back.startDate, today);
+    zxtest::SaveScreenshot(c, "seq_check_by_date");
+
+    CActionDialog missing(false, "gone.zxg");
+    EXPECT_EQ(missing.choice(), CActionDialog::REPLACE_PAGE);
+    CActionDialog loaded(true, "text.zxg");
+    EXPECT_EQ(loaded.choice(), CActionDialog::EDIT_PAGE);
 }

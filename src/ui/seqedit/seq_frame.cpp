@@ -109,6 +109,7 @@ CSeqFrame::CSeqFrame(const AirObjects& objects, QWidget* parent)
 
 CSeqFrame::~CSeqFrame() {
     app::SetPageSavedListener({});
+    ed_.PageEditorOpenedFree();
     if (app::CZentrixApp* a = theApp()) settings_.Save(a->profile());
 }
 
@@ -147,7 +148,7 @@ void CSeqFrame::buildActions() {
     add(ID_SEQ_ADD_PAGE, "Add &page");
     add(ID_SEQ_ADD_FILES, "Add &files...", QKeySequence(Qt::Key_Insert));
     add(ID_SEQ_PAGE_EDITOR, "Page &editor");
-    add(ID_SEQ_CHECK, "Check / Remove chec&k", QKeySequence(Qt::Key_Space));
+    add(ID_SEQ_CHECK, "Check / Remove chec&k", QKeySequence(Qt::CTRL | Qt::Key_K));
     add(ID_SEQ_SET_DATE, "Set show &date...");
     add(ID_SEQ_CHANGE_EFFECT, "Change &effect...");
     add(ID_SEQ_CHECK_BY_DATE, "Check &by date...");
@@ -323,7 +324,8 @@ void CSeqFrame::OnCommand(int command) {
             break;
         case ID_SEQ_CUT:
             if (haveSelection() &&
-                app::MessageBoxId(IDS_SEQ_REMOVE_SELECTED, app::MB_YESNO | app::MB_ICONQUESTION) == app::IDYES)
+                app::MessageBoxId(IDS_SEQ_REMOVE_SELECTED, app::MB_YESNO | app::MB_ICONQUESTION | app::MB_DEFBUTTON2) ==
+                    app::IDYES)
                 ed_.CutSelection();
             break;
         case ID_SEQ_COPY:
