@@ -70,7 +70,7 @@ static void BM_SeqEditorCheckByDate(benchmark::State& state) {
     for (int i = 0; i < s.doc.count(); i += 3) {
         s.doc.items[size_t(i)].useDate = 1;
         s.doc.items[size_t(i)].dateFrom = {2023, 1, 1};
-        s.doc.items[size_t(i)].dateTo = {2024, 1, 1 + i % 28};
+        s.doc.items[size_t(i)].dateTo = {2024, 1, uint8_t(1 + i % 28)};
     }
     for (auto _ : state) benchmark::DoNotOptimize(s.ed.CheckByDate(rule));
     state.SetItemsProcessed(state.iterations() * state.range(0));

@@ -86,6 +86,7 @@ protected:
             a.StopHardware();
             server->stop();
         }
+        air::SetPreviewShowParams(std::nullopt);
         UiTest::TearDown();
     }
 
@@ -300,10 +301,11 @@ TEST_F(SeqEditorGui, PlaysTheSequenceOnTheVirtualDevice) {
     wnd->OnCommand(air::CMD_STOP);
     ASSERT_TRUE(waitFor([&] { return c.CanStart(); }, 20000));
     seq.items[2].showParams.inType = 3;
+    air::SetPreviewShowParams(std::nullopt);
     frame->PreviewItem(2);
     EXPECT_EQ(c.kind() & air::KIND_SINGLE, air::KIND_SINGLE);
     EXPECT_EQ(c.showParams().inType, 3);
-    EXPECT_EQ(air::PreviewShowParams(), nullptr);  // only for that preview
+    EXPECT_EQ(air::PreviewShowParams(), nullptr);  // only for that preview: what was set before
     EXPECT_EQ(page.pathName, seq.FullPath(seq.items[2]));
     ASSERT_TRUE(waitFor([&] { return c.state() == air::AIR_CUED; }, 30000)) << "state " << c.state();
     wnd->OnCommand(air::CMD_STOP);

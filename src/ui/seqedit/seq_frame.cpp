@@ -347,8 +347,14 @@ void CSeqFrame::OnCommand(int command) {
             document().ComputeTotal(0);
             if (!a || !a->modes() || !(a->modeMask() & app::MASK_PREVIEW) || document().checkedCount == 0) break;
             LogMessage("CSeqView::OnPlay %s", document().pathName.c_str());
-            if (!a->modes()->OpenPreviewSequence())
-                main_->statusBar()->showMessage("The preview cannot open while another on-air mode is open", 5000);
+            if (a->modes()->OpenPreviewSequence()) break;
+            // Live mode holds the on-air frame (and is now in front): it plays the sequence
+            // when it is free.
+            auto* air = dynamic_cast<CAirFrameWnd*>(a->modes()->airFrame());
+            if (air && a->modes()->isOpen(app::OPEN_LIVE) && air->controller().CanStart())
+                air->controller().PlayPageList();
+            else
+                main_->statusBar()->showMessage("The sequence cannot be played while another on-air mode is busy", 5000);
             break;
         }
         default: return;

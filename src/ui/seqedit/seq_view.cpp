@@ -118,6 +118,11 @@ QVariant CSeqTableModel::data(const QModelIndex& index, int role) const {
         case Qt::ToolTipRole:
             if (column == SEQ_COL_EFFECT) return EffectName(it->showParams.inType);
             if (column == SEQ_COL_PAGE) return FromProgramText(ed_.doc().FullPath(*it));
+            if (column == SEQ_COL_TYPE && it->loaded) {
+                static const char* const kTypes[] = {"Fixed", "Scroller", "Roll"};
+                const int t = it->summary.movingType;
+                return QString("%1, %2").arg(t >= 0 && t <= 2 ? kTypes[t] : "?").arg(FromProgramText(CSeqEditor::SizeText(*it)));
+            }
             return {};
         default: return {};
     }
@@ -174,6 +179,9 @@ CSeqView::CSeqView(CSeqEditor& ed, QWidget* parent) : QTableView(parent), ed_(ed
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setHighlightSections(false);
+    // The narrow default widths cut long titles: keep their start readable.
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setTextElideMode(Qt::ElideRight);
     horizontalHeader()->setStretchLastSection(false);
     model_->edited = [this] { emit sequenceChanged(); };
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int c) { emit headerClicked(c); });
