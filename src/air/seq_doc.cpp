@@ -248,12 +248,16 @@ void CSeqDoc::ReloadItem(SeqItem& item) {
 
 SeqItem& CSeqDoc::AppendPage(const std::string& path, const ShowParams& params) {
     SeqItem& it = items.emplace_back();
-    it.pathKind = folders_.MakeRelative(app::FOLDER_PAGES, path, it.pageName);
     it.showParams = params;
-    ReloadItem(it);
+    SetPageFile(it, path);
     modified = true;
     ComputeTotal(0);
     return it;
+}
+
+void CSeqDoc::SetPageFile(SeqItem& item, const std::string& path) {
+    item.pathKind = folders_.MakeRelative(app::FOLDER_PAGES, path, item.pageName);
+    ReloadItem(item);
 }
 
 }  // namespace air

@@ -122,6 +122,9 @@ public:
     std::string FullPath(const SeqItem& item) const;
     // Appends a page (stored below the Pages folder when it is there) and reads its header.
     SeqItem& AppendPage(const std::string& path, const ShowParams& params);
+    // Gives an item another page file (below the Pages folder when it is there) and reads its
+    // header.
+    void SetPageFile(SeqItem& item, const std::string& path);
 
     SeqDate today() const { return SeqDate::Of(clock_.localTime()); }
 

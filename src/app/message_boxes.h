@@ -24,6 +24,7 @@ enum : unsigned {
     MB_ICONWARNING = 0x30,
     MB_ICONINFORMATION = 0x40,
     MB_ICONMASK = 0xF0,
+    MB_DEFBUTTON2 = 0x100,  // the second button answers Enter (questions that remove things)
 };
 
 // Answers.

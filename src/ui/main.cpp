@@ -23,6 +23,7 @@
 #include "ui/mainframe/main_frame.h"
 #include "ui/monitor/program_monitor.h"
 #include "ui/qt_message_boxes.h"
+#include "ui/seqedit/seq_frame.h"
 #include "ui/text.h"
 
 int main(int argc, char** argv) {
@@ -77,6 +78,7 @@ int main(int argc, char** argv) {
         air.objects.pageImage = &pageImage;
         air.objects.sequence = &sequence;
         ui::InstallAirFrame(theApp, air);
+        ui::RegisterSequenceEditor(air.objects);
         theApp.setHooks(hooks);
         switch (theApp.InitInstance(app::CommandLine::Parse(argc, argv))) {
             case app::StartResult::Started: {

@@ -56,6 +56,16 @@ int QtMessageBoxes::showHere(const std::string& text, unsigned style) {
         case app::MB_RETRYCANCEL: box->setStandardButtons(B::Retry | B::Cancel); break;
         default: box->setStandardButtons(B::Ok); break;
     }
+    if (style & app::MB_DEFBUTTON2) {
+        switch (style & app::MB_TYPEMASK) {
+            case app::MB_OKCANCEL:
+            case app::MB_RETRYCANCEL: box->setDefaultButton(B::Cancel); break;
+            case app::MB_ABORTRETRYIGNORE: box->setDefaultButton(B::Retry); break;
+            case app::MB_YESNOCANCEL:
+            case app::MB_YESNO: box->setDefaultButton(B::No); break;
+            default: break;
+        }
+    }
     std::unique_ptr<app::MsgBoxWatcher> watcher;
     if (app::MessageBoxAutoCloses(style)) {
         watcher = std::make_unique<app::MsgBoxWatcher>(

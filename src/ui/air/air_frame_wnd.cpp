@@ -16,6 +16,7 @@
 #include <QToolButton>
 
 #include "air/device_commands.h"
+#include "air/preview_params.h"
 #include "air/seq_doc.h"
 #include "app/file_types.h"
 #include "app/log/event_log.h"
@@ -200,6 +201,8 @@ void CAirFrameWnd::PlayPreview(bool sequence) {
     // A new start would cut short what is on air or a command under way: that is stopped first.
     const int32_t state = controller_->state();
     if (state != air::AIR_IDLE && state != air::AIR_CUED) {
+        // A refused hand-over does not linger to be played by a later, unrelated preview.
+        pages::ClearPreviewPage();
         Beep();
         SetStatusText(QStringLiteral("Stop what is on air before playing another page"));
         return;
@@ -210,10 +213,12 @@ void CAirFrameWnd::PlayPreview(bool sequence) {
         return;
     }
     // "Play page!" hands over a copy of the editor's page; without one the shared page plays.
+    // Either plays with the show parameters the sequence editor set for it (an item's own), or
+    // with the frame's default record.
     const pages::PreviewPage page = pages::CurrentPreviewPage();
     pages::ClearPreviewPage();
-    if (page.image) controller_->PlayHandedPage(page);
-    else controller_->PlayPage(nullptr);
+    if (page.image) controller_->PlayHandedPage(page, air::PreviewShowParams());
+    else controller_->PlayPage(air::PreviewShowParams());
 }
 
 bool CAirFrameWnd::PlayFile(const std::string& path) {

@@ -23,6 +23,7 @@
 #include "app/log/event_log.h"
 #include "app/message_boxes.h"
 #include "app/mode_manager.h"
+#include "app/page_editor_link.h"
 #include "app/strings.h"
 #include "app/zentrix_app.h"
 #include "pages/background_placement.h"
@@ -713,6 +714,7 @@ bool CPageEditorFrame::SaveTo(const std::string& path) {
         return false;
     }
     rememberFolder(app::FOLDER_LAST_PAGES, path);
+    app::NotifyPageSaved(path);  // the sequence editor takes in a new or changed page
     main_->statusBar()->showMessage("Saved " + QFile::decodeName(path.c_str()), 4000);
     return true;
 }
