@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -330,6 +332,13 @@ TEST_F(PageEditorGui, ImportsAndTheirMessages) {
     f.editor().SetFrameType(pages::FRAME_SCROLLER);
     f.editor().CreateFrame({100, 300, 300, 400});
     EXPECT_FALSE(f.action(CMD_LINK_BANNER)->isEnabled());
+
+    // The converter that makes such pictures is reachable from the Page menu.
+    bool inPageMenu = false;
+    for (QAction* m : f.window()->menuBar()->actions())
+        if (m->menu() && m->text() == "&Page") inPageMenu = m->menu()->actions().contains(f.action(CMD_BMP_TO_TGA));
+    EXPECT_TRUE(inPageMenu);
+    EXPECT_TRUE(f.action(CMD_BMP_TO_TGA)->isEnabled());
 }
 
 TEST_F(PageEditorGui, PlayPageHandsTheRenderedPageToThePreview) {

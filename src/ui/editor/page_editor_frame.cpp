@@ -37,6 +37,7 @@
 #include "ui/editor/editor_icons.h"
 #include "ui/editor/page_view.h"
 #include "ui/mainframe/artwork.h"
+#include "ui/pictures/bmp_to_tga_dialog.h"
 #include "ui/pictures/import_picture_dialog.h"
 #include "ui/pictures/picture_file_dialog.h"
 #include "ui/text.h"
@@ -204,6 +205,7 @@ void CPageEditorFrame::buildActions() {
     add(CMD_PAGE_COLOUR, "Page background color...");
     add(CMD_IMPORT_BACKGROUND, "Import background picture...")->setIcon(MakeEditorIcon(EditorIcon::Background));
     add(CMD_REMOVE_BACKGROUND, "Remove background picture");
+    add(CMD_BMP_TO_TGA, "BMP -> TGA converter...");
     add(CMD_VIEW_BACKGROUND, "View background")->setIcon(MakeEditorIcon(EditorIcon::Reference));
     add(CMD_REFERENCE_PICTURE, "Background for viewing...");
     add(CMD_ZOOM_IN, "Zoom in", QKeySequence::ZoomIn)->setIcon(MakeEditorIcon(EditorIcon::ZoomIn));
@@ -312,6 +314,8 @@ void CPageEditorFrame::buildActions() {
         if (!path.empty()) ImportBackground(path);
     });
     on(CMD_REMOVE_BACKGROUND, [this] { ed_->SetPageColour(doc_.backgroundColour); });
+    // Artwork drawn on white and on black becomes one picture with transparency, ready to import.
+    on(CMD_BMP_TO_TGA, [this] { RunBmpToTgaConverter(main_); });
     on(CMD_VIEW_BACKGROUND, [this](bool on) {
         pages::EditorPreferences& p = ed_->prefs;
         if (on && p.backgroundFile.empty()) {
@@ -386,7 +390,7 @@ void CPageEditorFrame::buildMenus() {
     format->addAction(actions_[CMD_PARAGRAPH]);
     QMenu* align = format->addMenu("Alignment");
     for (int c : std::initializer_list<int>{CMD_ALIGN_LEFT, CMD_ALIGN_CENTER, CMD_ALIGN_RIGHT}) align->addAction(actions_[c]);
-    menu("&Page", {CMD_PAGE_COLOUR, CMD_IMPORT_BACKGROUND, CMD_REMOVE_BACKGROUND});
+    menu("&Page", {CMD_PAGE_COLOUR, CMD_IMPORT_BACKGROUND, CMD_REMOVE_BACKGROUND, -1, CMD_BMP_TO_TGA});
     menu("&View", {CMD_VIEW_BACKGROUND, CMD_REFERENCE_PICTURE, -1, CMD_ZOOM_IN, CMD_ZOOM_OUT, CMD_ZOOM_100, CMD_ZOOM_FIT});
 
     contextMenu_ = new QMenu(main_);
