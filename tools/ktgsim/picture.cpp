@@ -22,21 +22,21 @@ Rgb YuvToRgb(unsigned y6, unsigned cb6, unsigned cr6) {
     return {clamp(r), clamp(g), clamp(b)};
 }
 
-bool Background::Parse(const std::string& spec, Background& out, std::string& error) {
+bool Background::Parse(const std::string& text, Background& out, std::string& error) {
     out = Background{};
-    if (spec.empty() || spec == "black") return true;
-    if (spec == "checker" || spec == "checkerboard") {
+    if (text.empty() || text == "black") return true;
+    if (text == "checker" || text == "checkerboard") {
         out.kind = Checkerboard;
         return true;
     }
-    if (spec == "none") {
+    if (text == "none") {
         out.kind = None;
         return true;
     }
     int w = 0, h = 0;
     std::vector<uint8_t> src;
-    if (!ReadPng(spec, w, h, src)) {
-        error = "cannot read the background picture " + spec + " (a PNG file is expected)";
+    if (!ReadPng(text, w, h, src)) {
+        error = "cannot read the background picture " + text + " (a PNG file is expected)";
         return false;
     }
     out.kind = Image;

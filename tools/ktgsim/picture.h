@@ -35,7 +35,7 @@ struct Background {
 
     // "black", "checker", "none" or the name of a PNG file (placed at the top left, cut to the
     // frame). False with a message when the file cannot be read.
-    static bool Parse(const std::string& spec, Background& out, std::string& error);
+    static bool Parse(const std::string& text, Background& out, std::string& error);
     void paint(Picture& pic) const;
 };
 

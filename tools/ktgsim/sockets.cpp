@@ -14,22 +14,22 @@
 
 namespace ktgsim {
 
-bool SplitHostPort(const std::string& spec, std::string& host, int& port) {
-    size_t colon = spec.rfind(':');
+bool SplitHostPort(const std::string& address, std::string& host, int& port) {
+    size_t colon = address.rfind(':');
     if (colon == std::string::npos) return false;
-    host = spec.substr(0, colon);
+    host = address.substr(0, colon);
     if (host.size() >= 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
-    std::string p = spec.substr(colon + 1);
+    std::string p = address.substr(colon + 1);
     if (p.empty() || p.size() > 5 || p.find_first_not_of("0123456789") != std::string::npos) return false;
     port = std::stoi(p);
     return port <= 65535;
 }
 
-int ListenTcp(const std::string& spec, std::string& bound, std::string& error) {
+int ListenTcp(const std::string& address, std::string& bound, std::string& error) {
     std::string host;
     int port = 0;
-    if (!SplitHostPort(spec, host, port)) {
-        error = "expected HOST:PORT, not '" + spec + "'";
+    if (!SplitHostPort(address, host, port)) {
+        error = "expected HOST:PORT, not '" + address + "'";
         return -1;
     }
     // Loopback unless a host is named.
@@ -51,13 +51,13 @@ int ListenTcp(const std::string& spec, std::string& bound, std::string& error) {
         int one = 1;
         setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
         if (bind(fd, a->ai_addr, a->ai_addrlen) == 0 && listen(fd, 16) == 0) break;
-        error = std::string("cannot listen on ") + spec + ": " + std::strerror(errno);
+        error = std::string("cannot listen on ") + address + ": " + std::strerror(errno);
         close(fd);
         fd = -1;
     }
     freeaddrinfo(res);
     if (fd < 0) {
-        if (error.empty()) error = "cannot listen on " + spec;
+        if (error.empty()) error = "cannot listen on " + address;
         return -1;
     }
     sockaddr_storage ss{};

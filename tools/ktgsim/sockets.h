@@ -9,11 +9,11 @@
 namespace ktgsim {
 
 // Splits "HOST:PORT" (HOST may be empty for loopback); false when malformed.
-bool SplitHostPort(const std::string& spec, std::string& host, int& port);
+bool SplitHostPort(const std::string& address, std::string& host, int& port);
 
 // Opens a listening TCP socket; port 0 picks a free one. Returns the descriptor or -1 with a
 // reason, and the address actually bound as "HOST:PORT".
-int ListenTcp(const std::string& spec, std::string& bound, std::string& error);
+int ListenTcp(const std::string& address, std::string& bound, std::string& error);
 // Opens a listening Unix-domain socket at path (an old socket file there is replaced).
 int ListenUnix(const std::string& path, std::string& error);
 
