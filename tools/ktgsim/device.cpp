@@ -556,7 +556,7 @@ void Device::render(Picture& out, const Background& background) const {
     // (see README.md), so it is mixed into the layer above instead of being keyed on its own.
     const bool backgroundFrame = n == 2 && scrolling_[size_t(layers[0].bank)];
 
-    // Colour (r, g, b) and weight 0..255 of a layer at a screen pixel.
+    // Colour (r, g, b) and weight 0..255 of the background frame at a screen pixel.
     struct Sample {
         unsigned r = 0, g = 0, b = 0, alpha = 0;
     };
@@ -585,39 +585,55 @@ void Device::render(Picture& out, const Background& background) const {
         s.r = c & 0xFF, s.g = (c >> 8) & 0xFF, s.b = (c >> 16) & 0xFF;
         return s;
     };
-    auto blend = [](uint8_t* dst, const Sample& s) {
-        dst[0] = uint8_t((s.r * s.alpha + dst[0] * (255 - s.alpha)) / 255);
-        dst[1] = uint8_t((s.g * s.alpha + dst[1] * (255 - s.alpha)) / 255);
-        dst[2] = uint8_t((s.b * s.alpha + dst[2] * (255 - s.alpha)) / 255);
-        dst[3] = uint8_t(s.alpha + dst[3] * (255 - s.alpha) / 255);
-    };
-    auto nextCol = [](int col) { return col + 1 == kStorePixels ? 0 : col + 1; };
 
+    const Layer& under = layers[0];
     for (int i = backgroundFrame ? 1 : 0; i < n; ++i) {
         const Layer& l = layers[i];
-        const Layer& under = layers[0];
         for (int y = 0; y < kFrameHeight; ++y) {
             const uint16_t* line = store_.line(l.bank, y + l.ov);
             const int dy = std::max({l.top - y, y - l.bottom, 0});
-            const uint16_t* underLine = backgroundFrame ? store_.line(under.bank, y + under.ov) : nullptr;
             const int underDy = std::max({under.top - y, y - under.bottom, 0});
+            // Only rows the background frame's key reaches need it.
+            const uint16_t* underLine =
+                backgroundFrame && underDy < std::max(under.border, 1) ? store_.line(under.bank, y + under.ov) : nullptr;
             uint8_t* dst = out.pixel(0, y);
             int col = l.oh;
-            int underCol = under.oh;
-            for (int x = 0; x < kFrameWidth; ++x, dst += 4, col = nextCol(col), underCol = nextCol(underCol)) {
-                Sample s = sample(l, line, x, dy, col);
-                if (s.alpha == 0) continue;
+            for (int x = 0; x < kFrameWidth; ++x, dst += 4, col = col + 1 == kStorePixels ? 0 : col + 1) {
+                const uint16_t word = line[col];
+                const unsigned opacity = word >> 12;
+                if (opacity == 0) continue;
+                // Window key: 256 inside, a linear soft edge of `border` pixels outside.
+                const int d = std::max({l.left - x, x - l.right, dy, 0});
+                int key = d == 0 ? 256 : (d < l.border ? (l.border - d) * 256 / l.border : 0);
+                if (!l.inside) key = 256 - key;
+                if (key == 0) continue;
+                const unsigned alpha = (opacity * 17u * unsigned(key) >> 8) * unsigned(l.level) / kFullLevel;
+                if (alpha == 0) continue;
+                // Chroma pairs sit on even store pixels: Cb in the left word, Cr in the right.
+                unsigned cb, cr;
+                if ((col & 1) == 0) {
+                    cb = (word >> 6) & 63;
+                    cr = (line[col + 1] >> 6) & 63;
+                } else {
+                    cr = (word >> 6) & 63;
+                    cb = (line[col - 1] >> 6) & 63;
+                }
+                const uint32_t c = colours[((word & 63u) << 12) | (cb << 6) | cr];
+                unsigned r = c & 0xFF, g = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
                 if (underLine) {
                     // The moving material covers the page's colours by its own weight; the
                     // page's weight keys the result.
-                    const Sample m = sample(under, underLine, x, underDy, underCol);
+                    const Sample m = sample(under, underLine, x, underDy, (under.oh + x) % kStorePixels);
                     if (m.alpha != 0) {
-                        s.r = (m.r * m.alpha + s.r * (255 - m.alpha)) / 255;
-                        s.g = (m.g * m.alpha + s.g * (255 - m.alpha)) / 255;
-                        s.b = (m.b * m.alpha + s.b * (255 - m.alpha)) / 255;
+                        r = (m.r * m.alpha + r * (255 - m.alpha)) / 255;
+                        g = (m.g * m.alpha + g * (255 - m.alpha)) / 255;
+                        b = (m.b * m.alpha + b * (255 - m.alpha)) / 255;
                     }
                 }
-                blend(dst, s);
+                dst[0] = uint8_t((r * alpha + dst[0] * (255 - alpha)) / 255);
+                dst[1] = uint8_t((g * alpha + dst[1] * (255 - alpha)) / 255);
+                dst[2] = uint8_t((b * alpha + dst[2] * (255 - alpha)) / 255);
+                dst[3] = uint8_t(alpha + dst[3] * (255 - alpha) / 255);
             }
         }
     }
