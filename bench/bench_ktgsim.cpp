@@ -67,6 +67,28 @@ void BM_KtgsimRenderTwoBanks(benchmark::State& state) {
 }
 BENCHMARK(BM_KtgsimRenderTwoBanks)->Unit(benchmark::kMillisecond);
 
+// A full-width roll under a nearly opaque page (a background frame), 160 lines high: those
+// lines blend two banks into one layer.
+void BM_KtgsimRenderBackgroundFrame(benchmark::State& state) {
+    ktgsim::Device d;
+    Load(d, 0, FullPage(0xE000));
+    Load(d, 1, FullPage(0xF000));
+    const uint16_t window[4] = {400, 0, 559, 719};
+    for (int i = 0; i < 4; ++i) Write(d, uint8_t(12 + i), window[i]);
+    Write(d, 2, 0);
+    Write(d, 6, 0x8100);
+    Write(d, 26, 0x0101);
+    Write(d, 0x40, 0x1E00);  // both banks on air inside their windows, bank 0 on top
+    Write(d, 0x80, 0x1000);  // the roll starts
+    ktgsim::Picture pic;
+    ktgsim::Background bg;
+    for (auto _ : state) {
+        d.render(pic, bg);
+        benchmark::DoNotOptimize(pic.rgba.data());
+    }
+}
+BENCHMARK(BM_KtgsimRenderBackgroundFrame)->Unit(benchmark::kMillisecond);
+
 // A push with both pages moving: twelve units per field.
 void BM_KtgsimField(benchmark::State& state) {
     ktgsim::Device d;

@@ -125,7 +125,11 @@ bool CPageFrame::Layout(CFontManager& fonts) {
         if (frameH < y) fit = false;
     }
     textHeight = toInt32(y);
-    fits = format.type == FRAME_ROLL || fit;
+    // An empty frame (a panel, a picture) has no text that could be cut off, however low it is.
+    bool empty = true;
+    for (const CParagraph& para : paragraphs)
+        for (const TextRun& run : para.runs) empty = empty && run.text.empty();
+    fits = format.type == FRAME_ROLL || fit || empty;
     if ((format.vAlign == VALIGN_CENTER || format.vAlign == VALIGN_BOTTOM) && y < frameH) {
         const int64_t shift = format.vAlign == VALIGN_CENTER ? (frameH - y) / 2 : frameH - y;
         for (TextLine& l : lines) l.y = toInt32(l.y + shift);

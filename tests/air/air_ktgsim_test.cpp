@@ -97,6 +97,67 @@ struct AirWithKtgsim : ::testing::Test {
         EXPECT_EQ(doc.Save(path, img), 0);
         return path;
     }
+
+    // A transparent page with one moving frame: white text on a nearly opaque burgundy panel,
+    // with or without the background-frame flag.
+    std::string makeMovingPage(const std::string& name, int frameType, bool backgroundFrame) {
+        pages::CPageDoc doc(fonts);
+        doc.NewPage();
+        doc.SetBackgroundColour(0xFF000000);
+        pages::FrameFormat ff;
+        ff.type = frameType;
+        ff.colour = 0x10402070;
+        ff.border = 1;
+        ff.backgroundFrame = backgroundFrame ? 1 : 0;
+        pages::TextFormat tf;
+        tf.setFontName("Grid");
+        tf.tint = 1;
+        tf.colour = 0x00FFFFFF;
+        const int i = doc.CreateFrame(kPanel, ff, pages::ParaFormat{}, tf, "f");
+        doc.frame(i)->InsertText(frameType == pages::FRAME_ROLL ? "ROLL\nOF\nCREDITS" : "CRAWL OF THE NEWS", fonts);
+        doc.frame(i)->ResetView();
+        pages::CPageImage img;
+        img.Compile(doc, pages::COMPILE_DEVICE | pages::COMPILE_THUMBNAIL);
+        const std::string path = dir.file("Pages/" + name);
+        EXPECT_EQ(doc.Save(path, img), 0);
+        return path;
+    }
+
+    // Plays one page until its scroll holds and reports the most text pixels (near white) seen
+    // inside the panel at once, and whether the panel itself was on the output.
+    struct MovingSeen {
+        int textPixels = 0;
+        bool panel = false;
+    };
+    MovingSeen playMoving(const std::string& page) {
+        MovingSeen seen;
+        CAirSession session(app, engine, fonts, loop);
+        CAirFrame& frame = session.frame();
+        EXPECT_EQ(session.Cue(page), 0);
+        session.Open();
+        if (!session.RunUntil([&] { return frame.state() == AIR_CUED; }, 20000)) return seen;
+        frame.OnPlay();
+        ktgsim::Picture pic;
+        session.RunUntil(
+            [&] {
+                server->render(pic);
+                int n = 0;
+                for (int y = kPanel.top + 2; y < kPanel.bottom - 2; ++y)
+                    for (int x = kPanel.left + 2; x < kPanel.right - 2; ++x) {
+                        const uint8_t* p = pic.pixel(x, y);
+                        n += p[0] > 200 && p[1] > 200 && p[2] > 200;
+                        // The panel over black: burgundy, not far from its full colour.
+                        seen.panel |= p[0] > 80 && p[0] < 130 && p[1] < 50 && p[2] > 40 && p[2] < 80;
+                    }
+                seen.textPixels = std::max(seen.textPixels, n);
+                return (seen.panel && seen.textPixels > 400) || frame.state() >= AIR_END_SCROLLING;
+            },
+            8000);
+        frame.OnStop();
+        session.RunUntil([&] { return frame.state() == AIR_CUED; }, 10000);
+        return seen;
+    }
+    static constexpr pages::Rect kPanel{200, 200, 520, 320};
 };
 
 }  // namespace
@@ -153,4 +214,16 @@ TEST_F(AirWithKtgsim, SequenceOfThreePagesOnTheProgramOutput) {
     EXPECT_EQ(frame.startTick(), 0u);
     EXPECT_GT(server->device().stats().blocks, blocksBefore + 3);
     EXPECT_EQ(frame.actions(), ACTION_PLAY | ACTION_NEXT);
+}
+
+// The moving text shows on its panel, as bright as the compiled page has it, with and without
+// the background-frame flag, for a roll and for a crawl.
+TEST_F(AirWithKtgsim, MovingTextOnItsPanelWithAndWithoutBackgroundFrame) {
+    for (int type : {pages::FRAME_ROLL, pages::FRAME_SCROLLER})
+        for (bool flag : {false, true}) {
+            SCOPED_TRACE(std::string(type == pages::FRAME_ROLL ? "roll" : "crawl") + (flag ? ", background frame" : ""));
+            const MovingSeen seen = playMoving(makeMovingPage("moving.zxg", type, flag));
+            EXPECT_TRUE(seen.panel);
+            EXPECT_GT(seen.textPixels, 400);
+        }
 }

@@ -296,6 +296,46 @@ TEST(Scrolls, CrawlMovesAtItsSpeedSegmentBySegment) {
     EXPECT_EQ(d.stats().scrolls, 1u);
 }
 
+// Under the page (the background-frame flag, bit 14 of the scroll word) a crawl runs inside the
+// page's picture: on the page's nearly opaque panel it shows as brightly as on top of it, and
+// where the page is transparent it does not show at all. On top of the page it shows on both.
+TEST(Scrolls, BackgroundFrameRunsInsideThePagesPanel) {
+    for (uint16_t flags : {uint16_t(0x0004), uint16_t(0x4004)}) {
+        SCOPED_TRACE(flags);
+        Device d;
+        Programs p(d);
+        p.reset();
+        // A nearly opaque blue panel under the left half of the crawl's band; elsewhere nothing.
+        p.loadRect({0, 0, 720, 576}, Page([](int x, int y) { return y >= 500 && x < 360 ? 0x10FF0000u : kTransparent; }));
+        ASSERT_GE(p.inEffect(0x0201, EffectParam(0, 0, 0)), 0);
+        Programs::Scroll s = CrawlOf(1320, flags);
+        p.startScroll(s);
+        auto run = [&](int fields) {
+            for (int i = 0; i < fields; ++i) {
+                d.advanceFields(1);
+                p.serviceScroll(s);
+            }
+        };
+        const bool background = flags & 0x4000;
+        run(100);  // the marker over the transparent half
+        Keep(d, background ? "background_crawl_100" : "crawl_over_100");
+        Picture pic = Output(d);
+        EXPECT_EQ(MarkerX(pic, 530), background ? -1 : 420);
+        EXPECT_EQ(ColourAt(pic, 200, 530), 'B');
+        run(50);  // over the panel
+        Keep(d, background ? "background_crawl_150" : "crawl_over_150");
+        pic = Output(d);
+        EXPECT_EQ(MarkerX(pic, 530), 220);
+        EXPECT_EQ(ColourAt(pic, 300, 530), 'B');
+        EXPECT_EQ(ColourAt(pic, 500, 530), 'K');
+        // Taken off air, the crawl leaves the panel as it was.
+        p.endScroll();
+        pic = Output(d);
+        EXPECT_EQ(MarkerX(pic, 530), -1);
+        EXPECT_EQ(ColourAt(pic, 220, 530), 'B');
+    }
+}
+
 TEST(Scrolls, RollBringsLinesInFromBelow) {
     Device d;
     Programs p(d);

@@ -126,6 +126,18 @@ TEST_F(Layout, VerticalAlignmentFitsAndScroller) {
     tight->format.type = FRAME_ROLL;
     EXPECT_TRUE(tight->Layout(fonts));  // never tested for a Roll
 
+    // An empty frame lower than a line (a bar, a picture) still lays out its empty line, but has
+    // nothing that does not fit; one character is enough to overflow it, a space included.
+    auto bar = frame({0, 0, 100, 6}, "\n");
+    EXPECT_TRUE(bar->fits);
+    EXPECT_EQ(bar->lines.size(), 2u);
+    EXPECT_EQ(bar->textHeight, 44);
+    bar->format.type = FRAME_SCROLLER;
+    EXPECT_TRUE(bar->Layout(fonts));
+    bar->format.type = FRAME_FIXED;
+    bar->paragraphs[1].runs[0].text = " ";
+    EXPECT_FALSE(bar->Layout(fonts));
+
     // A Scroller: every paragraph one line, however long; centring is not applied.
     auto s = frame({0, 0, 50, 100}, "ABCDEFGHIJ KLMNOP\nQR");
     s->format.type = FRAME_SCROLLER;

@@ -242,16 +242,22 @@ void Device::trigger(uint16_t value) {
     bool edges = false;
     bool offsets = false;
     bool placed = false;
+    int bank = 0;
     for (int u = 0; u < 12; ++u) {
         if (!(value & kUnits[u].startBit)) continue;
         (IsEdge(u) ? edges : offsets) = true;
         if (placed_[size_t(u)]) placed = true;
         placed_[size_t(u)] = false;
         if (dist_[size_t(u)] > 0) active_[size_t(u)] = true;
+        bank = u / 6;
     }
     // A start that moves display offsets only, from a freshly set position, begins a crawl or
-    // roll; the starts of its later segments find the position untouched.
-    if (offsets && !edges && placed) ++stats_.scrolls;
+    // roll; the starts of its later segments find the position untouched. The bank carries the
+    // moving frame until it goes off air.
+    if (offsets && !edges && placed) {
+        ++stats_.scrolls;
+        scrolling_[size_t(bank)] = true;
+    }
     noteMotionLocked();
 }
 
@@ -279,11 +285,13 @@ void Device::setControl(uint16_t value) {
             fading_[size_t(k)] = false;
         }
         // Taking a scrolling bank off air ends its scroll.
-        if (!onAir && !(value & CtrlFade(k)))
+        if (!onAir && !(value & CtrlFade(k))) {
             for (int u = k * 6; u < k * 6 + 2; ++u) {
                 active_[size_t(u)] = false;
                 more_[size_t(u)] = false;
             }
+            scrolling_[size_t(k)] = false;
+        }
     }
     noteMotionLocked();
 }
@@ -302,6 +310,7 @@ void Device::resetRegisters() {
     placed_.fill(false);
     level_.fill(0);
     fading_.fill(false);
+    scrolling_.fill(false);
     prepared_ = false;
     filled_ = false;
     transition_ = false;
@@ -543,11 +552,50 @@ void Device::render(Picture& out, const Background& background) const {
         l.inside = (ctrl & CtrlInside(k)) != 0;
         l.level = level_[size_t(k)];
     }
-    for (int i = 0; i < n; ++i) {
+    // A crawl or roll under the page is a background frame: it runs inside the page's picture
+    // (see README.md), so it is mixed into the layer above instead of being keyed on its own.
+    const bool backgroundFrame = n == 2 && scrolling_[size_t(layers[0].bank)];
+
+    // Colour (r, g, b) and weight 0..255 of the background frame at a screen pixel.
+    struct Sample {
+        unsigned r = 0, g = 0, b = 0, alpha = 0;
+    };
+    auto sample = [&](const Layer& l, const uint16_t* line, int x, int dy, int col) {
+        Sample s;
+        const uint16_t word = line[col];
+        const unsigned opacity = word >> 12;
+        if (opacity == 0) return s;
+        // Window key: 256 inside, a linear soft edge of `border` pixels outside.
+        const int d = std::max({l.left - x, x - l.right, dy, 0});
+        int key = d == 0 ? 256 : (d < l.border ? (l.border - d) * 256 / l.border : 0);
+        if (!l.inside) key = 256 - key;
+        if (key == 0) return s;
+        s.alpha = (opacity * 17u * unsigned(key) >> 8) * unsigned(l.level) / kFullLevel;
+        if (s.alpha == 0) return s;
+        // Chroma pairs sit on even store pixels: Cb in the left word, Cr in the right.
+        unsigned cb, cr;
+        if ((col & 1) == 0) {
+            cb = (word >> 6) & 63;
+            cr = (line[col + 1] >> 6) & 63;
+        } else {
+            cr = (word >> 6) & 63;
+            cb = (line[col - 1] >> 6) & 63;
+        }
+        const uint32_t c = colours[((word & 63u) << 12) | (cb << 6) | cr];
+        s.r = c & 0xFF, s.g = (c >> 8) & 0xFF, s.b = (c >> 16) & 0xFF;
+        return s;
+    };
+
+    const Layer& under = layers[0];
+    for (int i = backgroundFrame ? 1 : 0; i < n; ++i) {
         const Layer& l = layers[i];
         for (int y = 0; y < kFrameHeight; ++y) {
             const uint16_t* line = store_.line(l.bank, y + l.ov);
             const int dy = std::max({l.top - y, y - l.bottom, 0});
+            const int underDy = std::max({under.top - y, y - under.bottom, 0});
+            // Only rows the background frame's key reaches need it.
+            const uint16_t* underLine =
+                backgroundFrame && underDy < std::max(under.border, 1) ? store_.line(under.bank, y + under.ov) : nullptr;
             uint8_t* dst = out.pixel(0, y);
             int col = l.oh;
             for (int x = 0; x < kFrameWidth; ++x, dst += 4, col = col + 1 == kStorePixels ? 0 : col + 1) {
@@ -571,7 +619,17 @@ void Device::render(Picture& out, const Background& background) const {
                     cb = (line[col - 1] >> 6) & 63;
                 }
                 const uint32_t c = colours[((word & 63u) << 12) | (cb << 6) | cr];
-                const unsigned r = c & 0xFF, g = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
+                unsigned r = c & 0xFF, g = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
+                if (underLine) {
+                    // The moving material covers the page's colours by its own weight; the
+                    // page's weight keys the result.
+                    const Sample m = sample(under, underLine, x, underDy, (under.oh + x) % kStorePixels);
+                    if (m.alpha != 0) {
+                        r = (m.r * m.alpha + r * (255 - m.alpha)) / 255;
+                        g = (m.g * m.alpha + g * (255 - m.alpha)) / 255;
+                        b = (m.b * m.alpha + b * (255 - m.alpha)) / 255;
+                    }
+                }
                 dst[0] = uint8_t((r * alpha + dst[0] * (255 - alpha)) / 255);
                 dst[1] = uint8_t((g * alpha + dst[1] * (255 - alpha)) / 255);
                 dst[2] = uint8_t((b * alpha + dst[2] * (255 - alpha)) / 255);

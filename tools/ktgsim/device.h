@@ -145,6 +145,7 @@ private:
     std::array<int, 2> fadeTarget_{};
     std::array<int, 2> fadeElapsed_{};
     std::array<bool, 2> fading_{};
+    std::array<bool, 2> scrolling_{};  // the bank carries a crawl or roll until it goes off air
     StoreWindow transfer_;
     uint16_t fillLeft_ = kClearWord;
     uint16_t fillRight_ = kClearWord;
