@@ -10,12 +10,10 @@
 #include "pages/page_editor.h"
 #include "pages/preview_page.h"
 #include "pages/sample_pages.h"
-#include "pages/scalable_font.h"
 #include "platform/files.h"
+#include "bench_support.h"
 
 namespace {
-
-const char* kFontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 
 struct EditorPage {
     std::string folder = platform::RuntimeDir() + "zx_bench_editor/";
@@ -25,18 +23,7 @@ struct EditorPage {
     bool ok = false;
 
     EditorPage() {
-        pages::ScalableFontOptions opt;
-        opt.fontFile = kFontFile;
-        opt.height = 32;
-        opt.shadow = true;
-        opt.outline = 1;
-        pages::CBitmapFont font;
-        std::string error;
-        if (!platform::FileExists(kFontFile) || !pages::MakeFontFromScalable(opt, font, error)) return;
-        platform::MakeDirectories(folder);
-        if (!fonts.Save(font, folder + "Sans32.bmf")) return;
-        fonts.setFolder(folder);
-        fonts.Enumerate();
+        if (!zxbench::MakeSans32Folder(folder, fonts)) return;
         page = std::make_unique<pages::CPageDoc>(fonts);
         // A background picture with a title, and a caption frame to type into.
         pages::BuildSamplePage(*page, pages::SamplePage::Picture, "Sans32");

@@ -16,12 +16,10 @@ extern "C" {
 #include "pages/page_doc.h"
 #include "pages/page_image.h"
 #include "pages/sample_pages.h"
-#include "pages/scalable_font.h"
 #include "platform/files.h"
+#include "bench_support.h"
 
 namespace {
-
-const char* kFontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 
 // A Fonts folder with DejaVu Sans at 32 rows with a shadow, and the three typical pages.
 struct Pages {
@@ -32,18 +30,7 @@ struct Pages {
     bool ok = false;
 
     Pages() {
-        pages::ScalableFontOptions opt;
-        opt.fontFile = kFontFile;
-        opt.height = 32;
-        opt.shadow = true;
-        opt.outline = 1;
-        pages::CBitmapFont font;
-        std::string error;
-        if (!platform::FileExists(kFontFile) || !pages::MakeFontFromScalable(opt, font, error)) return;
-        platform::MakeDirectories(folder);
-        if (!fonts.Save(font, folder + "Sans32.bmf")) return;
-        fonts.setFolder(folder);
-        fonts.Enumerate();
+        if (!zxbench::MakeSans32Folder(folder, fonts)) return;
         auto make = [&](pages::SamplePage kind) {
             auto page = std::make_unique<pages::CPageDoc>(fonts);
             pages::BuildSamplePage(*page, kind, "Sans32");
