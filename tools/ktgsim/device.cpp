@@ -556,7 +556,9 @@ void Device::render(Picture& out, const Background& background) const {
     // (see README.md), so it is mixed into the layer above instead of being keyed on its own.
     const bool backgroundFrame = n == 2 && scrolling_[size_t(layers[0].bank)];
 
-    // Colour (r, g, b) and weight 0..255 of the background frame at a screen pixel.
+    // Colour (r, g, b) and weight 0..255 of the background frame at a screen pixel. The layer loop
+    // below repeats these steps inline on purpose: called from there, the hottest loop of the
+    // picture, it measured a fifth slower.
     struct Sample {
         unsigned r = 0, g = 0, b = 0, alpha = 0;
     };
