@@ -13,6 +13,7 @@
 #include "pages/page_doc.h"
 #include "pages/page_image.h"
 #include "pages/scalable_font.h"
+#include "pages/style_library.h"
 #include "platform/clock.h"
 #include "platform/code_page.h"
 #include "platform/files.h"
@@ -388,13 +389,26 @@ const StyleRecipe kStyles[] = {
 
 std::string StyleFile() {
     std::string text;
-    char line[256];
-    for (const StyleRecipe& s : kStyles) {
-        std::snprintf(line, sizeof line, "%s,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%s,%d,%d,%d,%d,%d\n", s.name, s.type,
-                      s.vAlign, int32_t(s.frameColour), s.align, s.leftMargin, s.rightMargin, s.indent,
-                      s.spaceBefore, s.spaceAfter, s.lineSpacing, s.font, s.level, s.tint, int32_t(s.textColour),
-                      s.border, s.backgroundFrame);
-        text += line;
+    for (const StyleRecipe& r : kStyles) {
+        pages::StyleRecord s;
+        s.name = r.name;
+        s.frame.type = decltype(s.frame.type)(r.type);
+        s.frame.vAlign = decltype(s.frame.vAlign)(r.vAlign);
+        s.frame.colour = r.frameColour;
+        s.frame.border = decltype(s.frame.border)(r.border);
+        s.frame.backgroundFrame = decltype(s.frame.backgroundFrame)(r.backgroundFrame);
+        s.para.align = decltype(s.para.align)(r.align);
+        s.para.leftMargin = decltype(s.para.leftMargin)(r.leftMargin);
+        s.para.rightMargin = decltype(s.para.rightMargin)(r.rightMargin);
+        s.para.indent = decltype(s.para.indent)(r.indent);
+        s.para.spaceBefore = decltype(s.para.spaceBefore)(r.spaceBefore);
+        s.para.spaceAfter = decltype(s.para.spaceAfter)(r.spaceAfter);
+        s.para.lineSpacing = decltype(s.para.lineSpacing)(r.lineSpacing);
+        s.text.setFontName(r.font);
+        s.text.level = decltype(s.text.level)(r.level);
+        s.text.tint = decltype(s.text.tint)(r.tint);
+        s.text.colour = r.textColour;
+        text += pages::FormatStyleLine(s) + "\n";
     }
     return text;
 }
