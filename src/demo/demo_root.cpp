@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "air/seq_doc.h"
 #include "air/show_params.h"
