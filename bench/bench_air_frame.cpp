@@ -54,7 +54,8 @@ struct Setup {
 
     explicit Setup(int pages) {
         platform::MakeDirectories(dir + "Pages");
-        if (!platform::FileExists(dir + "ZENTRIX.INI")) platform::WriteFileAtomic(dir + "ZENTRIX.INI", std::string("\n"));
+        if (!platform::FileExists(dir + "ZENTRIX.INI"))
+            platform::WriteFileAtomic(dir + "ZENTRIX.INI", std::string("\n"));
         app.InitSettingsOnly(app::CommandLine::Parse(std::vector<std::string>{"--home", dir}));
         app.folders().setEntry(app::FOLDER_PAGES, dir + "Pages/");
         for (int i = 0; i < pages; ++i) {

@@ -60,7 +60,8 @@ private:
                     if (type == SESSION_REQUEST) reply = {POSITIVE_SESSION_RESPONSE, 0, 0, 0};
                     if (type == SESSION_MESSAGE) {
                         ++messages_;
-                        if (payload.size() == 1 && payload[0] == NET_MSG_STATUS) reply = {0, 0, 0, 6, 0x80, 0, 0, 0, 0, 0};
+                        if (payload.size() == 1 && payload[0] == NET_MSG_STATUS)
+                            reply = {0, 0, 0, 6, 0x80, 0, 0, 0, 0, 0};
                     }
                     sock::Deadline w(1000);
                     if (!reply.empty()) sock::WriteAll(fd, reply.data(), reply.size(), w);

@@ -6,12 +6,12 @@
 #include <memory>
 #include <string>
 
+#include "bench_support.h"
 #include "pages/font_manager.h"
 #include "pages/page_editor.h"
 #include "pages/preview_page.h"
 #include "pages/sample_pages.h"
 #include "platform/files.h"
-#include "bench_support.h"
 
 namespace {
 

@@ -54,7 +54,9 @@ void drawLine(benchmark::State& state, bool colour, bool effects, pages::FontLay
 }
 
 void BM_DrawLine40_Mono(benchmark::State& state) { drawLine(state, false, false, pages::LAYER_GLYPHS, false); }
-void BM_DrawLine40_MonoShadowLayer(benchmark::State& state) { drawLine(state, false, true, pages::LAYER_SHADOWS, false); }
+void BM_DrawLine40_MonoShadowLayer(benchmark::State& state) {
+    drawLine(state, false, true, pages::LAYER_SHADOWS, false);
+}
 void BM_DrawLine40_Colour(benchmark::State& state) { drawLine(state, true, true, pages::LAYER_GLYPHS, false); }
 void BM_DrawLine40_MonoInverted(benchmark::State& state) { drawLine(state, false, false, pages::LAYER_GLYPHS, true); }
 

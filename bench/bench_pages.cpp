@@ -11,13 +11,13 @@ extern "C" {
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "pages/device_picture.h"
 #include "pages/font_manager.h"
 #include "pages/page_doc.h"
 #include "pages/page_image.h"
 #include "pages/sample_pages.h"
 #include "platform/files.h"
-#include "bench_support.h"
 
 namespace {
 
@@ -88,8 +88,8 @@ void BM_DeviceConversion_Avx2(benchmark::State& state) { deviceConversion(state,
 void BM_SwscaleRgbToYuyv(benchmark::State& state) {
     if (!ready(state)) return;
     const pages::CBitmap32& pic = Pages::get().textPicture;
-    SwsContext* sws = sws_getContext(720, 576, AV_PIX_FMT_BGRA, 720, 576, AV_PIX_FMT_YUYV422, SWS_POINT, nullptr,
-                                     nullptr, nullptr);
+    SwsContext* sws =
+        sws_getContext(720, 576, AV_PIX_FMT_BGRA, 720, 576, AV_PIX_FMT_YUYV422, SWS_POINT, nullptr, nullptr, nullptr);
     if (!sws) {
         state.SkipWithError("libswscale has no context for this conversion");
         return;

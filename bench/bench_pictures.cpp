@@ -84,8 +84,7 @@ void BM_ReadTga32Rle(benchmark::State& state) {
     const std::vector<uint8_t> file = encodeRle(artwork());
     pages::CBitmap32 b;
     for (auto _ : state) {
-        if (pages::DecodeTga(file.data(), file.size(), false, b) != pages::PICTURE_OK)
-            state.SkipWithError("not read");
+        if (pages::DecodeTga(file.data(), file.size(), false, b) != pages::PICTURE_OK) state.SkipWithError("not read");
         benchmark::DoNotOptimize(b.bits());
     }
     state.counters["file_kB"] = double(file.size()) / 1024;

@@ -22,8 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Rect clips[] = {{0, 0, 48, 20}, {5, 3, 30, 12}, {-7, -3, 90, 60}};
     for (const Rect& clip : clips)
         for (int mode = 0; mode < 4; ++mode)
-            font.DrawText(text, (mode & 1) ? -3 : 2, mode & 2 ? 7 : 0, clip, target.view(),
-                          FontLayer(mode & 1), (mode & 2) != 0, colour);
+            font.DrawText(text, (mode & 1) ? -3 : 2, mode & 2 ? 7 : 0, clip, target.view(), FontLayer(mode & 1),
+                          (mode & 2) != 0, colour);
 
     // Written again, the font reads back the same (as version 1).
     std::vector<uint8_t> again = font.Serialize();

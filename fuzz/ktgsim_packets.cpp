@@ -25,38 +25,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const uint8_t* p = data + i + 3;
         i += 3 + len;
         switch (kind % 7) {
-        case 0: {
-            std::vector<uint8_t> reply;
-            ethernet.message(p, len, reply);
-            if (!reply.empty() && reply.size() != device.statusLength()) __builtin_trap();
-            break;
-        }
-        case 1:
-            lpt.address(len ? p[0] : 0);
-            break;
-        case 2:
-            lpt.write(p, len);
-            break;
-        case 3: {
-            uint8_t out[16];
-            size_t n = lpt.read(out, len % 17);
-            if (n > device.statusLength()) __builtin_trap();
-            break;
-        }
-        case 4: {
-            bool quit = false;
-            (void)control.handle(std::string(reinterpret_cast<const char*>(p), len), quit);
-            break;
-        }
-        case 5:
-            device.advanceFields(len ? p[0] : 1);
-            break;
-        case 6:
-            if (renders++ < 2) {
-                ktgsim::Picture pic;
-                device.render(pic, ktgsim::Background{});
+            case 0: {
+                std::vector<uint8_t> reply;
+                ethernet.message(p, len, reply);
+                if (!reply.empty() && reply.size() != device.statusLength()) __builtin_trap();
+                break;
             }
-            break;
+            case 1: lpt.address(len ? p[0] : 0); break;
+            case 2: lpt.write(p, len); break;
+            case 3: {
+                uint8_t out[16];
+                size_t n = lpt.read(out, len % 17);
+                if (n > device.statusLength()) __builtin_trap();
+                break;
+            }
+            case 4: {
+                bool quit = false;
+                (void)control.handle(std::string(reinterpret_cast<const char*>(p), len), quit);
+                break;
+            }
+            case 5: device.advanceFields(len ? p[0] : 1); break;
+            case 6:
+                if (renders++ < 2) {
+                    ktgsim::Picture pic;
+                    device.render(pic, ktgsim::Background{});
+                }
+                break;
         }
     }
     return 0;

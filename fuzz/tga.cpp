@@ -17,8 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (rc != PICTURE_FORMAT_ERROR || !b.empty() || !inverted.empty()) __builtin_trap();
         return 0;
     }
-    if (b.empty() || b.width() > 0xFFFF || b.height() > 0xFFFF ||
-        int64_t(b.width()) * b.height() > kMaxPicturePixels || b.byteSize() != inverted.byteSize())
+    if (b.empty() || b.width() > 0xFFFF || b.height() > 0xFFFF || int64_t(b.width()) * b.height() > kMaxPicturePixels ||
+        b.byteSize() != inverted.byteSize())
         __builtin_trap();
     const bool thirtyTwo = size > 16 && data[16] == 32;
     for (size_t i = 0; i < b.byteSize(); ++i) {

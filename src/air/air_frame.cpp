@@ -351,9 +351,9 @@ bool CAirFrame::Prepare() {
         current_ = i;
         const SeqItem& item = obj_.sequence->items[size_t(i)];
         const std::string path = obj_.sequence->FullPath(item);
-        const int code = obj_.page->Load(pages::LOAD_FRAMES | pages::LOAD_THUMBNAIL | pages::LOAD_DEVICE |
-                                             pages::LOAD_NO_PICTURES,
-                                         path, *obj_.pageImage);
+        const int code =
+            obj_.page->Load(pages::LOAD_FRAMES | pages::LOAD_THUMBNAIL | pages::LOAD_DEVICE | pages::LOAD_NO_PICTURES,
+                            path, *obj_.pageImage);
         if (code != 0) {
             app::ShowFileResult(code, path);
             Abort(0);

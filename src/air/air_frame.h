@@ -43,7 +43,7 @@ enum : uint16_t {
     KIND_PAGE = 0x0001,
     KIND_SINGLE = 0x0002,  // with KIND_PAGE: one page, not a list
     KIND_CLOCK = 0x0004,
-    KIND_VIDEO = 0x0008,   // one MPEG file on board 0
+    KIND_VIDEO = 0x0008,  // one MPEG file on board 0
     KIND_INTERACTIVE = 0x0010,
     KIND_CAPTION = 0x0020,
     KIND_BANNER = 0x0040,
@@ -344,7 +344,7 @@ private:
     bool clockBusy_ = false;
     bool captionStop_ = false;
     std::string videoFile_;
-    std::string pageName_;  // the current page
+    std::string pageName_;       // the current page
     pages::PreviewPage handed_;  // the page an editor handed over, while it is the one played
     std::shared_ptr<const std::vector<uint8_t>> onAirData_;  // the Device data of the page being sent
     int indicators_[3] = {0, 0, 0};

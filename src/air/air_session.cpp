@@ -42,11 +42,10 @@ CAirSession::CAirSession(app::CZentrixApp& app, device::CEngine& engine, pages::
     page_.setBannersFolder(app.GetPath(app::FOLDER_BANNERS));
     view_ = std::make_unique<View>(*this);
     frame_ = std::make_unique<CAirFrame>(app, commands_, loop, loop.clock(), objects);
-    receiver_ = std::make_unique<platform::LoopTarget>(
-        loop, [this](uint32_t msg, uintptr_t w, intptr_t l) -> intptr_t {
-            if (msg == platform::MSG_ENGINE && engineObserver_) engineObserver_(int(w), int(l));
-            return frame_ ? frame_->OnMessage(msg, w, l) : 0;
-        });
+    receiver_ = std::make_unique<platform::LoopTarget>(loop, [this](uint32_t msg, uintptr_t w, intptr_t l) -> intptr_t {
+        if (msg == platform::MSG_ENGINE && engineObserver_) engineObserver_(int(w), int(l));
+        return frame_ ? frame_->OnMessage(msg, w, l) : 0;
+    });
     frame_->setReceiver(receiver_.get());
     frame_->setView(view_.get());
 }
@@ -64,8 +63,8 @@ int CAirSession::Cue(const std::string& path) {
         if (code == SEQ_OK || code == SEQ_MISSING_PAGES) frame_->PlayPageList();
         return code;
     }
-    const int code = page_.Load(pages::LOAD_FRAMES | pages::LOAD_THUMBNAIL | pages::LOAD_DEVICE | pages::LOAD_NO_PICTURES,
-                                path, image_);
+    const int code = page_.Load(
+        pages::LOAD_FRAMES | pages::LOAD_THUMBNAIL | pages::LOAD_DEVICE | pages::LOAD_NO_PICTURES, path, image_);
     if (code == pages::FILE_OK) frame_->PlayPage(nullptr);
     return code;
 }

@@ -111,14 +111,11 @@ void CEffectDialogModel::normalise() {
     for (int32_t* b : {&v_.inBorder, &v_.outBorder}) *b = std::clamp(*b, 0, kMaxEffectBorder);
     for (int32_t* b : {&v_.inNewMoves, &v_.inOldMoves, &v_.outMoves, &v_.inFade, &v_.outFade}) *b = flag(*b);
 
-    if (undetermined_[SP_TIME_MODE])
-        choice_ = TimeChoice::Undetermined;
-    else
-        choice_ = movingFrame() && v_.timeMode == 0 ? TimeChoice::Variable : TimeChoice::Fixed;
+    if (undetermined_[SP_TIME_MODE]) choice_ = TimeChoice::Undetermined;
+    else choice_ = movingFrame() && v_.timeMode == 0 ? TimeChoice::Variable : TimeChoice::Fixed;
 
     // A page never stays shorter than it needs: a show time below that is raised to it.
-    if (hasPage_ && !undetermined_[SP_SHOW_TIME])
-        v_.showTime = std::max(v_.showTime, ComputedShowTime(v_, page_));
+    if (hasPage_ && !undetermined_[SP_SHOW_TIME]) v_.showTime = std::max(v_.showTime, ComputedShowTime(v_, page_));
     v_.showTime = std::clamp(v_.showTime, kMinShowTime, showTimeMaximum());
 }
 

@@ -18,10 +18,23 @@ class CEffectDialogModel {
 public:
     enum class TimeChoice { Undetermined, Fixed, Variable };
     enum Control : int {
-        FIXED_TIME, VARIABLE_TIME, SHOW_TIME, PLUS_TIME,
-        SCROLL_SPEED, STOP_SCROLLING,
-        IN_TYPE, IN_SPEED, IN_BORDER, IN_FADE, IN_NEW_MOVES, IN_OLD_MOVES,
-        OUT_TYPE, OUT_SPEED, OUT_BORDER, OUT_FADE, OUT_MOVES,
+        FIXED_TIME,
+        VARIABLE_TIME,
+        SHOW_TIME,
+        PLUS_TIME,
+        SCROLL_SPEED,
+        STOP_SCROLLING,
+        IN_TYPE,
+        IN_SPEED,
+        IN_BORDER,
+        IN_FADE,
+        IN_NEW_MOVES,
+        IN_OLD_MOVES,
+        OUT_TYPE,
+        OUT_SPEED,
+        OUT_BORDER,
+        OUT_FADE,
+        OUT_MOVES,
         CONTROL_COUNT,
     };
 

@@ -6,26 +6,26 @@
 namespace air {
 
 const EffectInfo kEffectCatalogue[kEffectRows] = {
-    {0, 0, 0, 0, 0x0A0A, 0x0200},          // 0 switch (or fade)
-    {720, 0, 0x20, 0x80, 0x0A08, 0},       // 1 from the left
-    {720, 0, 0x20, 0x80, 0x0A2A, 0},       // 2 from the right
-    {0, 576, 0x10, 0x40, 0x0A02, 0},       // 3 from the top
-    {0, 576, 0x10, 0x40, 0x0A8A, 0},       // 4 from the bottom
-    {360, 0, 0, 0, 0x0A19, 0},             // 5 opens from the vertical centre line
-    {360, 0, 0, 0, 0x190A, 0x0100},        // 6 closes onto it
-    {0, 288, 0, 0, 0x0A46, 0},             // 7 opens from the horizontal centre line
-    {0, 288, 0, 0, 0x460A, 0x0100},        // 8 closes onto it
-    {360, 288, 0, 0, 0x0A55, 0},           // 9 box from the centre
-    {360, 288, 0, 0, 0x550A, 0x0100},      // 10 box onto the centre
-    {720, 576, 0x30, 0, 0x0A00, 0},        // 11 from the top-left corner
-    {720, 576, 0x30, 0, 0x0A88, 0},        // 12 from the bottom-left corner
-    {720, 576, 0x30, 0, 0x0A22, 0},        // 13 from the top-right corner
-    {720, 576, 0x30, 0, 0x0AAA, 0},        // 14 from the bottom-right corner
-    {720, 576, 0, 0xC0, 0x000A, 0x0100},   // 15 away to the top-left corner
-    {720, 576, 0, 0xC0, 0x880A, 0x0100},   // 16 away to the bottom-left corner
-    {720, 576, 0, 0xC0, 0x220A, 0x0100},   // 17 away to the top-right corner
-    {720, 576, 0, 0xC0, 0xAA0A, 0x0100},   // 18 away to the bottom-right corner
-    {0, 0, 0, 0, 0, 0},                    // 19 empty row
+    {0, 0, 0, 0, 0x0A0A, 0x0200},         // 0 switch (or fade)
+    {720, 0, 0x20, 0x80, 0x0A08, 0},      // 1 from the left
+    {720, 0, 0x20, 0x80, 0x0A2A, 0},      // 2 from the right
+    {0, 576, 0x10, 0x40, 0x0A02, 0},      // 3 from the top
+    {0, 576, 0x10, 0x40, 0x0A8A, 0},      // 4 from the bottom
+    {360, 0, 0, 0, 0x0A19, 0},            // 5 opens from the vertical centre line
+    {360, 0, 0, 0, 0x190A, 0x0100},       // 6 closes onto it
+    {0, 288, 0, 0, 0x0A46, 0},            // 7 opens from the horizontal centre line
+    {0, 288, 0, 0, 0x460A, 0x0100},       // 8 closes onto it
+    {360, 288, 0, 0, 0x0A55, 0},          // 9 box from the centre
+    {360, 288, 0, 0, 0x550A, 0x0100},     // 10 box onto the centre
+    {720, 576, 0x30, 0, 0x0A00, 0},       // 11 from the top-left corner
+    {720, 576, 0x30, 0, 0x0A88, 0},       // 12 from the bottom-left corner
+    {720, 576, 0x30, 0, 0x0A22, 0},       // 13 from the top-right corner
+    {720, 576, 0x30, 0, 0x0AAA, 0},       // 14 from the bottom-right corner
+    {720, 576, 0, 0xC0, 0x000A, 0x0100},  // 15 away to the top-left corner
+    {720, 576, 0, 0xC0, 0x880A, 0x0100},  // 16 away to the bottom-left corner
+    {720, 576, 0, 0xC0, 0x220A, 0x0100},  // 17 away to the top-right corner
+    {720, 576, 0, 0xC0, 0xAA0A, 0x0100},  // 18 away to the bottom-right corner
+    {0, 0, 0, 0, 0, 0},                   // 19 empty row
 };
 
 const EffectInfo& EffectOf(int type) {
@@ -58,8 +58,7 @@ int64_t neededMs(const ShowParams& p, const PageMotion& page) {
     int64_t a = durationMs(p.inType, p.inSpeed, p.inFade != 0);
     if (page.hasMovingFrame()) {
         int64_t e = page.stripLength;
-        if (!p.stopScrolling)
-            e += page.isRoll() ? int64_t(page.bottom) - page.top : int64_t(page.right) - page.left;
+        if (!p.stopScrolling) e += page.isRoll() ? int64_t(page.bottom) - page.top : int64_t(page.right) - page.left;
         int step = std::clamp(int(p.scrollSpeed), 0, kMaxScrollSpeed) + 1;
         a += e * 20 / step + int64_t(p.plusTime) * 1000;
     }

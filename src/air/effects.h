@@ -12,7 +12,7 @@ namespace air {
 
 // One row of the effect catalogue.
 struct EffectInfo {
-    int dx;             // motion distance in pixels
+    int dx;  // motion distance in pixels
     int dy;
     uint16_t newMoves;  // word bits when the new page moves
     uint16_t oldMoves;  // word bits when the old page moves
@@ -33,7 +33,7 @@ enum : uint16_t {
     EFFECT_IN = 0x0001,       // added by the air controller for an in-effect
     EFFECT_REPLACE = 0x0002,  // a page replaces a page; also the out-effect bit
     EFFECT_FADE = 0x0400,
-    EFFECT_RECT = 0x4000,     // use the given rectangle instead of the whole frame
+    EFFECT_RECT = 0x4000,  // use the given rectangle instead of the whole frame
 };
 
 // Fixed effect words of other content.
@@ -68,9 +68,9 @@ uint32_t EffectParam(int type, int speed, int border);
 // The facts of a page summary that the show time needs (PageMotionOf a compiled page's summary).
 struct PageMotion {
     enum : int32_t { FLAG_MOVING = 0x02, FLAG_ROLL = 0x04 };  // summary flag bits 1 and 2
-    int32_t movingType = 0;  // 0 none, 1 Scroller, 2 Roll
-    int32_t flags = 0;       // bit 1: has a moving frame; bit 2: it is a Roll (vertical)
-    int32_t stripLength = 0; // text length along the motion, pixels
+    int32_t movingType = 0;                                   // 0 none, 1 Scroller, 2 Roll
+    int32_t flags = 0;                                 // bit 1: has a moving frame; bit 2: it is a Roll (vertical)
+    int32_t stripLength = 0;                           // text length along the motion, pixels
     int32_t left = 0, top = 0, right = 0, bottom = 0;  // the moving-frame rectangle
 
     bool hasMovingFrame() const { return (flags & FLAG_MOVING) != 0; }
@@ -81,8 +81,8 @@ struct PageMotion {
 int ShowTimeOf(const ShowParams& p, const PageMotion& page);
 
 inline PageMotion PageMotionOf(const pages::PageSummary& s) {
-    return PageMotion{s.movingType, int32_t(s.flags), s.textLength, s.moving.left, s.moving.top, s.moving.right,
-                      s.moving.bottom};
+    return PageMotion{s.movingType, int32_t(s.flags), s.textLength,   s.moving.left,
+                      s.moving.top, s.moving.right,   s.moving.bottom};
 }
 inline int ShowTimeOf(const ShowParams& p, const pages::PageSummary& s) { return ShowTimeOf(p, PageMotionOf(s)); }
 // A page with no summary (none loaded): no moving frame.

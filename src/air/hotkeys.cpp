@@ -7,14 +7,14 @@
 namespace air {
 
 const HotkeyEntry kHotkeyEntries[kHotkeyCount] = {
-    {"Play", CMD_PLAY, 0x74},                  // F5
-    {"Pause", CMD_PAUSE, 0x75},                // F6
-    {"Next", CMD_NEXT, 0x76},                  // F7
-    {"Stop", CMD_STOP, 0x77},                  // F8
-    {"Effect", CMD_EFFECT, 0x78},              // F9
-    {"Render", CMD_RENDER, 0x71},              // F2
+    {"Play", CMD_PLAY, 0x74},                     // F5
+    {"Pause", CMD_PAUSE, 0x75},                   // F6
+    {"Next", CMD_NEXT, 0x76},                     // F7
+    {"Stop", CMD_STOP, 0x77},                     // F8
+    {"Effect", CMD_EFFECT, 0x78},                 // F9
+    {"Render", CMD_RENDER, 0x71},                 // F2
     {"Refresh list", CMD_REFRESH_LIST, 0x20052},  // Ctrl+R
-    {"Prev", CMD_PREVIOUS, 0x72},              // F3
+    {"Prev", CMD_PREVIOUS, 0x72},                 // F3
 };
 
 namespace {

@@ -63,9 +63,7 @@ struct Accelerator {
 std::vector<Accelerator> BuildAccelerators(const HotkeyTable& table);
 
 // The value from the parts the hotkey control hands back: (modifiers × 65536) | key.
-inline uint32_t MakeHotkey(uint8_t virtualKey, uint8_t modifiers) {
-    return (uint32_t(modifiers) << 16) | virtualKey;
-}
+inline uint32_t MakeHotkey(uint8_t virtualKey, uint8_t modifiers) { return (uint32_t(modifiers) << 16) | virtualKey; }
 inline uint8_t HotkeyKey(uint32_t v) { return uint8_t(v & HOTKEY_KEY_MASK); }
 inline uint8_t HotkeyModifiers(uint32_t v) { return uint8_t(v >> 16); }
 

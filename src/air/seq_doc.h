@@ -33,7 +33,7 @@ enum : uint32_t {
 // Result codes of load and save (file result codes: message 2999 + low byte).
 enum : int {
     SEQ_OK = 0,
-    SEQ_MISSING_PAGES = 5,       // loaded; some pages could not be read
+    SEQ_MISSING_PAGES = 5,  // loaded; some pages could not be read
     SEQ_OPEN_ERROR = 0x101,
     SEQ_SAVE_ERROR = 0x102,
     SEQ_FORMAT_ERROR = 0x103,
@@ -67,8 +67,8 @@ struct SeqItem {
     int32_t pathKind = 1;
     std::string comment;
     // Run time.
-    bool loaded = false;   // the page file's header could be read
-    bool checked = true;   // played; never true while not loaded
+    bool loaded = false;  // the page file's header could be read
+    bool checked = true;  // played; never true while not loaded
     pages::PageSummary summary;
 
     // Show time in seconds (the show-time rule with the page's summary).
@@ -91,12 +91,12 @@ public:
     CSeqDoc(const app::FolderTable& folders, const platform::Clock& clock);
 
     std::vector<SeqItem> items;
-    int32_t loop = 0;          // 1: the list repeats when played
-    int checkedCount = 0;      // from the last ComputeTotal
-    int totalTime = 0;         // seconds, from the last ComputeTotal
+    int32_t loop = 0;      // 1: the list repeats when played
+    int checkedCount = 0;  // from the last ComputeTotal
+    int totalTime = 0;     // seconds, from the last ComputeTotal
     bool fromFile = false;
     bool modified = false;
-    std::string pathName;      // the file, or the title of a new sequence
+    std::string pathName;  // the file, or the title of a new sequence
 
     int count() const { return int(items.size()); }
     SeqItem* item(int index) { return index >= 0 && index < count() ? &items[size_t(index)] : nullptr; }

@@ -388,7 +388,8 @@ bool CSeqEditor::MoveSelection(bool towardsStart) {
     if (towardsStart) {
         for (int i : selection_) std::swap(order[size_t(i) - 1], order[size_t(i)]);
     } else {
-        for (auto i = selection_.rbegin(); i != selection_.rend(); ++i) std::swap(order[size_t(*i)], order[size_t(*i) + 1]);
+        for (auto i = selection_.rbegin(); i != selection_.rend(); ++i)
+            std::swap(order[size_t(*i)], order[size_t(*i) + 1]);
     }
     reorder(order);
     changed();
@@ -518,7 +519,9 @@ bool CSeqEditor::Sort(int column) {
         int c = 0;
         switch (column) {
             case SEQ_COL_DATE: c = compareDates(x, y); break;
-            case SEQ_COL_TIME: c = keys[size_t(a)].time < keys[size_t(b)].time ? -1 : keys[size_t(a)].time > keys[size_t(b)].time; break;
+            case SEQ_COL_TIME:
+                c = keys[size_t(a)].time < keys[size_t(b)].time ? -1 : keys[size_t(a)].time > keys[size_t(b)].time;
+                break;
             case SEQ_COL_PAGE: c = compareText(keys[size_t(a)].path, keys[size_t(b)].path); break;
             case SEQ_COL_ABSTRACT: c = compareText(keys[size_t(a)].words, keys[size_t(b)].words); break;
             case SEQ_COL_COMMENT: c = compareText(x.comment, y.comment); break;

@@ -23,8 +23,16 @@ class CEffectDialogModel;
 
 // Grid columns.
 enum SeqColumn : int {
-    SEQ_COL_NUMBER, SEQ_COL_CHECK, SEQ_COL_DATE, SEQ_COL_TIME, SEQ_COL_EFFECT, SEQ_COL_TYPE, SEQ_COL_PAGE,
-    SEQ_COL_ABSTRACT, SEQ_COL_COMMENT, SEQ_COLUMN_COUNT,
+    SEQ_COL_NUMBER,
+    SEQ_COL_CHECK,
+    SEQ_COL_DATE,
+    SEQ_COL_TIME,
+    SEQ_COL_EFFECT,
+    SEQ_COL_TYPE,
+    SEQ_COL_PAGE,
+    SEQ_COL_ABSTRACT,
+    SEQ_COL_COMMENT,
+    SEQ_COLUMN_COUNT,
 };
 // Header strings of the columns: SEQ_COLUMN_TITLE + column.
 constexpr int IDS_SEQ_COLUMN_TITLE = 15060;
@@ -57,7 +65,7 @@ constexpr int IDS_DATE_OPERATOR = 15141;  // + operator
 
 struct CheckByDateSettings {
     int mode = CHECK_TODAY;
-    SeqDate onDate;       // "On date"
+    SeqDate onDate;  // "On date"
     int startOp = DATE_ANY;
     SeqDate startDate;
     int endOp = DATE_ANY;
@@ -76,8 +84,8 @@ bool ApplyDateOperator(int op, const SeqDate& value, const SeqDate& given);
 
 // "Set show date" over a selection. -1 marks a box whose value differs among the items.
 struct ShowDateEdit {
-    int useDate = 0;          // "Restrict show dates": 0, 1 or -1
-    bool datesSet = true;     // false while the dates are left as the items have them
+    int useDate = 0;       // "Restrict show dates": 0, 1 or -1
+    bool datesSet = true;  // false while the dates are left as the items have them
     SeqDate from, to;
     int weekday[7] = {1, 1, 1, 1, 1, 1, 1};  // Monday ... Sunday: 0, 1 or -1
 
@@ -171,7 +179,7 @@ public:
 
     // ---- Texts of the grid
     static std::string DateText(const SeqItem& item);
-    static std::string TotalText(int seconds);  // "%d:%02d"
+    static std::string TotalText(int seconds);         // "%d:%02d"
     static std::string SizeText(const SeqItem& item);  // "%d x %d" of the bounding box
     std::string CellText(int index, int column) const;
     std::string SummaryText(int column) const;
@@ -191,8 +199,8 @@ private:
     bool invert_ = false;
     std::vector<int> selection_;
     std::vector<SeqItem> clipboard_;
-    int linkUse_ = 0;    // app::PageEditorUse
-    int linkItem_ = -1;  // the item the page editor works for
+    int linkUse_ = 0;       // app::PageEditorUse
+    int linkItem_ = -1;     // the item the page editor works for
     ShowParams addParams_;  // of the page "Add page" will append
 };
 

@@ -32,9 +32,9 @@ struct ShowParams {
     int32_t outType = 0;        // out-effect of the last page, 0..18
     int32_t outSpeed = 0;
     int32_t outBorder = 0;
-    int32_t outMoves = 0;       // "Page is moving"
-    int32_t inFade = 0;         // "Fade"
-    int32_t outFade = 0;        // "Fade out"
+    int32_t outMoves = 0;  // "Page is moving"
+    int32_t inFade = 0;    // "Fade"
+    int32_t outFade = 0;   // "Fade out"
 
     bool operator==(const ShowParams&) const = default;
 };
@@ -45,17 +45,30 @@ constexpr int kShowParamsFields = 16;
 
 // The fields in stored order, for code that walks the record (reading, writing, comparing).
 inline constexpr std::array<int32_t ShowParams::*, kShowParamsFields> kShowParamsFieldList = {
-    &ShowParams::timeMode,      &ShowParams::showTime,   &ShowParams::plusTime,   &ShowParams::scrollSpeed,
-    &ShowParams::stopScrolling, &ShowParams::inType,     &ShowParams::inSpeed,    &ShowParams::inBorder,
-    &ShowParams::inNewMoves,    &ShowParams::inOldMoves, &ShowParams::outType,    &ShowParams::outSpeed,
-    &ShowParams::outBorder,     &ShowParams::outMoves,   &ShowParams::inFade,     &ShowParams::outFade,
+    &ShowParams::timeMode,      &ShowParams::showTime,   &ShowParams::plusTime, &ShowParams::scrollSpeed,
+    &ShowParams::stopScrolling, &ShowParams::inType,     &ShowParams::inSpeed,  &ShowParams::inBorder,
+    &ShowParams::inNewMoves,    &ShowParams::inOldMoves, &ShowParams::outType,  &ShowParams::outSpeed,
+    &ShowParams::outBorder,     &ShowParams::outMoves,   &ShowParams::inFade,   &ShowParams::outFade,
 };
 
 // Field indexes in stored order.
 enum ShowField : int {
-    SP_TIME_MODE, SP_SHOW_TIME, SP_PLUS_TIME, SP_SCROLL_SPEED, SP_STOP_SCROLLING,
-    SP_IN_TYPE, SP_IN_SPEED, SP_IN_BORDER, SP_IN_NEW_MOVES, SP_IN_OLD_MOVES,
-    SP_OUT_TYPE, SP_OUT_SPEED, SP_OUT_BORDER, SP_OUT_MOVES, SP_IN_FADE, SP_OUT_FADE,
+    SP_TIME_MODE,
+    SP_SHOW_TIME,
+    SP_PLUS_TIME,
+    SP_SCROLL_SPEED,
+    SP_STOP_SCROLLING,
+    SP_IN_TYPE,
+    SP_IN_SPEED,
+    SP_IN_BORDER,
+    SP_IN_NEW_MOVES,
+    SP_IN_OLD_MOVES,
+    SP_OUT_TYPE,
+    SP_OUT_SPEED,
+    SP_OUT_BORDER,
+    SP_OUT_MOVES,
+    SP_IN_FADE,
+    SP_OUT_FADE,
 };
 
 inline int32_t& Field(ShowParams& p, int index) { return p.*kShowParamsFieldList[size_t(index)]; }

@@ -6,9 +6,8 @@
 namespace app {
 
 namespace {
-constexpr const char* kExtensions[FT_COUNT] = {".*",   ".bmp", ".tga", ".txt", ".bmf", ".zxg",
-                                                ".zxs", ".zck", ".mpg", ".zxi", ".zxa", ".wav",
-                                                ".avi", ".zxl", ".zxp", ".vid", ".txt", ".lnk"};
+constexpr const char* kExtensions[FT_COUNT] = {".*",   ".bmp", ".tga", ".txt", ".bmf", ".zxg", ".zxs", ".zck", ".mpg",
+                                               ".zxi", ".zxa", ".wav", ".avi", ".zxl", ".zxp", ".vid", ".txt", ".lnk"};
 }
 
 int FileTypeOf(std::string_view path) {

@@ -5,9 +5,9 @@
 namespace app {
 
 namespace {
-constexpr const char* kSubFolders[FOLDER_COUNT] = {"",       "",         "Fonts/",    "Templates/", "Titr/",  "Pages/",
-                                                   "Sequences/", "Video/",  "Clock/",    "ITV/",       "Banners/", "Pages/",
-                                                   "Sequences/", "Pictures/", "Text/",   "Video/"};
+constexpr const char* kSubFolders[FOLDER_COUNT] = {
+    "",       "",     "Fonts/",   "Templates/", "Titr/",      "Pages/",    "Sequences/", "Video/",
+    "Clock/", "ITV/", "Banners/", "Pages/",     "Sequences/", "Pictures/", "Text/",      "Video/"};
 const std::string kEmpty;
 }  // namespace
 

@@ -20,9 +20,12 @@ struct ModeInfo {
 };
 
 constexpr ModeInfo kModes[MODE_COUNT] = {
-    {false, true, OPEN_PAGE_EDITOR, VIEW_NONE},   {false, false, OPEN_SEQUENCE_EDITOR, VIEW_NONE},
-    {true, false, OPEN_LIVE, VIEW_LIVE},          {true, false, OPEN_AUTOMATION, VIEW_AUTOMATION},
-    {true, true, OPEN_INTERACTIVE, VIEW_INTERACTIVE}, {true, true, OPEN_CAPTIONS, VIEW_CAPTIONS},
+    {false, true, OPEN_PAGE_EDITOR, VIEW_NONE},
+    {false, false, OPEN_SEQUENCE_EDITOR, VIEW_NONE},
+    {true, false, OPEN_LIVE, VIEW_LIVE},
+    {true, false, OPEN_AUTOMATION, VIEW_AUTOMATION},
+    {true, true, OPEN_INTERACTIVE, VIEW_INTERACTIVE},
+    {true, true, OPEN_CAPTIONS, VIEW_CAPTIONS},
     {true, true, OPEN_SMS_CHAT, VIEW_SMS_CHAT},
 };
 

@@ -56,7 +56,7 @@ enum AirSlot : int {
 
 // String ids of the frame titles.
 enum : int {
-    IDS_TITLE_AIR = 11023,          // "Live": the plain air frame (preview)
+    IDS_TITLE_AIR = 11023,  // "Live": the plain air frame (preview)
     IDS_TITLE_SMS_CHAT = 11025,
     IDS_TITLE_AUTOMATION = 16001,
     IDS_TITLE_LIVE = 16002,
@@ -70,7 +70,7 @@ enum : int {
 bool IsOnAirMode(int mode);
 bool ModeNeedsFonts(int mode);
 uint16_t OpenFlagOf(int mode);
-int SlotOfMode(int mode);          // VIEW_NONE for the editors
+int SlotOfMode(int mode);  // VIEW_NONE for the editors
 int TitleIdOfSlot(int slot);
 // The menu text of a mode: the first line of its command's string.
 std::string ModeMenuText(int mode);

@@ -11,9 +11,9 @@ namespace app {
 
 // What the page editor is working on, as far as the sequence editor is concerned.
 enum PageEditorUse : int {
-    PAGE_USE_FREE = 0,   // opened on its own
-    PAGE_USE_ADD = 1,    // "Add page": the first saved file joins the sequence
-    PAGE_USE_ITEM = 2,   // "Edit page" / "Create new page" for an item of the sequence
+    PAGE_USE_FREE = 0,  // opened on its own
+    PAGE_USE_ADD = 1,   // "Add page": the first saved file joins the sequence
+    PAGE_USE_ITEM = 2,  // "Edit page" / "Create new page" for an item of the sequence
 };
 
 using PageSavedListener = std::function<void(const std::string& path)>;

@@ -50,7 +50,8 @@ void Profile::parse(std::string_view text) {
         if (!t.empty() && t.front() == '[') {
             size_t close = t.find(']');
             line.isSection = true;
-            line.section = std::string(trim(t.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1)));
+            line.section =
+                std::string(trim(t.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1)));
             current = line.section;
         } else if (!t.empty() && t.front() != ';') {
             size_t eq = t.find('=');
@@ -90,7 +91,8 @@ std::string Profile::getString(std::string_view section, std::string_view key, s
     int i = findKey(section, key);
     if (i < 0) return std::string(def);
     std::string v = lines_[size_t(i)].value;
-    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) v = v.substr(1, v.size() - 2);
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        v = v.substr(1, v.size() - 2);
     return v;
 }
 
@@ -128,7 +130,8 @@ int Profile::getInt(std::string_view section, std::string_view key, int def) con
         if (i < 0) return def;
         v = lines_[size_t(i)].value;
     }
-    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) v = v.substr(1, v.size() - 2);
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        v = v.substr(1, v.size() - 2);
     return ParseInt(v, def);
 }
 
@@ -261,10 +264,8 @@ std::string Profile::text() const {
 std::string Profile::render() const {
     std::string out;
     for (auto& l : lines_) {
-        if (!l.isSection && !l.key.empty() && l.raw.empty())
-            out += l.key + "=" + l.value;
-        else
-            out += l.raw;
+        if (!l.isSection && !l.key.empty() && l.raw.empty()) out += l.key + "=" + l.value;
+        else out += l.raw;
         out += eol_;
     }
     return out;

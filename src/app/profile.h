@@ -67,8 +67,8 @@ public:
 
 private:
     struct Line {
-        std::string raw;      // the line as read (for comments and blank lines)
-        std::string key;      // empty for non-key lines
+        std::string raw;  // the line as read (for comments and blank lines)
+        std::string key;  // empty for non-key lines
         std::string value;
         bool isSection = false;
         std::string section;  // for section headers: the name

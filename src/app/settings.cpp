@@ -3,7 +3,7 @@
 namespace app {
 
 const DeviceModel kDeviceModels[kModelCount] = {
-    {"KTG210", 1, LINK_LPT, 8},      {"KTG210E", 1, LINK_ETHERNET, 8}, {"KTG320", 0, LINK_LPT, 0},
+    {"KTG210", 1, LINK_LPT, 8},       {"KTG210E", 1, LINK_ETHERNET, 8},  {"KTG320", 0, LINK_LPT, 0},
     {"KTG320E", 0, LINK_ETHERNET, 0}, {"KTG330E", 1, LINK_ETHERNET, 10}, {"KTG400M", 2, LINK_ETHERNET, 0},
 };
 
@@ -103,10 +103,8 @@ void ClampSettings(Settings& s) {
 Settings LoadSettings(const Profile& ini, bool is400M) {
     Settings s;
     for (const SettingInfo& info : SettingsTable()) {
-        if (info.isString)
-            s.*info.strField = ini.getString(info.section, info.key, "");
-        else
-            s.*info.intField = ini.getInt(info.section, info.key, SettingDefault(info, is400M));
+        if (info.isString) s.*info.strField = ini.getString(info.section, info.key, "");
+        else s.*info.intField = ini.getInt(info.section, info.key, SettingDefault(info, is400M));
     }
     if (is400M) {
         s.enable = 1;
@@ -122,10 +120,8 @@ void saveSection(Profile& ini, const Settings& s, const char* section) {
     for (const SettingInfo& info : SettingsTable()) {
         if (std::string_view(info.section) != section) continue;
         if (info.intField == &Settings::first) continue;  // written once at start only
-        if (info.isString)
-            ini.putString(info.section, info.key, s.*info.strField);
-        else
-            ini.putInt(info.section, info.key, s.*info.intField);
+        if (info.isString) ini.putString(info.section, info.key, s.*info.strField);
+        else ini.putInt(info.section, info.key, s.*info.intField);
     }
 }
 }  // namespace

@@ -37,8 +37,8 @@ Translator& translator() {
 }  // namespace
 
 const char* BuiltinString(int id) {
-    auto it = std::lower_bound(std::begin(kStrings), std::end(kStrings), id,
-                               [](const Entry& e, int v) { return e.id < v; });
+    auto it =
+        std::lower_bound(std::begin(kStrings), std::end(kStrings), id, [](const Entry& e, int v) { return e.id < v; });
     if (it == std::end(kStrings) || it->id != id) return nullptr;
     return it->text;
 }

@@ -48,7 +48,7 @@ int ProcessorType() {
 }
 
 int PhysicalMemoryMb() {
-    struct sysinfo si{};
+    struct sysinfo si {};
     if (sysinfo(&si) != 0) return 0;
     uint64_t bytes = uint64_t(si.totalram) * si.mem_unit;
     return int((bytes >> 20) + ((bytes >> 20) & 1));
@@ -68,9 +68,7 @@ std::string CZentrixApp::IniFileName(const std::string& programFolder, bool is40
 
 const char* CZentrixApp::MutexName(bool is400M) { return is400M ? "Zentrix15_400M" : "Zentrix15"; }
 
-void CZentrixApp::readSettings() {
-    settings_ = LoadSettings(ini_, is400M_);
-}
+void CZentrixApp::readSettings() { settings_ = LoadSettings(ini_, is400M_); }
 
 void CZentrixApp::InitSettingsOnly(const CommandLine& cmd) {
     is400M_ = cmd.is400M;

@@ -76,8 +76,8 @@ struct CommandLine {
     std::vector<std::string> args;  // without the program name
     // Parsed:
     bool is400M = false;
-    std::string home;   // --home DIR
-    std::string file;   // the first argument that is not an option
+    std::string home;  // --home DIR
+    std::string file;  // the first argument that is not an option
     static CommandLine Parse(int argc, const char* const* argv);
     static CommandLine Parse(const std::vector<std::string>& args);
 };

@@ -26,9 +26,11 @@ int makeDemo(const zx::Args& a) {
     return 0;
 }
 
-zx::Register r({"demo", "DIR [--ttf FOLDER]",
+zx::Register r({"demo",
+                "DIR [--ttf FOLDER]",
                 "Make a data root with fonts, pages, sequences, styles and settings for the embedded virtual "
                 "Device (the same files every time).",
-                {"ttf"}, makeDemo});
+                {"ttf"},
+                makeDemo});
 
 }  // namespace

@@ -40,8 +40,8 @@ int effectInfo(const zx::Args& a) {
     std::cout << "type " << type << ": motion " << e.dx << " x " << e.dy << " px, speed " << speed << " (shown "
               << speed + 1 << ", " << speed + 1 << " px per field)\n";
     std::cout << "duration " << ms << " ms (" << air::SecondsAndTenths(ms) << " s)\n";
-    snprintf(line, sizeof line, "in word 0x%04X, out word 0x%04X (before the on-air bits)\n",
-             air::EffectWord(p, true), air::EffectWord(p, false));
+    snprintf(line, sizeof line, "in word 0x%04X, out word 0x%04X (before the on-air bits)\n", air::EffectWord(p, true),
+             air::EffectWord(p, false));
     std::cout << line;
     snprintf(line, sizeof line, "parameter 0x%08X\n", air::EffectParam(p, true));
     std::cout << line;
@@ -68,11 +68,15 @@ int hotkeys(const zx::Args& a) {
     return 0;
 }
 
-zx::Register r1({"effect info", "TYPE SPEED [--fade] [--border N] [--new-moves] [--old-moves]",
-                 "Print an effect's duration, its effect words and its 32-bit parameter.", {"border"},
+zx::Register r1({"effect info",
+                 "TYPE SPEED [--fade] [--border N] [--new-moves] [--old-moves]",
+                 "Print an effect's duration, its effect words and its 32-bit parameter.",
+                 {"border"},
                  effectInfo});
-zx::Register r2({"hotkeys", "[--home DIR] [--400m]",
-                 "Print the air frame's eight hotkeys as entry<TAB>command<TAB>key<TAB>stored value.", {"home"},
+zx::Register r2({"hotkeys",
+                 "[--home DIR] [--400m]",
+                 "Print the air frame's eight hotkeys as entry<TAB>command<TAB>key<TAB>stored value.",
+                 {"home"},
                  hotkeys});
 
 }  // namespace

@@ -49,9 +49,15 @@ struct Kind {
     uint16_t code;
 };
 constexpr Kind kKinds[] = {
-    {"reset", device::CMD_RESET_DEVICE}, {"fill", device::CMD_FILL_RECT},        {"load", device::CMD_LOAD_RECT},
-    {"effect", device::CMD_IN_EFFECT},   {"scroll", device::CMD_SCROLL},         {"end-scroll", device::CMD_END_SCROLL},
-    {"cut", device::CMD_CUT},            {"set-mode", device::CMD_SET_MODE},     {"load-data", device::CMD_LOAD_RECT_DATA},
+    {"reset", device::CMD_RESET_DEVICE},
+    {"fill", device::CMD_FILL_RECT},
+    {"load", device::CMD_LOAD_RECT},
+    {"effect", device::CMD_IN_EFFECT},
+    {"scroll", device::CMD_SCROLL},
+    {"end-scroll", device::CMD_END_SCROLL},
+    {"cut", device::CMD_CUT},
+    {"set-mode", device::CMD_SET_MODE},
+    {"load-data", device::CMD_LOAD_RECT_DATA},
 };
 
 // Builds a command record from the options; data blocks are zero-filled and sized to fit.
@@ -218,11 +224,15 @@ int run(const zx::Args& a) {
 
 constexpr const char* kOptions = "[--rect L,T,R,B] [--flags N] [--param N | --length N]";
 
-zx::Register r1({"engine program", std::string("COMMAND ") + kOptions + " [--bank 0|1] [--control N]",
+zx::Register r1({"engine program",
+                 std::string("COMMAND ") + kOptions + " [--bank 0|1] [--control N]",
                  "Print a Device command's register program (numbers may be hex, 0x...).",
-                 {"rect", "flags", "param", "length", "bank", "control"}, program});
-zx::Register r2({"engine run", std::string("COMMAND... ") + kOptions + " [--timeout S] [--home DIR] [--400m]",
+                 {"rect", "flags", "param", "length", "bank", "control"},
+                 program});
+zx::Register r2({"engine run",
+                 std::string("COMMAND... ") + kOptions + " [--timeout S] [--home DIR] [--400m]",
                  "Open the Device link as the settings say and run commands, printing the notifications.",
-                 {"rect", "flags", "param", "length", "timeout", "home"}, run});
+                 {"rect", "flags", "param", "length", "timeout", "home"},
+                 run});
 
 }  // namespace

@@ -156,8 +156,8 @@ int info(const zx::Args& a) {
     o << "Layer size:      " << font.layerSize() << " bytes\n";
     int mapped = 0;
     for (int c = 0; c < 256; ++c) mapped += h.map[c] != 0;
-    o << "Characters:      " << mapped << " codes mapped to glyphs (code page " << cp.number()
-      << "), glyph 0 is " << int(h.widths[0]) << " pixels wide\n";
+    o << "Characters:      " << mapped << " codes mapped to glyphs (code page " << cp.number() << "), glyph 0 is "
+      << int(h.widths[0]) << " pixels wide\n";
     // The map as a table of 16 codes a row; '.' marks a code drawn as glyph 0.
     for (int row = 0; row < 16; ++row) {
         bool any = false;
@@ -241,11 +241,17 @@ zx::Register r1({"font from-ttf",
                  "[--codepage 1251] --out NAME.bmf",
                  "Make a bitmap font from a scalable font: every printable character of the code page, "
                  "PIXELS rows high (accents, outline and shadow included).",
-                 {"height", "colour", "shadow", "outline", "codepage", "out"}, fromTtf});
-zx::Register r2({"font info", "FILE.bmf [--codepage 1251]",
-                 "Print a font's header, its glyph count and the characters it maps.", {"codepage"}, info});
-zx::Register r3({"font preview", "FILE.bmf --out PICTURE.png [--text TEXT] [--colour RRGGBB] [--background RRGGBB]",
+                 {"height", "colour", "shadow", "outline", "codepage", "out"},
+                 fromTtf});
+zx::Register r2({"font info",
+                 "FILE.bmf [--codepage 1251]",
+                 "Print a font's header, its glyph count and the characters it maps.",
+                 {"codepage"},
+                 info});
+zx::Register r3({"font preview",
+                 "FILE.bmf --out PICTURE.png [--text TEXT] [--colour RRGGBB] [--background RRGGBB]",
                  "Draw a line of text (shadows, then glyphs) with a font into a PNG picture.",
-                 {"out", "text", "colour", "background", "codepage"}, preview});
+                 {"out", "text", "colour", "background", "codepage"},
+                 preview});
 
 }  // namespace

@@ -36,7 +36,6 @@ int init(const zx::Args& a) {
     return 0;
 }
 
-zx::Register r({"init", "DIR", "Make a data folder: the folder tree and a settings file with the defaults.", {},
-                init});
+zx::Register r({"init", "DIR", "Make a data folder: the folder tree and a settings file with the defaults.", {}, init});
 
 }  // namespace

@@ -95,8 +95,10 @@ int check(const zx::Args& a) {
     return e;
 }
 
-zx::Register r1({"link check", "[--home DIR] [--400m]",
+zx::Register r1({"link check",
+                 "[--home DIR] [--400m]",
                  "Open the Device link the settings name, connect, read one status record; exit status = link error.",
-                 {"home"}, check});
+                 {"home"},
+                 check});
 
 }  // namespace

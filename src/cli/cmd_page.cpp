@@ -6,8 +6,8 @@
 #include <sstream>
 
 #include "app/message_boxes.h"
-#include "app/zentrix_app.h"
 #include "app/strings.h"
+#include "app/zentrix_app.h"
 #include "cli/command.h"
 #include "pages/device_picture.h"
 #include "pages/file_result.h"
@@ -121,7 +121,8 @@ int info(const zx::Args& a) {
         std::copy_n(file.begin(), std::min(file.size(), raw.size()), raw.begin());
     }
     auto u32at = [&](size_t at) {
-        return uint32_t(raw[at]) | uint32_t(raw[at + 1]) << 8 | uint32_t(raw[at + 2]) << 16 | uint32_t(raw[at + 3]) << 24;
+        return uint32_t(raw[at]) | uint32_t(raw[at + 1]) << 8 | uint32_t(raw[at + 2]) << 16 |
+               uint32_t(raw[at + 3]) << 24;
     };
     int codePage = 1251;
     if (auto cpName = a.get("codepage")) codePage = std::atoi(cpName->c_str());
@@ -130,24 +131,25 @@ int info(const zx::Args& a) {
     std::ostringstream o;
     o << "{\n  \"file\": " << jsonString(path, cp) << ",\n";
     o << "  \"header\": {\"magic\": \"PAGE\", \"version\": " << hex(u32at(4)) << ", \"frames\": " << u32at(12)
-      << ", \"backgroundColour\": " << hex(page.backgroundColour) << ", \"backgroundPicture\": "
-      << (page.hasBackgroundPicture ? "true" : "false") << ", \"backgroundRect\": " << rectJson(page.backgroundRect)
-      << ", \"thumbnailOffset\": " << u32at(172) << ", \"deviceOffset\": " << u32at(176) << ", \"deviceSize\": "
-      << u32at(180) << "},\n";
+      << ", \"backgroundColour\": " << hex(page.backgroundColour)
+      << ", \"backgroundPicture\": " << (page.hasBackgroundPicture ? "true" : "false")
+      << ", \"backgroundRect\": " << rectJson(page.backgroundRect) << ", \"thumbnailOffset\": " << u32at(172)
+      << ", \"deviceOffset\": " << u32at(176) << ", \"deviceSize\": " << u32at(180) << "},\n";
     o << "  \"summary\": {\"movingType\": " << sm.movingType << ", \"textLength\": " << sm.textLength
-      << ", \"flags\": " << sm.flags << ", \"bounds\": " << rectJson(sm.bounds) << ", \"moving\": "
-      << rectJson(sm.moving) << ", \"border\": " << int(sm.border) << ", \"description\": "
-      << jsonString(sm.descriptionText(), cp) << (framesOnly ? ", \"usable\": false" : "") << "},\n";
+      << ", \"flags\": " << sm.flags << ", \"bounds\": " << rectJson(sm.bounds)
+      << ", \"moving\": " << rectJson(sm.moving) << ", \"border\": " << int(sm.border)
+      << ", \"description\": " << jsonString(sm.descriptionText(), cp) << (framesOnly ? ", \"usable\": false" : "")
+      << "},\n";
     o << "  \"frames\": [";
     for (int i = 0; i < page.frameCount(); ++i) {
         const pages::CPageFrame& f = *page.frame(i);
         size_t runs = 0;
         for (const auto& p : f.paragraphs) runs += p.runs.size();
         o << (i ? ",\n" : "\n") << "    {\"name\": " << jsonString(f.name, cp) << ", \"rect\": " << rectJson(f.rect)
-          << ", \"lock\": " << f.lock << ", \"type\": \"" << typeName(f.format.type) << "\", \"vAlign\": "
-          << f.format.vAlign << ", \"colour\": " << hex(f.format.colour) << ", \"border\": " << f.format.border
-          << ", \"backgroundFrame\": " << f.format.backgroundFrame << ", \"hasPicture\": " << f.format.hasPicture
-          << ", \"bannerLink\": " << f.format.bannerLink;
+          << ", \"lock\": " << f.lock << ", \"type\": \"" << typeName(f.format.type)
+          << "\", \"vAlign\": " << f.format.vAlign << ", \"colour\": " << hex(f.format.colour)
+          << ", \"border\": " << f.format.border << ", \"backgroundFrame\": " << f.format.backgroundFrame
+          << ", \"hasPicture\": " << f.format.hasPicture << ", \"bannerLink\": " << f.format.bannerLink;
         if (f.format.bannerLink) o << ", \"bannerPath\": " << jsonString(f.bannerPath, cp);
         if (!f.picture.empty()) o << ", \"picture\": [" << f.picture.width() << ", " << f.picture.height() << "]";
         o << ", \"paragraphs\": " << f.paragraphs.size() << ", \"runs\": " << runs << ", \"fonts\": [";
@@ -162,15 +164,18 @@ int info(const zx::Args& a) {
     }
     o << (page.frameCount() ? "\n  ],\n" : "],\n");
     const pages::DeviceHeader& d = image.device;
-    o << "  \"device\": {\"stillSize\": " << d.stillSize << ", \"stripSize\": " << d.stripSize << ", \"chunks\": "
-      << d.chunkCount << ", \"chunkBytes\": " << d.chunkBytes << ", \"stripLength\": " << d.stripLength
-      << ", \"flags\": " << int(d.flags) << ", \"uniform\": " << (image.uniform() ? "true" : "false")
+    o << "  \"device\": {\"stillSize\": " << d.stillSize << ", \"stripSize\": " << d.stripSize
+      << ", \"chunks\": " << d.chunkCount << ", \"chunkBytes\": " << d.chunkBytes
+      << ", \"stripLength\": " << d.stripLength << ", \"flags\": " << int(d.flags)
+      << ", \"uniform\": " << (image.uniform() ? "true" : "false")
       << ", \"hasStrip\": " << (image.hasStrip() ? "true" : "false");
     if (const uint8_t* still = image.still()) {
         const uint16_t stored = uint16_t(still[0] | still[1] << 8);
         const uint16_t sum = pages::DeviceChecksum(still + 2, d.stillSize - 2);
         o << ", \"stillChecksum\": " << hex(stored, 4) << ", \"stillChecksumOk\": "
-          << (stored == sum ? "true" : stored == 0 ? "\"none\"" : "false");
+          << (stored == sum ? "true"
+              : stored == 0 ? "\"none\""
+                            : "false");
     }
     o << "}\n}\n";
     std::cout << o.str();

@@ -109,13 +109,17 @@ int combine(const zx::Args& a) {
     return save(b, out, cmd);
 }
 
-zx::Register r1({"picture convert", "IN.(bmp|tga) --out OUT.(tga|png) [--pair] [--inverse-tga]",
+zx::Register r1({"picture convert",
+                 "IN.(bmp|tga) --out OUT.(tga|png) [--pair] [--inverse-tga]",
                  "Read a BMP or TGA picture and store it as the program's 32-bit TGA or as PNG; --pair combines "
                  "a BMP with its _W partner as imports do, --inverse-tga reads TGA alpha as opacity.",
-                 {"out"}, convert});
-zx::Register r2({"picture combine", "ONBLACK ONWHITE [--mono] --out OUT.(tga|png)",
+                 {"out"},
+                 convert});
+zx::Register r2({"picture combine",
+                 "ONBLACK ONWHITE [--mono] --out OUT.(tga|png)",
                  "Combine one artwork drawn on black and on white into a picture with transparency; --mono makes "
                  "it grey.",
-                 {"out"}, combine});
+                 {"out"},
+                 combine});
 
 }  // namespace

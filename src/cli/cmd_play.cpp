@@ -156,6 +156,7 @@ zx::Register r({"play",
                 "Play a sequence or a page headless through the air controller, pressing Play itself; print the "
                 "air states and the air log; with --snapshots, pictures of the program output at each state change "
                 "and every second.",
-                {"home", "device", "model", "snapshots", "loops", "time-scale"}, play});
+                {"home", "device", "model", "snapshots", "loops", "time-scale"},
+                play});
 
 }  // namespace

@@ -45,8 +45,8 @@ int list(const zx::Args& a) {
     pages::CFontManager fonts;  // no fonts: a default style names none
     pages::CStyleLibrary lib;
     lib.LoadText(text, fonts);
-    std::cout << path << ": " << (read ? "" : "not readable, ") << valid << " of " << lines
-              << " lines are styles" << (valid ? "" : "; the editor uses the default style") << "\n";
+    std::cout << path << ": " << (read ? "" : "not readable, ") << valid << " of " << lines << " lines are styles"
+              << (valid ? "" : "; the editor uses the default style") << "\n";
     for (const pages::StyleRecord& s : lib.styles) {
         std::cout << s.name << "\n"
                   << indented(pages::FrameDescription(s)) << indented(pages::ParagraphDescription(s))
@@ -55,8 +55,11 @@ int list(const zx::Args& a) {
     return read || a.positional.empty() ? 0 : 1;
 }
 
-zx::Register r({"style list", "[STYLE.INI] [--home DIR]",
-                "Print the page editor's styles (the file given, else STYLE.INI of the base folder) and how many lines it skips.",
-                {"home"}, list});
+zx::Register r(
+    {"style list",
+     "[STYLE.INI] [--home DIR]",
+     "Print the page editor's styles (the file given, else STYLE.INI of the base folder) and how many lines it skips.",
+     {"home"},
+     list});
 
 }  // namespace

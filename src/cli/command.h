@@ -24,11 +24,11 @@ struct Args {
 Args ParseArgs(const std::vector<std::string>& argv, const std::vector<std::string>& valueOptions);
 
 struct Command {
-    std::string name;                        // "paths", "font info", ...
-    std::string usage;                       // one line: arguments
-    std::string summary;                     // one line: what it does
-    std::vector<std::string> valueOptions;   // options that take a value
-    std::function<int(const Args&)> run;     // exit status
+    std::string name;                       // "paths", "font info", ...
+    std::string usage;                      // one line: arguments
+    std::string summary;                    // one line: what it does
+    std::vector<std::string> valueOptions;  // options that take a value
+    std::function<int(const Args&)> run;    // exit status
 };
 
 // Registers a command at static-initialisation time.

@@ -181,8 +181,8 @@ CBitmap32 WeatherIcon(Sky sky) {
             if (sun) {
                 // Rays: a star of eight spikes around the disc.
                 const double ang = std::atan2(y - sx, x - sx), d = std::hypot(x - sx, y - sx);
-                const double ray = std::pow(std::abs(std::cos(4 * ang)), 8) * std::clamp(sr + 12 - d, 0.0, 1.0) *
-                                   (d > sr ? 1.0 : 0.0);
+                const double ray =
+                    std::pow(std::abs(std::cos(4 * ang)), 8) * std::clamp(sr + 12 - d, 0.0, 1.0) * (d > sr ? 1.0 : 0.0);
                 over(ray, 255, 200, 40);
                 over(Disc(x, y, sx, sx, sr), 255, 215, 60);
             }

@@ -28,9 +28,9 @@ class EventLoop;
 namespace demo {
 
 struct PlayOptions {
-    std::string file;        // ".zxs" or ".zxg"
-    int loops = 1;           // playouts to run before the end
-    std::string snapshots;   // folder for the program-output pictures; "" = none
+    std::string file;             // ".zxs" or ".zxg"
+    int loops = 1;                // playouts to run before the end
+    std::string snapshots;        // folder for the program-output pictures; "" = none
     uint32_t linkWaitMs = 20000;  // real time the Device may take to answer and the first cue
 };
 
@@ -39,9 +39,9 @@ using OutputGrabber = std::function<bool(pages::CBitmap32&)>;
 
 enum PlayStatus : int {
     PLAY_OK = 0,
-    PLAY_FILE_ERROR = 1,   // the sequence or page cannot be read
-    PLAY_LINK_ERROR = 2,   // the Device did not come up or the link broke
-    PLAY_OUTPUT_ERROR = 3, // the snapshots folder or a picture cannot be written
+    PLAY_FILE_ERROR = 1,    // the sequence or page cannot be read
+    PLAY_LINK_ERROR = 2,    // the Device did not come up or the link broke
+    PLAY_OUTPUT_ERROR = 3,  // the snapshots folder or a picture cannot be written
 };
 
 // Short name of an air state ("cued", "in-effect", ...), for logs and file names.

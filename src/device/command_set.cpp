@@ -33,22 +33,22 @@ DataRef DataRef::Share(std::shared_ptr<const void> owner, const void* bytes, siz
 
 int StepCount(uint16_t code) {
     switch (code) {
-    case CMD_RESET_DEVICE: return 1;
-    case CMD_FILL_RECT: return 7;
-    case CMD_LOAD_RECT: return 6;
-    case CMD_IN_EFFECT: return 40;
-    case CMD_SCROLL: return 23;
-    case CMD_END_SCROLL: return 1;
-    case CMD_CUT: return 2;
-    case CMD_SET_MODE: return 1;
-    case CMD_LOAD_RECT_DATA: return 13;
-    default: return 0;
+        case CMD_RESET_DEVICE: return 1;
+        case CMD_FILL_RECT: return 7;
+        case CMD_LOAD_RECT: return 6;
+        case CMD_IN_EFFECT: return 40;
+        case CMD_SCROLL: return 23;
+        case CMD_END_SCROLL: return 1;
+        case CMD_CUT: return 2;
+        case CMD_SET_MODE: return 1;
+        case CMD_LOAD_RECT_DATA: return 13;
+        default: return 0;
     }
 }
 
 namespace {
 
-constexpr int kChunk = 256;       // lines or pixels loaded per scroll chunk
+constexpr int kChunk = 256;        // lines or pixels loaded per scroll chunk
 constexpr int kStoreLines = 1280;  // the frame store wraps here
 constexpr int kStorePixels = 1536;
 
@@ -113,25 +113,25 @@ size_t ChunkOffset(int across, int n) { return size_t(n) * (size_t(2 * kChunk) *
 bool DataFits(const CmdRecord& c, size_t& need) {
     need = 0;
     switch (c.code) {
-    case CMD_FILL_RECT: need = kFillBlock.size(); break;
-    case CMD_LOAD_RECT:
-    case CMD_LOAD_RECT_DATA: {
-        const int w = c.x1 - c.x0, h = c.y1 - c.y0;
-        if (w < 0 || h < 0) return false;
-        need = RectBlockSize(w, h);
-        break;
-    }
-    case CMD_SCROLL: {
-        if (c.param2 == 0) return true;
-        ScrollShape s = ShapeOf(c);
-        if (s.across < 0 || s.along < 0) return false;
-        // Chunks are loaded until the end is granted: at least one.
-        long long chunks = s.end <= kChunk ? 1 : (s.end + kChunk - 1) / kChunk;
-        int last = int(chunks - 1);
-        need = ChunkOffset(s.across, last) + RectBlockSize(s.across, int(ChunkSize(c.param2, last)));
-        break;
-    }
-    default: return true;
+        case CMD_FILL_RECT: need = kFillBlock.size(); break;
+        case CMD_LOAD_RECT:
+        case CMD_LOAD_RECT_DATA: {
+            const int w = c.x1 - c.x0, h = c.y1 - c.y0;
+            if (w < 0 || h < 0) return false;
+            need = RectBlockSize(w, h);
+            break;
+        }
+        case CMD_SCROLL: {
+            if (c.param2 == 0) return true;
+            ScrollShape s = ShapeOf(c);
+            if (s.across < 0 || s.along < 0) return false;
+            // Chunks are loaded until the end is granted: at least one.
+            long long chunks = s.end <= kChunk ? 1 : (s.end + kChunk - 1) / kChunk;
+            int last = int(chunks - 1);
+            need = ChunkOffset(s.across, last) + RectBlockSize(s.across, int(ChunkSize(c.param2, last)));
+            break;
+        }
+        default: return true;
     }
     return c.param3.data() && c.param3.size() >= need;
 }
@@ -167,10 +167,10 @@ void CommandSet::beginEffect() {
 
     auto edge = [](uint32_t code, int n, int f, int d) {
         switch (code & 3) {
-        case 0: return n;
-        case 1: return n + (f - n) / 2 + d;
-        case 2: return f;
-        default: return 0;
+            case 0: return n;
+            case 1: return n + (f - n) / 2 + d;
+            case 2: return f;
+            default: return 0;
         }
     };
     v.t0 = edge(P >> 6, y0, y1, w);
@@ -232,10 +232,8 @@ void CommandSet::beginEffect() {
     if (F & 0x800) {
         e = newPage ? (unsigned(w) | unsigned(w) << 4 | 0x1E00u | (upperSwap ? 0x100u : 0u)) : 0u;
     } else {
-        if (b == 0)
-            e = newPage ? unsigned(w) : unsigned(w) << 4;
-        else
-            e = newPage ? (unsigned(w) << 4 | 0x100u) : (unsigned(w) | 0x100u);
+        if (b == 0) e = newPage ? unsigned(w) : unsigned(w) << 4;
+        else e = newPage ? (unsigned(w) << 4 | 0x100u) : (unsigned(w) | 0x100u);
         e |= adjust ? 0x800u << s : 0x1000u >> s;
         if (newPage) e |= 0x400u >> s;
         if (oldPage) e |= 0x200u << s;
@@ -304,29 +302,29 @@ void CommandSet::beginScroll() {
 Step CommandSet::build(int index) {
     const CmdRecord& c = cmd_;
     switch (c.code) {
-    case CMD_RESET_DEVICE: {
-        bank_ = 0;
-        Step s = Write(0x80, 0x0004);
-        s.forgetState = true;
-        return s;
-    }
-    case CMD_FILL_RECT:
-    case CMD_LOAD_RECT:
-    case CMD_LOAD_RECT_DATA: return buildLoad(index, c.code);
-    case CMD_IN_EFFECT: return buildEffect(index);
-    case CMD_SCROLL: return buildScroll(index);
-    case CMD_END_SCROLL: return Write(0x40, control_);
-    case CMD_CUT:
-        if (index == 0) {
-            LogMessage("CEngine::Cut");
+        case CMD_RESET_DEVICE: {
             bank_ = 0;
-            Step s = Write(0x40, 0);
+            Step s = Write(0x80, 0x0004);
             s.forgetState = true;
             return s;
         }
-        return Write(0x80, 0x0004);
-    case CMD_SET_MODE: return Write(2 * bank_ + 1, c.param1);
-    default: return Write(0x80, 0x0004);  // never built: begin() refuses other codes
+        case CMD_FILL_RECT:
+        case CMD_LOAD_RECT:
+        case CMD_LOAD_RECT_DATA: return buildLoad(index, c.code);
+        case CMD_IN_EFFECT: return buildEffect(index);
+        case CMD_SCROLL: return buildScroll(index);
+        case CMD_END_SCROLL: return Write(0x40, control_);
+        case CMD_CUT:
+            if (index == 0) {
+                LogMessage("CEngine::Cut");
+                bank_ = 0;
+                Step s = Write(0x40, 0);
+                s.forgetState = true;
+                return s;
+            }
+            return Write(0x80, 0x0004);
+        case CMD_SET_MODE: return Write(2 * bank_ + 1, c.param1);
+        default: return Write(0x80, 0x0004);  // never built: begin() refuses other codes
     }
 }
 
@@ -341,24 +339,24 @@ Step CommandSet::buildLoad(int index, int program) const {
             top |= 0x800;
         }
         switch (index) {
-        case 0: return Batched(0x60, top);
-        case 1: return Batched(0x61, c.x0);
-        case 2: return Batched(0x62, c.y1 - 1);
-        case 3: return Batched(0x63, c.x1 - 1);
-        default: return Prepare();
+            case 0: return Batched(0x60, top);
+            case 1: return Batched(0x61, c.x0);
+            case 2: return Batched(0x62, c.y1 - 1);
+            case 3: return Batched(0x63, c.x1 - 1);
+            default: return Prepare();
         }
     }
     if (program == CMD_FILL_RECT) return index == 5 ? Data(c.param3.data(), kFillBlock.size()) : Fill();
     if (index == 5) return Data(c.param3.data(), RectBlockSize(c.x1 - c.x0, c.y1 - c.y0));
     // LoadRectData: clear the whole other bank.
     switch (index) {
-    case 6: return Batched(0x60, b == 0 ? 0x800 : 0);
-    case 7: return Batched(0x61, 0);
-    case 8: return Batched(0x62, 575);
-    case 9: return Batched(0x63, kStorePixels - 1);
-    case 10: return Prepare();
-    case 11: return Data(kFillBlock.data(), kFillBlock.size());
-    default: return Fill();
+        case 6: return Batched(0x60, b == 0 ? 0x800 : 0);
+        case 7: return Batched(0x61, 0);
+        case 8: return Batched(0x62, 575);
+        case 9: return Batched(0x63, kStorePixels - 1);
+        case 10: return Prepare();
+        case 11: return Data(kFillBlock.data(), kFillBlock.size());
+        default: return Fill();
     }
 }
 
@@ -368,52 +366,52 @@ Step CommandSet::buildEffect(int index) const {
     const int b = bank_;
     auto dist = [](int a, int z) { return std::abs(a - z); };
     switch (index) {
-    case 0: return Batched(2 * b, v.ov1);
-    case 1: return Batched(2 * b + 1, v.oh1);
-    case 2: return Batched(2 - 2 * b, v.sv);
-    case 3: return Batched(3 - 2 * b, v.sh);
-    case 4: return Batched(2 * b + 4, v.ov2);
-    case 5: return Batched(2 * b + 5, v.oh2);
-    case 6: return Batched(6 - 2 * b, v.nv);
-    case 7: return Batched(7 - 2 * b, v.nh);
-    case 8: return Batched(2 * b + 24, m.dv);
-    case 9: return Batched(2 * b + 25, m.dh);
-    case 10: return Batched(26 - 2 * b, m.dv);
-    case 11: return Batched(27 - 2 * b, m.dh);
-    case 12: return Batched(4 * b + 8, v.t0a);
-    case 13: return Batched(4 * b + 9, v.l0a);
-    case 14: return Batched(4 * b + 10, v.b0a);
-    case 15: return Batched(4 * b + 11, v.r0a);
-    case 16: return Batched(4 * b + 16, dist(v.t1, v.t0a));
-    case 17: return Batched(4 * b + 17, dist(v.l1, v.l0a));
-    case 18: return Batched(4 * b + 18, dist(v.b1, v.b0a));
-    case 19: return Batched(4 * b + 19, dist(v.r1, v.r0a));
-    case 20: return Batched(4 * b + 28, m.mt);
-    case 21: return Batched(4 * b + 29, m.ml);
-    case 22: return Batched(4 * b + 30, m.mb);
-    case 23: return Batched(4 * b + 31, m.mr);
-    case 24: return Prepare();
-    case 25: return Batched(12 - 4 * b, v.t0);
-    case 26: return Batched(13 - 4 * b, v.l0);
-    case 27: return Batched(14 - 4 * b, v.b0);
-    case 28: return Batched(15 - 4 * b, v.r0);
-    case 29: return Batched(0x40, v.e);
-    case 30: return Batched(20 - 4 * b, dist(v.t1, v.t0));
-    case 31: return Batched(21 - 4 * b, dist(v.l1, v.l0));
-    case 32: return Batched(22 - 4 * b, dist(v.b1, v.b0));
-    case 33: return Batched(23 - 4 * b, dist(v.r1, v.r0));
-    case 34: return Batched(32 - 4 * b, m.mt);
-    case 35: return Batched(33 - 4 * b, m.ml);
-    case 36: return Batched(34 - 4 * b, m.mb);
-    case 37: return Batched(35 - 4 * b, m.mr);
-    case 38: {
-        Step s = Write(0x80, v.start);
-        s.waitFinish = true;
-        const unsigned F = cmd_.param1;
-        s.minMs = (F & 0x400) ? 1000 : (F & 0x200) ? 100 : 0;
-        return s;
-    }
-    default: return Write(0x40, v.c);
+        case 0: return Batched(2 * b, v.ov1);
+        case 1: return Batched(2 * b + 1, v.oh1);
+        case 2: return Batched(2 - 2 * b, v.sv);
+        case 3: return Batched(3 - 2 * b, v.sh);
+        case 4: return Batched(2 * b + 4, v.ov2);
+        case 5: return Batched(2 * b + 5, v.oh2);
+        case 6: return Batched(6 - 2 * b, v.nv);
+        case 7: return Batched(7 - 2 * b, v.nh);
+        case 8: return Batched(2 * b + 24, m.dv);
+        case 9: return Batched(2 * b + 25, m.dh);
+        case 10: return Batched(26 - 2 * b, m.dv);
+        case 11: return Batched(27 - 2 * b, m.dh);
+        case 12: return Batched(4 * b + 8, v.t0a);
+        case 13: return Batched(4 * b + 9, v.l0a);
+        case 14: return Batched(4 * b + 10, v.b0a);
+        case 15: return Batched(4 * b + 11, v.r0a);
+        case 16: return Batched(4 * b + 16, dist(v.t1, v.t0a));
+        case 17: return Batched(4 * b + 17, dist(v.l1, v.l0a));
+        case 18: return Batched(4 * b + 18, dist(v.b1, v.b0a));
+        case 19: return Batched(4 * b + 19, dist(v.r1, v.r0a));
+        case 20: return Batched(4 * b + 28, m.mt);
+        case 21: return Batched(4 * b + 29, m.ml);
+        case 22: return Batched(4 * b + 30, m.mb);
+        case 23: return Batched(4 * b + 31, m.mr);
+        case 24: return Prepare();
+        case 25: return Batched(12 - 4 * b, v.t0);
+        case 26: return Batched(13 - 4 * b, v.l0);
+        case 27: return Batched(14 - 4 * b, v.b0);
+        case 28: return Batched(15 - 4 * b, v.r0);
+        case 29: return Batched(0x40, v.e);
+        case 30: return Batched(20 - 4 * b, dist(v.t1, v.t0));
+        case 31: return Batched(21 - 4 * b, dist(v.l1, v.l0));
+        case 32: return Batched(22 - 4 * b, dist(v.b1, v.b0));
+        case 33: return Batched(23 - 4 * b, dist(v.r1, v.r0));
+        case 34: return Batched(32 - 4 * b, m.mt);
+        case 35: return Batched(33 - 4 * b, m.ml);
+        case 36: return Batched(34 - 4 * b, m.mb);
+        case 37: return Batched(35 - 4 * b, m.mr);
+        case 38: {
+            Step s = Write(0x80, v.start);
+            s.waitFinish = true;
+            const unsigned F = cmd_.param1;
+            s.minMs = (F & 0x400) ? 1000 : (F & 0x200) ? 100 : 0;
+            return s;
+        }
+        default: return Write(0x40, v.c);
     }
 }
 
@@ -427,82 +425,78 @@ Step CommandSet::buildScroll(int index) const {
     const int wrap = roll_ ? kStoreLines : kStorePixels;
     const int n = chunk_;
     switch (index) {
-    // Clear the hidden bank's corner the strip is loaded through.
-    case 0: return Batched(0x60, bankBit);
-    case 1: return Batched(0x61, 0);
-    case 2: return Batched(0x62, c.y1 - c.y0 - 1);
-    case 3: return Batched(0x63, c.x1 - c.x0 - 1);
-    case 4: return Prepare();
-    case 5: return Data(kFillBlock.data(), kFillBlock.size());
-    case 6: return Fill();
-    // The frame's window, its display offset and its motion.
-    case 7: return Batched(4 * b + 8, c.y0 + sw_);
-    case 8: return Batched(4 * b + 9, c.x0 + sw_);
-    case 9: return Batched(4 * b + 10, c.y1 - sw_ - 1);
-    case 10: return Batched(4 * b + 11, c.x1 - sw_ - 1);
-    case 11: return Batched(2 * b, kStoreLines - c.y0);
-    case 12: return Batched(2 * b + 1, kStorePixels - c.x0);
-    case 13: return Batched(roll_ ? 2 * b + 24 : 2 * b + 25, sg_);
-    case 14: {
-        unsigned word = control_ | (0x1400u >> b);
-        if (b == 0)
-            word |= unsigned(sw_) | (((F >> 14) & 1u) << 8);
-        else
-            word |= (unsigned(sw_) << 4) | (((~F >> 14) & 1u) << 8);
-        return Write(0x40, int(word));
-    }
-    // One chunk of the strip, just beyond what is loaded.
-    case 15: return Batched(0x60, bankBit | (roll_ ? (kChunk * n + along_) % kStoreLines : 0));
-    case 16: return Batched(0x61, roll_ ? 0 : (along_ + kChunk * n) % kStorePixels);
-    case 17: return Batched(roll_ ? 0x63 : 0x62, across_ - 1);
-    case 18: return Batched(roll_ ? 0x62 : 0x63, (along_ + kChunk * n + scrollChunk() - 1) % wrap);
-    case 19: return Prepare();
-    case 20: {
-        const size_t offset = ChunkOffset(across_, n);
-        return Data(c.param3.data() + offset, RectBlockSize(across_, scrollChunk()));
-    }
-    // Grant the distance the loaded material allows.
-    case 21: {
-        const long long reach = (long long)kChunk * (n + 1);
-        int value;
-        if (reach < end_)
-            value = n == 0 ? 0 : 0x8100;
-        else
-            value = int(end_ - loaded_);
-        return Write(roll_ ? 2 * b + 4 : 2 * b + 5, value);
-    }
-    default: {
-        Step s = Write(0x80, roll_ ? 0x4000 >> (2 * b) : 0x2000 >> (2 * b));
-        s.waitFinish = true;
-        return s;
-    }
+        // Clear the hidden bank's corner the strip is loaded through.
+        case 0: return Batched(0x60, bankBit);
+        case 1: return Batched(0x61, 0);
+        case 2: return Batched(0x62, c.y1 - c.y0 - 1);
+        case 3: return Batched(0x63, c.x1 - c.x0 - 1);
+        case 4: return Prepare();
+        case 5: return Data(kFillBlock.data(), kFillBlock.size());
+        case 6: return Fill();
+        // The frame's window, its display offset and its motion.
+        case 7: return Batched(4 * b + 8, c.y0 + sw_);
+        case 8: return Batched(4 * b + 9, c.x0 + sw_);
+        case 9: return Batched(4 * b + 10, c.y1 - sw_ - 1);
+        case 10: return Batched(4 * b + 11, c.x1 - sw_ - 1);
+        case 11: return Batched(2 * b, kStoreLines - c.y0);
+        case 12: return Batched(2 * b + 1, kStorePixels - c.x0);
+        case 13: return Batched(roll_ ? 2 * b + 24 : 2 * b + 25, sg_);
+        case 14: {
+            unsigned word = control_ | (0x1400u >> b);
+            if (b == 0) word |= unsigned(sw_) | (((F >> 14) & 1u) << 8);
+            else word |= (unsigned(sw_) << 4) | (((~F >> 14) & 1u) << 8);
+            return Write(0x40, int(word));
+        }
+        // One chunk of the strip, just beyond what is loaded.
+        case 15: return Batched(0x60, bankBit | (roll_ ? (kChunk * n + along_) % kStoreLines : 0));
+        case 16: return Batched(0x61, roll_ ? 0 : (along_ + kChunk * n) % kStorePixels);
+        case 17: return Batched(roll_ ? 0x63 : 0x62, across_ - 1);
+        case 18: return Batched(roll_ ? 0x62 : 0x63, (along_ + kChunk * n + scrollChunk() - 1) % wrap);
+        case 19: return Prepare();
+        case 20: {
+            const size_t offset = ChunkOffset(across_, n);
+            return Data(c.param3.data() + offset, RectBlockSize(across_, scrollChunk()));
+        }
+        // Grant the distance the loaded material allows.
+        case 21: {
+            const long long reach = (long long)kChunk * (n + 1);
+            int value;
+            if (reach < end_) value = n == 0 ? 0 : 0x8100;
+            else value = int(end_ - loaded_);
+            return Write(roll_ ? 2 * b + 4 : 2 * b + 5, value);
+        }
+        default: {
+            Step s = Write(0x80, roll_ ? 0x4000 >> (2 * b) : 0x2000 >> (2 * b));
+            s.waitFinish = true;
+            return s;
+        }
     }
 }
 
 int CommandSet::complete(int index) {
     switch (cmd_.code) {
-    case CMD_IN_EFFECT:
-        if (index == 39) {
-            control_ = fx_.c;
-            if (!(cmd_.param1 & 0x2000)) bank_ ^= 1;
-        }
-        break;
-    case CMD_SCROLL:
-        if (index == 14 && cmd_.param2 == 0) return stepCount();
-        if (index == 21) {
-            const long long reach = (long long)kChunk * (chunk_ + 1);
-            const bool first = chunk_ == 0;
-            ++chunk_;
-            if (reach < end_) {
-                if (first) return 15;  // the next chunk goes in before the scroll starts
-                loaded_ += kChunk;
-            } else {
-                loaded_ = end_;
+        case CMD_IN_EFFECT:
+            if (index == 39) {
+                control_ = fx_.c;
+                if (!(cmd_.param1 & 0x2000)) bank_ ^= 1;
             }
-        }
-        if (index == 22 && loaded_ < end_) return 15;
-        break;
-    default: break;
+            break;
+        case CMD_SCROLL:
+            if (index == 14 && cmd_.param2 == 0) return stepCount();
+            if (index == 21) {
+                const long long reach = (long long)kChunk * (chunk_ + 1);
+                const bool first = chunk_ == 0;
+                ++chunk_;
+                if (reach < end_) {
+                    if (first) return 15;  // the next chunk goes in before the scroll starts
+                    loaded_ += kChunk;
+                } else {
+                    loaded_ = end_;
+                }
+            }
+            if (index == 22 && loaded_ < end_) return 15;
+            break;
+        default: break;
     }
     return index + 1;
 }
@@ -512,19 +506,19 @@ Step CommandSet::pauseStep(int index, bool paused) const {
     const Motion& m = motion_;
     auto v = [paused](uint16_t value) { return paused ? 0 : int(value); };
     switch (index) {
-    case 0: return Prepare();
-    case 1: return Write(32 - 4 * b, v(m.mt));
-    case 2: return Write(33 - 4 * b, v(m.ml));
-    case 3: return Write(34 - 4 * b, v(m.mb));
-    case 4: return Write(35 - 4 * b, v(m.mr));
-    case 5: return Write(4 * b + 28, v(m.mt));
-    case 6: return Write(4 * b + 29, v(m.ml));
-    case 7: return Write(4 * b + 30, v(m.mb));
-    case 8: return Write(4 * b + 31, v(m.mr));
-    case 9: return Write(26 - 2 * b, v(m.dv));
-    case 10: return Write(27 - 2 * b, v(m.dh));
-    case 11: return Write(2 * b + 24, v(m.dv));
-    default: return Write(2 * b + 25, v(m.dh));
+        case 0: return Prepare();
+        case 1: return Write(32 - 4 * b, v(m.mt));
+        case 2: return Write(33 - 4 * b, v(m.ml));
+        case 3: return Write(34 - 4 * b, v(m.mb));
+        case 4: return Write(35 - 4 * b, v(m.mr));
+        case 5: return Write(4 * b + 28, v(m.mt));
+        case 6: return Write(4 * b + 29, v(m.ml));
+        case 7: return Write(4 * b + 30, v(m.mb));
+        case 8: return Write(4 * b + 31, v(m.mr));
+        case 9: return Write(26 - 2 * b, v(m.dv));
+        case 10: return Write(27 - 2 * b, v(m.dh));
+        case 11: return Write(2 * b + 24, v(m.dv));
+        default: return Write(2 * b + 25, v(m.dh));
     }
 }
 

@@ -96,13 +96,13 @@ struct Step {
     enum Kind : uint8_t { REGISTER, DATA } kind = REGISTER;
     uint8_t reg = 0;
     uint16_t value = 0;
-    bool batch = false;          // travels with the next write (Ethernet)
-    uint8_t waitS0 = 0;          // S0 bits the step expects (bit 0: transfer ready, bit 1: fill done)
-    bool waitFinish = false;     // wait until the running transition or scroll has finished
-    uint32_t minMs = 0;          // the step may not complete sooner
+    bool batch = false;       // travels with the next write (Ethernet)
+    uint8_t waitS0 = 0;       // S0 bits the step expects (bit 0: transfer ready, bit 1: fill done)
+    bool waitFinish = false;  // wait until the running transition or scroll has finished
+    uint32_t minMs = 0;       // the step may not complete sooner
     const uint8_t* data = nullptr;
     size_t length = 0;
-    bool forgetState = false;    // the engine forgets the Device state value it reported last
+    bool forgetState = false;  // the engine forgets the Device state value it reported last
 };
 
 // Motion values an effect or scroll writes and a pause sets to 0 and back.
@@ -115,9 +115,9 @@ struct Motion {
 struct EffectValues {
     int w = 1;
     uint16_t gv = 0, gh = 0;
-    int t0 = 0, l0 = 0, b0 = 0, r0 = 0;       // start window
-    int t1 = 0, l1 = 0, b1 = 0, r1 = 0;       // end window
-    int t0a = 0, l0a = 0, b0a = 0, r0a = 0;   // adjusted start
+    int t0 = 0, l0 = 0, b0 = 0, r0 = 0;      // start window
+    int t1 = 0, l1 = 0, b1 = 0, r1 = 0;      // end window
+    int t0a = 0, l0a = 0, b0a = 0, r0a = 0;  // adjusted start
     int ov1 = 0, oh1 = 0, ov2 = 0, oh2 = 0, sv = 0, sh = 0, nv = 0, nh = 0;
     uint16_t e = 0;      // effect control word
     uint16_t start = 0;  // start mask
@@ -163,17 +163,17 @@ private:
     int scrollChunk() const;  // K for chunk n_
 
     CmdRecord cmd_;
-    int bank_ = 0;           // the remembered bank
-    uint16_t control_ = 0;   // C of the last in-effect
+    int bank_ = 0;          // the remembered bank
+    uint16_t control_ = 0;  // C of the last in-effect
     Motion motion_;
     EffectValues fx_;
     // Scroll state.
     bool roll_ = false;
-    int sw_ = 1;             // speed
-    uint16_t sg_ = 0;        // step word
-    int across_ = 0, along_ = 0;  // W, H
+    int sw_ = 1;                      // speed
+    uint16_t sg_ = 0;                 // step word
+    int across_ = 0, along_ = 0;      // W, H
     long long end_ = 0, loaded_ = 0;  // E, A
-    int chunk_ = 0;          // n
+    int chunk_ = 0;                   // n
 };
 
 // Runs a program on its own as if every step were confirmed at once: the steps in the order

@@ -70,10 +70,15 @@ struct CEngine::Session {
 
 class CEngine::Worker {
 public:
-    Worker(std::shared_ptr<Session> session, std::shared_ptr<EngineLink> link, int statusClass,
-           platform::Clock& clock, bool priorities)
-        : sh_(std::move(session)), link_(std::move(link)), class_(statusClass), clock_(clock),
-          priorities_(priorities), statusLength_(StatusLength(statusClass)), emulating_(link_->emulating()) {}
+    Worker(std::shared_ptr<Session> session, std::shared_ptr<EngineLink> link, int statusClass, platform::Clock& clock,
+           bool priorities)
+        : sh_(std::move(session)),
+          link_(std::move(link)),
+          class_(statusClass),
+          clock_(clock),
+          priorities_(priorities),
+          statusLength_(StatusLength(statusClass)),
+          emulating_(link_->emulating()) {}
 
     void run();
 
@@ -121,7 +126,7 @@ private:
     bool running_ = false;
     int step_ = 0;
     bool stepSent_ = false;  // the current step has gone out and waits for its status
-    int batchStart_ = 0;  // first step of the run of writes the link holds back
+    int batchStart_ = 0;     // first step of the run of writes the link holds back
     Step ready_;
     Origin readyOrigin_ = Origin::Main;
     Step lastSent_;
@@ -190,34 +195,34 @@ bool CEngine::Worker::takeCommand() {
     std::lock_guard l(sh_->cs);
     const CmdRecord c = sh_->mailbox;
     switch (c.code) {
-    case CMD_REPLY:
-        pendingReply_ = c.param1;
-        if (c.param2) autoReply_ = uint16_t(c.param2);
-        replyPending_ = true;
-        replyCount_ = 0;
-        break;
-    case CMD_PAUSE:
-        pauseActive_ = true;
-        pauseStep_ = 0;
-        break;
-    case CMD_STOP:
-        if (connected_ && !sh_->isAbandoned()) {
-            link_->disconnect();
-            connected_ = false;
-        }
-        leave = true;
-        break;
-    default:
-        // Writes the link still holds belong to the command being replaced.
-        link_->resetBatch();
-        running_ = set_.begin(c);
-        if (!running_) LogMessage("CEngine::PutCmd : unknown command %d", int(c.code));
-        step_ = batchStart_ = 0;
-        stepSent_ = false;
-        waitMs_ = 0;
-        statusDue_ = stepReady_ = false;
-        pauseActive_ = paused_ = false;
-        break;
+        case CMD_REPLY:
+            pendingReply_ = c.param1;
+            if (c.param2) autoReply_ = uint16_t(c.param2);
+            replyPending_ = true;
+            replyCount_ = 0;
+            break;
+        case CMD_PAUSE:
+            pauseActive_ = true;
+            pauseStep_ = 0;
+            break;
+        case CMD_STOP:
+            if (connected_ && !sh_->isAbandoned()) {
+                link_->disconnect();
+                connected_ = false;
+            }
+            leave = true;
+            break;
+        default:
+            // Writes the link still holds belong to the command being replaced.
+            link_->resetBatch();
+            running_ = set_.begin(c);
+            if (!running_) LogMessage("CEngine::PutCmd : unknown command %d", int(c.code));
+            step_ = batchStart_ = 0;
+            stepSent_ = false;
+            waitMs_ = 0;
+            statusDue_ = stepReady_ = false;
+            pauseActive_ = paused_ = false;
+            break;
     }
     sh_->mailbox = CmdRecord{};
     sh_->posted.reset();
@@ -243,10 +248,8 @@ void CEngine::Worker::connect() {
 
 void CEngine::Worker::nextStep() {
     if (!running_) {
-        if (lastStatus_ && platform::TicksSince(*lastStatus_, now_) < kIdlePollMs)
-            waitMs_ = 100;
-        else
-            statusDue_ = true;
+        if (lastStatus_ && platform::TicksSince(*lastStatus_, now_) < kIdlePollMs) waitMs_ = 100;
+        else statusDue_ = true;
         return;
     }
     expectS0_ = 0;
@@ -267,12 +270,9 @@ void CEngine::Worker::nextStep() {
 void CEngine::Worker::sendStep() {
     waitMs_ = 0;
     const Step& s = ready_;
-    if (expectS0_ || s.kind == Step::DATA)
-        deadline_ = now_ + kStepDeadlineMs;
-    else if (waitFinish_)
-        deadline_ = now_ + kFinishDeadlineMs;
-    else
-        deadline_.reset();
+    if (expectS0_ || s.kind == Step::DATA) deadline_ = now_ + kStepDeadlineMs;
+    else if (waitFinish_) deadline_ = now_ + kFinishDeadlineMs;
+    else deadline_.reset();
     int e = s.kind == Step::DATA ? link_->sendData(s.data, s.length)
                                  : link_->sendPacket(MakePacket(s.reg, s.value), s.batch);
     stepReady_ = false;
@@ -286,8 +286,7 @@ void CEngine::Worker::sendStep() {
     if (readyOrigin_ == Origin::Main) stepSent_ = true;
     if (readyOrigin_ == Origin::Main && link_->batchCount() > 0)
         advance();  // the write waits in the batch: no status until the run is sent
-    else
-        statusDue_ = true;
+    else statusDue_ = true;
 }
 
 void CEngine::Worker::readStatus() {
@@ -423,10 +422,8 @@ bool CEngine::Worker::runPause() {
     if (pauseStep_ >= CommandSet::kPauseSteps - 1) {
         // Frozen motion has no deadline; resumed motion gets a full one.
         pauseActive_ = false;
-        if (paused_)
-            deadline_.reset();
-        else
-            deadline_ = now_ + kFinishDeadlineMs;
+        if (paused_) deadline_.reset();
+        else deadline_ = now_ + kFinishDeadlineMs;
         return false;
     }
     if (pauseStep_ == 0) {
@@ -561,10 +558,8 @@ void CEngine::Init(platform::MessageTarget* window) {
     session_ = std::make_shared<Session>();
     session_->target = window;
     if (options_.priorities) {
-        if (SetProcessNice(kNiceHigh))
-            session_->processNice = kNiceHigh;
-        else
-            LogMessage("CEngine::Init() : process priority not raised (%s)", std::strerror(errno));
+        if (SetProcessNice(kNiceHigh)) session_->processNice = kNiceHigh;
+        else LogMessage("CEngine::Init() : process priority not raised (%s)", std::strerror(errno));
     }
     auto worker = std::make_shared<Worker>(session_, link_, statusClass_, clock_, options_.priorities);
     thread_ = std::thread([worker] { worker->run(); });

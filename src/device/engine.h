@@ -39,7 +39,7 @@ public:
     struct Options {
         platform::Clock* clock = nullptr;  // deadlines and intervals; nullptr = the system clock
         int stopWaitMs = kStopWaitMs;
-        bool priorities = true;            // raise the process and worker priorities
+        bool priorities = true;  // raise the process and worker priorities
     };
 
     CEngine();

@@ -16,7 +16,7 @@ class EngineLink {
 public:
     virtual ~EngineLink() = default;
 
-    virtual int connect() = 0;      // 0 or a link error
+    virtual int connect() = 0;  // 0 or a link error
     virtual void disconnect() = 0;
     // One register write; moreFollows lets the link hold it for the writes that follow.
     virtual int sendPacket(const Packet& packet, bool moreFollows) = 0;

@@ -10,10 +10,8 @@ uint16_t PacketCheck(uint8_t reg, uint16_t value) {
     for (uint8_t byte : bytes) {
         for (int bit = 7; bit >= 0; --bit) {
             const unsigned b = (byte >> bit) & 1u;
-            if (r & 0x8000)
-                r = uint16_t(((r ^ 0x2001u) << 1) | (b ^ 1u));
-            else
-                r = uint16_t((r << 1) | b);
+            if (r & 0x8000) r = uint16_t(((r ^ 0x2001u) << 1) | (b ^ 1u));
+            else r = uint16_t((r << 1) | b);
         }
     }
     return r;

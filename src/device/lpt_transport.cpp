@@ -27,11 +27,11 @@ int OpenSequence(ParallelPortDriver& d, int portIndex) {
     if (!r.succeeded(kParOutShort)) {
         if (!r.called || r.returned != kParOutShort) return LINK_NO_PORT;
         switch (r.status) {
-        case PAR_NO_ECP: return LINK_NO_ECP;
-        case PAR_IN_USE:
-        case PAR_IN_USE_2:
-        case PAR_IN_USE_3: return LINK_PORT_IN_USE;
-        default: return LINK_NO_PORT;
+            case PAR_NO_ECP: return LINK_NO_ECP;
+            case PAR_IN_USE:
+            case PAR_IN_USE_2:
+            case PAR_IN_USE_3: return LINK_PORT_IN_USE;
+            default: return LINK_NO_PORT;
         }
     }
     if (!d.acquire().succeeded(kParOutShort)) return LINK_PORT_IN_USE;

@@ -60,7 +60,8 @@ std::vector<std::string> SplitHosts(std::string_view hosts) {
         if (end == std::string_view::npos) end = hosts.size();
         std::string_view item = hosts.substr(start, end - start);
         while (!item.empty() && (item.front() == ' ' || item.front() == '\t')) item.remove_prefix(1);
-        while (!item.empty() && (item.back() == ' ' || item.back() == '\t' || item.back() == '\r')) item.remove_suffix(1);
+        while (!item.empty() && (item.back() == ' ' || item.back() == '\t' || item.back() == '\r'))
+            item.remove_suffix(1);
         if (!item.empty()) out.emplace_back(item);
         start = end + 1;
     }
@@ -115,9 +116,7 @@ bool NetBios::protocolInstalled() {
     return true;
 }
 
-NetBios::Adapter* NetBios::adapter(uint8_t lana) {
-    return lana < adapters_.size() ? &adapters_[lana] : nullptr;
-}
+NetBios::Adapter* NetBios::adapter(uint8_t lana) { return lana < adapters_.size() ? &adapters_[lana] : nullptr; }
 
 NetBios::Session* NetBios::session(uint8_t lana, uint8_t lsn) {
     Adapter* a = adapter(lana);

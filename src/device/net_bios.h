@@ -21,21 +21,21 @@ namespace device {
 // NetBIOS return codes.
 enum NetReturn : uint8_t {
     NRC_GOODRET = 0x00,
-    NRC_BUFLEN = 0x01,    // buffer too long for a message
-    NRC_CMDTMO = 0x05,    // time-out
-    NRC_INCOMP = 0x06,    // message longer than the buffer; the rest waits for the next receive
-    NRC_SNUMOUT = 0x08,   // no such session
-    NRC_SCLOSED = 0x0A,   // the peer closed the session
-    NRC_DUPNAME = 0x0D,   // the name is already on this adapter
-    NRC_LOCTFUL = 0x11,   // no free session number
-    NRC_REMTFUL = 0x12,   // the peer has no room for a session
-    NRC_NOCALL = 0x14,    // nobody answers to the called name
-    NRC_NOWILD = 0x15,    // our name is not on this adapter
-    NRC_INUSE = 0x16,     // the name is taken by another program
-    NRC_SABORT = 0x18,    // the session ended abnormally
-    NRC_BRIDGE = 0x23,    // no such adapter
-    NRC_ENVNOTDEF = 0x34, // the adapter's address is unusable
-    NRC_SYSTEM = 0x40,    // system error
+    NRC_BUFLEN = 0x01,     // buffer too long for a message
+    NRC_CMDTMO = 0x05,     // time-out
+    NRC_INCOMP = 0x06,     // message longer than the buffer; the rest waits for the next receive
+    NRC_SNUMOUT = 0x08,    // no such session
+    NRC_SCLOSED = 0x0A,    // the peer closed the session
+    NRC_DUPNAME = 0x0D,    // the name is already on this adapter
+    NRC_LOCTFUL = 0x11,    // no free session number
+    NRC_REMTFUL = 0x12,    // the peer has no room for a session
+    NRC_NOCALL = 0x14,     // nobody answers to the called name
+    NRC_NOWILD = 0x15,     // our name is not on this adapter
+    NRC_INUSE = 0x16,      // the name is taken by another program
+    NRC_SABORT = 0x18,     // the session ended abnormally
+    NRC_BRIDGE = 0x23,     // no such adapter
+    NRC_ENVNOTDEF = 0x34,  // the adapter's address is unusable
+    NRC_SYSTEM = 0x40,     // system error
 };
 
 // NCB command codes, for the logs.

@@ -215,10 +215,8 @@ void NetSetStatusClass(int statusClass) { G().transport.setStatusClass(statusCla
 
 int NetOpen() {
     Global& g = G();
-    if (app::CZentrixApp* app = app::CZentrixApp::Instance())
-        g.transport.setProfile(app->profile(), app->is400M());
-    else
-        g.transport.setProfile(g.defaults, false);
+    if (app::CZentrixApp* app = app::CZentrixApp::Instance()) g.transport.setProfile(app->profile(), app->is400M());
+    else g.transport.setProfile(g.defaults, false);
     return g.transport.Open();
 }
 

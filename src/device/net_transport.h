@@ -29,9 +29,9 @@ constexpr char kLanaPosKey[] = "LanaPos";  // position of the adapter that reach
 constexpr char kNoCheckKey[] = "NoCheck";  // 1 = go on without the session protocol check
 
 constexpr size_t kNetSendBufferSize = 65535;
-constexpr size_t kNetChunk = 65534;        // payload bytes per message
-constexpr size_t kNetChunkClass2 = 1478;   // for status-class-2 models (KTG400M)
-constexpr uint8_t kNetRecvTimeout = 2;     // units of 500 ms
+constexpr size_t kNetChunk = 65534;       // payload bytes per message
+constexpr size_t kNetChunkClass2 = 1478;  // for status-class-2 models (KTG400M)
+constexpr uint8_t kNetRecvTimeout = 2;    // units of 500 ms
 constexpr uint8_t kNetSendTimeout = 2;
 
 enum : uint8_t { NET_MSG_COMMAND = 0x43, NET_MSG_DATA = 0x56, NET_MSG_STATUS = 0x53, NET_BATCH_DONE = 0x44 };
@@ -45,16 +45,16 @@ public:
     // The Device model's status class (class 2 chunks small and marks messages with 0x01).
     void setStatusClass(int statusClass) { class2_ = statusClass == 2; }
 
-    int Open();        // 0, 13, 15 or 16 (always 0 while emulating)
+    int Open();  // 0, 13, 15 or 16 (always 0 while emulating)
     void Close();
-    int Connect();     // 0 or 12
+    int Connect();  // 0 or 12
     void Disconnect();
     // Hands one 5-byte register-write packet (two check bytes, register, value high, value low)
     // to the batch.
     void QueueRegister(const uint8_t* packet, bool moreFollows);
-    int SendCommand(const uint8_t* packet);                // 0 or 14
-    int SendData(const void* buffer, size_t length);       // 0 or 14
-    int ReadStatus(void* buffer, size_t length);           // 0 or 14
+    int SendCommand(const uint8_t* packet);           // 0 or 14
+    int SendData(const void* buffer, size_t length);  // 0 or 14
+    int ReadStatus(void* buffer, size_t length);      // 0 or 14
 
     // Register writes waiting in the batch (the engine moves on at once while there are some).
     int batchCount() const { return count_; }

@@ -33,11 +33,11 @@ enum ParRequest : uint8_t {
 // 0x26; our backends use 0x01 and 0x02 for their own failures.
 enum ParStatus : uint16_t {
     PAR_OK = 0x00,
-    PAR_FAILED = 0x01,       // the request could not be carried out
-    PAR_TIMEOUT = 0x02,      // the port or the Device stayed silent
-    PAR_NO_ECP = 0x0E,       // the port has no ECP mode (or it is off in the BIOS)
-    PAR_NO_PORT = 0x12,      // no such port
-    PAR_IN_USE = 0x15,       // another program holds the port
+    PAR_FAILED = 0x01,   // the request could not be carried out
+    PAR_TIMEOUT = 0x02,  // the port or the Device stayed silent
+    PAR_NO_ECP = 0x0E,   // the port has no ECP mode (or it is off in the BIOS)
+    PAR_NO_PORT = 0x12,  // no such port
+    PAR_IN_USE = 0x15,   // another program holds the port
     PAR_IN_USE_2 = 0x25,
     PAR_IN_USE_3 = 0x26,
 };
@@ -52,7 +52,7 @@ struct DriverReply {
     bool called = false;    // the request reached the driver
     uint32_t returned = 0;  // output bytes filled
     uint16_t status = PAR_FAILED;
-    uint32_t value = 0;     // count transferred, processor speed or capability byte
+    uint32_t value = 0;  // count transferred, processor speed or capability byte
 
     static DriverReply Of(uint32_t outSize, uint16_t status, uint32_t value = 0) {
         return DriverReply{true, outSize, status, value};
@@ -68,18 +68,18 @@ public:
     virtual bool open() = 0;
     virtual void close() = 0;
 
-    virtual DriverReply handshake(uint32_t version, uint32_t reserved) = 0;        // out 2
-    virtual DriverReply setTiming(uint32_t first, uint32_t second) = 0;           // out 2
-    virtual DriverReply selectPort(uint16_t port, uint16_t flags) = 0;            // out 2; 1 = LPT1
-    virtual DriverReply terminate() = 0;                                          // out 2
-    virtual DriverReply acquire() = 0;                                            // out 2
-    virtual DriverReply release() = 0;                                            // out 2
-    virtual DriverReply negotiate(uint16_t mode) = 0;                             // out 8
-    virtual DriverReply writeAddress(uint8_t address) = 0;                        // out 2
-    virtual DriverReply writeData(const void* data, uint32_t length) = 0;         // out 8, count
-    virtual DriverReply readData(void* data, uint32_t length) = 0;                // out 8, count
-    virtual DriverReply speedQuery() = 0;                                         // out 8, MHz
-    virtual DriverReply capabilityQuery() = 0;                                    // out 8, bit 0 = ECP
+    virtual DriverReply handshake(uint32_t version, uint32_t reserved) = 0;  // out 2
+    virtual DriverReply setTiming(uint32_t first, uint32_t second) = 0;      // out 2
+    virtual DriverReply selectPort(uint16_t port, uint16_t flags) = 0;       // out 2; 1 = LPT1
+    virtual DriverReply terminate() = 0;                                     // out 2
+    virtual DriverReply acquire() = 0;                                       // out 2
+    virtual DriverReply release() = 0;                                       // out 2
+    virtual DriverReply negotiate(uint16_t mode) = 0;                        // out 8
+    virtual DriverReply writeAddress(uint8_t address) = 0;                   // out 2
+    virtual DriverReply writeData(const void* data, uint32_t length) = 0;    // out 8, count
+    virtual DriverReply readData(void* data, uint32_t length) = 0;           // out 8, count
+    virtual DriverReply speedQuery() = 0;                                    // out 8, MHz
+    virtual DriverReply capabilityQuery() = 0;                               // out 8, bit 0 = ECP
 };
 
 // Settings of the LPT backends.

@@ -1,15 +1,15 @@
 #include "device/ppdev_parallel_port.h"
 
-#include <cerrno>
-#include <chrono>
-#include <cstring>
 #include <fcntl.h>
 #include <linux/parport.h>
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
 #include <sys/time.h>
-#include <thread>
 #include <unistd.h>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <thread>
 
 #include "app/log/event_log.h"
 #include "platform/files.h"
@@ -80,7 +80,9 @@ DriverReply PpdevParallelPort::selectPort(uint16_t port, uint16_t) {
     int fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         int e = errno;
-        uint16_t status = (e == ENOENT || e == ENXIO || e == ENODEV) ? PAR_NO_PORT : e == EBUSY ? PAR_IN_USE : PAR_FAILED;
+        uint16_t status = (e == ENOENT || e == ENXIO || e == ENODEV) ? PAR_NO_PORT
+                          : e == EBUSY                               ? PAR_IN_USE
+                                                                     : PAR_FAILED;
         LogMessage("PpdevParallelPort::SelectPort %s: %s", path.c_str(), std::strerror(e));
         return DriverReply::Of(kParOutShort, status);
     }

@@ -70,7 +70,7 @@ enum : uint8_t { SIMLPT_HELLO = 0x00 };  // the other codes are the driver's req
 
 struct Frame {
     uint8_t code = 0;
-    uint16_t word = 0;   // request: arg; reply: status
+    uint16_t word = 0;  // request: arg; reply: status
     uint32_t value = 0;
     uint32_t length = 0;
 };

@@ -57,8 +57,8 @@ bool SimParallelPort::connectDevice() {
     return true;
 }
 
-DriverReply SimParallelPort::exchange(uint8_t code, uint32_t outSize, uint16_t arg, uint32_t value,
-                                      const void* payload, uint32_t payloadLen, void* in, uint32_t inCap) {
+DriverReply SimParallelPort::exchange(uint8_t code, uint32_t outSize, uint16_t arg, uint32_t value, const void* payload,
+                                      uint32_t payloadLen, void* in, uint32_t inCap) {
     if (fd_ < 0) return DriverReply::Of(outSize, PAR_FAILED);
     if (payloadLen > kSimLptMaxPayload) return DriverReply::Of(outSize, PAR_FAILED);
     uint8_t head[kSimLptHeaderSize];
@@ -71,10 +71,8 @@ DriverReply SimParallelPort::exchange(uint8_t code, uint32_t outSize, uint16_t a
         sock::Deadline wait(kSimLptTimeoutMs, true);
         io = sock::ReadExact(fd_, head, sizeof head, wait);
         if (io == sock::Io::Ok && DecodeFrame(head, reply) && reply.code == code) {
-            if (code == PAR_IOCTL_READ_DATA)
-                good = reply.length == reply.value && reply.length <= inCap;
-            else
-                good = reply.length == 0;
+            if (code == PAR_IOCTL_READ_DATA) good = reply.length == reply.value && reply.length <= inCap;
+            else good = reply.length == 0;
             if (good && reply.length > 0) io = sock::ReadExact(fd_, in, reply.length, wait);
             good = good && io == sock::Io::Ok;
         }

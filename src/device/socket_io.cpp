@@ -1,8 +1,6 @@
 #include "device/socket_io.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -12,6 +10,8 @@
 #include <sys/uio.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 namespace device::sock {
 
@@ -26,9 +26,7 @@ int Deadline::remainingMs() const {
 
 namespace {
 
-bool Expired(const Deadline& d) {
-    return d.remainingMs() <= 0;
-}
+bool Expired(const Deadline& d) { return d.remainingMs() <= 0; }
 
 // Waits for the socket to become ready; false on time-out.
 Io WaitFor(int fd, short events, Deadline& d) {

@@ -77,8 +77,8 @@ void TilePicture(const CBitmap32& tile, CBitmap32& out) {
     }
 }
 
-bool MakeReferenceBackground(bool show, const std::string& path, bool report, int32_t pageWidth,
-                             int32_t pageHeight, CBitmap32& out) {
+bool MakeReferenceBackground(bool show, const std::string& path, bool report, int32_t pageWidth, int32_t pageHeight,
+                             CBitmap32& out) {
     out.create(pageWidth, pageHeight);  // opaque black
     if (!show) return false;
     CBitmap32 picture;

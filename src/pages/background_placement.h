@@ -76,7 +76,7 @@ void TilePicture(const CBitmap32& tile, CBitmap32& out);
 // pageWidth × pageHeight, or opaque black when show is off or the picture cannot be read (3030 /
 // 3031 shown when report is set). True when the picture is shown; when show was on and this is
 // false, the caller switches the setting off.
-bool MakeReferenceBackground(bool show, const std::string& path, bool report, int32_t pageWidth,
-                             int32_t pageHeight, CBitmap32& out);
+bool MakeReferenceBackground(bool show, const std::string& path, bool report, int32_t pageWidth, int32_t pageHeight,
+                             CBitmap32& out);
 
 }  // namespace pages

@@ -45,7 +45,8 @@ int ReadBannerHead(const std::string& path, BannerHeader& header, CBitmap32& pre
     if (rc != FILE_OK) return rc;
     if (header.flags & BANNER_HAS_PREVIEW) {
         in.seekg(0, std::ios::end);
-        const std::streamoff need = std::streamoff(BANNER_HEADER_SIZE) + std::streamoff(header.width) * header.height * 4;
+        const std::streamoff need =
+            std::streamoff(BANNER_HEADER_SIZE) + std::streamoff(header.width) * header.height * 4;
         if (in.tellg() < need) return FILE_FORMAT_ERROR;
         preview.create(header.width, header.height);
         in.seekg(std::streamoff(BANNER_HEADER_SIZE));

@@ -59,9 +59,7 @@ void blitBlendPlain(uint8_t* d, const uint8_t* s, int n) {
 
 // x / 255, truncated, for 0 <= x <= 65534 in each 16-bit lane. Both blends keep their
 // numerators at most 255 × 255: min(T, 255 - Td) + (255 - T) <= 255.
-inline __m128i div255(__m128i x) {
-    return _mm_mulhi_epu16(_mm_add_epi16(x, _mm_set1_epi16(1)), _mm_set1_epi16(257));
-}
+inline __m128i div255(__m128i x) { return _mm_mulhi_epu16(_mm_add_epi16(x, _mm_set1_epi16(1)), _mm_set1_epi16(257)); }
 
 inline __m128i transOf(__m128i px16) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(px16, 0xFF), 0xFF); }
 
@@ -121,7 +119,8 @@ void flattenRow(uint8_t* d, size_t n, unsigned back) {
         for (int h = 0; h < 2; ++h) {
             const __m128i px = h ? _mm_unpackhi_epi8(v, zero) : _mm_unpacklo_epi8(v, zero);
             const __m128i t = transOf(px);
-            const __m128i res = div255(_mm_add_epi16(_mm_mullo_epi16(t, backV), _mm_mullo_epi16(px, _mm_sub_epi16(k255, t))));
+            const __m128i res =
+                div255(_mm_add_epi16(_mm_mullo_epi16(t, backV), _mm_mullo_epi16(px, _mm_sub_epi16(k255, t))));
             out[h] = _mm_and_si128(res, colourLanes);  // transparency 0
         }
         _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_packus_epi16(out[0], out[1]));
@@ -186,10 +185,8 @@ void Blit(const BitmapView& dst, const BitmapView& src, int32_t x, int32_t y, in
     for (int64_t r = 0; r < ch; ++r) {
         uint8_t* d = dst.pixel(int32_t(dx), int32_t(dy + r));
         const uint8_t* s = src.pixel(int32_t(ox), int32_t(oy + r));
-        if (mode == BLIT_COPY)
-            std::memmove(d, s, size_t(cw) * 4);
-        else
-            blitBlendRow(d, s, int(cw));
+        if (mode == BLIT_COPY) std::memmove(d, s, size_t(cw) * 4);
+        else blitBlendRow(d, s, int(cw));
     }
 }
 
@@ -216,8 +213,7 @@ void CBitmap32::copyRegion(const CBitmap32& source, int32_t x, int32_t y, int32_
         return;
     }
     create(s.x1 - s.x0, s.y1 - s.y0);
-    for (int32_t r = 0; r < height_; ++r)
-        std::memcpy(pixel(0, r), source.pixel(s.x0, s.y0 + r), size_t(width_) * 4);
+    for (int32_t r = 0; r < height_; ++r) std::memcpy(pixel(0, r), source.pixel(s.x0, s.y0 + r), size_t(width_) * 4);
 }
 
 void CBitmap32::reduce(const CBitmap32& source) {

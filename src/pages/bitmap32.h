@@ -97,9 +97,7 @@ public:
         return uint32_t(p[PIX_RED]) | uint32_t(p[PIX_GREEN]) << 8 | uint32_t(p[PIX_BLUE]) << 16 |
                uint32_t(p[PIX_TRANS]) << 24;
     }
-    bool operator==(const CBitmap32& o) const {
-        return width_ == o.width_ && height_ == o.height_ && bits_ == o.bits_;
-    }
+    bool operator==(const CBitmap32& o) const { return width_ == o.width_ && height_ == o.height_ && bits_ == o.bits_; }
 
     BitmapView view() { return {bits_.data(), width_, height_, width_ * 4}; }
     // Read-only callers get the same view; they must not write through it.

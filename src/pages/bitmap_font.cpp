@@ -47,7 +47,7 @@ public:
     int fd() const { return fd_; }
     // The size of a regular file, or -1.
     int64_t size() const {
-        struct stat st{};
+        struct stat st {};
         if (fd_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) return -1;
         return int64_t(st.st_size);
     }
@@ -323,7 +323,7 @@ void CBitmapFont::DrawText(std::string_view text, int32_t x, int32_t y, const Re
     const int64_t r0 = std::max<int64_t>(0, -ty);
     const int64_t r1 = std::min<int64_t>(rows, int64_t(target.height) - ty);
 
-    const BlendMode mode = bpp_ == 4 ? (inverted ? BLEND_COLOUR_INVERTED : BLEND_COLOUR)
+    const BlendMode mode = bpp_ == 4                ? (inverted ? BLEND_COLOUR_INVERTED : BLEND_COLOUR)
                            : layer == LAYER_SHADOWS ? BLEND_MONO_SHADOW
                            : inverted               ? BLEND_MONO_INVERTED
                                                     : BLEND_MONO;
@@ -350,8 +350,8 @@ void CBitmapFont::DrawText(std::string_view text, int32_t x, int32_t y, const Re
                 const int64_t c0 = std::max<int64_t>(0, -tx);
                 const int64_t c1 = std::min<int64_t>(cols, int64_t(target.width) - tx);
                 if (c0 < c1) {
-                    const uint8_t* src = pixels.data() + bpp * (size_t(header_.height) * start_[size_t(g)] +
-                                                                size_t(r0) * size_t(w));
+                    const uint8_t* src =
+                        pixels.data() + bpp * (size_t(header_.height) * start_[size_t(g)] + size_t(r0) * size_t(w));
                     uint8_t* dst = target.pixel(int32_t(tx + c0), int32_t(ty + r0));  // column c0
                     const uint8_t* rowSpans =
                         useSpans ? spans + (size_t(spanRow_[size_t(g)]) + size_t(r0)) * 2 : nullptr;

@@ -23,9 +23,9 @@ enum : int {
     FONT_BEARINGS_SIZE = 512,
     FONT_DATA_OFFSET_V0 = 576,
     FONT_DATA_OFFSET_V1 = 1088,
-    FONT_NAME_MAX = 31,     // characters of a font name (the page stores 32 bytes with the terminator)
+    FONT_NAME_MAX = 31,  // characters of a font name (the page stores 32 bytes with the terminator)
     FONT_MAX_GLYPHS = 256,
-    FONT_VERSION = 1,       // the version this program writes; larger versions are not read
+    FONT_VERSION = 1,          // the version this program writes; larger versions are not read
     FONT_MAX_MEASURE = 65535,  // largest height, base line, script shift or spacing a file may hold
 };
 

@@ -64,8 +64,10 @@ inline uint32_t wordsOfPair(const uint8_t* l, const uint8_t* r) {
     const int yl = lumaOf(l), yr = lumaOf(r);
     const int cb = std::clamp(128 + (l[0] + r[0] - yl - yr) * 65536 / 227069, 16, 240);
     const int cr = std::clamp(128 + (l[2] + r[2] - yl - yr) * 65536 / 179660, 16, 240);
-    const unsigned wl = unsigned(15 - (l[3] >> 4)) << 12 | unsigned(cb >> 2) << 6 | unsigned(std::clamp(yl, 16, 235) >> 2);
-    const unsigned wr = unsigned(15 - (r[3] >> 4)) << 12 | unsigned(cr >> 2) << 6 | unsigned(std::clamp(yr, 16, 235) >> 2);
+    const unsigned wl =
+        unsigned(15 - (l[3] >> 4)) << 12 | unsigned(cb >> 2) << 6 | unsigned(std::clamp(yl, 16, 235) >> 2);
+    const unsigned wr =
+        unsigned(15 - (r[3] >> 4)) << 12 | unsigned(cr >> 2) << 6 | unsigned(std::clamp(yr, 16, 235) >> 2);
     // Memory order: high byte of L, low byte of L, high byte of R, low byte of R.
     return (wl >> 8) | (wl & 0xFF) << 8 | (wr >> 8) << 16 | (wr & 0xFF) << 24;
 }
@@ -151,8 +153,8 @@ __attribute__((target("avx2"))) void convertAvx2(const uint8_t* src, size_t pair
     const __m256i k16 = _mm256_set1_epi32(16), k235 = _mm256_set1_epi32(235), k240 = _mm256_set1_epi32(240);
     const __m256i k128 = _mm256_set1_epi32(128), ones = _mm256_set1_epi32(-1);
     // Each word's two bytes, high first, packed into the low 8 bytes of each 128-bit lane.
-    const __m256i order = _mm256_setr_epi8(1, 0, 5, 4, 9, 8, 13, 12, -1, -1, -1, -1, -1, -1, -1, -1, 1, 0, 5, 4, 9,
-                                           8, 13, 12, -1, -1, -1, -1, -1, -1, -1, -1);
+    const __m256i order = _mm256_setr_epi8(1, 0, 5, 4, 9, 8, 13, 12, -1, -1, -1, -1, -1, -1, -1, -1, 1, 0, 5, 4, 9, 8,
+                                           13, 12, -1, -1, -1, -1, -1, -1, -1, -1);
     size_t i = 0;
     for (; i + 4 <= pairs; i += 4) {
         const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + 8 * i));  // 8 pixels
@@ -181,7 +183,7 @@ __attribute__((target("avx2"))) void convertAvx2(const uint8_t* src, size_t pair
 
 // Eight bytes as 32-bit lanes, filtered; their weights towards the row below go to wDown.
 __attribute__((target("avx2"))) inline __m256i filter8(const int32_t* w, const uint8_t* a8, const uint8_t* g8,
-                                                        const uint8_t* b8, const int32_t* wUp, int32_t* wDown) {
+                                                       const uint8_t* b8, const int32_t* wUp, int32_t* wDown) {
     const __m256i g = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(g8)));
     const __m256i da = _mm256_sub_epi32(_mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(a8))), g);
     const __m256i db = _mm256_sub_epi32(_mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(b8))), g);

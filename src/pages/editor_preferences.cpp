@@ -14,7 +14,8 @@ constexpr const char* kSection = "Editor";
 void EditorPreferences::Load(const app::Profile& p) {
     hasBackground = p.getInt(kSection, "HasBackground", 0) != 0;
     backgroundFile = p.getString(kSection, "BackgroundFile", "");
-    newPageType = p.getInt(kSection, "NewPageType", NEW_PAGE_EMPTY) == NEW_PAGE_TEMPLATE ? NEW_PAGE_TEMPLATE : NEW_PAGE_EMPTY;
+    newPageType =
+        p.getInt(kSection, "NewPageType", NEW_PAGE_EMPTY) == NEW_PAGE_TEMPLATE ? NEW_PAGE_TEMPLATE : NEW_PAGE_EMPTY;
     newPageTemplate = p.getString(kSection, "NewPageTemplate", "");
     filter = p.getInt(kSection, "Filter", 1) != 0;
     dither = p.getInt(kSection, "Dither", 1) != 0;

@@ -16,12 +16,12 @@ struct EditorPreferences {
     std::string backgroundFile;
     int newPageType = NEW_PAGE_EMPTY;  // "Create new page": empty or from a template
     std::string newPageTemplate;       // file title of the template last chosen
-    bool filter = true;     // "Use vertical filtering": render with options 7 instead of 5
-    bool dither = true;     // noise on imported pictures (not in the dialog, kept as read)
-    bool useShadow = true;  // "Display shadows"
-    bool useBlend = true;   // "Use alpha channel for frames background"
-    bool useClip = false;   // "Show TV screen visible area"
-    int clipX = 20;         // guide-line offsets, 0..100
+    bool filter = true;                // "Use vertical filtering": render with options 7 instead of 5
+    bool dither = true;                // noise on imported pictures (not in the dialog, kept as read)
+    bool useShadow = true;             // "Display shadows"
+    bool useBlend = true;              // "Use alpha channel for frames background"
+    bool useClip = false;              // "Show TV screen visible area"
+    int clipX = 20;                    // guide-line offsets, 0..100
     int clipY = 20;
 
     void Load(const app::Profile& profile);

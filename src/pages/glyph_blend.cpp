@@ -71,9 +71,7 @@ void plainRow(const uint8_t* s, uint8_t* d, int n, const uint8_t* colour) {
 
 // x / 255, truncated, for 0 <= x <= 65534 in each 16-bit lane: ((x + 1) × 257) >> 16.
 // Every numerator of the rules is at most 255 × 255 = 65025.
-inline __m128i div255(__m128i x) {
-    return _mm_mulhi_epu16(_mm_add_epi16(x, _mm_set1_epi16(1)), _mm_set1_epi16(257));
-}
+inline __m128i div255(__m128i x) { return _mm_mulhi_epu16(_mm_add_epi16(x, _mm_set1_epi16(1)), _mm_set1_epi16(257)); }
 
 // Two pixels at a time, each byte in a 16-bit lane: blue, green, red, transparency of pixel 0,
 // then of pixel 1. All products stay below 65536, so the lanes never overflow.
@@ -88,8 +86,8 @@ inline __attribute__((always_inline)) void vectorRow(const uint8_t* src, uint8_t
     const short c0 = colour[0], c1 = colour[1], c2 = colour[2];
     // The tint (or its inverse) in the colour lanes; 0 in the transparency lanes.
     const __m128i tint = Mode == BLEND_MONO_INVERTED
-                             ? _mm_set_epi16(0, short(255 - c2), short(255 - c1), short(255 - c0), 0,
-                                             short(255 - c2), short(255 - c1), short(255 - c0))
+                             ? _mm_set_epi16(0, short(255 - c2), short(255 - c1), short(255 - c0), 0, short(255 - c2),
+                                             short(255 - c1), short(255 - c0))
                              : _mm_set_epi16(0, c2, c1, c0, 0, c2, c1, c0);
     int i = 0;
     for (; i + 2 <= n; i += 2) {
@@ -116,14 +114,12 @@ inline __attribute__((always_inline)) void vectorRow(const uint8_t* src, uint8_t
                 res = div255(_mm_add_epi16(pc, back));
             }
         } else {
-            const __m128i s =
-                _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(src + sb * i)), zero);
+            const __m128i s = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(src + sb * i)), zero);
             t = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);
             const __m128i o = _mm_sub_epi16(k255, t);
             if constexpr (Mode == BLEND_COLOUR)
                 res = div255(_mm_add_epi16(_mm_mullo_epi16(s, o), _mm_mullo_epi16(t, d)));
-            else
-                res = div255(_mm_add_epi16(_mm_mullo_epi16(_mm_sub_epi16(k255, s), o), _mm_mullo_epi16(t, grey)));
+            else res = div255(_mm_add_epi16(_mm_mullo_epi16(_mm_sub_epi16(k255, s), o), _mm_mullo_epi16(t, grey)));
         }
         // Transparency: min(T, target transparency).
         res = _mm_or_si128(_mm_andnot_si128(transLanes, res), _mm_and_si128(transLanes, _mm_min_epi16(t, d)));
@@ -157,10 +153,8 @@ void glyph(const uint8_t* src, size_t srcStride, uint8_t* dst, size_t dstStride,
             // target back unchanged, so widening to an even count costs nothing and saves the
             // pixel-at-a-time tail.
             if ((b - a) & 1) {
-                if (b < c1)
-                    ++b;
-                else if (a > c0)
-                    --a;
+                if (b < c1) ++b;
+                else if (a > c0) --a;
             }
         } else if (a >= b) {
             continue;

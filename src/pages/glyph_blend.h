@@ -36,8 +36,8 @@ inline bool KeepsTargetUnderTransparent(BlendMode mode) {
 // dstStride bytes a row). spans, when given, holds for every row the first column and one past
 // the last column that is not fully transparent; only the modes that keep the target under
 // transparent pixels may pass them, and outside them nothing changes.
-using BlendGlyphFn = void (*)(const uint8_t* src, size_t srcStride, uint8_t* dst, size_t dstStride, int rows,
-                              int c0, int c1, const uint8_t* spans, const uint8_t* colour);
+using BlendGlyphFn = void (*)(const uint8_t* src, size_t srcStride, uint8_t* dst, size_t dstStride, int rows, int c0,
+                              int c1, const uint8_t* spans, const uint8_t* colour);
 BlendGlyphFn BlendGlyphFor(BlendMode mode);
 
 }  // namespace pages

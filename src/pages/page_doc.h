@@ -38,7 +38,7 @@ class CPageImage;
 // sequences 1, titles 12 and 4).
 enum : int {
     LOAD_SUMMARY = 1,
-    LOAD_FRAMES = 2,      // frames and background picture, with font substitution
+    LOAD_FRAMES = 2,  // frames and background picture, with font substitution
     LOAD_THUMBNAIL = 4,
     LOAD_DEVICE = 8,
     LOAD_NO_PICTURES = 16,  // with LOAD_FRAMES: skip frame pictures and the background picture
@@ -72,8 +72,8 @@ public:
     // --- The page ---------------------------------------------------------------------------
     uint32_t backgroundColour = DEFAULT_PAGE_COLOUR;
     bool hasBackgroundPicture = false;
-    Rect backgroundRect;     // where the background picture is
-    CBitmap32 background;    // 720 × 576: the colour, and the picture inside its rectangle
+    Rect backgroundRect;   // where the background picture is
+    CBitmap32 background;  // 720 × 576: the colour, and the picture inside its rectangle
     std::vector<std::unique_ptr<CPageFrame>> frames;
 
     std::string pathName;

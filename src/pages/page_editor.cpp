@@ -32,9 +32,7 @@ int32_t runStart(const CParagraph& p, int32_t run) {
 
 bool isSpace(char c) { return c == ' '; }
 
-TextPos textEnd(const CPageFrame& f) {
-    return {int32_t(f.paragraphs.size()) - 1, f.paragraphs.back().length()};
-}
+TextPos textEnd(const CPageFrame& f) { return {int32_t(f.paragraphs.size()) - 1, f.paragraphs.back().length()}; }
 
 struct ViewState {
     TextPos anchor, caret;
@@ -51,9 +49,7 @@ void LineSpan(const CPageFrame& f, const TextLine& line, int32_t& start, int32_t
     end = std::max(start, runStart(p, line.endRun) + line.endChar + 1);
 }
 
-CPageEditor::CPageEditor(CPageDoc& page, CFontManager& fonts) : page_(page), fonts_(fonts) {
-    history.Reset(page_, -1);
-}
+CPageEditor::CPageEditor(CPageDoc& page, CFontManager& fonts) : page_(page), fonts_(fonts) { history.Reset(page_, -1); }
 
 void CPageEditor::notify() {
     if (changed) changed();
@@ -237,8 +233,8 @@ bool CPageEditor::NudgeSelected(int32_t dx, int32_t dy) {
 std::string CPageEditor::NextFrameName() {
     for (int n = frameCounter_;; ++n) {
         const std::string name = CPageFrame::DefaultName(n);
-        const bool used = std::any_of(page_.frames.begin(), page_.frames.end(),
-                                      [&](const auto& f) { return f->name == name; });
+        const bool used =
+            std::any_of(page_.frames.begin(), page_.frames.end(), [&](const auto& f) { return f->name == name; });
         if (!used || n == INT_MAX) {
             frameCounter_ = n == INT_MAX ? n : n + 1;
             return name;
@@ -285,7 +281,8 @@ int32_t CPageEditor::xOf(const CPageFrame& f, int line, int32_t offset) const {
     for (int32_t k = l.startRun; k <= l.endRun && size_t(k) < p.runs.size(); ++k) {
         const TextRun& run = p.runs[size_t(k)];
         const int32_t from = k == l.startRun ? l.startChar : 0;
-        const int32_t to = std::min<int32_t>(k == l.endRun ? l.endChar + 1 : int32_t(run.text.size()), int32_t(run.text.size()));
+        const int32_t to =
+            std::min<int32_t>(k == l.endRun ? l.endChar + 1 : int32_t(run.text.size()), int32_t(run.text.size()));
         const int32_t pieceStart = start + from, pieceEnd = start + to;
         start += int32_t(run.text.size());
         if (to <= from) continue;
@@ -334,8 +331,8 @@ CaretBox CPageEditor::Caret() const {
     box.x = f->rect.left + xOf(*f, line, f->caret.offset) - f->hScroll;
     box.y = f->rect.top + l.y - f->vScroll;
     box.height = std::max(2, l.ascent + l.descent);
-    box.visible = textMode && l.y - f->vScroll >= 0 && box.y < f->rect.bottom && box.x >= f->rect.left &&
-                  box.x <= f->rect.right;
+    box.visible =
+        textMode && l.y - f->vScroll >= 0 && box.y < f->rect.bottom && box.x >= f->rect.left && box.x <= f->rect.right;
     return box;
 }
 
@@ -598,7 +595,9 @@ bool CPageEditor::TextOverflows(int frame) const {
 
 TextFormat CPageEditor::CaretFormat() const {
     const CPageFrame* f = selectedFrame();
-    if (!f) return styles.styles.empty() ? TextFormat{} : styles.styles[size_t(std::clamp(styles.current, 0, styles.count() - 1))].text;
+    if (!f)
+        return styles.styles.empty() ? TextFormat{}
+                                     : styles.styles[size_t(std::clamp(styles.current, 0, styles.count() - 1))].text;
     const TextPos p = f->hasSelection() ? f->selectionStart() : f->caret;
     const CParagraph& para = f->paragraphs[size_t(std::clamp<int32_t>(p.para, 0, int32_t(f->paragraphs.size()) - 1))];
     auto [r, i] = runAtOffset(para, p.offset);
@@ -864,10 +863,8 @@ void CPageEditor::SetBackgroundPicture(const CBitmap32& picture, int32_t x, int3
 // --- Styles ------------------------------------------------------------------------------------
 
 void CPageEditor::LoadStyles() {
-    if (stylePath.empty())
-        styles.LoadText({}, fonts_);
-    else
-        styles.Load(stylePath, fonts_);
+    if (stylePath.empty()) styles.LoadText({}, fonts_);
+    else styles.Load(stylePath, fonts_);
 }
 
 void CPageEditor::SaveStyles() {
@@ -902,26 +899,22 @@ void CPageEditor::DrawScreen(CBitmap32& screen) const {
     if (screen.width() != PAGE_WIDTH || screen.height() != PAGE_HEIGHT) screen.create(PAGE_WIDTH, PAGE_HEIGHT);
     if (reference_.width() == PAGE_WIDTH && reference_.height() == PAGE_HEIGHT)
         screen.blit(reference_, 0, 0, PAGE_WIDTH, PAGE_HEIGHT, 0, 0, BLIT_COPY);
-    else
-        screen.fillAll(0x00000000);
+    else screen.fillAll(0x00000000);
     // Whatever the pictures say, the screen stays opaque.
     screen.blit(page_.background, 0, 0, PAGE_WIDTH, PAGE_HEIGHT, 0, 0, BLIT_BLEND);
     for (int i = 0; i < page_.frameCount(); ++i) {
         const CPageFrame& f = *page_.frames[size_t(i)];
         const Rect& r = f.rect;
         if (IsVisibleColour(f.format.colour)) {
-            if (prefs.useBlend)
-                screen.fill(f.format.colour, r.left, r.top, r.width(), r.height(), true);
-            else
-                screen.fill(f.format.colour & 0x00FFFFFF, r.left, r.top, r.width(), r.height(), false);
+            if (prefs.useBlend) screen.fill(f.format.colour, r.left, r.top, r.width(), r.height(), true);
+            else screen.fill(f.format.colour & 0x00FFFFFF, r.left, r.top, r.width(), r.height(), false);
         }
         if ((f.hasPicture() || f.isBanner()) && !f.picture.empty())
             screen.blit(f.picture, r.left, r.top, std::min(r.width(), f.picture.width()),
                         std::min(r.height(), f.picture.height()), 0, 0, BLIT_BLEND);
         const Rect clip{std::max(0, r.left), std::max(0, r.top), std::min<int32_t>(PAGE_WIDTH, r.right),
                         std::min<int32_t>(PAGE_HEIGHT, r.bottom)};
-        if (!clip.empty())
-            f.Draw(fonts_, screen.view(), clip, prefs.useShadow ? 0 : 1, i == selected_ && textMode);
+        if (!clip.empty()) f.Draw(fonts_, screen.view(), clip, prefs.useShadow ? 0 : 1, i == selected_ && textMode);
     }
     if (prefs.useClip) {
         const int32_t cx = std::clamp(prefs.clipX, 0, int(CLIP_OFFSET_MAX));

@@ -247,7 +247,8 @@ int CPageDoc::Load(int mode, const std::string& path, CPageImage& image) {
             if (skipPictures) {
                 f.skip(rowBytes * uint64_t(r.height()));
             } else {
-                for (int32_t y = r.top; y < r.bottom && f.ok(); ++y) f.read(newBackground.pixel(r.left, y), size_t(rowBytes));
+                for (int32_t y = r.top; y < r.bottom && f.ok(); ++y)
+                    f.read(newBackground.pixel(r.left, y), size_t(rowBytes));
             }
             if (!f.ok()) return fail(FILE_FORMAT_ERROR, "background picture");
         }
@@ -334,7 +335,8 @@ std::vector<uint8_t> CPageDoc::Serialize(const CPageImage& image) const {
     const Rect bg = picture ? backgroundRect : Rect{};
     w.i32(bg.left), w.i32(bg.top), w.i32(bg.right), w.i32(bg.bottom);
     PageSummary summary = image.summary;
-    summary.flags = (summary.flags & ~uint32_t(SUMMARY_BACKGROUND_PICTURE)) | (picture ? uint32_t(SUMMARY_BACKGROUND_PICTURE) : 0u);
+    summary.flags =
+        (summary.flags & ~uint32_t(SUMMARY_BACKGROUND_PICTURE)) | (picture ? uint32_t(SUMMARY_BACKGROUND_PICTURE) : 0u);
     uint8_t block[SUMMARY_SIZE];
     summary.Write(block);
     w.bytes(block, SUMMARY_SIZE);
@@ -381,8 +383,7 @@ std::vector<uint8_t> CPageDoc::Serialize(const CPageImage& image) const {
     const uint32_t thumbOffset = uint32_t(out.size());
     if (image.thumbnail.width() == THUMB_WIDTH && image.thumbnail.height() == THUMB_HEIGHT)
         w.bytes(image.thumbnail.bits(), THUMB_SIZE);
-    else
-        w.zeros(THUMB_SIZE);
+    else w.zeros(THUMB_SIZE);
 
     const uint32_t deviceOffset = uint32_t(out.size());
     // Only Device data that matches its header is written; otherwise an empty header.

@@ -9,7 +9,9 @@ namespace pages {
 
 namespace {
 
-int32_t getI32(const uint8_t* p) { return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24); }
+int32_t getI32(const uint8_t* p) {
+    return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
+}
 uint32_t getU32(const uint8_t* p) { return uint32_t(getI32(p)); }
 void putU32(uint8_t* p, uint32_t v) {
     p[0] = uint8_t(v);

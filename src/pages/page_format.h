@@ -80,8 +80,8 @@ struct PageSummary {
     int32_t reserved0 = 0;
     int32_t textLength = 0;  // along the motion, at least 2 when there is a moving frame
     uint32_t flags = 0;
-    Rect bounds;             // everything visible
-    Rect moving;             // the moving frame
+    Rect bounds;  // everything visible
+    Rect moving;  // the moving frame
     char description[64] = {};
     uint8_t border = 0;
     uint8_t reserved[15] = {};
@@ -96,11 +96,11 @@ struct PageSummary {
 enum : uint8_t { DEVICE_UNIFORM = 0x01, DEVICE_HAS_STRIP = 0x02 };
 
 struct DeviceHeader {
-    uint32_t stillSize = 0;   // DEVICE_STILL_SIZE, or 6 for a uniform page
+    uint32_t stillSize = 0;  // DEVICE_STILL_SIZE, or 6 for a uniform page
     uint32_t stripSize = 0;
     uint32_t chunkCount = 0;
-    uint32_t chunkBytes = 0;  // of a full chunk: X × 512 + 2
-    uint32_t stripLength = 0; // L
+    uint32_t chunkBytes = 0;   // of a full chunk: X × 512 + 2
+    uint32_t stripLength = 0;  // L
     uint8_t flags = 0;
     uint8_t reserved[11] = {};
 

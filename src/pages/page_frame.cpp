@@ -34,10 +34,8 @@ void CParagraph::MergeRuns() {
     merged.reserve(runs.size());
     for (TextRun& r : runs) {
         if (r.text.empty() && runs.size() > 1) continue;
-        if (!merged.empty() && merged.back().format.sameFormat(r.format))
-            merged.back().text += r.text;
-        else
-            merged.push_back(std::move(r));
+        if (!merged.empty() && merged.back().format.sameFormat(r.format)) merged.back().text += r.text;
+        else merged.push_back(std::move(r));
     }
     // Every run was empty: keep the first, so the paragraph keeps a format to type in.
     if (merged.empty()) merged.push_back(std::move(runs.front()));

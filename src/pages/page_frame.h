@@ -17,10 +17,14 @@ class CFontManager;
 
 // The screen area frames are kept inside (the frame rectangle rule).
 enum : int32_t {
-    SAFE_LEFT_MIN = 4, SAFE_LEFT_MAX = 710,
-    SAFE_RIGHT_MIN = 6, SAFE_RIGHT_MAX = 716,
-    SAFE_TOP_MIN = 4, SAFE_TOP_MAX = 566,
-    SAFE_BOTTOM_MIN = 6, SAFE_BOTTOM_MAX = 572,
+    SAFE_LEFT_MIN = 4,
+    SAFE_LEFT_MAX = 710,
+    SAFE_RIGHT_MIN = 6,
+    SAFE_RIGHT_MAX = 716,
+    SAFE_TOP_MIN = 4,
+    SAFE_TOP_MAX = 566,
+    SAFE_BOTTOM_MIN = 6,
+    SAFE_BOTTOM_MAX = 572,
 };
 
 // A piece of text in one format. Text is 8-bit, in the fonts' code page, without line breaks.
@@ -82,8 +86,8 @@ public:
     int32_t lock = 0;
     FrameFormat format;
     std::vector<CParagraph> paragraphs;  // never empty
-    CBitmap32 picture;       // the frame's picture, or the banner's preview
-    std::string bannerPath;  // full path of the linked banner file
+    CBitmap32 picture;                   // the frame's picture, or the banner's preview
+    std::string bannerPath;              // full path of the linked banner file
 
     // --- Layout state (not stored) ----------------------------------------------------------
     std::vector<TextLine> lines;
@@ -91,7 +95,7 @@ public:
     bool fits = true;        // the text fitted the frame's height at the last layout
     int32_t hScroll = 0;     // the editor's scroll offsets
     int32_t vScroll = 0;
-    TextPos anchor;          // selection: from anchor to caret
+    TextPos anchor;  // selection: from anchor to caret
     TextPos caret;
 
     bool isMoving() const { return format.type != FRAME_FIXED; }

@@ -116,7 +116,8 @@ bool CPageFrame::Layout(CFontManager& fonts) {
             // The next line starts after this one's last character, if any is left.
             r = endRun, i = size_t(endChar + 1);
             bool more = false;
-            for (size_t k = r; k < nRuns && !more; ++k) more = (k == r ? para.runs[k].text.size() > i : !para.runs[k].text.empty());
+            for (size_t k = r; k < nRuns && !more; ++k)
+                more = (k == r ? para.runs[k].text.size() > i : !para.runs[k].text.empty());
             if (!more) break;
             c = pf.leftMargin;
             firstLine = false;
@@ -159,8 +160,8 @@ void CPageFrame::Draw(CFontManager& fonts, const BitmapView& target, const Rect&
             for (int32_t k = line.startRun; k <= line.endRun && size_t(k) < para.runs.size(); ++k) {
                 const TextRun& run = para.runs[size_t(k)];
                 const int64_t from = k == line.startRun ? line.startChar : 0;
-                const int64_t to = std::min<int64_t>(k == line.endRun ? int64_t(line.endChar) + 1 : int64_t(run.text.size()),
-                                                     int64_t(run.text.size()));
+                const int64_t to = std::min<int64_t>(
+                    k == line.endRun ? int64_t(line.endChar) + 1 : int64_t(run.text.size()), int64_t(run.text.size()));
                 const int64_t thisRunStart = runStart;
                 runStart += int64_t(run.text.size());
                 if (from >= to) continue;
@@ -193,11 +194,13 @@ void CPageFrame::Draw(CFontManager& fonts, const BitmapView& target, const Rect&
                     int64_t px = x;
                     if (a > 0) {
                         const CBitmapFont* font = fonts.Current();
-                        const int left = font ? font->leftBearing(font->glyphOf(static_cast<unsigned char>(piece[size_t(a)]))) : 0;
+                        const int left =
+                            font ? font->leftBearing(font->glyphOf(static_cast<unsigned char>(piece[size_t(a)]))) : 0;
                         px += fonts.TextWidth(piece.substr(0, size_t(a))) - left;
                     }
-                    fonts.Draw(piece.substr(size_t(a), size_t(b - a)), int32_t(std::clamp<int64_t>(px, INT32_MIN, INT32_MAX)),
-                               y, clip, target, layer, selected);
+                    fonts.Draw(piece.substr(size_t(a), size_t(b - a)),
+                               int32_t(std::clamp<int64_t>(px, INT32_MIN, INT32_MAX)), y, clip, target, layer,
+                               selected);
                 }
                 x += fonts.TextWidth(piece);
             }

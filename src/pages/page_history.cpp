@@ -42,7 +42,8 @@ bool SameFrameContent(const CPageFrame& a, const CPageFrame& b) {
     return a.picture == b.picture;
 }
 
-CPageHistory::CPageHistory(size_t maxSteps, size_t maxBytes) : maxSteps_(maxSteps ? maxSteps : 1), maxBytes_(maxBytes) {}
+CPageHistory::CPageHistory(size_t maxSteps, size_t maxBytes)
+    : maxSteps_(maxSteps ? maxSteps : 1), maxBytes_(maxBytes) {}
 
 CPageHistory::State CPageHistory::capture(const CPageDoc& page, int selected, const State* prev) const {
     State s;
@@ -50,10 +51,8 @@ CPageHistory::State CPageHistory::capture(const CPageDoc& page, int selected, co
     s.hasBackgroundPicture = page.hasBackgroundPicture;
     s.backgroundRect = page.backgroundRect;
     s.selected = selected;
-    if (prev && prev->background && *prev->background == page.background)
-        s.background = prev->background;
-    else
-        s.background = std::make_shared<const CBitmap32>(page.background);
+    if (prev && prev->background && *prev->background == page.background) s.background = prev->background;
+    else s.background = std::make_shared<const CBitmap32>(page.background);
     for (size_t i = 0; i < page.frames.size(); ++i) {
         const CPageFrame& f = *page.frames[i];
         std::shared_ptr<const CPageFrame> same;

@@ -95,10 +95,8 @@ void CPageImage::Compile(CPageDoc& page, int options, CompileProgress* progress)
     steps.step();
 
     if (moving) {
-        if (roll)
-            strip.create(int32_t(cross), int32_t(length));
-        else
-            strip.create(int32_t(length), int32_t(cross));
+        if (roll) strip.create(int32_t(cross), int32_t(length));
+        else strip.create(int32_t(length), int32_t(cross));
         strip.fillAll(0xFF000000);
         device.stripSize = uint32_t(StripSize(length, cross));
         device.chunkCount = chunks;
@@ -144,18 +142,14 @@ void CPageImage::Compile(CPageDoc& page, int options, CompileProgress* progress)
         const bool checksum = !(options & COMPILE_NO_CHECKSUM);
         device.stillSize = uniform ? DEVICE_UNIFORM_STILL_SIZE : DEVICE_STILL_SIZE;
         data.assign(size_t(device.stillSize) + device.stripSize, 0);
-        if (uniform)
-            picture.toDevice(data.data(), 0, 0, 2, 1, checksum);
-        else
-            picture.toDevice(data.data(), 0, 0, PAGE_WIDTH, PAGE_HEIGHT, checksum);
+        if (uniform) picture.toDevice(data.data(), 0, 0, 2, 1, checksum);
+        else picture.toDevice(data.data(), 0, 0, PAGE_WIDTH, PAGE_HEIGHT, checksum);
         steps.step();
         for (uint32_t k = 0; k < chunks; ++k) {
             const int32_t n = int32_t(std::min<uint32_t>(256, length - 256 * k));
             uint8_t* out = data.data() + device.stillSize + size_t(k) * device.chunkBytes;
-            if (roll)
-                strip.toDevice(out, 0, int32_t(256 * k), int32_t(cross), n, checksum);
-            else
-                strip.toDevice(out, int32_t(256 * k), 0, n, int32_t(cross), checksum);
+            if (roll) strip.toDevice(out, 0, int32_t(256 * k), int32_t(cross), n, checksum);
+            else strip.toDevice(out, int32_t(256 * k), 0, n, int32_t(cross), checksum);
             steps.step();
         }
     }

@@ -156,8 +156,7 @@ bool CombinePairFilesWithMessages(const std::string& onWhite, const std::string&
     const int rc = CombinePairFiles(onWhite, onBlack, monochrome, out, &failed);
     if (rc == PICTURE_SIZE_MISMATCH)
         app::MessageBoxId(PICTURE_SIZE_MISMATCH, app::MB_OK | app::MB_ICONERROR, {onBlack, onWhite});
-    else
-        ShowPictureError(rc, failed);
+    else ShowPictureError(rc, failed);
     return rc == PICTURE_OK;
 }
 

@@ -74,11 +74,11 @@ RowFn rowFnFor(int bytesPerPixel) {
 }
 
 // Plain rows: row y of the file goes to row y (top-down) or height - 1 - y (bottom-up).
-void readRows(const uint8_t* src, size_t rowBytes, int bytesPerPixel, bool topDown, uint8_t invert,
-              CBitmap32& bmp) {
+void readRows(const uint8_t* src, size_t rowBytes, int bytesPerPixel, bool topDown, uint8_t invert, CBitmap32& bmp) {
     const RowFn fn = rowFnFor(bytesPerPixel);
     const int32_t h = bmp.height();
-    for (int32_t y = 0; y < h; ++y, src += rowBytes) fn(src, bmp.pixel(0, topDown ? y : h - 1 - y), bmp.width(), invert);
+    for (int32_t y = 0; y < h; ++y, src += rowBytes)
+        fn(src, bmp.pixel(0, topDown ? y : h - 1 - y), bmp.width(), invert);
 }
 
 template <int Depth>
@@ -261,7 +261,7 @@ int ReadPictureFile(const std::string& path, bool inverseTGA, CBitmap32& out) {
     // Non-blocking, so that a pipe named like a picture cannot hang the reader.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return PICTURE_OPEN_ERROR;
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return PICTURE_OPEN_ERROR;
@@ -281,11 +281,11 @@ std::vector<uint8_t> EncodeTga(const CBitmap32& bitmap) {
     if (bitmap.empty() || bitmap.width() > 0xFFFF || bitmap.height() > 0xFFFF) return out;
     out.reserve(18 + bitmap.byteSize());
     platform::ByteWriter w(out);
-    w.u8(0);  // no image ID
-    w.u8(0);  // no colour map
-    w.u8(2);  // uncompressed true-colour
+    w.u8(0);     // no image ID
+    w.u8(0);     // no colour map
+    w.u8(2);     // uncompressed true-colour
     w.zeros(5);  // colour map fields
-    w.u16(0);  // origin
+    w.u16(0);    // origin
     w.u16(0);
     w.u16(uint16_t(bitmap.width()));
     w.u16(uint16_t(bitmap.height()));

@@ -19,8 +19,8 @@ TextFormat textFormat(CPageDoc& page, const std::string& font, uint32_t colour) 
     return t;
 }
 
-CPageFrame& addFrame(CPageDoc& page, const Rect& r, int32_t type, uint32_t colour, int32_t align,
-                     const TextFormat& tf, const std::string& text, int32_t margin = 0) {
+CPageFrame& addFrame(CPageDoc& page, const Rect& r, int32_t type, uint32_t colour, int32_t align, const TextFormat& tf,
+                     const std::string& text, int32_t margin = 0) {
     FrameFormat ff;
     ff.type = type;
     ff.colour = colour;

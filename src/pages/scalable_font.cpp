@@ -111,7 +111,8 @@ bool MakeFontFromScalable(const ScalableFontOptions& opt, CBitmapFont& font, std
                                std::to_string(int(SCALABLE_MAX_SHADOW)));
     const int N = opt.outline;
     const int avail = H - 2 * N - std::abs(dy);
-    if (avail < SCALABLE_MIN_HEIGHT) return fail(error, "the height leaves too little room inside the outline and shadow");
+    if (avail < SCALABLE_MIN_HEIGHT)
+        return fail(error, "the height leaves too little room inside the outline and shadow");
     platform::CodePage cp(opt.codePage);
     if (!cp.valid()) return fail(error, "unknown code page " + std::to_string(opt.codePage));
 
@@ -280,8 +281,8 @@ bool MakeFontFromScalable(const ScalableFontOptions& opt, CBitmapFont& font, std
             }
         }
     }
-    LogMessage("MakeFontFromScalable: %s, %d glyphs, height %d, baseline %d", opt.fontFile.c_str(), int(made.size()),
-               H, baseline);
+    LogMessage("MakeFontFromScalable: %s, %d glyphs, height %d, baseline %d", opt.fontFile.c_str(), int(made.size()), H,
+               baseline);
     return true;
 }
 

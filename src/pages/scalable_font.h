@@ -11,15 +11,15 @@
 namespace pages {
 
 struct ScalableFontOptions {
-    std::string fontFile;     // the scalable font
-    int height = 32;          // H: rows of every glyph cell, outline and shadow included
-    bool colour = false;      // a colour font in `fill`; otherwise monochrome (tinted when drawn)
-    uint32_t fill = 0xFFFFFF; // 0xTTBBGGRR fill of a colour font (the transparency byte is ignored)
-    bool shadow = false;      // make a shadow layer
-    int shadowDx = 2;         // shadow offset, pixels right
-    int shadowDy = 2;         // shadow offset, pixels down
-    int outline = 0;          // width of a black outline around every glyph, pixels
-    int codePage = 1251;      // the 8-bit code page the font's character codes belong to
+    std::string fontFile;      // the scalable font
+    int height = 32;           // H: rows of every glyph cell, outline and shadow included
+    bool colour = false;       // a colour font in `fill`; otherwise monochrome (tinted when drawn)
+    uint32_t fill = 0xFFFFFF;  // 0xTTBBGGRR fill of a colour font (the transparency byte is ignored)
+    bool shadow = false;       // make a shadow layer
+    int shadowDx = 2;          // shadow offset, pixels right
+    int shadowDy = 2;          // shadow offset, pixels down
+    int outline = 0;           // width of a black outline around every glyph, pixels
+    int codePage = 1251;       // the 8-bit code page the font's character codes belong to
 };
 
 // Limits of the options (a glyph is at most 255 pixels wide, bearings fit a signed byte).

@@ -41,10 +41,8 @@ std::string formatPattern(std::string_view pattern, std::initializer_list<std::v
             out += '%';
         } else if (k == 's' || k == 'd') {
             if (it == args.end()) continue;
-            if (const auto* s = std::get_if<std::string>(&*it))
-                out += *s;
-            else
-                out += std::to_string(std::get<int64_t>(*it));
+            if (const auto* s = std::get_if<std::string>(&*it)) out += *s;
+            else out += std::to_string(std::get<int64_t>(*it));
             ++it;
         } else {
             out += '%';
@@ -188,9 +186,10 @@ StyleRecord StyleFromFrame(const CPageFrame& frame, std::string_view name) {
 
 std::string FrameDescription(const StyleRecord& s) {
     const uint32_t c = s.frame.colour;
-    return formatPattern(app::LoadString(IDS_STYLE_FRAME),
-                         {std::string(nameOf(kTypeNames, s.frame.type)), std::string(nameOf(kVAlignNames, s.frame.vAlign)),
-                          int64_t(RedOf(c)), int64_t(GreenOf(c)), int64_t(BlueOf(c)), int64_t(TransparencyOf(c) >> 4)});
+    return formatPattern(
+        app::LoadString(IDS_STYLE_FRAME),
+        {std::string(nameOf(kTypeNames, s.frame.type)), std::string(nameOf(kVAlignNames, s.frame.vAlign)),
+         int64_t(RedOf(c)), int64_t(GreenOf(c)), int64_t(BlueOf(c)), int64_t(TransparencyOf(c) >> 4)});
 }
 
 std::string ParagraphDescription(const StyleRecord& s) {
@@ -202,9 +201,9 @@ std::string ParagraphDescription(const StyleRecord& s) {
 
 std::string TextDescription(const StyleRecord& s) {
     const uint32_t c = s.text.colour;
-    const std::string colour =
-        s.text.tint ? formatPattern(app::LoadString(IDS_STYLE_RGB), {int64_t(RedOf(c)), int64_t(GreenOf(c)), int64_t(BlueOf(c))})
-                    : app::LoadString(IDS_STYLE_NO_COLOUR);
+    const std::string colour = s.text.tint ? formatPattern(app::LoadString(IDS_STYLE_RGB),
+                                                           {int64_t(RedOf(c)), int64_t(GreenOf(c)), int64_t(BlueOf(c))})
+                                           : app::LoadString(IDS_STYLE_NO_COLOUR);
     return formatPattern(app::LoadString(IDS_STYLE_TEXT), {s.text.fontName(), colour});
 }
 
@@ -322,8 +321,7 @@ ApplyStyleResult ApplyStyle(CPageDoc& page, int frameIndex, StyleRecord& style) 
     const bool movingStyle = style.frame.type != FRAME_FIXED;
     if (movingStyle && f->format.type == FRAME_FIXED && (page.MovingFrameIndex() >= 0 || page.HasBanner()))
         result.typeRefused = true;
-    else if (style.frame.type != f->format.type)
-        f->SetType(style.frame.type, fonts);
+    else if (style.frame.type != f->format.type) f->SetType(style.frame.type, fonts);
     // 2. Alignment and colour (a Roll's text stays at the top).
     f->format.vAlign = f->format.type == FRAME_ROLL ? VALIGN_TOP : style.frame.vAlign;
     f->format.colour = style.frame.colour;

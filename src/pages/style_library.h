@@ -101,8 +101,8 @@ bool CheckStyleFont(StyleRecord& style, CFontManager& fonts);
 
 // What applying a style did.
 struct ApplyStyleResult {
-    bool typeRefused = false;  // a moving style on a page that has its moving (or banner) frame: 14032
-    bool fontReplaced = false; // the style's font was missing and replaced: save the library
+    bool typeRefused = false;   // a moving style on a page that has its moving (or banner) frame: 14032
+    bool fontReplaced = false;  // the style's font was missing and replaced: save the library
 };
 
 // Applies a style to a frame of a page: its type (unless refused), vertical alignment and

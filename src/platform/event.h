@@ -9,8 +9,7 @@ namespace platform {
 
 class Event {
 public:
-    explicit Event(bool manualReset = true, bool initiallySet = false)
-        : manual_(manualReset), set_(initiallySet) {}
+    explicit Event(bool manualReset = true, bool initiallySet = false) : manual_(manualReset), set_(initiallySet) {}
     Event(const Event&) = delete;
     Event& operator=(const Event&) = delete;
 
@@ -19,10 +18,8 @@ public:
             std::lock_guard lock(m_);
             set_ = true;
         }
-        if (manual_)
-            cv_.notify_all();
-        else
-            cv_.notify_one();
+        if (manual_) cv_.notify_all();
+        else cv_.notify_one();
     }
     void reset() {
         std::lock_guard lock(m_);
@@ -35,10 +32,8 @@ public:
     // Waits until set; timeoutMs < 0 waits for ever. Returns false on time-out.
     bool wait(int timeoutMs = -1) {
         std::unique_lock lock(m_);
-        if (timeoutMs < 0)
-            cv_.wait(lock, [&] { return set_; });
-        else if (!cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return set_; }))
-            return false;
+        if (timeoutMs < 0) cv_.wait(lock, [&] { return set_; });
+        else if (!cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return set_; })) return false;
         if (!manual_) set_ = false;
         return true;
     }

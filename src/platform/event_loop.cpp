@@ -74,7 +74,9 @@ bool EventLoop::fireDueTimers() {
         for (auto& [id, t] : timers_)
             if (int32_t(now - t.due) >= 0) due.emplace_back(t.due, id);
     }
-    std::sort(due.begin(), due.end(), [](auto& a, auto& b) { return int32_t(a.first - b.first) < 0 || (a.first == b.first && a.second < b.second); });
+    std::sort(due.begin(), due.end(), [](auto& a, auto& b) {
+        return int32_t(a.first - b.first) < 0 || (a.first == b.first && a.second < b.second);
+    });
     for (auto& [when, id] : due) {
         std::function<void()> fn;
         {
@@ -153,7 +155,8 @@ bool EventLoop::runUntil(const std::function<bool()>& pred, uint32_t timeoutMs) 
     auto start = std::chrono::steady_clock::now();
     processPending();
     while (!pred()) {
-        auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+        auto elapsed =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
         if (elapsed >= int64_t(timeoutMs)) return false;
         runOnce(uint32_t(std::min<int64_t>(10, int64_t(timeoutMs) - elapsed)));
     }

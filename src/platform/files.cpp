@@ -21,7 +21,7 @@ bool readAll(const std::string& path, Buf& out) {
     out.clear();
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) out.reserve(size_t(st.st_size));
     char chunk[65536];
     for (;;) {
@@ -68,7 +68,7 @@ bool WriteFileAtomic(const std::string& path, const void* data, size_t size) {
     ok = (::close(fd) == 0) && ok;
     if (ok) {
         // Keep the permissions of a file we replace.
-        struct stat st{};
+        struct stat st {};
         if (::stat(path.c_str(), &st) == 0) ::chmod(tmp.c_str(), st.st_mode & 07777);
         ok = ::rename(tmp.c_str(), path.c_str()) == 0;
     }
@@ -101,7 +101,7 @@ std::string ResolvePath(std::string_view pathIn) {
         bool last = j >= path.size();
         if (!comp.empty()) {
             std::string candidate = result + comp;
-            struct stat st{};
+            struct stat st {};
             if (::stat(candidate.c_str(), &st) != 0) {
                 std::string dirName = result.empty() ? "." : result;
                 std::string found;
@@ -128,12 +128,12 @@ std::string ResolvePath(std::string_view pathIn) {
 }
 
 bool FileExists(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool IsDirectory(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -152,7 +152,7 @@ bool MakeDirectories(const std::string& path) {
 }
 
 int64_t FileSize(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return -1;
     return int64_t(st.st_size);
 }

@@ -34,7 +34,7 @@ std::string ResolvePath(std::string_view path);
 bool FileExists(const std::string& path);
 bool IsDirectory(const std::string& path);
 bool MakeDirectories(const std::string& path);  // like mkdir -p; true when it exists afterwards
-int64_t FileSize(const std::string& path);       // -1 when missing
+int64_t FileSize(const std::string& path);      // -1 when missing
 
 // The folder of the running executable, ending in '/'.
 std::string ExecutableDir();

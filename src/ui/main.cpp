@@ -13,10 +13,10 @@
 #include "device/program_feed.h"
 #include "ktgsim/embedded.h"
 #include "pages/font_manager.h"
-#include "ui/editor/page_editor_frame.h"
 #include "pages/page_doc.h"
 #include "pages/page_image.h"
 #include "ui/air/air_frame_wnd.h"
+#include "ui/editor/page_editor_frame.h"
 #include "ui/fonts/font_substitution_dialog.h"
 #include "ui/mainframe/artwork.h"
 #include "ui/mainframe/gui_shell.h"
@@ -98,7 +98,8 @@ int main(int argc, char** argv) {
                 // start and end (documentation pictures, checks on a machine without a desktop).
                 if (const char* shot = std::getenv("ZX_SCREENSHOT"); shot && *shot) {
                     QString file = QString::fromLocal8Bit(shot);
-                    int delay = std::getenv("ZX_SCREENSHOT_DELAY") ? std::atoi(std::getenv("ZX_SCREENSHOT_DELAY")) : 3000;
+                    int delay =
+                        std::getenv("ZX_SCREENSHOT_DELAY") ? std::atoi(std::getenv("ZX_SCREENSHOT_DELAY")) : 3000;
                     QTimer::singleShot(delay, &qapp, [file, monitor] {
                         if (QWidget* w = QApplication::activeWindow() ? QApplication::activeWindow()
                                                                       : QApplication::topLevelWidgets().value(0))

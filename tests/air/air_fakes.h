@@ -17,9 +17,9 @@ namespace airtest {
 struct Cmd {
     uint16_t code = 0;
     device::Rect rect;
-    int flags = 0;      // FillRect / LoadRect flags, InEffect and Scroll flags, SetMode value
-    uint32_t param = 0; // InEffect parameter, Scroll length, Reply value
-    size_t bytes = 0;   // data block size
+    int flags = 0;       // FillRect / LoadRect flags, InEffect and Scroll flags, SetMode value
+    uint32_t param = 0;  // InEffect parameter, Scroll length, Reply value
+    size_t bytes = 0;    // data block size
     bool operator==(uint16_t c) const { return code == c; }
 };
 inline Cmd Code(uint16_t code) {
@@ -41,8 +41,8 @@ public:
         return data({device::CMD_FILL_RECT, r, f, 0, have}, 6, have);
     }
     bool LoadRect(const device::Rect& r, device::DataRef p, int f) override {
-        return data({device::CMD_LOAD_RECT, r, f, 0, p.size()}, device::RectBlockSize(r.right - r.left, r.bottom - r.top),
-                    p.size());
+        return data({device::CMD_LOAD_RECT, r, f, 0, p.size()},
+                    device::RectBlockSize(r.right - r.left, r.bottom - r.top), p.size());
     }
     void InEffect(uint16_t f, uint32_t p, const device::Rect& r) override { add({device::CMD_IN_EFFECT, r, f, p}); }
     bool Scroll(const device::Rect& r, uint16_t f, uint32_t length, device::DataRef d) override {

@@ -255,7 +255,7 @@ TEST_P(EveryState, LinkErrorAbortsWithItsMessage) {
     // Nothing more happens until the link is back.
     const size_t sent = engine.cmds.size();
     advance(30000);
-    finish();  // a stray finish of an abandoned command
+    finish();                                 // a stray finish of an abandoned command
     EXPECT_EQ(engine.cmds.size(), sent + 1);  // ... only cues what kind still holds
 }
 
@@ -469,7 +469,7 @@ TEST_F(AirFrameTest, AutomationDoesNotRememberButAnswers) {
     EXPECT_EQ(frame->delayedAction(), 0);
     finish();
     EXPECT_EQ(engine.replies.back(), std::make_pair(8, 8));  // cued
-    frame->OnEngine(device::NOTE_REQUEST, 1);  // the Device presses Play
+    frame->OnEngine(device::NOTE_REQUEST, 1);                // the Device presses Play
     EXPECT_EQ(state(), AIR_IN_EFFECT);
     EXPECT_EQ(engine.replies.back(), std::make_pair(1, 4));
     frame->OnEngine(device::NOTE_REQUEST, 1);  // Play again: continues nothing, Pause is on

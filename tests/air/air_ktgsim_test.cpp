@@ -221,7 +221,8 @@ TEST_F(AirWithKtgsim, SequenceOfThreePagesOnTheProgramOutput) {
 TEST_F(AirWithKtgsim, MovingTextOnItsPanelWithAndWithoutBackgroundFrame) {
     for (int type : {pages::FRAME_ROLL, pages::FRAME_SCROLLER})
         for (bool flag : {false, true}) {
-            SCOPED_TRACE(std::string(type == pages::FRAME_ROLL ? "roll" : "crawl") + (flag ? ", background frame" : ""));
+            SCOPED_TRACE(std::string(type == pages::FRAME_ROLL ? "roll" : "crawl") +
+                         (flag ? ", background frame" : ""));
             const MovingSeen seen = playMoving(makeMovingPage("moving.zxg", type, flag));
             EXPECT_TRUE(seen.panel);
             EXPECT_GT(seen.textPixels, 400);

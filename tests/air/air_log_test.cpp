@@ -41,8 +41,9 @@ TEST(AirLog, PageLine) {
     EXPECT_EQ(f.text(), "14.11.2023 22:13:20   75 News/a.zxg\r\n");
     // Lines are appended; a name outside the pages folder is written whole.
     f.onAir("/elsewhere/b.zxg", 1999);
-    EXPECT_EQ(f.text(), "14.11.2023 22:13:20   75 News/a.zxg\r\n"
-                        "14.11.2023 22:14:35    1 /elsewhere/b.zxg\r\n");
+    EXPECT_EQ(f.text(),
+              "14.11.2023 22:13:20   75 News/a.zxg\r\n"
+              "14.11.2023 22:14:35    1 /elsewhere/b.zxg\r\n");
     f.onAir("/data/Pages/long.zxg", 12345 * 1000);
     EXPECT_NE(f.text().find(" 12345 long.zxg\r\n"), std::string::npos);
 }
@@ -114,8 +115,9 @@ TEST(AirLog, ClipLines) {
     EXPECT_EQ(f.log.clipName(2), "");
     f.clock.advance(8000);
     f.log.closeClips();
-    EXPECT_EQ(f.text(), "14.11.2023 22:13:20   10 intro.mpg\r\n"
-                        "14.11.2023 22:13:22    8 /media/news.mpg\r\n");
+    EXPECT_EQ(f.text(),
+              "14.11.2023 22:13:20   10 intro.mpg\r\n"
+              "14.11.2023 22:13:22    8 /media/news.mpg\r\n");
     EXPECT_EQ(f.log.clipName(0), "");
 }
 

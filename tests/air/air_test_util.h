@@ -11,9 +11,9 @@
 namespace airtest {
 
 struct TestPage {
-    bool uniform = false;        // a 6-byte still (FillRect) instead of a full picture (LoadRect)
-    int moving = 0;              // 0 none, 1 Scroller, 2 Roll
-    int stripLength = 0;         // along the motion
+    bool uniform = false;  // a 6-byte still (FillRect) instead of a full picture (LoadRect)
+    int moving = 0;        // 0 none, 1 Scroller, 2 Roll
+    int stripLength = 0;   // along the motion
     pages::Rect movingRect{100, 460, 620, 520};
     uint8_t border = 2;
     bool backgroundFrame = false;

@@ -33,7 +33,10 @@ TEST(EffectDialogModel, ControlsOfferedByTheEffectType) {
     EXPECT_TRUE(m.enabled(Model::IN_BORDER));
     EXPECT_TRUE(m.enabled(Model::IN_FADE));
 
-    struct Case { int type; bool newMoves, oldMoves; };
+    struct Case {
+        int type;
+        bool newMoves, oldMoves;
+    };
     for (Case c : {Case{1, true, true}, Case{4, true, true}, Case{5, false, false}, Case{10, false, false},
                    Case{11, true, false}, Case{14, true, false}, Case{15, false, true}, Case{18, false, true}}) {
         m.setInType(c.type);
@@ -230,11 +233,11 @@ TEST(EffectDialogModel, SeveralPagesStartUndeterminedWhereTheyDiffer) {
     EXPECT_EQ(ra.timeMode, 1);
     EXPECT_EQ(rb.timeMode, 0);
     EXPECT_EQ(ra.plusTime, 0);
-    EXPECT_EQ(ra.showTime, 9);   // in-effect and scroll need 8.72 s
+    EXPECT_EQ(ra.showTime, 9);  // in-effect and scroll need 8.72 s
     EXPECT_EQ(ra.scrollSpeed, 2);
     EXPECT_EQ(rb.scrollSpeed, 5);  // scroll settings reach only scrolling pages
     EXPECT_EQ(rb.showTime, 5);
-    EXPECT_EQ(rc.showTime, 5);   // 200 px → 4 s, so 5 s holds
+    EXPECT_EQ(rc.showTime, 5);  // 200 px → 4 s, so 5 s holds
 
     // A variable time touches only the scrolling pages.
     m.setTimeChoice(Choice::Variable);

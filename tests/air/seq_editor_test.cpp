@@ -101,10 +101,10 @@ TEST_F(SeqEditorTest, CheckOrUncheckCountsOnlyLoadedItems) {
 TEST_F(SeqEditorTest, CheckByDateModes) {
     add({5, 5, 5, 5, 5});
     const int tomorrowBit = WeekdayBit(plus(1));
-    dateRule(0, today(), today());                         // today only
-    dateRule(1, plus(1), plus(1));                         // tomorrow only
-    dateRule(2, plus(-10), plus(-3));                      // over
-    dateRule(3, plus(-1), plus(30), 1 << tomorrowBit);     // one weekday a week, from yesterday
+    dateRule(0, today(), today());                      // today only
+    dateRule(1, plus(1), plus(1));                      // tomorrow only
+    dateRule(2, plus(-10), plus(-3));                   // over
+    dateRule(3, plus(-1), plus(30), 1 << tomorrowBit);  // one weekday a week, from yesterday
     // item 4 has no rule: always checked
 
     CheckByDateSettings s;
@@ -287,7 +287,8 @@ TEST_F(SeqEditorTest, EffectOverSeveralItems) {
     EXPECT_EQ(seq.items[0].showParams.timeMode, 0);
     EXPECT_EQ(seq.items[0].showParams.showTime, 7);
     EXPECT_EQ(seq.items[1].showParams.timeMode, 1);
-    EXPECT_EQ(seq.items[1].showParams.showTime, ComputedShowTime(seq.items[1].showParams, PageMotionOf(seq.items[1].summary)));
+    EXPECT_EQ(seq.items[1].showParams.showTime,
+              ComputedShowTime(seq.items[1].showParams, PageMotionOf(seq.items[1].summary)));
     EXPECT_GT(seq.items[1].showParams.showTime, 7);
     EXPECT_EQ(seq.totalTime, 7 + seq.items[1].ShowTime() + 1 + 7);
 
@@ -305,7 +306,7 @@ TEST_F(SeqEditorTest, EffectOverSeveralItems) {
 
 TEST_F(SeqEditorTest, ShowDateOverASelection) {
     add({5, 5, 5});
-    dateRule(0, plus(0), plus(6), 0b0011111);   // Monday ... Friday
+    dateRule(0, plus(0), plus(6), 0b0011111);  // Monday ... Friday
     dateRule(1, plus(-3), plus(3), 0b1111111);
     // item 2: no rule
 
@@ -358,15 +359,15 @@ TEST_F(SeqEditorTest, ShowDateOverASelection) {
 }
 
 TEST_F(SeqEditorTest, DateHelpers) {
-    for (int64_t n : {-1000, 0, 59, 60, 20000, 30000, 2932896})
-        EXPECT_EQ(DayNumber(DateOfDay(n)), n) << n;
+    for (int64_t n : {-1000, 0, 59, 60, 20000, 30000, 2932896}) EXPECT_EQ(DayNumber(DateOfDay(n)), n) << n;
     EXPECT_TRUE(IsValidDate({2024, 2, 29}));
     EXPECT_FALSE(IsValidDate({2023, 2, 29}));
     EXPECT_FALSE(IsValidDate({0, 0, 0}));
     // 2026-12-07 is a Monday: two weeks and a day, Mondays and Sundays.
     EXPECT_EQ(CountShowDays({2026, 12, 7}, {2026, 12, 21}, 0b1000001), 5);
     EXPECT_EQ(CountShowDays({2026, 12, 7}, {2026, 12, 6}, ALL_WEEKDAYS), 0);
-    EXPECT_EQ(CountShowDays({1, 1, 1}, {9999, 12, 31}, ALL_WEEKDAYS), DayNumber({9999, 12, 31}) - DayNumber({1, 1, 1}) + 1);
+    EXPECT_EQ(CountShowDays({1, 1, 1}, {9999, 12, 31}, ALL_WEEKDAYS),
+              DayNumber({9999, 12, 31}) - DayNumber({1, 1, 1}) + 1);
 
     SeqItem it;
     it.useDate = 1;

@@ -14,7 +14,8 @@ namespace {
 using Log = std::vector<std::string>;
 
 struct FakeEditor : EditorFrame {
-    FakeEditor(int m, Log& l, bool& prepareOk, bool& closeOk) : mode(m), log(l), prepareOk(prepareOk), closeOk(closeOk) {}
+    FakeEditor(int m, Log& l, bool& prepareOk, bool& closeOk)
+        : mode(m), log(l), prepareOk(prepareOk), closeOk(closeOk) {}
     ~FakeEditor() override { log.push_back("editor" + std::to_string(mode) + " destroy"); }
     bool Prepare(const std::string& path) override {
         log.push_back("editor" + std::to_string(mode) + " prepare " + path);

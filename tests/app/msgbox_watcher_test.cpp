@@ -31,7 +31,12 @@ TEST_F(Watcher, ClosesAnUnansweredBoxAfterThirtySeconds) {
     EXPECT_TRUE(MessageBoxAutoCloses(MB_OK | MB_ICONERROR));
     EXPECT_FALSE(MessageBoxAutoCloses(MB_YESNO | MB_ICONQUESTION));
     EXPECT_FALSE(MessageBoxAutoCloses(MB_OKCANCEL));
-    MsgBoxWatcher w(clock, loop, [&] { return shown; }, [&] { ++closes; shown = false; });
+    MsgBoxWatcher w(
+        clock, loop, [&] { return shown; },
+        [&] {
+            ++closes;
+            shown = false;
+        });
     loop.advance(29999);
     EXPECT_EQ(closes, 0);  // not more than 29,999 ms yet
     loop.advance(1000);
@@ -45,7 +50,8 @@ TEST_F(Watcher, ClosesAnUnansweredBoxAfterThirtySeconds) {
 
 TEST_F(Watcher, EndsWhenTheBoxWasAnswered) {
     {
-        MsgBoxWatcher w(clock, loop, [&] { return shown; }, [&] { ++closes; });
+        MsgBoxWatcher w(
+            clock, loop, [&] { return shown; }, [&] { ++closes; });
         loop.advance(5000);
         shown = false;
         loop.advance(1000);
@@ -55,7 +61,8 @@ TEST_F(Watcher, EndsWhenTheBoxWasAnswered) {
     {
         // Answered between two looks: the watcher goes with the box and says so once.
         shown = true;
-        MsgBoxWatcher w(clock, loop, [&] { return shown; }, [&] { ++closes; });
+        MsgBoxWatcher w(
+            clock, loop, [&] { return shown; }, [&] { ++closes; });
         loop.advance(2500);
     }
     loop.advance(40000);

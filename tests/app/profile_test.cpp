@@ -32,8 +32,8 @@ TEST(Profile, IntegersParseLikeTheProfileReader) {
     EXPECT_EQ(Profile::ParseInt("-3", 7), -3);
     EXPECT_EQ(Profile::ParseInt("+8", 7), 8);
     EXPECT_EQ(Profile::ParseInt("0x1F", 7), 31);
-    EXPECT_EQ(Profile::ParseInt("abc", 7), 0);  // present but not a number
-    EXPECT_EQ(Profile::ParseInt("", 7), 7);     // empty: the default
+    EXPECT_EQ(Profile::ParseInt("abc", 7), 0);          // present but not a number
+    EXPECT_EQ(Profile::ParseInt("", 7), 7);             // empty: the default
     EXPECT_EQ(Profile::ParseInt("4294967295", 7), -1);  // wraps to 32 bits
     EXPECT_EQ(Profile::ParseInt("-2147483648", 7), int(0x80000000u));
 }
@@ -61,9 +61,9 @@ TEST(Profile, WritesKeepEverythingElseAndSurviveAReload) {
     zxtest::WriteText(f, "; keep me\n[Hardware]\nModel=2\n; note\n\n[Other]\nX=1\n");
     {
         Profile ini(f);
-        ini.putInt("hardware", "model", 3);          // replaces, keeping the stored spelling
-        ini.putInt("Hardware", "PortNo", 1);          // new key after the last key of the section
-        ini.putString("Layout", "Left", "22");        // new section at the end
+        ini.putInt("hardware", "model", 3);     // replaces, keeping the stored spelling
+        ini.putInt("Hardware", "PortNo", 1);    // new key after the last key of the section
+        ini.putString("Layout", "Left", "22");  // new section at the end
         const uint8_t rec[3] = {1, 2, 3};
         ini.putStruct("Layout", "Rec", rec, 3);
     }

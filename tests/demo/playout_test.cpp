@@ -87,9 +87,9 @@ double Likeness(const Reference& r, const pages::CBitmap32& pic) {
     size_t good = 0;
     for (size_t i = 0; i < r.at.size(); ++i) {
         const uint8_t* p = pic.pixel(r.at[i].first, r.at[i].second);
-        const int d = std::max({std::abs(p[pages::PIX_RED] - r.colour[i][0]),
-                                std::abs(p[pages::PIX_GREEN] - r.colour[i][1]),
-                                std::abs(p[pages::PIX_BLUE] - r.colour[i][2])});
+        const int d =
+            std::max({std::abs(p[pages::PIX_RED] - r.colour[i][0]), std::abs(p[pages::PIX_GREEN] - r.colour[i][1]),
+                      std::abs(p[pages::PIX_BLUE] - r.colour[i][2])});
         good += d <= 48;
     }
     return r.at.empty() ? 0 : double(good) / double(r.at.size());

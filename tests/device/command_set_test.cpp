@@ -79,16 +79,13 @@ TEST(InEffect, WipeOnBankZeroThenTheSameOnBankOne) {
     // Hand-worked: w = 1, Gv = 0x0404, Gh = 0; start window 0,0,0,719; end 0,0,575,719; only the
     // bottom edge moves (Mb = 0x0404); the top and left stay, so Dv = 0x8484 and Dh = 0x8080.
     std::vector<Step> want0 = {
-        B(0, 0), B(1, 0), B(2, 0), B(3, 0), B(4, 0), B(5, 0), B(6, 0), B(7, 0),
-        B(24, 0x8484), B(25, 0x8080), B(26, 0x8484), B(27, 0x8080),
-        B(8, 0), B(9, 0), B(10, 0), B(11, 719),
-        B(16, 0), B(17, 0), B(18, 575), B(19, 0),
-        B(28, 0), B(29, 0), B(30, 0x0404), B(31, 0),
-        Prep(),
-        B(12, 0), B(13, 0), B(14, 0), B(15, 719),
-        B(0x40, 0x1401),  // E = w | 0x1000 | 0x400
-        B(20, 0), B(21, 0), B(22, 575), B(23, 0),
-        B(32, 0), B(33, 0), B(34, 0x0404), B(35, 0),
+        B(0, 0),         B(1, 0),         B(2, 0),       B(3, 0),       B(4, 0),       B(5, 0),  B(6, 0),
+        B(7, 0),         B(24, 0x8484),   B(25, 0x8080), B(26, 0x8484), B(27, 0x8080), B(8, 0),  B(9, 0),
+        B(10, 0),        B(11, 719),      B(16, 0),      B(17, 0),      B(18, 575),    B(19, 0), B(28, 0),
+        B(29, 0),        B(30, 0x0404),   B(31, 0),      Prep(),        B(12, 0),      B(13, 0), B(14, 0),
+        B(15, 719),      B(0x40, 0x1401),  // E = w | 0x1000 | 0x400
+        B(20, 0),        B(21, 0),        B(22, 575),    B(23, 0),      B(32, 0),      B(33, 0), B(34, 0x0404),
+        B(35, 0),
         Go(0x0100),       // bank 0 bottom edge
         W(0x40, 0x1401),  // C = 0x400 | w | 0x1000
     };
@@ -98,16 +95,13 @@ TEST(InEffect, WipeOnBankZeroThenTheSameOnBankOne) {
 
     std::vector<Step> second = Program(set, Cmd(CMD_IN_EFFECT, {}, 0x0001, kWipeDown));
     std::vector<Step> want1 = {
-        B(2, 0), B(3, 0), B(0, 0), B(1, 0), B(6, 0), B(7, 0), B(4, 0), B(5, 0),
-        B(26, 0x8484), B(27, 0x8080), B(24, 0x8484), B(25, 0x8080),
-        B(12, 0), B(13, 0), B(14, 0), B(15, 719),
-        B(20, 0), B(21, 0), B(22, 575), B(23, 0),
-        B(32, 0), B(33, 0), B(34, 0x0404), B(35, 0),
-        Prep(),
-        B(8, 0), B(9, 0), B(10, 0), B(11, 719),
-        B(0x40, 0x0B10),  // (w << 4) | 0x100 | 0x800 | 0x200
-        B(16, 0), B(17, 0), B(18, 575), B(19, 0),
-        B(28, 0), B(29, 0), B(30, 0x0404), B(31, 0),
+        B(2, 0),         B(3, 0),         B(0, 0),       B(1, 0),       B(6, 0),       B(7, 0),  B(4, 0),
+        B(5, 0),         B(26, 0x8484),   B(27, 0x8080), B(24, 0x8484), B(25, 0x8080), B(12, 0), B(13, 0),
+        B(14, 0),        B(15, 719),      B(20, 0),      B(21, 0),      B(22, 575),    B(23, 0), B(32, 0),
+        B(33, 0),        B(34, 0x0404),   B(35, 0),      Prep(),        B(8, 0),       B(9, 0),  B(10, 0),
+        B(11, 719),      B(0x40, 0x0B10),  // (w << 4) | 0x100 | 0x800 | 0x200
+        B(16, 0),        B(17, 0),        B(18, 575),    B(19, 0),      B(28, 0),      B(29, 0), B(30, 0x0404),
+        B(31, 0),
         Go(0x0010),       // bank 1 bottom edge
         W(0x40, 0x0A10),  // 0x200 | (w << 4) | 0x800
     };
@@ -128,16 +122,13 @@ TEST(InEffect, RectangleOverlayFromTheMiddleKeepsTheBank) {
     // Moves: Mt = 0x8282, Ml = 0x8585 (shrinking toward the edge), Mb = 0x0202, Mr = 0x0505.
     // Adjusted start 108, 208, 92, 192. Ov2 = 100 - 4 = 96, Ov1 = 1280 - 96 = 1184.
     std::vector<Step> want = {
-        B(0, 1184), B(1, 0), B(2, 0), B(3, 0), B(4, 96), B(5, 0), B(6, 0), B(7, 0),
-        B(24, 0x0202), B(25, 0x0505), B(26, 0x0202), B(27, 0x0505),
-        B(8, 108), B(9, 208), B(10, 92), B(11, 192),
-        B(16, 58), B(17, 108), B(18, 58), B(19, 108),
-        B(28, 0x8282), B(29, 0x8585), B(30, 0x0202), B(31, 0x0505),
-        Prep(),
-        B(12, 104), B(13, 204), B(14, 96), B(15, 196),
-        B(0x40, 0x1F44),  // w | w << 4 | 0x1E00 | 0x100
-        B(20, 54), B(21, 104), B(22, 54), B(23, 104),
-        B(32, 0x8282), B(33, 0x8585), B(34, 0x0202), B(35, 0x0505),
+        B(0, 1184),      B(1, 0),         B(2, 0),       B(3, 0),       B(4, 96),      B(5, 0),       B(6, 0),
+        B(7, 0),         B(24, 0x0202),   B(25, 0x0505), B(26, 0x0202), B(27, 0x0505), B(8, 108),     B(9, 208),
+        B(10, 92),       B(11, 192),      B(16, 58),     B(17, 108),    B(18, 58),     B(19, 108),    B(28, 0x8282),
+        B(29, 0x8585),   B(30, 0x0202),   B(31, 0x0505), Prep(),        B(12, 104),    B(13, 204),    B(14, 96),
+        B(15, 196),      B(0x40, 0x1F44),  // w | w << 4 | 0x1E00 | 0x100
+        B(20, 54),       B(21, 104),      B(22, 54),     B(23, 104),    B(32, 0x8282), B(33, 0x8585), B(34, 0x0202),
+        B(35, 0x0505),
         Go(0x4780),  // bank 0 vertical offset and all four edges
         W(0x40, 0x1F44),
     };
@@ -190,7 +181,8 @@ TEST(Load, LoadRectOfOneHundredByFiftySendsTenThousandAndTwoBytes) {
     std::vector<uint8_t> pixels(10002);
     CommandSet set;
     set.resetSession();
-    std::vector<Step> got = Program(set, Cmd(CMD_LOAD_RECT, {10, 20, 110, 70}, 0, 0, DataRef::Borrow(pixels.data(), pixels.size())));
+    std::vector<Step> got =
+        Program(set, Cmd(CMD_LOAD_RECT, {10, 20, 110, 70}, 0, 0, DataRef::Borrow(pixels.data(), pixels.size())));
     EXPECT_EQ(Text(got), Text({B(0x60, 20), B(0x61, 10), B(0x62, 69), B(0x63, 109), Prep(), D(10002)}));
     EXPECT_EQ(got[5].data, pixels.data());
 
@@ -202,7 +194,8 @@ TEST(Load, LoadRectOfOneHundredByFiftySendsTenThousandAndTwoBytes) {
     CmdRecord small = Cmd(CMD_LOAD_RECT, {10, 20, 110, 70}, 0, 0, DataRef::Borrow(pixels.data(), 10001));
     EXPECT_FALSE(DataFits(small, need));
     EXPECT_EQ(need, 10002u);
-    EXPECT_FALSE(DataFits(Cmd(CMD_LOAD_RECT, {110, 20, 10, 70}, 0, 0, DataRef::Borrow(pixels.data(), pixels.size())), need));
+    EXPECT_FALSE(
+        DataFits(Cmd(CMD_LOAD_RECT, {110, 20, 10, 70}, 0, 0, DataRef::Borrow(pixels.data(), pixels.size())), need));
 }
 
 TEST(Load, FillRectAndLoadRectData) {
@@ -216,8 +209,8 @@ TEST(Load, FillRectAndLoadRectData) {
     std::vector<uint8_t> pixels(RectBlockSize(720, 576));
     EXPECT_EQ(pixels.size(), 829442u);
     got = Program(set, Cmd(CMD_LOAD_RECT_DATA, {0, 0, 720, 576}, 0, 0, DataRef::Borrow(pixels.data(), pixels.size())));
-    EXPECT_EQ(Text(got), Text({B(0x60, 0), B(0x61, 0), B(0x62, 575), B(0x63, 719), Prep(), D(829442),
-                               B(0x60, 0x800), B(0x61, 0), B(0x62, 575), B(0x63, 1535), Prep(), D(6), Fill()}));
+    EXPECT_EQ(Text(got), Text({B(0x60, 0), B(0x61, 0), B(0x62, 575), B(0x63, 719), Prep(), D(829442), B(0x60, 0x800),
+                               B(0x61, 0), B(0x62, 575), B(0x63, 1535), Prep(), D(6), Fill()}));
     EXPECT_EQ(got[11].data, kFillBlock.data());
 }
 
@@ -229,17 +222,50 @@ TEST(Scroll, RollOfSixHundredLinesLoads256And256And88) {
     std::vector<uint8_t> strip(2 * chunk + 2 * 520 * 88 + 2);
     CommandSet set;
     set.resetSession();
-    std::vector<Step> got = Program(set, Cmd(CMD_SCROLL, {100, 400, 620, 500}, F, 600, DataRef::Borrow(strip.data(), strip.size())));
+    std::vector<Step> got =
+        Program(set, Cmd(CMD_SCROLL, {100, 400, 620, 500}, F, 600, DataRef::Borrow(strip.data(), strip.size())));
     std::vector<Step> want = {
-        B(0x60, 0), B(0x61, 0), B(0x62, 99), B(0x63, 519), Prep(), D(6), Fill(),
-        B(8, 402), B(9, 102), B(10, 497), B(11, 617), B(0, 880), B(1, 1436), B(24, 0x0303),
+        B(0x60, 0),
+        B(0x61, 0),
+        B(0x62, 99),
+        B(0x63, 519),
+        Prep(),
+        D(6),
+        Fill(),
+        B(8, 402),
+        B(9, 102),
+        B(10, 497),
+        B(11, 617),
+        B(0, 880),
+        B(1, 1436),
+        B(24, 0x0303),
         W(0x40, 0x1402),  // C (0) | 0x1400 | w
         // chunk 0: lines 100-355 of the store, not yet granted
-        B(0x60, 100), B(0x61, 0), B(0x63, 519), B(0x62, 355), Prep(), D(266242), W(4, 0),
+        B(0x60, 100),
+        B(0x61, 0),
+        B(0x63, 519),
+        B(0x62, 355),
+        Prep(),
+        D(266242),
+        W(4, 0),
         // chunk 1: granted 256 on top, the roll starts
-        B(0x60, 356), B(0x61, 0), B(0x63, 519), B(0x62, 611), Prep(), D(266242), W(4, 0x8100), Go(0x4000),
+        B(0x60, 356),
+        B(0x61, 0),
+        B(0x63, 519),
+        B(0x62, 611),
+        Prep(),
+        D(266242),
+        W(4, 0x8100),
+        Go(0x4000),
         // chunk 2: 88 lines, the rest granted (600 - 256)
-        B(0x60, 612), B(0x61, 0), B(0x63, 519), B(0x62, 699), Prep(), D(91522), W(4, 344), Go(0x4000),
+        B(0x60, 612),
+        B(0x61, 0),
+        B(0x63, 519),
+        B(0x62, 699),
+        Prep(),
+        D(91522),
+        W(4, 344),
+        Go(0x4000),
     };
     EXPECT_EQ(Text(got), Text(want));
     EXPECT_EQ(got[20].data, strip.data());
@@ -247,8 +273,10 @@ TEST(Scroll, RollOfSixHundredLinesLoads256And256And88) {
     EXPECT_EQ(got[35].data, strip.data() + 2 * chunk);
 
     size_t need = 0;
-    EXPECT_TRUE(DataFits(Cmd(CMD_SCROLL, {100, 400, 620, 500}, F, 600, DataRef::Borrow(strip.data(), strip.size())), need));
-    EXPECT_FALSE(DataFits(Cmd(CMD_SCROLL, {100, 400, 620, 500}, F, 600, DataRef::Borrow(strip.data(), strip.size() - 1)), need));
+    EXPECT_TRUE(
+        DataFits(Cmd(CMD_SCROLL, {100, 400, 620, 500}, F, 600, DataRef::Borrow(strip.data(), strip.size())), need));
+    EXPECT_FALSE(
+        DataFits(Cmd(CMD_SCROLL, {100, 400, 620, 500}, F, 600, DataRef::Borrow(strip.data(), strip.size() - 1)), need));
     EXPECT_EQ(need, strip.size());
 }
 
@@ -258,13 +286,15 @@ TEST(Scroll, CrawlOnBankOneWithTheEffectsControlWord) {
     Program(set, Cmd(CMD_IN_EFFECT, {}, 0x0001, kWipeDown));  // bank 1 now, C = 0x1401
     // Crawl, bit 14 set, speed 3, step 2; frame y 500-540 over the full width: W = 40, H = 720.
     std::vector<uint8_t> strip(512 * 40 + 2 + 2 * 40 * 44 + 2);
-    std::vector<Step> got = Program(set, Cmd(CMD_SCROLL, {0, 500, 720, 540}, 0x4022, 300, DataRef::Borrow(strip.data(), strip.size())));
+    std::vector<Step> got =
+        Program(set, Cmd(CMD_SCROLL, {0, 500, 720, 540}, 0x4022, 300, DataRef::Borrow(strip.data(), strip.size())));
     std::vector<Step> want = {
-        B(0x60, 0x800), B(0x61, 0), B(0x62, 39), B(0x63, 719), Prep(), D(6), Fill(),
-        B(12, 503), B(13, 3), B(14, 536), B(15, 716), B(2, 780), B(3, 1536), B(27, 0x0202),
-        W(0x40, 0x1E31),  // 0x1401 | 0x0A00 | w << 4; bit 14 set, so no 0x100 on bank 1
-        B(0x60, 0x800), B(0x61, 720), B(0x62, 39), B(0x63, 975), Prep(), D(20482), W(7, 0),
-        B(0x60, 0x800), B(0x61, 976), B(0x62, 39), B(0x63, 1019), Prep(), D(3522), W(7, 300), Go(0x0800),
+        B(0x60, 0x800), B(0x61, 0),     B(0x62, 39),     B(0x63, 719), Prep(),        D(6),
+        Fill(),         B(12, 503),     B(13, 3),        B(14, 536),   B(15, 716),    B(2, 780),
+        B(3, 1536),     B(27, 0x0202),  W(0x40, 0x1E31),  // 0x1401 | 0x0A00 | w << 4; bit 14 set, so no 0x100 on bank 1
+        B(0x60, 0x800), B(0x61, 720),   B(0x62, 39),     B(0x63, 975), Prep(),        D(20482),
+        W(7, 0),        B(0x60, 0x800), B(0x61, 976),    B(0x62, 39),  B(0x63, 1019), Prep(),
+        D(3522),        W(7, 300),      Go(0x0800),
     };
     EXPECT_EQ(Text(got), Text(want));
 }
@@ -285,7 +315,8 @@ TEST(Scroll, StopAtTheEndShorterThanTheFrameGrantsNothing) {
     std::vector<uint8_t> strip(2 * 40 * 100 + 2);
     CommandSet set;
     set.resetSession();
-    std::vector<Step> got = Program(set, Cmd(CMD_SCROLL, {0, 0, 200, 40}, 0x2000, 100, DataRef::Borrow(strip.data(), strip.size())));
+    std::vector<Step> got =
+        Program(set, Cmd(CMD_SCROLL, {0, 0, 200, 40}, 0x2000, 100, DataRef::Borrow(strip.data(), strip.size())));
     ASSERT_EQ(got.size(), 23u);
     EXPECT_EQ(DescribeStep(got[21]), DescribeStep(W(5, 0)));
     EXPECT_EQ(DescribeStep(got[22]), DescribeStep(Go(0x2000)));
@@ -327,7 +358,7 @@ TEST(Pause, FreezesAndRestoresTheEffectsMotion) {
     }
     EXPECT_EQ(Text(frozen), Text({Prep(), W(32, 0), W(33, 0), W(34, 0), W(35, 0), W(28, 0), W(29, 0), W(30, 0),
                                   W(31, 0), W(26, 0), W(27, 0), W(24, 0), W(25, 0)}));
-    EXPECT_EQ(Text(resumed), Text({Prep(), W(32, 0), W(33, 0), W(34, 0x0404), W(35, 0), W(28, 0), W(29, 0),
-                                   W(30, 0x0404), W(31, 0), W(26, 0x8484), W(27, 0x8080), W(24, 0x8484),
-                                   W(25, 0x8080)}));
+    EXPECT_EQ(Text(resumed),
+              Text({Prep(), W(32, 0), W(33, 0), W(34, 0x0404), W(35, 0), W(28, 0), W(29, 0), W(30, 0x0404), W(31, 0),
+                    W(26, 0x8484), W(27, 0x8080), W(24, 0x8484), W(25, 0x8080)}));
 }

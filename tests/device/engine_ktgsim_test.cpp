@@ -117,9 +117,11 @@ TEST_P(EngineWithKtgsim, PlayOutSequence) {
         auto chunk = PictureBlock(W, k, [n](int, int y) { return uint16_t(0xF800 | (256 * n + y)); });
         strip->insert(strip->end(), chunk.begin(), chunk.end());
     }
-    ASSERT_TRUE(finishes([&] { ASSERT_TRUE(engine.Scroll({100, 400, 620, 500}, 0x8013, 600, DataRef::Share(strip))); }));
+    ASSERT_TRUE(finishes([&] {
+        ASSERT_TRUE(engine.Scroll({100, 400, 620, 500}, 0x8013, 600, DataRef::Share(strip)));
+    }));
     EXPECT_GE(device().stats().scrolls, 1u);
-    EXPECT_EQ(device().storeWord(1, 100, 0), 0xF800);      // the first line of the strip, below the frame
+    EXPECT_EQ(device().storeWord(1, 100, 0), 0xF800);  // the first line of the strip, below the frame
     EXPECT_EQ(device().storeWord(1, 100 + 599, 5), 0xF800 | 599);
     ASSERT_TRUE(finishes([&] { engine.EndScroll(); }));
     EXPECT_EQ(device().reg(0x40), 0x1401);
@@ -131,7 +133,8 @@ TEST_P(EngineWithKtgsim, PlayOutSequence) {
 }
 
 TEST_P(EngineWithKtgsim, DeviceSwitchedOffDuringALoad) {
-    auto page = std::make_shared<std::vector<uint8_t>>(PictureBlock(720, 576, [](int, int) { return uint16_t(0xF83A); }));
+    auto page =
+        std::make_shared<std::vector<uint8_t>>(PictureBlock(720, 576, [](int, int) { return uint16_t(0xF83A); }));
     device().setPower(false);
     ASSERT_TRUE(engine.LoadRect({0, 0, 720, 576}, DataRef::Share(page), 0));
     ASSERT_TRUE(notes.waitFor(NOTE_COMMAND_ERROR, 1, 10000));
@@ -148,7 +151,8 @@ TEST_P(EngineWithKtgsim, RefusedPacketsAndBlocksAreSentAgain) {
     f.rejectPackets = 1;
     f.rejectBlocks = 1;
     device().setFaults(f);
-    auto block = std::make_shared<std::vector<uint8_t>>(PictureBlock(100, 50, [](int x, int) { return uint16_t(0xF000 | x); }));
+    auto block =
+        std::make_shared<std::vector<uint8_t>>(PictureBlock(100, 50, [](int x, int) { return uint16_t(0xF000 | x); }));
     ASSERT_TRUE(finishes([&] { ASSERT_TRUE(engine.LoadRect({10, 20, 110, 70}, DataRef::Share(block), 0)); }));
     EXPECT_EQ(device().storeWord(0, 20, 10), 0xF000);
     EXPECT_EQ(device().storeWord(0, 69, 109), 0xF000 | 99);

@@ -28,7 +28,9 @@ protected:
         engine.Done();
         app.StopHardware();
     }
-    std::shared_ptr<std::vector<uint8_t>> block(size_t n) { return std::make_shared<std::vector<uint8_t>>(n, uint8_t(7)); }
+    std::shared_ptr<std::vector<uint8_t>> block(size_t n) {
+        return std::make_shared<std::vector<uint8_t>>(n, uint8_t(7));
+    }
 
     zxtest::TempDir dir;
     app::CZentrixApp app;

@@ -32,12 +32,13 @@ bool InOrder(const std::vector<Write>& all, const std::vector<Write>& part) {
     return i == part.size();
 }
 
-std::shared_ptr<std::vector<uint8_t>> Block(size_t n) { return std::make_shared<std::vector<uint8_t>>(n, uint8_t(0x5A)); }
+std::shared_ptr<std::vector<uint8_t>> Block(size_t n) {
+    return std::make_shared<std::vector<uint8_t>>(n, uint8_t(0x5A));
+}
 
 struct Rig {
     explicit Rig(ScriptedLink::Flavour f = ScriptedLink::LPT, int statusClass = 1, int stopWaitMs = kStopWaitMs)
-        : link(std::make_shared<ScriptedLink>(f, statusClass)),
-          engine(CEngine::Options{&clock, stopWaitMs, false}) {
+        : link(std::make_shared<ScriptedLink>(f, statusClass)), engine(CEngine::Options{&clock, stopWaitMs, false}) {
         engine.OpenWith(link, statusClass);
     }
     ~Rig() { engine.Close(); }
@@ -327,7 +328,7 @@ TEST(Engine, RefusedDataGoesBackFourStepsOnceThenFails) {
     r.link->set([](ScriptedLink& l) { l.rejectData = 1; });
     ASSERT_TRUE(r.engine.LoadRect({10, 20, 110, 70}, DataRef::Share(Block(10002)), 0));
     ASSERT_TRUE(r.finished(1));
-    std::vector<Write> want = {{0x60, 20}, {0x61, 10}, {0x62, 69}, {0x63, 109}, {0x80, 0},
+    std::vector<Write> want = {{0x60, 20}, {0x61, 10}, {0x62, 69},  {0x63, 109}, {0x80, 0},
                                {0x61, 10}, {0x62, 69}, {0x63, 109}, {0x80, 0}};
     EXPECT_EQ(r.link->writes(), want);
     EXPECT_EQ(r.link->blocks().size(), 2u);
@@ -377,7 +378,8 @@ TEST(Engine, PauseTwiceFreezesThenResumesWithoutATimeout) {
     ASSERT_TRUE(r.link->waitFor([&](ScriptedLink& l) { return l.writesNow().size() >= started + 13; }));
     // Frozen for well past the transition deadline.
     const uint32_t frozenAt = r.clock.ticks();
-    while (r.clock.ticks() - frozenAt < kFinishDeadlineMs + 5000) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    while (r.clock.ticks() - frozenAt < kFinishDeadlineMs + 5000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(r.notes.count(NOTE_COMMAND_ERROR), 0);
 
     r.engine.Pause();
@@ -388,10 +390,9 @@ TEST(Engine, PauseTwiceFreezesThenResumesWithoutATimeout) {
     auto w = r.link->writes();
     std::vector<Write> pause(w.begin() + std::ptrdiff_t(started), w.begin() + std::ptrdiff_t(started + 26));
     std::vector<Write> want = {
-        {0x80, 0}, {32, 0}, {33, 0}, {34, 0}, {35, 0}, {28, 0}, {29, 0}, {30, 0}, {31, 0},
-        {26, 0}, {27, 0}, {24, 0}, {25, 0},
-        {0x80, 0}, {32, 0}, {33, 0}, {34, 0x0404}, {35, 0}, {28, 0}, {29, 0}, {30, 0x0404}, {31, 0},
-        {26, 0x8484}, {27, 0x8080}, {24, 0x8484}, {25, 0x8080},
+        {0x80, 0}, {32, 0}, {33, 0},      {34, 0}, {35, 0},      {28, 0},      {29, 0},      {30, 0},      {31, 0},
+        {26, 0},   {27, 0}, {24, 0},      {25, 0}, {0x80, 0},    {32, 0},      {33, 0},      {34, 0x0404}, {35, 0},
+        {28, 0},   {29, 0}, {30, 0x0404}, {31, 0}, {26, 0x8484}, {27, 0x8080}, {24, 0x8484}, {25, 0x8080},
     };
     EXPECT_EQ(pause, want);
     EXPECT_EQ(w.back(), (Write{0x40, 0x1401}));
@@ -403,9 +404,7 @@ TEST(Engine, StatusClassZeroReadsFiveBytesWithTheStateLast) {
     r.start();
     r.link->set([](ScriptedLink& l) { l.state = 3; });
     ASSERT_TRUE(r.notes.waitFor(NOTE_STATE));
-    ASSERT_TRUE(r.link->waitFor([](ScriptedLink& l) {
-        return !l.writesNow().empty() || l.readsNow() > 0;
-    }));
+    ASSERT_TRUE(r.link->waitFor([](ScriptedLink& l) { return !l.writesNow().empty() || l.readsNow() > 0; }));
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     auto n = r.notes.notes();
     EXPECT_EQ(n.back(), Note(NOTE_STATE, 3));
@@ -421,7 +420,7 @@ TEST(Engine, DoneReturnsWhenTheWorkerIsStuckInACall) {
     r.engine.Done();
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(3));
     EXPECT_FALSE(r.engine.running());
-    r.engine.ResetDevice();  // dropped, never blocks
+    r.engine.ResetDevice();   // dropped, never blocks
     r.engine.Init(&r.notes);  // refused: the old worker still has the link
     EXPECT_FALSE(r.engine.running());
 
@@ -459,4 +458,3 @@ TEST(Engine, ShortDataBlocksAreRefusedUpFront) {
     EXPECT_EQ(r.link->blockBytes().back(), (std::vector<uint8_t>{0x60, 0xA5, 0x08, 0x04, 0x08, 0x04}));
     EXPECT_TRUE(log.has("CEngine::LoadRect : data block of 10001 bytes, 10002 needed"));
 }
-

@@ -28,7 +28,7 @@ public:
     std::map<int, uint16_t> status;   // request code -> status
     std::map<int, uint32_t> shortBy;  // request code -> bytes of output missing
     uint32_t capability = 1;
-    uint32_t transferShortBy = 0;     // bytes a write or read falls short
+    uint32_t transferShortBy = 0;  // bytes a write or read falls short
 
     bool open() override {
         log_.requests.push_back(-1);
@@ -106,7 +106,8 @@ TEST(LptOpen, SequenceLogsSpeedAndLeavesThePortReleased) {
     Opened o = Open(0);
     ASSERT_EQ(o.result, 0);
     ASSERT_NE(o.handle, nullptr);
-    std::vector<int> want{-1, PAR_HANDSHAKE, PAR_SPEED, PAR_TIMING, PAR_SELECT_PORT, PAR_ACQUIRE, PAR_CAPABILITY, PAR_RELEASE};
+    std::vector<int> want{-1,          PAR_HANDSHAKE,  PAR_SPEED,  PAR_TIMING, PAR_SELECT_PORT,
+                          PAR_ACQUIRE, PAR_CAPABILITY, PAR_RELEASE};
     EXPECT_EQ(o.log.requests, want);
     EXPECT_EQ(o.log.selectedPort, 1);
     EXPECT_TRUE(log.has("CPU speed: 2400 Mhz"));
@@ -132,10 +133,10 @@ TEST(LptOpen, EachDriverStatusGivesItsLinkError) {
         int error;
     } cases[] = {
         {PAR_HANDSHAKE, PAR_NO_PORT, 2},  // not the internal-error message
-        {PAR_HANDSHAKE, PAR_FAILED, 3},   {PAR_SPEED, PAR_FAILED, 3},     {PAR_TIMING, 0x33, 3},
-        {PAR_SELECT_PORT, PAR_NO_ECP, 4}, {PAR_SELECT_PORT, 0x15, 5},     {PAR_SELECT_PORT, 0x25, 5},
+        {PAR_HANDSHAKE, PAR_FAILED, 3},   {PAR_SPEED, PAR_FAILED, 3},        {PAR_TIMING, 0x33, 3},
+        {PAR_SELECT_PORT, PAR_NO_ECP, 4}, {PAR_SELECT_PORT, 0x15, 5},        {PAR_SELECT_PORT, 0x25, 5},
         {PAR_SELECT_PORT, 0x26, 5},       {PAR_SELECT_PORT, PAR_NO_PORT, 2}, {PAR_SELECT_PORT, 0x07, 2},
-        {PAR_ACQUIRE, PAR_IN_USE, 5},     {PAR_ACQUIRE, PAR_FAILED, 5},   {PAR_CAPABILITY, PAR_FAILED, 4},
+        {PAR_ACQUIRE, PAR_IN_USE, 5},     {PAR_ACQUIRE, PAR_FAILED, 5},      {PAR_CAPABILITY, PAR_FAILED, 4},
         {PAR_RELEASE, PAR_FAILED, 5},
     };
     for (const Case& c : cases) {

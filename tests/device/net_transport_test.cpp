@@ -59,9 +59,9 @@ TEST_F(NetLink, SessionRequestAndTheMessageForms) {
 
     t.Disconnect();
     t.Close();
-    for (const char* line : {"NCBADDNAME returns: 00, lana: 00", "NCBCALL start at lana: 00",
-                             "NCBCALL connected to lana: 00, lsn: 01", "NCBHANGUP returns: 00, lana: 00",
-                             "NCBRESET returns: 00, lana: 00"})
+    for (const char* line :
+         {"NCBADDNAME returns: 00, lana: 00", "NCBCALL start at lana: 00", "NCBCALL connected to lana: 00, lsn: 01",
+          "NCBHANGUP returns: 00, lana: 00", "NCBRESET returns: 00, lana: 00"})
         EXPECT_TRUE(log.has(line)) << line << "\n" << log.text();
 }
 

@@ -47,11 +47,11 @@ public:
     int rejectData = 0;          // the next n data blocks are refused
     int damageReads = 0;         // the next n status reads carry one byte with `damageBits` flipped
     int damageBits = 2;
-    int failReads = 0;           // the next n status reads fail (with the flavour's read error)
-    int state = 0;               // the Device state value
-    int request = 0;             // class 1: the pending request; a write of 0xC0 clears it
-    bool blockReads = false;     // status reads hang until released
-    bool blockOnBatch = false;   // the next batched write hangs until released
+    int failReads = 0;          // the next n status reads fail (with the flavour's read error)
+    int state = 0;              // the Device state value
+    int request = 0;            // class 1: the pending request; a write of 0xC0 clears it
+    bool blockReads = false;    // status reads hang until released
+    bool blockOnBatch = false;  // the next batched write hangs until released
 
     // --- what happened ---
     std::vector<Write> writes() {

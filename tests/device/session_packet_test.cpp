@@ -46,7 +46,7 @@ TEST(SessionRequest, HeaderAndBothNamesWithRootLabel) {
 }
 
 TEST(SessionPacketReader, SplitsPacketsWhateverTheChunks) {
-    std::vector<uint8_t> stream = {0x85, 0, 0, 0,                // keep-alive
+    std::vector<uint8_t> stream = {0x85, 0, 0, 0,                 // keep-alive
                                    0x00, 0, 0, 3, 'a', 'b', 'c',  // message
                                    0x82, 0, 0, 0};
     std::vector<uint8_t> big(70000, 0x5A);  // needs the 17th length bit

@@ -19,12 +19,12 @@ namespace zxtest {
 
 struct SessionScript {
     bool answerCall = true;
-    std::optional<uint8_t> negative;        // refuse the session with this code
-    std::optional<uint16_t> retargetPort;   // send the caller on to 127.0.0.1:port
+    std::optional<uint8_t> negative;       // refuse the session with this code
+    std::optional<uint16_t> retargetPort;  // send the caller on to 127.0.0.1:port
     bool answerStatus = true;
     std::vector<uint8_t> status{0x80, 0x00, 0x00, 0x00, 0x00, 0x00};
-    std::vector<uint8_t> statusRaw;         // raw bytes sent instead of the status message
-    bool closeAfterStatus = false;          // hang up after answering a status request
+    std::vector<uint8_t> statusRaw;  // raw bytes sent instead of the status message
+    bool closeAfterStatus = false;   // hang up after answering a status request
 };
 
 class SessionPeer {

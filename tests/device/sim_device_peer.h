@@ -131,14 +131,14 @@ private:
             if (silent_.count(r.code)) return;
             if (status_.count(r.code)) reply.word = status_[r.code];
             switch (r.code) {
-            case simlpt::SIMLPT_HELLO: reply.value = simlpt::kSimLptVersion; break;
-            case PAR_CAPABILITY: reply.value = capability_; break;
-            case PAR_IOCTL_WRITE_DATA: reply.value = uint32_t(r.payload.size()) - writeShortBy_; break;
-            case PAR_IOCTL_READ_DATA:
-                payload.assign(readData_.begin(), readData_.begin() + std::min<size_t>(readData_.size(), r.value));
-                reply.value = reply.length = uint32_t(payload.size());
-                break;
-            default: break;
+                case simlpt::SIMLPT_HELLO: reply.value = simlpt::kSimLptVersion; break;
+                case PAR_CAPABILITY: reply.value = capability_; break;
+                case PAR_IOCTL_WRITE_DATA: reply.value = uint32_t(r.payload.size()) - writeShortBy_; break;
+                case PAR_IOCTL_READ_DATA:
+                    payload.assign(readData_.begin(), readData_.begin() + std::min<size_t>(readData_.size(), r.value));
+                    reply.value = reply.length = uint32_t(payload.size());
+                    break;
+                default: break;
             }
         }
         uint8_t head[simlpt::kSimLptHeaderSize];

@@ -43,7 +43,8 @@ TEST_F(SimLpt, OpenConnectAndTrafficReachTheDevice) {
     EXPECT_EQ(status[5], 0x10);
     EXPECT_EQ(LptDisconnect(h), 0);
     reqs = peer.requests();
-    want = {PAR_ACQUIRE, PAR_NEGOTIATE, PAR_IOCTL_WRITE_ADDRESS, PAR_IOCTL_WRITE_DATA, PAR_IOCTL_READ_DATA, PAR_RELEASE};
+    want = {PAR_ACQUIRE,          PAR_NEGOTIATE,       PAR_IOCTL_WRITE_ADDRESS,
+            PAR_IOCTL_WRITE_DATA, PAR_IOCTL_READ_DATA, PAR_RELEASE};
     EXPECT_EQ(peer.codes(), want);
     EXPECT_EQ(reqs[1].arg, 2);
     EXPECT_EQ(reqs[2].arg, 0x0C);

@@ -126,7 +126,8 @@ TEST(Store, DamagedBlockIsRefusedUnlessTheCheckIsOff) {
 
     Device off(DeviceOptions{1, false});
     Programs q(off);
-    q.loadRect({0, 0, 4, 2}, Block(4, 2, [](int, int) { return kWhite; }, false));
+    q.loadRect({0, 0, 4, 2}, Block(
+                                 4, 2, [](int, int) { return kWhite; }, false));
     EXPECT_EQ(Values(off)[0] & 8, 8);
     EXPECT_EQ(off.storeWord(0, 1, 3), kWhite);
 }
@@ -155,8 +156,8 @@ TEST(Store, WindowsWrapAtTheStoreEdges) {
     // A crawl chunk that runs past pixel 1535 continues at pixel 0; lines wrap at 1280.
     p.write(0x60, 1278);
     p.write(0x61, 1534);
-    p.write(0x62, 1);     // lines 1278, 1279, 0, 1
-    p.write(0x63, 1);     // pixels 1534, 1535, 0, 1
+    p.write(0x62, 1);  // lines 1278, 1279, 0, 1
+    p.write(0x63, 1);  // pixels 1534, 1535, 0, 1
     p.write(0x80, 0);
     p.data(Block(4, 4, [](int x, int y) { return uint16_t(0xF000 | y << 4 | x); }));
     EXPECT_EQ(d.storeWord(0, 1278, 1534), 0xF000);

@@ -24,9 +24,7 @@ constexpr uint32_t kOpaqueGreen = 0x0000FF00;
 constexpr uint32_t kOpaqueBlue = 0x00FF0000;
 constexpr uint32_t kTransparent = 0xFF000000;
 
-std::vector<uint8_t> Page(const std::function<uint32_t(int, int)>& colour) {
-    return PictureBlock(720, 576, colour);
-}
+std::vector<uint8_t> Page(const std::function<uint32_t(int, int)>& colour) { return PictureBlock(720, 576, colour); }
 
 // Colour class of an output pixel: 'R', 'G', 'B', 'W', 'K' (black) or '?'.
 char ColourAt(const Picture& pic, int x, int y) {
@@ -306,7 +304,8 @@ TEST(Scrolls, BackgroundFrameRunsInsideThePagesPanel) {
         Programs p(d);
         p.reset();
         // A nearly opaque blue panel under the left half of the crawl's band; elsewhere nothing.
-        p.loadRect({0, 0, 720, 576}, Page([](int x, int y) { return y >= 500 && x < 360 ? 0x10FF0000u : kTransparent; }));
+        p.loadRect({0, 0, 720, 576},
+                   Page([](int x, int y) { return y >= 500 && x < 360 ? 0x10FF0000u : kTransparent; }));
         ASSERT_GE(p.inEffect(0x0201, EffectParam(0, 0, 0)), 0);
         Programs::Scroll s = CrawlOf(1320, flags);
         p.startScroll(s);

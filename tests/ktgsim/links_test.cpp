@@ -71,9 +71,9 @@ TEST(EthernetLink, TheProgramLoadsAPictureAndReadsStatus) {
     NetLink link(server.netAddress());
     ASSERT_EQ(link.t.Open(), 0);
     ASSERT_EQ(link.t.Connect(), 0);
-    ASSERT_EQ(link.writes({Packet(0x60, 0x800 | 30), Packet(0x61, 40), Packet(0x62, 79), Packet(0x63, 139),
-                           Packet(0x80, 0)}),
-              0);
+    ASSERT_EQ(
+        link.writes({Packet(0x60, 0x800 | 30), Packet(0x61, 40), Packet(0x62, 79), Packet(0x63, 139), Packet(0x80, 0)}),
+        0);
     Bytes st = link.status(6);
     ASSERT_EQ(st.size(), 6u);
     EXPECT_EQ(st[0], 0x90);  // accepted, transfer prepared

@@ -109,10 +109,10 @@ void Programs::endScroll() { write(0x40, control_); }
 namespace {
 int Edge(int e, int n, int f, int d) {
     switch (e) {
-    case 0: return n;
-    case 1: return n + (f - n) / 2 + d;
-    case 2: return f;
-    default: return 0;
+        case 0: return n;
+        case 1: return n + (f - n) / 2 + d;
+        case 2: return f;
+        default: return 0;
     }
 }
 uint16_t Move(int a, int z, uint16_t g) {
@@ -193,10 +193,8 @@ void Programs::startEffect(uint16_t F, uint32_t P, Rect r) {
             if ((b == 0 && !(F & 0x1000)) || (b == 1 && (F & 0x1000))) E |= 0x100;
         }
     } else {
-        if (b == 0)
-            E = uint16_t((F & 1) ? w : w << 4);
-        else
-            E = uint16_t((F & 1) ? (w << 4) | 0x100 : w | 0x100);
+        if (b == 0) E = uint16_t((F & 1) ? w : w << 4);
+        else E = uint16_t((F & 1) ? (w << 4) | 0x100 : w | 0x100);
         E |= (F & 0x100) ? uint16_t(0x800 << s) : uint16_t(0x1000 >> s);
         if (F & 1) E |= uint16_t(0x400 >> s);
         if (F & 2) E |= uint16_t(0x200 << s);
@@ -281,7 +279,8 @@ static bool ChunkSteps(Programs& p, Programs::Scroll& s, int bank) {
     p.write(roll ? 0x62 : 0x63, uint16_t(last));
     p.write(0x80, 0);
     const size_t offset = size_t(s.n) * (512 * size_t(s.across) + 2);
-    std::vector<uint8_t> chunk(s.data.begin() + long(offset), s.data.begin() + long(offset + 2 * size_t(s.across) * K + 2));
+    std::vector<uint8_t> chunk(s.data.begin() + long(offset),
+                               s.data.begin() + long(offset + 2 * size_t(s.across) * K + 2));
     p.data(chunk);
     const bool first = s.n == 0;
     s.n += 1;
@@ -336,8 +335,7 @@ void Programs::startScroll(Scroll& s) {
         s.granted = true;
         return;
     }
-    while (ChunkSteps(*this, s, b)) {
-    }
+    while (ChunkSteps(*this, s, b)) {}
     write(0x80, uint16_t(roll ? 0x4000 >> (2 * b) : 0x2000 >> (2 * b)));
     s.granted = s.loaded >= s.end;
 }
@@ -345,8 +343,7 @@ void Programs::startScroll(Scroll& s) {
 void Programs::serviceScroll(Scroll& s) {
     if (!s.started || s.loaded >= s.end || !d_.finished()) return;
     const bool roll = (s.flags & 0x8000) != 0;
-    while (ChunkSteps(*this, s, bank_)) {
-    }
+    while (ChunkSteps(*this, s, bank_)) {}
     write(0x80, uint16_t(roll ? 0x4000 >> (2 * bank_) : 0x2000 >> (2 * bank_)));
     s.granted = s.loaded >= s.end;
 }

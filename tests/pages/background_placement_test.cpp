@@ -35,7 +35,8 @@ TEST(BackgroundPlacement, NineAnchorsForSmallAndLargePictures) {
     // Wider only: centred vertically, right end shown.
     EXPECT_EQ(place(1000, 76, ANCHOR_CR), (BackgroundPlacement{0, 250, 280, 0, 720, 76}));
     // The page's size: everywhere (0, 0).
-    for (int a = ANCHOR_TL; a <= ANCHOR_BR; ++a) EXPECT_EQ(place(720, 576, a), (BackgroundPlacement{0, 0, 0, 0, 720, 576}));
+    for (int a = ANCHOR_TL; a <= ANCHOR_BR; ++a)
+        EXPECT_EQ(place(720, 576, a), (BackgroundPlacement{0, 0, 0, 0, 720, 576}));
 }
 
 TEST(BackgroundPlacement, ManualPositionIsKeptOnThePage) {

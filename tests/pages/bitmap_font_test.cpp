@@ -109,12 +109,9 @@ void referenceDraw(const CBitmapFont& f, std::string_view s, int x, int y, const
                                        : uint8_t((S * (255 - T) + T * d[k]) / 255);
                         } else {
                             int P = (255 - T) * sp[0];
-                            if (layer == LAYER_SHADOWS)
-                                d[k] = uint8_t((P + T * d[k]) / 255);
-                            else if (inv)
-                                d[k] = uint8_t(((255 - C[k]) * P / 255 + T * 127) / 255);
-                            else
-                                d[k] = uint8_t((P * C[k] / 255 + T * d[k]) / 255);
+                            if (layer == LAYER_SHADOWS) d[k] = uint8_t((P + T * d[k]) / 255);
+                            else if (inv) d[k] = uint8_t(((255 - C[k]) * P / 255 + T * 127) / 255);
+                            else d[k] = uint8_t((P * C[k] / 255 + T * d[k]) / 255);
                         }
                     }
                     d[3] = uint8_t(std::min<int>(T, d[3]));
@@ -288,10 +285,10 @@ TEST(FontFile, Version1RoundTrip) {
     ASSERT_TRUE(platform::ReadFile(dir.file("Round.bmf"), file));
     ASSERT_EQ(file.size(), 1088u + 2 * 4 * 11 * 4);
     EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "FONT");
-    EXPECT_EQ(file[32], 1);                   // version
-    EXPECT_EQ(int8_t(file[576 + 1]), -5);     // left bearing of glyph 1
-    EXPECT_EQ(int8_t(file[832 + 1]), 7);      // right bearing of glyph 1
-    EXPECT_EQ(file[1088 + 4 * 4 * 3], 11);    // glyph 1 starts after 3 columns × 4 rows
+    EXPECT_EQ(file[32], 1);                 // version
+    EXPECT_EQ(int8_t(file[576 + 1]), -5);   // left bearing of glyph 1
+    EXPECT_EQ(int8_t(file[832 + 1]), 7);    // right bearing of glyph 1
+    EXPECT_EQ(file[1088 + 4 * 4 * 3], 11);  // glyph 1 starts after 3 columns × 4 rows
 
     CBitmapFont g;
     ASSERT_EQ(g.ReadHeader(dir.file("Round.bmf")), FILE_OK);

@@ -184,10 +184,10 @@ TEST_F(Compile, BannersAndTheStartOfTheMovingTextOnlyInTheThumbnail) {
     EXPECT_EQ(progress.range, 9);
     EXPECT_EQ(progress.steps, 9);
     ASSERT_EQ(image.thumbnail.width(), 360);
-    EXPECT_EQ(image.thumbnail.colourAt(0, 0), 0x007F7F7Fu);     // flattened onto black
-    EXPECT_EQ(image.thumbnail.colourAt(75, 75), 0x000000FFu);   // the banner's preview
-    EXPECT_EQ(image.thumbnail.colourAt(150, 150), 0x00FFFFFFu); // the first character of the crawl
-    EXPECT_EQ(image.thumbnail.colourAt(200, 150), 0x007F7F7Fu); // after its five characters
+    EXPECT_EQ(image.thumbnail.colourAt(0, 0), 0x007F7F7Fu);      // flattened onto black
+    EXPECT_EQ(image.thumbnail.colourAt(75, 75), 0x000000FFu);    // the banner's preview
+    EXPECT_EQ(image.thumbnail.colourAt(150, 150), 0x00FFFFFFu);  // the first character of the crawl
+    EXPECT_EQ(image.thumbnail.colourAt(200, 150), 0x007F7F7Fu);  // after its five characters
 }
 
 TEST_F(Compile, DecodedStillLooksLikeThePage) {

@@ -73,7 +73,9 @@ struct PageFile : PageFixture {
         EXPECT_TRUE(platform::ReadFile(path, v));
         return v;
     }
-    void put(const std::string& path, const std::vector<uint8_t>& v) { ASSERT_TRUE(platform::WriteFileAtomic(path, v)); }
+    void put(const std::string& path, const std::vector<uint8_t>& v) {
+        ASSERT_TRUE(platform::WriteFileAtomic(path, v));
+    }
     static void poke32(std::vector<uint8_t>& v, size_t at, uint32_t value) {
         for (int k = 0; k < 4; ++k) v[at + size_t(k)] = uint8_t(value >> (8 * k));
     }

@@ -181,7 +181,8 @@ TEST(TgaReader, RunLengthPacketsCrossRowsInBothOrders) {
                 const int fileRow = i / 3;
                 const int y = desc & 0x20 ? fileRow : 2 - fileRow;
                 const uint8_t v = order[i];
-                EXPECT_EQ(PixelOf(b, i % 3, y), (Px{v, uint8_t(v + 1), uint8_t(v + 2), uint8_t(depth == 32 ? v + 3 : 0)}))
+                EXPECT_EQ(PixelOf(b, i % 3, y),
+                          (Px{v, uint8_t(v + 1), uint8_t(v + 2), uint8_t(depth == 32 ? v + 3 : 0)}))
                     << "descriptor " << int(desc) << " depth " << int(depth) << " pixel " << i;
             }
         }

@@ -203,9 +203,9 @@ TEST(PngWriter, PixelsAndTransparencyRoundTrip) {
     ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr));
     ASSERT_EQ(image.width, 3u);
     ASSERT_EQ(image.height, 2u);
-    EXPECT_EQ(rgba[0], 200);       // red
-    EXPECT_EQ(rgba[3], 255);       // opaque
-    EXPECT_EQ(rgba[4 + 2], 100);   // blue
+    EXPECT_EQ(rgba[0], 200);          // red
+    EXPECT_EQ(rgba[3], 255);          // opaque
+    EXPECT_EQ(rgba[4 + 2], 100);      // blue
     EXPECT_EQ(rgba[4 * 4 + 3], 191);  // alpha = 255 - 64
     EXPECT_EQ(rgba[5 * 4 + 3], 0);    // fully transparent
     CBitmap32 none;

@@ -76,7 +76,8 @@ TEST_F(Styles, LoadAndSaveTheLibraryFile) {
     ASSERT_EQ(lib.count(), 1);
     EXPECT_EQ(lib.styles[0].name, "New style");
 
-    zxtest::WriteText(d.file("STYLE.INI"), std::string(kLine) + "\r\nnot a style\nSecond,0,0,0,0,0,0,0,0,0,0,Tall,1,1,0,0,0");
+    zxtest::WriteText(d.file("STYLE.INI"),
+                      std::string(kLine) + "\r\nnot a style\nSecond,0,0,0,0,0,0,0,0,0,0,Tall,1,1,0,0,0");
     lib.Load(d.file("STYLE.INI"), fonts);
     ASSERT_EQ(lib.Names(), (std::vector<std::string>{"Title", "Second"}));
     EXPECT_EQ(lib.current, 0);

@@ -22,7 +22,7 @@ TEST(ByteReader, ReadsLittleEndianAndStopsAtTheEnd) {
     EXPECT_TRUE(r.ok());
     EXPECT_EQ(r.u16(), 0);  // only one byte left
     EXPECT_FALSE(r.ok());
-    EXPECT_EQ(r.u8(), 0);   // a failed reader stays failed
+    EXPECT_EQ(r.u8(), 0);  // a failed reader stays failed
     EXPECT_EQ(r.remaining(), 0u);
 }
 

@@ -27,7 +27,7 @@ TEST(FontSubstitutionDialog, ShowsTheMissingNameAndOffersEveryFont) {
     QComboBox* list = dialog.fontList();
     ASSERT_EQ(list->count(), 3);
     EXPECT_EQ(list->itemText(2), QString::fromUtf8("\xD0\x90\xD0\xB1\xD0\xB2"));  // code page 1251
-    EXPECT_EQ(dialog.chosen(), 0);  // the first font is preselected
+    EXPECT_EQ(dialog.chosen(), 0);                                                // the first font is preselected
     list->setCurrentIndex(1);
     EXPECT_EQ(dialog.chosen(), 1);
     // Only an OK button; closing the window keeps the choice.

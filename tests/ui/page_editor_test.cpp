@@ -105,7 +105,8 @@ protected:
         QApplication::sendEvent(w, &e);
     }
     static void type(QWidget* w, const QString& text) {
-        for (QChar c : text) key(w, c == '\n' ? int(Qt::Key_Return) : int(Qt::Key_unknown), c == '\n' ? QString() : QString(c));
+        for (QChar c : text)
+            key(w, c == '\n' ? int(Qt::Key_Return) : int(Qt::Key_unknown), c == '\n' ? QString() : QString(c));
     }
     static std::vector<std::string> texts(const pages::CPageFrame& f) {
         std::vector<std::string> t;
@@ -500,7 +501,8 @@ TEST_F(PageEditorOnAir, PlayPagePutsTheEditedPageOnTheDevice) {
         const ktgsim::Picture now = output();
         const uint8_t* p = now.pixel(360, 100);
         return p[1] > 150 && p[0] < 90 && p[2] < 90;
-    })) << "state " << c.state();
+    })) << "state "
+        << c.state();
     air->action(air::CMD_STOP)->trigger();
     ASSERT_TRUE(runUntil([&] { return c.state() == air::AIR_CUED; })) << "state " << c.state();
     EXPECT_TRUE(main.modes().CloseOnAirMode());

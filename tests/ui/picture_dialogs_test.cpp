@@ -23,8 +23,9 @@ using Px = std::array<uint8_t, 4>;
 class PictureDialogs : public zxtest::UiTest {
 protected:
     void writePicture(const std::string& name, int w, int h, uint8_t v) {
-        ASSERT_TRUE(platform::WriteFileAtomic(
-            home.file(name), zxtest::MakeBmp(w, h, 24, false, [v](int, int) { return Px{v, v, v, 0}; })));
+        ASSERT_TRUE(platform::WriteFileAtomic(home.file(name), zxtest::MakeBmp(w, h, 24, false, [v](int, int) {
+                                                  return Px{v, v, v, 0};
+                                              })));
     }
 };
 

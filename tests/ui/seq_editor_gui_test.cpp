@@ -3,19 +3,20 @@
 // played in the preview on the virtual Device.
 #include <QAbstractItemModel>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QLabel>
-#include <QRadioButton>
-#include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QMdiSubWindow>
+#include <QRadioButton>
 #include <QThread>
 
 #include "air/air_frame.h"
 #include "air/preview_params.h"
 #include "air/seq_doc.h"
+#include "air_qt_app.h"
 #include "app/page_editor_link.h"
 #include "app/strings.h"
 #include "device/engine.h"
@@ -28,7 +29,6 @@
 #include "pages/sample_pages.h"
 #include "pages/scalable_font.h"
 #include "platform/files.h"
-#include "air_qt_app.h"
 #include "ui/air/air_frame_wnd.h"
 #include "ui/editor/page_editor_frame.h"
 #include "ui/mainframe/main_frame.h"
@@ -107,7 +107,8 @@ protected:
         return path;
     }
     std::vector<std::string> threePages() {
-        return {makePage("text.zxg", pages::SamplePage::Text), makePage("lower-third.zxg", pages::SamplePage::LowerThird),
+        return {makePage("text.zxg", pages::SamplePage::Text),
+                makePage("lower-third.zxg", pages::SamplePage::LowerThird),
                 makePage("roll.zxg", pages::SamplePage::Roll)};
     }
     static QString cell(QAbstractItemModel* m, int row, int column, int role = Qt::DisplayRole) {
@@ -295,7 +296,8 @@ TEST_F(SeqEditorGui, PlaysTheSequenceOnTheVirtualDevice) {
     ASSERT_TRUE(waitFor(onAir, 20000)) << "state " << c.state();
     EXPECT_TRUE(c.IsOnAir());
     EXPECT_EQ(server->device().stats().rejects, 0u);
-    if (const char* dir = std::getenv("ZX_SCREENSHOTS"); dir && *dir) ktgsim::WritePng(std::string(dir) + "/seq_on_air.png", pic);
+    if (const char* dir = std::getenv("ZX_SCREENSHOTS"); dir && *dir)
+        ktgsim::WritePng(std::string(dir) + "/seq_on_air.png", pic);
 
     // Stopped; the Type cell previews one page with its own show parameters.
     wnd->OnCommand(air::CMD_STOP);

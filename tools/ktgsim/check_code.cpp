@@ -5,7 +5,7 @@
 namespace ktgsim {
 
 const uint8_t kHammingCodewords[16] = {0x07, 0x10, 0x29, 0x3E, 0x4A, 0x5D, 0x64, 0x73,
-                                        0x8C, 0x9B, 0xA2, 0xB5, 0xC1, 0xD6, 0xEF, 0xF8};
+                                       0x8C, 0x9B, 0xA2, 0xB5, 0xC1, 0xD6, 0xEF, 0xF8};
 
 namespace {
 
@@ -31,9 +31,7 @@ const std::array<uint16_t, 256>& Table() {
 
 }  // namespace
 
-uint16_t ShiftCodeByte(uint16_t reg, uint8_t byte) {
-    return uint16_t(((reg << 8) | byte) ^ Table()[reg >> 8]);
-}
+uint16_t ShiftCodeByte(uint16_t reg, uint8_t byte) { return uint16_t(((reg << 8) | byte) ^ Table()[reg >> 8]); }
 
 uint16_t DataChecksum(const uint8_t* data, size_t size) {
     const auto& t = Table();

@@ -116,8 +116,8 @@ std::string ControlInterface::handle(std::string_view line, bool& quit) {
         std::ostringstream o;
         o << "OK packets=" << s.packets << " blocks=" << s.blocks << " bytes=" << s.bytes << " rejects=" << s.rejects
           << " effects=" << s.effects << " scrolls=" << s.scrolls << " status-reads=" << s.statusReads
-          << " last-motion-fields=" << s.lastMotionFields
-          << " request=" << device_.request() << " display=" << device_.display() << " state=" << device_.stateValue()
+          << " last-motion-fields=" << s.lastMotionFields << " request=" << device_.request()
+          << " display=" << device_.display() << " state=" << device_.stateValue()
           << " power=" << (device_.powered() ? "on" : "off") << " fields=" << device_.fieldCount();
         return o.str();
     }

@@ -18,10 +18,10 @@ struct Unit {
     int wrap;
 };
 constexpr Unit kUnits[12] = {
-    {0, 4, 24, 0x4000, kStoreLines},  {1, 5, 25, 0x2000, kStorePixels}, {8, 16, 28, 0x0400, 0},
-    {9, 17, 29, 0x0200, 0},           {10, 18, 30, 0x0100, 0},          {11, 19, 31, 0x0080, 0},
-    {2, 6, 26, 0x1000, kStoreLines},  {3, 7, 27, 0x0800, kStorePixels}, {12, 20, 32, 0x0040, 0},
-    {13, 21, 33, 0x0020, 0},          {14, 22, 34, 0x0010, 0},          {15, 23, 35, 0x0008, 0},
+    {0, 4, 24, 0x4000, kStoreLines}, {1, 5, 25, 0x2000, kStorePixels}, {8, 16, 28, 0x0400, 0},
+    {9, 17, 29, 0x0200, 0},          {10, 18, 30, 0x0100, 0},          {11, 19, 31, 0x0080, 0},
+    {2, 6, 26, 0x1000, kStoreLines}, {3, 7, 27, 0x0800, kStorePixels}, {12, 20, 32, 0x0040, 0},
+    {13, 21, 33, 0x0020, 0},         {14, 22, 34, 0x0010, 0},          {15, 23, 35, 0x0008, 0},
 };
 constexpr bool IsEdge(int u) { return (u % 6) >= 2; }
 
@@ -87,8 +87,7 @@ void Device::commandWrites(const uint8_t* writes, size_t count) {
         return;
     }
     accepted_ = true;
-    for (size_t i = 0; i < count; ++i)
-        applyWrite(writes[3 * i], uint16_t(writes[3 * i + 1] << 8 | writes[3 * i + 2]));
+    for (size_t i = 0; i < count; ++i) applyWrite(writes[3 * i], uint16_t(writes[3 * i + 1] << 8 | writes[3 * i + 2]));
 }
 
 bool Device::refusePacketLocked() {
@@ -185,20 +184,17 @@ uint64_t Device::powerEpoch() const {
 void Device::applyWrite(uint8_t reg, uint16_t value) {
     dirty_ = true;
     switch (reg) {
-    case REG_TRIGGER:
-        regs_[reg] = value;
-        trigger(value);
-        return;
-    case REG_CONTROL:
-        setControl(value);
-        return;
-    case REG_REPLY:
-        regs_[reg] = value;
-        request_ = 0;
-        display_ = value;
-        return;
-    default:
-        break;
+        case REG_TRIGGER:
+            regs_[reg] = value;
+            trigger(value);
+            return;
+        case REG_CONTROL: setControl(value); return;
+        case REG_REPLY:
+            regs_[reg] = value;
+            request_ = 0;
+            display_ = value;
+            return;
+        default: break;
     }
     regs_[reg] = value;
     for (int p = 0; p < 12; ++p)
@@ -596,8 +592,9 @@ void Device::render(Picture& out, const Background& background) const {
             const int dy = std::max({l.top - y, y - l.bottom, 0});
             const int underDy = std::max({under.top - y, y - under.bottom, 0});
             // Only rows the background frame's key reaches need it.
-            const uint16_t* underLine =
-                backgroundFrame && underDy < std::max(under.border, 1) ? store_.line(under.bank, y + under.ov) : nullptr;
+            const uint16_t* underLine = backgroundFrame && underDy < std::max(under.border, 1)
+                                            ? store_.line(under.bank, y + under.ov)
+                                            : nullptr;
             uint8_t* dst = out.pixel(0, y);
             int col = l.oh;
             for (int x = 0; x < kFrameWidth; ++x, dst += 4, col = col + 1 == kStorePixels ? 0 : col + 1) {
@@ -644,7 +641,8 @@ void Device::render(Picture& out, const Background& background) const {
         for (size_t i = 0; i < out.rgba.size(); i += 4) {
             unsigned a = out.rgba[i + 3];
             if (a == 0 || a == 255) continue;
-            for (int c = 0; c < 3; ++c) out.rgba[i + size_t(c)] = uint8_t(std::min(255u, out.rgba[i + size_t(c)] * 255u / a));
+            for (int c = 0; c < 3; ++c)
+                out.rgba[i + size_t(c)] = uint8_t(std::min(255u, out.rgba[i + size_t(c)] * 255u / a));
         }
     }
 }

@@ -24,8 +24,8 @@ enum : uint8_t {
     REG_FIRST_PIXEL = 0x61,
     REG_LAST_LINE = 0x62,
     REG_LAST_PIXEL = 0x63,
-    REG_TRIGGER = 0x80,     // 0 prepare a transfer, 0x8000 fill, bit 2 reset, else a start mask
-    REG_REPLY = 0xC0,       // the program's answer to a request
+    REG_TRIGGER = 0x80,  // 0 prepare a transfer, 0x8000 fill, bit 2 reset, else a start mask
+    REG_REPLY = 0xC0,    // the program's answer to a request
 };
 
 // Bits of the control word, per bank.
@@ -45,22 +45,22 @@ struct DeviceOptions {
 };
 
 struct DeviceStats {
-    uint64_t packets = 0;      // register writes received
-    uint64_t blocks = 0;       // data blocks received
-    uint64_t bytes = 0;        // bytes of those blocks
-    uint64_t rejects = 0;      // packets and blocks refused (bad check, bad checksum, fault)
-    uint64_t effects = 0;      // transitions that moved a window or faded a bank
-    uint64_t scrolls = 0;      // crawls and rolls started
-    uint64_t statusReads = 0;  // status records answered
+    uint64_t packets = 0;           // register writes received
+    uint64_t blocks = 0;            // data blocks received
+    uint64_t bytes = 0;             // bytes of those blocks
+    uint64_t rejects = 0;           // packets and blocks refused (bad check, bad checksum, fault)
+    uint64_t effects = 0;           // transitions that moved a window or faded a bank
+    uint64_t scrolls = 0;           // crawls and rolls started
+    uint64_t statusReads = 0;       // status records answered
     uint64_t lastMotionFields = 0;  // fields the last transition or scroll segment took
 };
 
 struct Faults {
-    int statusFlips = 0;   // status records still to damage (one byte each)
-    int flipBits = 1;      // bits flipped in that byte: 1 or 2
-    int rejectPackets = 0; // register packets (LPT) or command messages (Ethernet) to refuse
-    int rejectBlocks = 0;  // data blocks to refuse
-    int silence = 0;       // status requests to leave unanswered
+    int statusFlips = 0;    // status records still to damage (one byte each)
+    int flipBits = 1;       // bits flipped in that byte: 1 or 2
+    int rejectPackets = 0;  // register packets (LPT) or command messages (Ethernet) to refuse
+    int rejectBlocks = 0;   // data blocks to refuse
+    int silence = 0;        // status requests to leave unanswered
 };
 
 class Device {
@@ -100,8 +100,8 @@ public:
     Faults faults() const;
     void setFaults(const Faults& f);
     DeviceStats stats() const;
-    int request() const;        // the request shown in S4, 0 = none
-    uint16_t display() const;   // the last reply written to register 0xC0
+    int request() const;       // the request shown in S4, 0 = none
+    uint16_t display() const;  // the last reply written to register 0xC0
 
     // ---- The program output ----
     // Renders what is keyed on air over the background.
@@ -112,10 +112,10 @@ public:
     // ---- Inspection (tests, the control interface) ----
     uint16_t reg(int number) const;
     uint16_t storeWord(int bank, int line, int pixel) const;
-    int stateValue() const;      // the value reported in the last status byte
-    bool finished() const;       // no transition or scroll segment in motion (S1-S3 = 0xF)
-    int remainingFields() const; // fields the running motion still needs (0 when finished)
-    int level(int bank) const;   // 0..kFullLevel
+    int stateValue() const;       // the value reported in the last status byte
+    bool finished() const;        // no transition or scroll segment in motion (S1-S3 = 0xF)
+    int remainingFields() const;  // fields the running motion still needs (0 when finished)
+    int level(int bank) const;    // 0..kFullLevel
 
 private:
     void applyWrite(uint8_t reg, uint16_t value);
@@ -153,8 +153,8 @@ private:
     bool prepared_ = false;
     bool filled_ = false;
     bool transition_ = false;
-    bool moving_ = false;          // a transition or scroll segment is under way
-    uint64_t motionSince_ = 0;     // the field count when it began
+    bool moving_ = false;       // a transition or scroll segment is under way
+    uint64_t motionSince_ = 0;  // the field count when it began
     bool powered_ = true;
     uint64_t powerEpoch_ = 1;
     uint64_t fields_ = 0;

@@ -35,10 +35,10 @@ private:
     Device& device_;
     size_t chunkLimit_;
     bool class2_;
-    std::vector<uint8_t> block_;      // data of a block still arriving
+    std::vector<uint8_t> block_;  // data of a block still arriving
     bool inBlock_ = false;
     bool blockTooLarge_ = false;
-    std::vector<uint8_t> partial_;    // a register write split over two command messages
+    std::vector<uint8_t> partial_;  // a register write split over two command messages
     uint64_t malformed_ = 0;
 };
 

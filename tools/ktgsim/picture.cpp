@@ -55,25 +55,23 @@ bool Background::Parse(const std::string& text, Background& out, std::string& er
 
 void Background::paint(Picture& pic) const {
     switch (kind) {
-    case Black:
-    case None:
-        for (size_t i = 0; i < pic.rgba.size(); i += 4) {
-            pic.rgba[i] = pic.rgba[i + 1] = pic.rgba[i + 2] = 0;
-            pic.rgba[i + 3] = kind == None ? 0 : 255;
-        }
-        break;
-    case Checkerboard:
-        for (int y = 0; y < pic.height; ++y)
-            for (int x = 0; x < pic.width; ++x) {
-                uint8_t v = ((x / 8) & 1) == ((y / 8) & 1) ? 0xFF : 0xA0;
-                uint8_t* p = pic.pixel(x, y);
-                p[0] = p[1] = p[2] = v;
-                p[3] = 255;
+        case Black:
+        case None:
+            for (size_t i = 0; i < pic.rgba.size(); i += 4) {
+                pic.rgba[i] = pic.rgba[i + 1] = pic.rgba[i + 2] = 0;
+                pic.rgba[i + 3] = kind == None ? 0 : 255;
             }
-        break;
-    case Image:
-        std::memcpy(pic.rgba.data(), rgba.data(), std::min(rgba.size(), pic.rgba.size()));
-        break;
+            break;
+        case Checkerboard:
+            for (int y = 0; y < pic.height; ++y)
+                for (int x = 0; x < pic.width; ++x) {
+                    uint8_t v = ((x / 8) & 1) == ((y / 8) & 1) ? 0xFF : 0xA0;
+                    uint8_t* p = pic.pixel(x, y);
+                    p[0] = p[1] = p[2] = v;
+                    p[3] = 255;
+                }
+            break;
+        case Image: std::memcpy(pic.rgba.data(), rgba.data(), std::min(rgba.size(), pic.rgba.size())); break;
     }
 }
 
@@ -96,8 +94,7 @@ bool WritePng(const std::string& path, const Picture& pic) {
         return false;
     }
     std::vector<png_bytep> rows(size_t(pic.height));
-    for (int y = 0; y < pic.height; ++y)
-        rows[size_t(y)] = const_cast<png_bytep>(&pic.rgba[size_t(y) * pic.width * 4]);
+    for (int y = 0; y < pic.height; ++y) rows[size_t(y)] = const_cast<png_bytep>(&pic.rgba[size_t(y) * pic.width * 4]);
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
         return false;

@@ -182,22 +182,15 @@ void Server::acceptLoop() {
 
 void Server::serve(Kind kind, int fd) {
     switch (kind) {
-    case Kind::Net:
-        serveNet(fd);
-        break;
-    case Kind::Lpt:
-        serveLpt(fd);
-        break;
-    case Kind::Control:
-        serveControl(fd);
-        break;
+        case Kind::Net: serveNet(fd); break;
+        case Kind::Lpt: serveLpt(fd); break;
+        case Kind::Control: serveControl(fd); break;
     }
 }
 
 void Server::serveControl(int fd) {
-    ControlInterface control(device_, [this](const std::string& path, std::string& error) {
-        return snapshot(path, error);
-    });
+    ControlInterface control(device_,
+                             [this](const std::string& path, std::string& error) { return snapshot(path, error); });
     std::string pending;
     char buf[512];
     for (;;) {
@@ -301,39 +294,34 @@ void Server::serveLpt(int fd) {
         Frame reply{req.code, device::PAR_OK, 0, 0};
         std::vector<uint8_t> data;
         switch (req.code) {
-        case SIMLPT_HELLO:
-            if (req.word != kSimLptVersion || req.value != kSimLptMagic) reply.word = device::PAR_FAILED;
-            reply.value = kSimLptVersion;
-            break;
-        case device::PAR_SELECT_PORT:
-            if (req.word < 1 || req.word > 3) reply.word = device::PAR_NO_PORT;
-            break;
-        case device::PAR_TERMINATE:
-        case device::PAR_ACQUIRE:
-        case device::PAR_RELEASE:
-        case device::PAR_NEGOTIATE:
-            break;
-        case device::PAR_CAPABILITY:
-            reply.value = 1;  // ECP
-            break;
-        case device::PAR_IOCTL_WRITE_ADDRESS:
-            side.address(uint8_t(req.word));
-            break;
-        case device::PAR_IOCTL_WRITE_DATA:
-            side.write(payload.data(), payload.size());
-            reply.value = req.length;
-            break;
-        case device::PAR_IOCTL_READ_DATA: {
-            uint8_t record[8];
-            size_t n = side.read(record, std::min<size_t>(req.value, sizeof record));
-            data.assign(record, record + n);
-            reply.value = uint32_t(n);
-            reply.length = uint32_t(n);
-            break;
-        }
-        default:
-            reply.word = device::PAR_FAILED;
-            break;
+            case SIMLPT_HELLO:
+                if (req.word != kSimLptVersion || req.value != kSimLptMagic) reply.word = device::PAR_FAILED;
+                reply.value = kSimLptVersion;
+                break;
+            case device::PAR_SELECT_PORT:
+                if (req.word < 1 || req.word > 3) reply.word = device::PAR_NO_PORT;
+                break;
+            case device::PAR_TERMINATE:
+            case device::PAR_ACQUIRE:
+            case device::PAR_RELEASE:
+            case device::PAR_NEGOTIATE: break;
+            case device::PAR_CAPABILITY:
+                reply.value = 1;  // ECP
+                break;
+            case device::PAR_IOCTL_WRITE_ADDRESS: side.address(uint8_t(req.word)); break;
+            case device::PAR_IOCTL_WRITE_DATA:
+                side.write(payload.data(), payload.size());
+                reply.value = req.length;
+                break;
+            case device::PAR_IOCTL_READ_DATA: {
+                uint8_t record[8];
+                size_t n = side.read(record, std::min<size_t>(req.value, sizeof record));
+                data.assign(record, record + n);
+                reply.value = uint32_t(n);
+                reply.length = uint32_t(n);
+                break;
+            }
+            default: reply.word = device::PAR_FAILED; break;
         }
         EncodeFrame(reply, head);
         if (!WriteFull(fd, head, sizeof head)) return;

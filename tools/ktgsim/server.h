@@ -19,10 +19,10 @@ namespace ktgsim {
 
 struct ServerOptions {
     DeviceOptions device;
-    std::string listen;     // NetBIOS session service "HOST:PORT" (port 0: a free one); "" = none
-    std::string lptSocket;  // the simulated parallel-port driver's socket path; "" = none
-    std::string control;    // control interface "HOST:PORT"; "" = none
-    double timeScale = 1.0; // fields run this many times faster than 20 ms
+    std::string listen;         // NetBIOS session service "HOST:PORT" (port 0: a free one); "" = none
+    std::string lptSocket;      // the simulated parallel-port driver's socket path; "" = none
+    std::string control;        // control interface "HOST:PORT"; "" = none
+    double timeScale = 1.0;     // fields run this many times faster than 20 ms
     bool manualFields = false;  // no field clock: fields move only by device().advanceFields
     Background background;
 };

@@ -81,10 +81,8 @@ void LogMessage(const char* format, ...) {
     }
     // The log is a text file with CR LF line ends, including any line break inside a message.
     for (const char* p = msg; *p; ++p) {
-        if (*p == '\n')
-            line += "\r\n";
-        else
-            line += *p;
+        if (*p == '\n') line += "\r\n";
+        else line += *p;
     }
     line += "\r\n";
 

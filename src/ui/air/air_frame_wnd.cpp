@@ -48,9 +48,12 @@ struct Transport {
 };
 // In toolbar order.
 constexpr Transport kTransport[6] = {
-    {air::CMD_PREVIOUS, air::ACTION_PREVIOUS, "Previous"}, {air::CMD_PLAY, air::ACTION_PLAY, "Play"},
-    {air::CMD_PAUSE, air::ACTION_PAUSE, "Pause"},          {air::CMD_NEXT, air::ACTION_NEXT, "Next"},
-    {air::CMD_STOP, air::ACTION_STOP, "Stop"},             {air::CMD_EFFECT, air::ACTION_EFFECT, "Effect"},
+    {air::CMD_PREVIOUS, air::ACTION_PREVIOUS, "Previous"},
+    {air::CMD_PLAY, air::ACTION_PLAY, "Play"},
+    {air::CMD_PAUSE, air::ACTION_PAUSE, "Pause"},
+    {air::CMD_NEXT, air::ACTION_NEXT, "Next"},
+    {air::CMD_STOP, air::ACTION_STOP, "Stop"},
+    {air::CMD_EFFECT, air::ACTION_EFFECT, "Effect"},
 };
 
 constexpr const char* kReady = "Ready...";
@@ -100,7 +103,8 @@ CAirFrameWnd::CAirFrameWnd(app::CZentrixApp& app, std::unique_ptr<air::DeviceCom
     receiver_ = std::make_unique<QtMessageTarget>(
         [this](uint32_t msg, uintptr_t w, intptr_t l) { return controller_ ? controller_->OnMessage(msg, w, l) : 0; });
     accel_ = std::make_unique<CAccelTable>(this, [this](int command) { OnCommand(command); });
-    controller_ = std::make_unique<air::CAirFrame>(app, *commands_, timers_, platform::SystemClock::instance(), objects_);
+    controller_ =
+        std::make_unique<air::CAirFrame>(app, *commands_, timers_, platform::SystemClock::instance(), objects_);
     controller_->setReceiver(receiver_.get());
     controller_->setWindow(this);
     RebuildHotkeys(controller_->hotkeys());
@@ -235,9 +239,9 @@ bool CAirFrameWnd::PlayFile(const std::string& path) {
         return true;
     }
     if (!objects_.page || !objects_.pageImage) return false;
-    const int code = objects_.page->Load(pages::LOAD_FRAMES | pages::LOAD_THUMBNAIL | pages::LOAD_DEVICE |
-                                             pages::LOAD_NO_PICTURES,
-                                         path, *objects_.pageImage);
+    const int code =
+        objects_.page->Load(pages::LOAD_FRAMES | pages::LOAD_THUMBNAIL | pages::LOAD_DEVICE | pages::LOAD_NO_PICTURES,
+                            path, *objects_.pageImage);
     if (code != 0) {
         app::ShowFileResult(code, path);
         return false;

@@ -22,11 +22,11 @@ QPixmap canvas(int w, int h, qreal dpr) {
 void drawTransport(QPainter& p, int command, int s, bool enabled) {
     p.setRenderHint(QPainter::Antialiasing);
     const QColor ink = enabled ? QColor(0x2A, 0x30, 0x3A) : QColor(0xA8, 0xAC, 0xB4);
-    const QColor accent = !enabled                       ? QColor(0xB8, 0xBC, 0xC4)
-                          : command == air::CMD_PLAY     ? QColor(0x1E, 0x9E, 0x4A)
-                          : command == air::CMD_STOP     ? QColor(0xD0, 0x2A, 0x2A)
-                          : command == air::CMD_EFFECT   ? QColor(0xE0, 0x9A, 0x10)
-                                                         : QColor(0x2F, 0x6F, 0xC8);
+    const QColor accent = !enabled                     ? QColor(0xB8, 0xBC, 0xC4)
+                          : command == air::CMD_PLAY   ? QColor(0x1E, 0x9E, 0x4A)
+                          : command == air::CMD_STOP   ? QColor(0xD0, 0x2A, 0x2A)
+                          : command == air::CMD_EFFECT ? QColor(0xE0, 0x9A, 0x10)
+                                                       : QColor(0x2F, 0x6F, 0xC8);
     const qreal u = s / 16.0;
     p.setPen(Qt::NoPen);
     auto tri = [&](qreal x, qreal dir) {  // a triangle pointing right (dir 1) or left (-1)

@@ -42,8 +42,7 @@ void CPreviewPane::paintEvent(QPaintEvent*) {
     p.setPen(QColor(0x70, 0x74, 0x7C));
     p.setBrush(Qt::black);
     p.drawRect(rect().adjusted(0, 0, -1, -1));
-    if (!image_.isNull())
-        p.drawImage(QRect(1, 1, CAirView::kPreviewWidth, CAirView::kPreviewHeight), image_);
+    if (!image_.isNull()) p.drawImage(QRect(1, 1, CAirView::kPreviewWidth, CAirView::kPreviewHeight), image_);
 }
 
 // ---- CAirView
@@ -67,7 +66,8 @@ CAirView::CAirView(air::CAirFrame& frame, const air::CSeqDoc* sequence, bool sta
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setAllColumnsShowFocus(true);
     list_->setHeaderLabels({FromProgramText(app::LoadString(IDS_CHECK)), FromProgramText(app::LoadString(IDS_TIME)),
-                            FromProgramText(app::LoadString(IDS_PAGE)), FromProgramText(app::LoadString(IDS_ABSTRACT))});
+                            FromProgramText(app::LoadString(IDS_PAGE)),
+                            FromProgramText(app::LoadString(IDS_ABSTRACT))});
     int width = 0;
     for (int c = 0; c < 4; ++c) {
         list_->setColumnWidth(c, kColumnWidths[c]);

@@ -105,7 +105,8 @@ CEffectDialog::CEffectDialog(air::CEffectDialogModel& model, QWidget* parent) : 
             refresh();
         };
     };
-    connect(fixed_, &QRadioButton::clicked, this, change([this](bool) { model_.setTimeChoice(Model::TimeChoice::Fixed); }));
+    connect(fixed_, &QRadioButton::clicked, this,
+            change([this](bool) { model_.setTimeChoice(Model::TimeChoice::Fixed); }));
     connect(variable_, &QRadioButton::clicked, this,
             change([this](bool) { model_.setTimeChoice(Model::TimeChoice::Variable); }));
     connect(showTime_, &QSpinBox::valueChanged, this, change([this](int v) {
@@ -159,9 +160,10 @@ CEffectDialog::EffectGroup CEffectDialog::makeGroup(const QString& title, bool i
     g.list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     g.list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // The chosen effect gets a clear frame; the pictures themselves stay as drawn.
-    g.list->setStyleSheet("QListWidget::item { border: 2px solid transparent; padding: 1px; }"
-                          "QListWidget::item:selected { border: 2px solid palette(highlight);"
-                          " background: transparent; }");
+    g.list->setStyleSheet(
+        "QListWidget::item { border: 2px solid transparent; padding: 1px; }"
+        "QListWidget::item:selected { border: 2px solid palette(highlight);"
+        " background: transparent; }");
     const int rows = (air::kEffectTypes + kColumns - 1) / kColumns;
     const int frame = 2 * g.list->frameWidth() + 4;
     g.list->setFixedSize(kColumns * (kIcon.width() + 8) + frame, rows * (kIcon.height() + 8) + frame);

@@ -116,7 +116,9 @@ QPixmap EffectPicture(int type, QSize size) {
             dir /= std::sqrt(2.0);
             drawArrow(p, c - dir * step * 0.6, c + dir * step * 0.6, arrow);
         } else {
-            auto edgeArrow = [&](QPointF at, QPointF dir) { drawArrow(p, at - dir * step * 0.5, at + dir * step * 0.5, arrow); };
+            auto edgeArrow = [&](QPointF at, QPointF dir) {
+                drawArrow(p, at - dir * step * 0.5, at + dir * step * 0.5, arrow);
+            };
             double cy = h.center().y(), cx = h.center().x();
             if (horizontal == 2 && vertical == 2) {
                 // Box: smaller arrows on every side.

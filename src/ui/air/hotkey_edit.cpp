@@ -23,10 +23,8 @@ void CHotkeyEdit::showModifiers(Qt::KeyboardModifiers m) {
     if (m & Qt::ControlModifier) s += "Ctrl + ";
     if (m & Qt::ShiftModifier) s += "Shift + ";
     if (m & Qt::AltModifier) s += "Alt + ";
-    if (s.isEmpty())
-        setValue(value_);
-    else
-        setText(s);
+    if (s.isEmpty()) setValue(value_);
+    else setText(s);
 }
 
 void CHotkeyEdit::keyPressEvent(QKeyEvent* e) {
@@ -42,9 +40,7 @@ void CHotkeyEdit::keyPressEvent(QKeyEvent* e) {
             return;
         case Qt::Key_Tab:
         case Qt::Key_Backtab:
-        case Qt::Key_Escape:
-            e->ignore();
-            return;
+        case Qt::Key_Escape: e->ignore(); return;
         case Qt::Key_Return:
         case Qt::Key_Enter:
             if (mods == Qt::NoModifier) {

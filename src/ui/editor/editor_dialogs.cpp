@@ -254,7 +254,9 @@ CNewPageDialog::CNewPageDialog(const std::vector<std::string>& templates, int ty
 
 void CNewPageDialog::update() { ok_->setEnabled(empty_->isChecked() || list_->currentRow() >= 0); }
 
-int CNewPageDialog::type() const { return fromTemplate_->isChecked() ? pages::NEW_PAGE_TEMPLATE : pages::NEW_PAGE_EMPTY; }
+int CNewPageDialog::type() const {
+    return fromTemplate_->isChecked() ? pages::NEW_PAGE_TEMPLATE : pages::NEW_PAGE_EMPTY;
+}
 
 std::string CNewPageDialog::templateName() const {
     const QListWidgetItem* item = list_->currentItem();

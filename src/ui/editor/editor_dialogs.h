@@ -89,7 +89,7 @@ class CNewPageDialog final : public QDialog {
 public:
     CNewPageDialog(const std::vector<std::string>& templates, int type, const std::string& chosen,
                    QWidget* parent = nullptr);
-    int type() const;                // pages::NEW_PAGE_EMPTY or NEW_PAGE_TEMPLATE
+    int type() const;                  // pages::NEW_PAGE_EMPTY or NEW_PAGE_TEMPLATE
     std::string templateName() const;  // "" when none is chosen
 
     QRadioButton* emptyButton() const { return empty_; }

@@ -1,9 +1,9 @@
 #include "ui/editor/editor_icons.h"
 
 #include <QPainter>
-#include <cmath>
 #include <QPainterPath>
 #include <QPixmap>
+#include <cmath>
 
 namespace ui {
 
@@ -265,7 +265,8 @@ void paint(QPainter& p, EditorIcon which, const QColor& colour) {
             p.drawRect(QRectF(3, 6, 26, 20));
             p.setPen(Qt::NoPen);
             p.setBrush(QColor(0x2C, 0x99, 0x4B));
-            p.drawPolygon(QPolygonF({QPointF(4, 25), QPointF(13, 14), QPointF(20, 21), QPointF(23, 18), QPointF(28, 25)}));
+            p.drawPolygon(
+                QPolygonF({QPointF(4, 25), QPointF(13, 14), QPointF(20, 21), QPointF(23, 18), QPointF(28, 25)}));
             p.setBrush(QColor(0xF2, 0xC1, 0x4E));
             p.drawEllipse(QRectF(20, 9, 5, 5));
             if (which == EditorIcon::Background) {

@@ -128,7 +128,9 @@ CPageEditorFrame::CPageEditorFrame(pages::CFontManager& fonts, QWidget* parent)
     connect(view_, &CPageView::zoomChanged, this, [this](int z) {
         const QSignalBlocker block(zoomBox_);
         const int* at = std::find(std::begin(kZooms), std::end(kZooms), z);
-        zoomBox_->setCurrentIndex(fitZoom_ ? zoomBox_->count() - 1 : at == std::end(kZooms) ? -1 : int(at - std::begin(kZooms)));
+        zoomBox_->setCurrentIndex(fitZoom_                 ? zoomBox_->count() - 1
+                                  : at == std::end(kZooms) ? -1
+                                                           : int(at - std::begin(kZooms)));
         updateCommands();
     });
     connect(view_, &CPageView::zoomRequested, this, [this](int z) {
@@ -174,7 +176,8 @@ void CPageEditorFrame::buildActions() {
     add(CMD_CLOSE, "Close");
     add(CMD_UNDO, "Undo", QKeySequence::Undo)->setIcon(MakeEditorIcon(EditorIcon::Undo));
     add(CMD_REDO, "Redo", QKeySequence::Redo)->setIcon(MakeEditorIcon(EditorIcon::Redo));
-    actions_[CMD_REDO]->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    actions_[CMD_REDO]->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     add(CMD_CUT, "Cut", QKeySequence::Cut)->setIcon(MakeEditorIcon(EditorIcon::Cut));
     add(CMD_COPY, "Copy", QKeySequence::Copy)->setIcon(MakeEditorIcon(EditorIcon::Copy));
     add(CMD_PASTE, "Paste", QKeySequence::Paste)->setIcon(MakeEditorIcon(EditorIcon::Paste));
@@ -213,22 +216,22 @@ void CPageEditorFrame::buildActions() {
     add(CMD_ZOOM_100, "Actual size", QKeySequence(Qt::CTRL | Qt::Key_0));
     add(CMD_ZOOM_FIT, "Fit page");
 
-    for (EditorCommand c : {CMD_FIXED, CMD_SCROLLER, CMD_ROLL, CMD_VTOP, CMD_VCENTER, CMD_VBOTTOM, CMD_LOCK, CMD_SUBSCRIPT,
-                            CMD_NORMAL, CMD_SUPERSCRIPT, CMD_ALIGN_LEFT, CMD_ALIGN_CENTER, CMD_ALIGN_RIGHT,
-                            CMD_VIEW_BACKGROUND})
+    for (EditorCommand c :
+         {CMD_FIXED, CMD_SCROLLER, CMD_ROLL, CMD_VTOP, CMD_VCENTER, CMD_VBOTTOM, CMD_LOCK, CMD_SUBSCRIPT, CMD_NORMAL,
+          CMD_SUPERSCRIPT, CMD_ALIGN_LEFT, CMD_ALIGN_CENTER, CMD_ALIGN_RIGHT, CMD_VIEW_BACKGROUND})
         actions_[c]->setCheckable(true);
 
     on(CMD_NEW, [this] { NewPage(); });
     on(CMD_OPEN, [this] {
-        const QString chosen = QFileDialog::getOpenFileName(main_, "Open page", QFile::decodeName(folderPath(app::FOLDER_LAST_PAGES).c_str()),
-                                                            filterOf(app::FT_PAGE));
+        const QString chosen = QFileDialog::getOpenFileName(
+            main_, "Open page", QFile::decodeName(folderPath(app::FOLDER_LAST_PAGES).c_str()), filterOf(app::FT_PAGE));
         if (!chosen.isEmpty()) OpenFile(QFile::encodeName(chosen).toStdString());
     });
     on(CMD_SAVE, [this] { Save(); });
     on(CMD_SAVE_AS, [this] { SaveAs(); });
     on(CMD_IMPORT_TEXT, [this] {
-        const QString chosen = QFileDialog::getOpenFileName(main_, "Import text", QFile::decodeName(folderPath(app::FOLDER_LAST_TEXT).c_str()),
-                                                            filterOf(app::FT_TXT));
+        const QString chosen = QFileDialog::getOpenFileName(
+            main_, "Import text", QFile::decodeName(folderPath(app::FOLDER_LAST_TEXT).c_str()), filterOf(app::FT_TXT));
         if (!chosen.isEmpty()) ImportTextFile(QFile::encodeName(chosen).toStdString());
     });
     on(CMD_IMPORT_PICTURE, [this] {
@@ -237,8 +240,8 @@ void CPageEditorFrame::buildActions() {
     });
     on(CMD_REMOVE_PICTURE, [this] { ed_->RemoveFramePicture(); });
     on(CMD_LINK_BANNER, [this] {
-        const QString chosen = QFileDialog::getOpenFileName(main_, "Link banner", QFile::decodeName(folderPath(app::FOLDER_BANNERS).c_str()),
-                                                            filterOf(app::FT_BANNER));
+        const QString chosen = QFileDialog::getOpenFileName(
+            main_, "Link banner", QFile::decodeName(folderPath(app::FOLDER_BANNERS).c_str()), filterOf(app::FT_BANNER));
         if (!chosen.isEmpty()) LinkBannerFile(QFile::encodeName(chosen).toStdString());
     });
     on(CMD_PLAY, [this] { PlayPage(); });
@@ -342,7 +345,8 @@ void CPageEditorFrame::buildActions() {
     on(CMD_ZOOM_IN, [this] {
         const int z = view_->zoom();
         for (int k : kZooms)
-            if (k > z) return applyZoomChoice(int(std::find(std::begin(kZooms), std::end(kZooms), k) - std::begin(kZooms)));
+            if (k > z)
+                return applyZoomChoice(int(std::find(std::begin(kZooms), std::end(kZooms), k) - std::begin(kZooms)));
     });
     on(CMD_ZOOM_OUT, [this] {
         const int z = view_->zoom();
@@ -380,22 +384,27 @@ void CPageEditorFrame::buildMenus() {
     QMenu* valign = frame->addMenu("Vertical alignment");
     for (int c : std::initializer_list<int>{CMD_VTOP, CMD_VCENTER, CMD_VBOTTOM}) valign->addAction(actions_[c]);
     frame->addSeparator();
-    for (int c : std::initializer_list<int>{CMD_IMPORT_PICTURE, CMD_REMOVE_PICTURE, CMD_LINK_BANNER}) frame->addAction(actions_[c]);
+    for (int c : std::initializer_list<int>{CMD_IMPORT_PICTURE, CMD_REMOVE_PICTURE, CMD_LINK_BANNER})
+        frame->addAction(actions_[c]);
     frame->addSeparator();
-    for (int c : std::initializer_list<int>{CMD_FRONT, CMD_BACK, CMD_LOCK, CMD_DELETE_FRAME}) frame->addAction(actions_[c]);
+    for (int c : std::initializer_list<int>{CMD_FRONT, CMD_BACK, CMD_LOCK, CMD_DELETE_FRAME})
+        frame->addAction(actions_[c]);
     QMenu* format = menu("F&ormat", {CMD_ADD_STYLE, CMD_STYLES, -1});
     for (int c : std::initializer_list<int>{CMD_SUBSCRIPT, CMD_NORMAL, CMD_SUPERSCRIPT}) format->addAction(actions_[c]);
     format->addAction(actions_[CMD_TEXT_COLOUR]);
     format->addSeparator();
     format->addAction(actions_[CMD_PARAGRAPH]);
     QMenu* align = format->addMenu("Alignment");
-    for (int c : std::initializer_list<int>{CMD_ALIGN_LEFT, CMD_ALIGN_CENTER, CMD_ALIGN_RIGHT}) align->addAction(actions_[c]);
+    for (int c : std::initializer_list<int>{CMD_ALIGN_LEFT, CMD_ALIGN_CENTER, CMD_ALIGN_RIGHT})
+        align->addAction(actions_[c]);
     menu("&Page", {CMD_PAGE_COLOUR, CMD_IMPORT_BACKGROUND, CMD_REMOVE_BACKGROUND, -1, CMD_BMP_TO_TGA});
-    menu("&View", {CMD_VIEW_BACKGROUND, CMD_REFERENCE_PICTURE, -1, CMD_ZOOM_IN, CMD_ZOOM_OUT, CMD_ZOOM_100, CMD_ZOOM_FIT});
+    menu("&View",
+         {CMD_VIEW_BACKGROUND, CMD_REFERENCE_PICTURE, -1, CMD_ZOOM_IN, CMD_ZOOM_OUT, CMD_ZOOM_100, CMD_ZOOM_FIT});
 
     contextMenu_ = new QMenu(main_);
-    for (int c : std::initializer_list<int>{CMD_CUT, CMD_COPY, CMD_PASTE, -1, CMD_FRAME_FORMAT, CMD_FRAME_COLOUR, CMD_PARAGRAPH, CMD_TEXT_COLOUR, -1,
-                  CMD_IMPORT_PICTURE, CMD_LINK_BANNER, CMD_IMPORT_TEXT, -1, CMD_FRONT, CMD_BACK, CMD_LOCK, CMD_DELETE_FRAME}) {
+    for (int c : std::initializer_list<int>{CMD_CUT, CMD_COPY, CMD_PASTE, -1, CMD_FRAME_FORMAT, CMD_FRAME_COLOUR,
+                                            CMD_PARAGRAPH, CMD_TEXT_COLOUR, -1, CMD_IMPORT_PICTURE, CMD_LINK_BANNER,
+                                            CMD_IMPORT_TEXT, -1, CMD_FRONT, CMD_BACK, CMD_LOCK, CMD_DELETE_FRAME}) {
         if (c < 0) contextMenu_->addSeparator();
         else contextMenu_->addAction(actions_[c]);
     }
@@ -411,7 +420,8 @@ void CPageEditorFrame::buildToolbars() {
         return t;
     };
     QToolBar* file = bar("File");
-    for (int c : std::initializer_list<int>{CMD_NEW, CMD_OPEN, CMD_SAVE, -1, CMD_UNDO, CMD_REDO, -1, CMD_CUT, CMD_COPY, CMD_PASTE, -1, CMD_PLAY}) {
+    for (int c : std::initializer_list<int>{CMD_NEW, CMD_OPEN, CMD_SAVE, -1, CMD_UNDO, CMD_REDO, -1, CMD_CUT, CMD_COPY,
+                                            CMD_PASTE, -1, CMD_PLAY}) {
         if (c < 0) file->addSeparator();
         else file->addAction(actions_[c]);
     }
@@ -445,14 +455,15 @@ void CPageEditorFrame::buildToolbars() {
         view_->setFocus();
     });
     format->addWidget(fontBox_);
-    for (int c : std::initializer_list<int>{CMD_SUBSCRIPT, CMD_NORMAL, CMD_SUPERSCRIPT, CMD_TEXT_COLOUR, -1, CMD_ALIGN_LEFT, CMD_ALIGN_CENTER,
-                  CMD_ALIGN_RIGHT, CMD_PARAGRAPH}) {
+    for (int c : std::initializer_list<int>{CMD_SUBSCRIPT, CMD_NORMAL, CMD_SUPERSCRIPT, CMD_TEXT_COLOUR, -1,
+                                            CMD_ALIGN_LEFT, CMD_ALIGN_CENTER, CMD_ALIGN_RIGHT, CMD_PARAGRAPH}) {
         if (c < 0) format->addSeparator();
         else format->addAction(actions_[c]);
     }
     QToolBar* frame = bar("Frame");
-    for (int c : std::initializer_list<int>{CMD_FIXED, CMD_SCROLLER, CMD_ROLL, -1, CMD_VTOP, CMD_VCENTER, CMD_VBOTTOM, -1, CMD_FRAME_COLOUR,
-                  CMD_FRAME_FORMAT, CMD_IMPORT_PICTURE, -1, CMD_FRONT, CMD_BACK, CMD_LOCK, CMD_DELETE_FRAME}) {
+    for (int c : std::initializer_list<int>{CMD_FIXED, CMD_SCROLLER, CMD_ROLL, -1, CMD_VTOP, CMD_VCENTER, CMD_VBOTTOM,
+                                            -1, CMD_FRAME_COLOUR, CMD_FRAME_FORMAT, CMD_IMPORT_PICTURE, -1, CMD_FRONT,
+                                            CMD_BACK, CMD_LOCK, CMD_DELETE_FRAME}) {
         if (c < 0) frame->addSeparator();
         else frame->addAction(actions_[c]);
     }
@@ -638,7 +649,8 @@ bool CPageEditorFrame::Prepare(const std::string& path) {
 
 bool CPageEditorFrame::CanClose() {
     if (!doc_.modified) return true;
-    const std::string name = QFile::encodeName(QFileInfo(QFile::decodeName(doc_.pathName.c_str())).fileName()).toStdString();
+    const std::string name =
+        QFile::encodeName(QFileInfo(QFile::decodeName(doc_.pathName.c_str())).fileName()).toStdString();
     switch (app::MessageBoxId(IDS_ASK_TO_SAVE, app::MB_YESNOCANCEL | app::MB_ICONQUESTION, {name})) {
         case app::IDYES: return Save();
         case app::IDNO: return true;
@@ -687,7 +699,8 @@ bool CPageEditorFrame::OpenFile(const std::string& path) {
 std::string CPageEditorFrame::askSavePath() {
     std::string proposed = doc_.pathName;
     if (!doc_.hasFile || proposed.find('/') == std::string::npos)
-        proposed = folderPath(app::FOLDER_LAST_PAGES) + QFileInfo(QFile::decodeName(doc_.pathName.c_str())).fileName().toStdString();
+        proposed = folderPath(app::FOLDER_LAST_PAGES) +
+                   QFileInfo(QFile::decodeName(doc_.pathName.c_str())).fileName().toStdString();
     QFileDialog d(main_, "Save page", QFile::decodeName(proposed.c_str()), filterOf(app::FT_PAGE));
     d.setAcceptMode(QFileDialog::AcceptSave);
     d.setDefaultSuffix(QString(app::ExtensionOf(app::FT_PAGE)).mid(1));
@@ -768,7 +781,8 @@ void CPageEditorFrame::ImportBackground(const std::string& path) {
     pages::CBitmap32 picture;
     pages::BackgroundPlacement at;
     if (!pages::ImportBackgroundPicture(path, ed_->prefs.dither, pages::PAGE_WIDTH, pages::PAGE_HEIGHT,
-                                        AskWithImportPictureDialog(main_, pages::PAGE_WIDTH, pages::PAGE_HEIGHT), picture, at))
+                                        AskWithImportPictureDialog(main_, pages::PAGE_WIDTH, pages::PAGE_HEIGHT),
+                                        picture, at))
         return;
     ed_->SetBackgroundPicture(picture, at.x, at.y, at.sourceX, at.sourceY);
 }

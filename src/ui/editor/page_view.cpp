@@ -93,9 +93,7 @@ void CPageView::setZoom(int percent) {
     if (changed) emit zoomChanged(zoom_);
 }
 
-QSize CPageView::sizeHint() const {
-    return {int(kPageW * scale()) + 2 * kMargin, int(kPageH * scale()) + 2 * kMargin};
-}
+QSize CPageView::sizeHint() const { return {int(kPageW * scale()) + 2 * kMargin, int(kPageH * scale()) + 2 * kMargin}; }
 
 QRect CPageView::pageRect() const {
     const int w = int(kPageW * scale()), h = int(kPageH * scale());
@@ -303,8 +301,7 @@ void CPageView::mouseReleaseEvent(QMouseEvent* e) {
     switch (was) {
         case Drag::Pending:
             // A click on a frame: the caret goes where it was clicked.
-            if (pressHit_.frame >= 0)
-                ed_.SetCaret(ed_.PosAt(pressHit_.frame, pressPage_.x(), pressPage_.y()), false);
+            if (pressHit_.frame >= 0) ed_.SetCaret(ed_.PosAt(pressHit_.frame, pressPage_.x(), pressPage_.y()), false);
             break;
         case Drag::Frame: {
             const pages::TrackerHit how = pressHit_.hit == pages::HIT_TEXT ? pages::HIT_MOVE : pressHit_.hit;
@@ -358,8 +355,8 @@ void CPageView::wheelEvent(QWheelEvent* e) {
     }
     const QPoint pt = widgetToPage(e->position().toPoint());
     const pages::CPageFrame* f = ed_.selectedFrame();
-    const bool over = f && pt.x() >= f->rect.left && pt.x() < f->rect.right && pt.y() >= f->rect.top &&
-                      pt.y() < f->rect.bottom;
+    const bool over =
+        f && pt.x() >= f->rect.left && pt.x() < f->rect.right && pt.y() >= f->rect.top && pt.y() < f->rect.bottom;
     if (over && steps && (ed_.TextOverflows(ed_.selected()) || f->vScroll > 0 || f->hScroll > 0)) {
         ed_.ScrollText(-steps);
         e->accept();
@@ -411,8 +408,12 @@ void CPageView::keyPressEvent(QKeyEvent* e) {
     const bool arrow = key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
     if (arrow && (alt || (!ed_.textMode && !ctrl))) {
         const int d = shift ? 10 : 2;
-        ed_.NudgeSelected(key == Qt::Key_Left ? -d : key == Qt::Key_Right ? d : 0,
-                          key == Qt::Key_Up ? -d : key == Qt::Key_Down ? d : 0);
+        ed_.NudgeSelected(key == Qt::Key_Left    ? -d
+                          : key == Qt::Key_Right ? d
+                                                 : 0,
+                          key == Qt::Key_Up     ? -d
+                          : key == Qt::Key_Down ? d
+                                                : 0);
         emit selectionChanged();
         return;
     }

@@ -58,7 +58,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     dateRow->addStretch();
     grid->addLayout(dateRow, 2, 1);
 
-    auto* text = new QLabel("On-air graphics for television:\npages, sequences, Live and Automation modes,\ncaptions, SMS chat and viewers' voting.");
+    auto* text = new QLabel(
+        "On-air graphics for television:\npages, sequences, Live and Automation modes,\ncaptions, SMS chat and "
+        "viewers' voting.");
     SetResourceId(text, IDC_ABOUT_TEXT);
     grid->addWidget(text, 3, 1);
 

@@ -7,7 +7,13 @@ class QLabel;
 
 namespace ui {
 
-enum : int { IDD_ABOUTBOX = 100, IDC_ABOUT_NAME = 1000, IDC_ABOUT_VERSION = 1001, IDC_ABOUT_DATE = 1002, IDC_ABOUT_TEXT = 1003 };
+enum : int {
+    IDD_ABOUTBOX = 100,
+    IDC_ABOUT_NAME = 1000,
+    IDC_ABOUT_VERSION = 1001,
+    IDC_ABOUT_DATE = 1002,
+    IDC_ABOUT_TEXT = 1003
+};
 
 // The date the program was built, as the compiler spells it ("Apr  5 2007").
 const char* BuildDate();

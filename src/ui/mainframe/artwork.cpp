@@ -279,7 +279,8 @@ QPixmap SplashPixmap(bool is400M, qreal dpr) {
     p.setBrush(QColor(0xE0, 0x22, 0x2C));
     p.drawEllipse(QPointF(screen.right() - 14, screen.top() + 13), 4.5, 4.5);
     p.setPen(QPen(QColor(0x6C, 0x7F, 0xB8), 2));
-    p.drawLine(QPointF(screen.center().x() - 22, screen.bottom() + 12), QPointF(screen.center().x() + 22, screen.bottom() + 12));
+    p.drawLine(QPointF(screen.center().x() - 22, screen.bottom() + 12),
+               QPointF(screen.center().x() + 22, screen.bottom() + 12));
     p.drawLine(QPointF(screen.center().x(), screen.bottom() + 1), QPointF(screen.center().x(), screen.bottom() + 12));
 
     // The mark and the name.

@@ -57,11 +57,10 @@ CFolderBrowser::CFolderBrowser(const QString& title, const QString& start, const
     connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
     top->addWidget(buttons_);
 
-    connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& index) {
-                current_ = model_->filePath(index);
-                updateOk();
-            });
+    connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& index) {
+        current_ = model_->filePath(index);
+        updateOk();
+    });
     select(start.isEmpty() ? QDir::homePath() : start);
 }
 
@@ -77,7 +76,8 @@ void CFolderBrowser::select(const QString& folder) {
 
 bool CFolderBrowser::canAccept() const {
     if (current_.isEmpty()) return false;
-    return required_.isEmpty() || FolderHasFile(QFile::encodeName(current_).toStdString(), QFile::encodeName(required_).toStdString());
+    return required_.isEmpty() ||
+           FolderHasFile(QFile::encodeName(current_).toStdString(), QFile::encodeName(required_).toStdString());
 }
 
 void CFolderBrowser::updateOk() {
@@ -88,7 +88,8 @@ void CFolderBrowser::updateOk() {
 bool BrowseForFolder(QWidget* parent, std::string& path, const std::string& requiredFile, int titleId) {
     std::string start = path;
     while (start.size() > 1 && (start.back() == '/' || start.back() == '\\')) start.pop_back();
-    CFolderBrowser dlg(FromProgramText(app::LoadString(titleId)), QFile::decodeName(platform::NormaliseDataName(start).c_str()),
+    CFolderBrowser dlg(FromProgramText(app::LoadString(titleId)),
+                       QFile::decodeName(platform::NormaliseDataName(start).c_str()),
                        QFile::decodeName(requiredFile.c_str()), parent);
     if (dlg.exec() != QDialog::Accepted || !dlg.canAccept()) return false;
     // Paths are kept in the file system's own encoding.

@@ -102,9 +102,9 @@ CHardwareDlg::CHardwareDlg(app::CZentrixApp& app, QWidget* parent) : QDialog(par
     auto* itvBox = withId(new QGroupBox("Interactive system hardware"), IDC_HW_GROUP_ITV);
     auto* ig = new QGridLayout(itvBox);
     itv = withId(new QCheckBox("Interactive hardware &present"), IDC_HW_ITV);
-    itvModel = combo({"Phone lines adapter, version 1", "Phone lines adapter, version 2", "GSM modem",
-                      "USB phone lines adapter"},
-                     IDC_HW_ITVMODEL);
+    itvModel = combo(
+        {"Phone lines adapter, version 1", "Phone lines adapter, version 2", "GSM modem", "USB phone lines adapter"},
+        IDC_HW_ITVMODEL);
     QStringList ports;
     for (int i = 1; i <= 8; ++i) ports << QString("COM%1").arg(i);
     itvPort = combo(ports, IDC_HW_ITVPORT);

@@ -6,9 +6,9 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMdiSubWindow>
 #include <QPainter>
 #include <QScreen>
 #include <QStatusBar>
@@ -67,8 +67,8 @@ void CMdiArea::paintEvent(QPaintEvent* event) {
     f.setLetterSpacing(QFont::AbsoluteSpacing, 2);
     p.setFont(f);
     p.setPen(QColor(0xC8, 0xCE, 0xDC));
-    p.drawText(QRect(0, r.bottom() + edge / 10, viewport()->width(), f.pixelSize() * 2), Qt::AlignHCenter | Qt::AlignTop,
-               "ZENTRIX");
+    p.drawText(QRect(0, r.bottom() + edge / 10, viewport()->width(), f.pixelSize() * 2),
+               Qt::AlignHCenter | Qt::AlignTop, "ZENTRIX");
 }
 
 // ---- CMainFrame
@@ -234,11 +234,14 @@ QString CMainFrame::linkText() const {
 }
 
 void CMainFrame::RefreshModes() {
-    for (int m = 0; m < app::MODE_COUNT; ++m) modeActions_[m]->setEnabled(modes_->IsModeAllowed(app::ID_MODE_FIRST + m));
+    for (int m = 0; m < app::MODE_COUNT; ++m)
+        modeActions_[m]->setEnabled(modes_->IsModeAllowed(app::ID_MODE_FIRST + m));
     // The link is reopened by the hardware dialog: not under a running on-air mode.
     hardwareAction_->setEnabled(modes_->airFrame() == nullptr);
     bool up = app_.hardwareState() & app::HW_DEVICE;
-    QColor light = up ? QColor(0x2E, 0xB8, 0x4F) : app_.settings().enable == 1 ? QColor(0xD3, 0x2F, 0x37) : QColor(0x9A, 0xA0, 0xA8);
+    QColor light = up                            ? QColor(0x2E, 0xB8, 0x4F)
+                   : app_.settings().enable == 1 ? QColor(0xD3, 0x2F, 0x37)
+                                                 : QColor(0x9A, 0xA0, 0xA8);
     QPixmap dot(12 * 2, 12 * 2);
     dot.fill(Qt::transparent);
     QPainter p(&dot);
@@ -264,8 +267,8 @@ CMainFrame::Placement CMainFrame::InitialPlacement() const {
         return pl;
     }
     const app::Profile& ini = app_.profile();
-    pl.rect = QRect(ini.getInt("Layout", "Left", 22), ini.getInt("Layout", "Top", 22), ini.getInt("Layout", "Width", 600),
-                    ini.getInt("Layout", "Height", 400));
+    pl.rect = QRect(ini.getInt("Layout", "Left", 22), ini.getInt("Layout", "Top", 22),
+                    ini.getInt("Layout", "Width", 600), ini.getInt("Layout", "Height", 400));
     pl.maximized = ini.getInt("Layout", "Maximize", 1) == 1;
     // A rectangle from a screen that is no longer there comes back onto the work area.
     pl.rect.setWidth(std::clamp(pl.rect.width(), 200, std::max(200, work.width())));

@@ -113,9 +113,7 @@ bool COnAirFrame::ViewCanClose(int slot) {
     return consent ? consent->CanClose() : true;
 }
 
-QWidget* COnAirFrame::view(int slot) const {
-    return slot >= 0 && slot < app::VIEW_COUNT ? views_[slot] : nullptr;
-}
+QWidget* COnAirFrame::view(int slot) const { return slot >= 0 && slot < app::VIEW_COUNT ? views_[slot] : nullptr; }
 
 // ---- CModePlaceholder
 

@@ -59,7 +59,8 @@ class CPreferencesDlg : public QDialog {
     Q_OBJECT
 public:
     // Browses for a folder (path in and out, the file it must hold, the title string).
-    using Browser = std::function<bool(QWidget* parent, std::string& path, const std::string& requiredFile, int titleId)>;
+    using Browser =
+        std::function<bool(QWidget* parent, std::string& path, const std::string& requiredFile, int titleId)>;
 
     CPreferencesDlg(app::CZentrixApp& app, QWidget* parent = nullptr, Browser browse = {});
 

@@ -26,7 +26,10 @@ app::Profile* Settings() {
 }  // namespace
 
 CProgramMonitor::CProgramMonitor(device::ProgramFeed& feed, QWidget* parent)
-    : QWidget(parent, Qt::Window), feed_(feed), timer_(new QTimer(this)), showAction_(new QAction("&Program monitor", this)) {
+    : QWidget(parent, Qt::Window),
+      feed_(feed),
+      timer_(new QTimer(this)),
+      showAction_(new QAction("&Program monitor", this)) {
     setWindowTitle("Program");
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(kWidth / 4, kHeight / 4);

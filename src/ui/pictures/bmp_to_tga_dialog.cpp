@@ -78,10 +78,8 @@ void BmpToTgaDialog::browse(bool white) {
     const std::string current = white ? whitePath() : blackPath();
     const std::string path = AskOpenPicture(this, current);
     if (path.empty()) return;
-    if (white)
-        chooseWhite(path);
-    else
-        chooseBlack(path);
+    if (white) chooseWhite(path);
+    else chooseBlack(path);
 }
 
 void BmpToTgaDialog::updateOk() { okButton()->setEnabled(!white_->text().isEmpty() && !black_->text().isEmpty()); }

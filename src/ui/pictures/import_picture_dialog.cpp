@@ -20,9 +20,8 @@ namespace {
 
 // Button texts and their meaning, in anchor order (columns left, centre, right).
 const char* const kAnchorText[] = {"TL", "CL", "BL", "TC", "C", "BC", "TR", "CR", "BR"};
-const char* const kAnchorTip[] = {"Top left",   "Centre left",   "Bottom left",
-                                  "Top centre", "Centre",        "Bottom centre",
-                                  "Top right",  "Centre right",  "Bottom right"};
+const char* const kAnchorTip[] = {"Top left",      "Centre left", "Bottom left",  "Top centre",  "Centre",
+                                  "Bottom centre", "Top right",   "Centre right", "Bottom right"};
 
 // String 21050 ("%d x %d") with the two numbers put in by hand: a translated text is never
 // handed to printf as its format.
@@ -81,7 +80,7 @@ ImportPictureDialog::ImportPictureDialog(int32_t pictureWidth, int32_t pictureHe
 
 void ImportPictureDialog::setPosition(const pages::BackgroundPosition& position) {
     const int a = position.anchor >= pages::ANCHOR_TL && position.anchor <= pages::ANCHOR_MANUAL ? position.anchor
-                                                                                               : int(pages::ANCHOR_C);
+                                                                                                 : int(pages::ANCHOR_C);
     anchors_[a]->setChecked(true);
     x_->setValue(position.x);
     y_->setValue(position.y);

@@ -99,8 +99,8 @@ CShowDateDialog::CShowDateDialog(const ShowDateEdit& edit, const SeqDate& today,
         // Undetermined boxes stay so until the operator sets them.
         days_[i]->setTristate(edit_.weekday[i] < 0);
         days_[i]->setCheckState(edit_.weekday[i] < 0 ? Qt::PartiallyChecked
-                                : edit_.weekday[i]  ? Qt::Checked
-                                                    : Qt::Unchecked);
+                                : edit_.weekday[i]   ? Qt::Checked
+                                                     : Qt::Unchecked);
         weekLayout->addWidget(days_[i], i % 4, i / 4);
         connect(days_[i], &QCheckBox::stateChanged, this, [this, i](int s) {
             if (updating_) return;
@@ -166,7 +166,8 @@ CCheckDateDialog::CCheckDateDialog(const CheckByDateSettings& s, QWidget* parent
     layout->addWidget(modes_[CHECK_SPECIFIED], 4, 0);
     auto ops = [](int current) {
         auto* c = new QComboBox;
-        for (int op = DATE_ANY; op <= DATE_EQUAL; ++op) c->addItem(FromProgramText(app::LoadString(IDS_DATE_OPERATOR + op)));
+        for (int op = DATE_ANY; op <= DATE_EQUAL; ++op)
+            c->addItem(FromProgramText(app::LoadString(IDS_DATE_OPERATOR + op)));
         c->setCurrentIndex(current);
         return c;
     };

@@ -79,10 +79,9 @@ CSeqFrame::CSeqFrame(const AirObjects& objects, QWidget* parent)
     view_ = new CSeqView(ed_);
     main_->setCentralWidget(view_);
     for (int c = 0; c < SEQ_COLUMN_COUNT; ++c) view_->setColumnWidth(c, settings_.columnWidth[c]);
-    connect(view_->horizontalHeader(), &QHeaderView::sectionResized, this,
-            [this](int c, int, int w) {
-                if (c >= 0 && c < SEQ_COLUMN_COUNT && w > 0) settings_.columnWidth[c] = w;
-            });
+    connect(view_->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int c, int, int w) {
+        if (c >= 0 && c < SEQ_COLUMN_COUNT && w > 0) settings_.columnWidth[c] = w;
+    });
     for (int i = 0; i < 3; ++i) {
         panes_[i] = new QLabel;
         panes_[i]->setMinimumWidth(i == 0 ? 200 : 140);
@@ -175,22 +174,25 @@ void CSeqFrame::buildMenus() {
     view->addAction(action(ID_SEQ_REFRESH));
     view->addAction(action(ID_SEQ_REVERSE_SORT));
     QMenu* pages = bar->addMenu("&Pages");
-    for (int c : std::initializer_list<int>{ID_SEQ_ADD_PAGE, ID_SEQ_ADD_FILES, ID_SEQ_PAGE_EDITOR, 0, ID_SEQ_CHECK, ID_SEQ_SET_DATE,
-                  ID_SEQ_CHANGE_EFFECT, ID_SEQ_CHECK_BY_DATE, ID_SEQ_REMOVE_UNCHECKED, 0, ID_SEQ_UP, ID_SEQ_DOWN, 0,
-                  ID_SEQ_LOOP, ID_SEQ_DEF_EFFECT, 0, ID_SEQ_PLAY})
+    for (int c : std::initializer_list<int>{ID_SEQ_ADD_PAGE, ID_SEQ_ADD_FILES, ID_SEQ_PAGE_EDITOR, 0, ID_SEQ_CHECK,
+                                            ID_SEQ_SET_DATE, ID_SEQ_CHANGE_EFFECT, ID_SEQ_CHECK_BY_DATE,
+                                            ID_SEQ_REMOVE_UNCHECKED, 0, ID_SEQ_UP, ID_SEQ_DOWN, 0, ID_SEQ_LOOP,
+                                            ID_SEQ_DEF_EFFECT, 0, ID_SEQ_PLAY})
         c ? (void)pages->addAction(action(c)) : (void)pages->addSeparator();
 
     QToolBar* tb = main_->addToolBar("Sequence");
     tb->setMovable(false);
     tb->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    for (int c : std::initializer_list<int>{ID_SEQ_NEW, ID_SEQ_OPEN, ID_SEQ_SAVE, 0, ID_SEQ_ADD_PAGE, ID_SEQ_ADD_FILES, 0, ID_SEQ_CHECK,
-                  ID_SEQ_CHANGE_EFFECT, ID_SEQ_UP, ID_SEQ_DOWN, 0, ID_SEQ_LOOP, ID_SEQ_PLAY})
+    for (int c : std::initializer_list<int>{ID_SEQ_NEW, ID_SEQ_OPEN, ID_SEQ_SAVE, 0, ID_SEQ_ADD_PAGE, ID_SEQ_ADD_FILES,
+                                            0, ID_SEQ_CHECK, ID_SEQ_CHANGE_EFFECT, ID_SEQ_UP, ID_SEQ_DOWN, 0,
+                                            ID_SEQ_LOOP, ID_SEQ_PLAY})
         c ? (void)tb->addAction(action(c)) : (void)tb->addSeparator();
 
     // The grid's context menu (600).
     context_ = new QMenu(this);
-    for (int c : std::initializer_list<int>{ID_SEQ_CUT, ID_SEQ_COPY, ID_SEQ_PASTE, 0, ID_SEQ_CHECK, ID_SEQ_SET_DATE, ID_SEQ_CHANGE_EFFECT, 0,
-                  ID_SEQ_UP, ID_SEQ_DOWN, 0, ID_SEQ_ADD_PAGE, ID_SEQ_ADD_FILES, ID_SEQ_SELECT_ALL})
+    for (int c : std::initializer_list<int>{ID_SEQ_CUT, ID_SEQ_COPY, ID_SEQ_PASTE, 0, ID_SEQ_CHECK, ID_SEQ_SET_DATE,
+                                            ID_SEQ_CHANGE_EFFECT, 0, ID_SEQ_UP, ID_SEQ_DOWN, 0, ID_SEQ_ADD_PAGE,
+                                            ID_SEQ_ADD_FILES, ID_SEQ_SELECT_ALL})
         c ? (void)context_->addAction(action(c)) : (void)context_->addSeparator();
 }
 
@@ -324,9 +326,8 @@ void CSeqFrame::OnCommand(int command) {
             if (haveSelection()) ed_.MoveRowsDown();
             break;
         case ID_SEQ_CUT:
-            if (haveSelection() &&
-                app::MessageBoxId(IDS_SEQ_REMOVE_SELECTED, app::MB_YESNO | app::MB_ICONQUESTION | app::MB_DEFBUTTON2) ==
-                    app::IDYES)
+            if (haveSelection() && app::MessageBoxId(IDS_SEQ_REMOVE_SELECTED, app::MB_YESNO | app::MB_ICONQUESTION |
+                                                                                  app::MB_DEFBUTTON2) == app::IDYES)
                 ed_.CutSelection();
             break;
         case ID_SEQ_COPY:
@@ -355,7 +356,8 @@ void CSeqFrame::OnCommand(int command) {
             if (air && a->modes()->isOpen(app::OPEN_LIVE) && air->controller().CanStart())
                 air->controller().PlayPageList();
             else
-                main_->statusBar()->showMessage("The sequence cannot be played while another on-air mode is busy", 5000);
+                main_->statusBar()->showMessage("The sequence cannot be played while another on-air mode is busy",
+                                                5000);
             break;
         }
         default: return;
@@ -527,8 +529,8 @@ void CSeqFrame::AddPage() {
     SetPreviewShowParams(settings_.defEffect);
     app::CModeManager& modes = *a->modes();
     auto* pe = dynamic_cast<CPageEditorFrame*>(modes.editorFrame(app::MODE_PAGE_EDITOR));
-    const bool opened = pe ? pe->NewPage() && modes.OpenEditor(app::MODE_PAGE_EDITOR, {})
-                           : modes.OpenEditor(app::MODE_PAGE_EDITOR, {});
+    const bool opened =
+        pe ? pe->NewPage() && modes.OpenEditor(app::MODE_PAGE_EDITOR, {}) : modes.OpenEditor(app::MODE_PAGE_EDITOR, {});
     if (!opened) ed_.PageEditorOpenedFree();
 }
 
@@ -585,15 +587,18 @@ void CSeqFrame::defaultEffect() {
 
 std::string CSeqFrame::askOpenSequence() {
     const QString chosen = QFileDialog::getOpenFileName(
-        main_, "Open sequence", QFile::decodeName(folderPath(app::FOLDER_LAST_SEQUENCES).c_str()), filterOf(app::FT_SEQUENCE));
+        main_, "Open sequence", QFile::decodeName(folderPath(app::FOLDER_LAST_SEQUENCES).c_str()),
+        filterOf(app::FT_SEQUENCE));
     return chosen.isEmpty() ? std::string() : QFile::encodeName(chosen).toStdString();
 }
 
 std::string CSeqFrame::askSaveSequence(int folder, const std::string& proposed) {
     QString name = fileNameOf(proposed);
-    if (!name.endsWith(app::ExtensionOf(app::FT_SEQUENCE), Qt::CaseInsensitive)) name += app::ExtensionOf(app::FT_SEQUENCE);
+    if (!name.endsWith(app::ExtensionOf(app::FT_SEQUENCE), Qt::CaseInsensitive))
+        name += app::ExtensionOf(app::FT_SEQUENCE);
     const QString start = QFile::decodeName(folderPath(folder).c_str()) + name;
-    QFileDialog d(main_, folder == app::FOLDER_TITLES ? "Save as title" : "Save sequence", start, filterOf(app::FT_SEQUENCE));
+    QFileDialog d(main_, folder == app::FOLDER_TITLES ? "Save as title" : "Save sequence", start,
+                  filterOf(app::FT_SEQUENCE));
     d.setAcceptMode(QFileDialog::AcceptSave);
     d.setDefaultSuffix(QString(app::ExtensionOf(app::FT_SEQUENCE)).mid(1));
     d.selectFile(start);
@@ -605,7 +610,8 @@ std::vector<std::string> CSeqFrame::askPageFiles(bool several) {
     const QString dir = QFile::decodeName(folderPath(app::FOLDER_LAST_PAGES).c_str());
     QStringList chosen;
     if (several) chosen = QFileDialog::getOpenFileNames(main_, "Add files", dir, filterOf(app::FT_PAGE));
-    else if (QString one = QFileDialog::getOpenFileName(main_, "Replace page", dir, filterOf(app::FT_PAGE)); !one.isEmpty())
+    else if (QString one = QFileDialog::getOpenFileName(main_, "Replace page", dir, filterOf(app::FT_PAGE));
+             !one.isEmpty())
         chosen << one;
     std::vector<std::string> out;
     for (const QString& f : chosen) out.push_back(QFile::encodeName(f).toStdString());

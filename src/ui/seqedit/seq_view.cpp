@@ -121,7 +121,9 @@ QVariant CSeqTableModel::data(const QModelIndex& index, int role) const {
             if (column == SEQ_COL_TYPE && it->loaded) {
                 static const char* const kTypes[] = {"Fixed", "Scroller", "Roll"};
                 const int t = it->summary.movingType;
-                return QString("%1, %2").arg(t >= 0 && t <= 2 ? kTypes[t] : "?").arg(FromProgramText(CSeqEditor::SizeText(*it)));
+                return QString("%1, %2")
+                    .arg(t >= 0 && t <= 2 ? kTypes[t] : "?")
+                    .arg(FromProgramText(CSeqEditor::SizeText(*it)));
             }
             return {};
         default: return {};
@@ -218,7 +220,9 @@ void CSeqView::reload() {
     syncing_ = false;
 }
 
-QRect CSeqView::cellRect(int item, int column) const { return visualRect(model_->index(model_->rowOfItem(item), column)); }
+QRect CSeqView::cellRect(int item, int column) const {
+    return visualRect(model_->index(model_->rowOfItem(item), column));
+}
 
 void CSeqView::contextMenuEvent(QContextMenuEvent* event) {
     // The row under the pointer joins the selection first, as a right click selects.
