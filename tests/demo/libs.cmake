@@ -1,4 +1,5 @@
-target_link_libraries(${target} PRIVATE ktgsim)
+# The demo tests: the demo library, and the virtual Device the playout plays to.
+set(test_libs demo ktgsim)
 
 # The README's main command on a fresh data folder, headless, with the programs of this build.
 if(TARGET zx)

@@ -1,1 +1,2 @@
-target_link_libraries(${target} PRIVATE ktgsim)
+# The front end's tests, with the virtual Device the air frame's windows play to.
+set(test_libs ui ktgsim)

@@ -1,0 +1,13 @@
+# The library each harness drives (and may include), by harness name.
+set(fuzz_libs_banner_head pages)
+set(fuzz_libs_bmf pages)
+set(fuzz_libs_bmp pages)
+set(fuzz_libs_command_programs device)
+set(fuzz_libs_ktgsim_packets ktgsim)
+set(fuzz_libs_page pages)
+set(fuzz_libs_profile app)
+set(fuzz_libs_sequence air)
+set(fuzz_libs_session_packet device)
+set(fuzz_libs_show_params air)
+set(fuzz_libs_style_library pages)
+set(fuzz_libs_tga pages)
