@@ -7,3 +7,9 @@ if(TARGET zx)
            COMMAND ${CMAKE_CURRENT_LIST_DIR}/main_command_test.sh ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR})
   set_tests_properties(demo.MainCommandHeadless PROPERTIES TIMEOUT 300)
 endif()
+
+# zx page device-data, the look at what a page file sends to the Device, on the demo's pages.
+if(TARGET zx)
+  add_test(NAME demo.PageDeviceData COMMAND ${CMAKE_CURRENT_LIST_DIR}/page_device_data_test.sh ${PROJECT_BINARY_DIR})
+  set_tests_properties(demo.PageDeviceData PROPERTIES TIMEOUT 300)
+endif()
