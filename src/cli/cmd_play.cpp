@@ -1,5 +1,6 @@
 // zx play: a sequence or a page played headless through the air controller, on the embedded
 // virtual Device or a Device at an address, with pictures of the program output.
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
 
@@ -17,6 +18,10 @@
 #include "platform/files.h"
 
 namespace {
+
+volatile std::sig_atomic_t gInterrupted = 0;
+
+void onInterrupt(int) { gInterrupted = 1; }
 
 bool parseCount(const std::string& text, int lo, int hi, int& out) {
     char* end = nullptr;
@@ -92,6 +97,12 @@ int playWith(const zx::Args& a, const std::string& file, bool embedded, double s
 
     demo::PlayOptions o;
     o.file = file;
+    o.keepGoing = a.has("keep-going");
+    // Ctrl-C ends the run cleanly: the link is closed and the pictures written so far are kept.
+    gInterrupted = 0;
+    o.interrupted = &gInterrupted;
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
     o.snapshots = a.get("snapshots", "");
     if (auto n = a.get("loops"); n && !parseCount(*n, 1, 1000000, o.loops)) {
         std::cerr << "zx play: --loops takes a number of playouts, 1 or more\n";
@@ -104,6 +115,8 @@ int playWith(const zx::Args& a, const std::string& file, bool embedded, double s
         if (embedded) playout.setGrabber(grabEmbedded);
         status = playout.Run(o, error);
     }
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
     theApp.StopHardware();
     if (status != demo::PLAY_OK) {
         std::cerr << "zx play: " << error << "\n";
@@ -152,10 +165,11 @@ int play(const zx::Args& a) {
 
 zx::Register r({"play",
                 "FILE.zxs|FILE.zxg [--home DIR] [--device embedded|HOST:PORT] [--model N] [--snapshots DIR] "
-                "[--loops N] [--time-scale K]",
+                "[--loops N] [--time-scale K] [--keep-going]",
                 "Play a sequence or a page headless through the air controller, pressing Play itself; print the "
                 "air states and the air log; with --snapshots, pictures of the program output at each state change "
-                "and every second.",
+                "and every second; with --keep-going a link error is ridden through (the playout starts again once "
+                "the Device is back) until every loop has run.",
                 {"home", "device", "model", "snapshots", "loops", "time-scale"},
                 play});
 

@@ -481,7 +481,8 @@ void CSeqFrame::PreviewItem(int item) {
         return;
     }
     const std::string path = document().FullPath(*it);
-    const int code = objects_.page->Load(pages::LOAD_THUMBNAIL | pages::LOAD_DEVICE, path, *objects_.pageImage);
+    const int code =
+        objects_.page->Load(pages::LOAD_THUMBNAIL | pages::LOAD_DEVICE | pages::LOAD_VERIFY, path, *objects_.pageImage);
     if (code != 0) {
         app::ShowFileResult(code, path);
         return;
