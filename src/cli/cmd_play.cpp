@@ -1,5 +1,6 @@
 // zx play: a sequence or a page played headless through the air controller, on the embedded
 // virtual Device or a Device at an address, with pictures of the program output.
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
@@ -19,9 +20,10 @@
 
 namespace {
 
-volatile std::sig_atomic_t gInterrupted = 0;
+std::atomic<bool> gInterrupted{false};  // lock-free: safe in the handler on whichever thread takes it
+static_assert(std::atomic<bool>::is_always_lock_free);
 
-void onInterrupt(int) { gInterrupted = 1; }
+void onInterrupt(int) { gInterrupted.store(true); }
 
 bool parseCount(const std::string& text, int lo, int hi, int& out) {
     char* end = nullptr;
