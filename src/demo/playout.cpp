@@ -157,7 +157,9 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
         writer = std::make_unique<Writer>();
     }
 
-    air::CAirSession session(app_, engine_, fonts_, loop_);
+    air::AirObjects objects;
+    objects.remote = remote_;
+    air::CAirSession session(app_, engine_, fonts_, loop_, objects);
     air::CAirFrame& frame = session.frame();
     int linkError = 0;
     session.setEngineObserver([&](int code, int value) {
