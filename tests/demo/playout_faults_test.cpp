@@ -25,8 +25,8 @@ ktgsim::DeviceStats Stats() {
 // of its own, as the control port would), then `after` a while later (real time).
 class Injector {
 public:
-    Injector(uint64_t blocks, std::function<void(ktgsim::Device&)> fault, std::function<void(ktgsim::Device&)> after = {},
-             int afterMs = 0)
+    Injector(uint64_t blocks, std::function<void(ktgsim::Device&)> fault,
+             std::function<void(ktgsim::Device&)> after = {}, int afterMs = 0)
         : thread_([=, this] {
               while (!stop_ && Stats().blocks < blocks) std::this_thread::sleep_for(std::chrono::milliseconds(2));
               if (stop_) return;
@@ -90,7 +90,8 @@ TEST_F(DemoPlayout, KeepGoingRidesThroughAPowerBlipAndPlaysEveryLoop) {
     {
         // The page goes in again after the first playout: the Device goes off as the second one starts.
         Injector blip(
-            Stats().blocks + 2, [](ktgsim::Device& d) { d.setPower(false); }, [](ktgsim::Device& d) { d.setPower(true); },
+            Stats().blocks + 2, [](ktgsim::Device& d) { d.setPower(false); },
+            [](ktgsim::Device& d) { d.setPower(true); },
             1500);  // longer than the link's one-second time-outs
         status = playout.Run(o, error);
     }

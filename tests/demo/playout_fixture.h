@@ -35,7 +35,6 @@ inline bool Grab(pages::CBitmap32& out) {
     return true;
 }
 
-
 struct DemoPlayout : ::testing::Test {
     zxtest::TempDir dir;
     app::CZentrixApp app;
@@ -65,6 +64,5 @@ struct DemoPlayout : ::testing::Test {
         ktgsim::UnregisterEmbeddedDevice();
     }
 };
-
 
 }  // namespace demotest
