@@ -10,8 +10,8 @@
 namespace {
 
 TEST(ZxArgs, OptionsFlagsAndPositionals) {
-    const zx::Args a = zx::ParseArgs({"in.zxg", "--out", "x.png", "--scale=2", "--fade", "more", "--home"},
-                                     {"out", "home"});
+    const zx::Args a =
+        zx::ParseArgs({"in.zxg", "--out", "x.png", "--scale=2", "--fade", "more", "--home"}, {"out", "home"});
     EXPECT_EQ(a.positional, (std::vector<std::string>{"in.zxg", "more"}));
     EXPECT_EQ(a.get("out", ""), "x.png");
     EXPECT_EQ(a.get("scale", ""), "2");  // "=" gives a value to any option
@@ -49,7 +49,10 @@ TEST(ZxNumbers, DecimalWithinRange) {
     for (const char* bad : {"19", "-1", "", " ", "-", "3x", "3 ", "0x10", "1e3", "2.5", "99999999999999999999"})
         EXPECT_FALSE(zx::ParseNumber(bad, 0, 18, v)) << bad;
     EXPECT_EQ(v, 42);
-    EXPECT_FALSE(zx::ParseNumber(std::string_view("5\0" "9", 3), 0, 100, v));
+    EXPECT_FALSE(zx::ParseNumber(std::string_view("5\0"
+                                                  "9",
+                                                  3),
+                                 0, 100, v));
 }
 
 TEST(ZxNumbers, CPrefixesAndWideTypes) {

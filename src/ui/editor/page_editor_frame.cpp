@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMainWindow>
@@ -36,6 +35,7 @@
 #include "ui/editor/editor_dialogs.h"
 #include "ui/editor/editor_icons.h"
 #include "ui/editor/page_view.h"
+#include "ui/file_dialogs.h"
 #include "ui/mainframe/artwork.h"
 #include "ui/pictures/bmp_to_tga_dialog.h"
 #include "ui/pictures/import_picture_dialog.h"
@@ -53,17 +53,6 @@ const int kZooms[] = {25, 50, 75, 100, 150, 200, 300, 400};
 const char* const kTypeNames[] = {"Fixed frame", "Scroller", "Roll"};
 
 app::CZentrixApp* theApp() { return app::CZentrixApp::Instance(); }
-
-std::string folderPath(int index) { return theApp() ? theApp()->GetPath(index) : std::string(); }
-
-void rememberFolder(int index, const std::string& file) {
-    if (theApp()) theApp()->SetLastPath(index, file);
-}
-
-QString filterOf(int type) {
-    const int types[4] = {type, -1, -1, -1};
-    return FromProgramText(QtFilterOf(app::BuildFilter(types, false)));
-}
 
 QColor qColour(uint32_t c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
 
@@ -223,16 +212,14 @@ void CPageEditorFrame::buildActions() {
 
     on(CMD_NEW, [this] { NewPage(); });
     on(CMD_OPEN, [this] {
-        const QString chosen = QFileDialog::getOpenFileName(
-            main_, "Open page", QFile::decodeName(folderPath(app::FOLDER_LAST_PAGES).c_str()), filterOf(app::FT_PAGE));
-        if (!chosen.isEmpty()) OpenFile(QFile::encodeName(chosen).toStdString());
+        const std::string chosen = AskOpenFile(main_, "Open page", app::FOLDER_LAST_PAGES, app::FT_PAGE);
+        if (!chosen.empty()) OpenFile(chosen);
     });
     on(CMD_SAVE, [this] { Save(); });
     on(CMD_SAVE_AS, [this] { SaveAs(); });
     on(CMD_IMPORT_TEXT, [this] {
-        const QString chosen = QFileDialog::getOpenFileName(
-            main_, "Import text", QFile::decodeName(folderPath(app::FOLDER_LAST_TEXT).c_str()), filterOf(app::FT_TXT));
-        if (!chosen.isEmpty()) ImportTextFile(QFile::encodeName(chosen).toStdString());
+        const std::string chosen = AskOpenFile(main_, "Import text", app::FOLDER_LAST_TEXT, app::FT_TXT);
+        if (!chosen.empty()) ImportTextFile(chosen);
     });
     on(CMD_IMPORT_PICTURE, [this] {
         const std::string path = AskOpenPicture(main_);
@@ -240,9 +227,8 @@ void CPageEditorFrame::buildActions() {
     });
     on(CMD_REMOVE_PICTURE, [this] { ed_->RemoveFramePicture(); });
     on(CMD_LINK_BANNER, [this] {
-        const QString chosen = QFileDialog::getOpenFileName(
-            main_, "Link banner", QFile::decodeName(folderPath(app::FOLDER_BANNERS).c_str()), filterOf(app::FT_BANNER));
-        if (!chosen.isEmpty()) LinkBannerFile(QFile::encodeName(chosen).toStdString());
+        const std::string chosen = AskOpenFile(main_, "Link banner", app::FOLDER_BANNERS, app::FT_BANNER);
+        if (!chosen.empty()) LinkBannerFile(chosen);
     });
     on(CMD_PLAY, [this] { PlayPage(); });
     on(CMD_PREFERENCES, [this] {
@@ -621,7 +607,7 @@ void CPageEditorFrame::updateCommands() {
 
 std::vector<std::string> CPageEditorFrame::TemplateNames() const {
     std::vector<std::string> names;
-    const std::string dir = folderPath(app::FOLDER_TEMPLATES);
+    const std::string dir = FolderPath(app::FOLDER_TEMPLATES);
     if (dir.empty()) return names;
     std::error_code ec;
     for (const auto& e : std::filesystem::directory_iterator(dir, ec)) {
@@ -636,7 +622,7 @@ std::vector<std::string> CPageEditorFrame::TemplateNames() const {
 }
 
 std::string CPageEditorFrame::templatePath(const std::string& title) const {
-    return platform::ResolvePath(folderPath(app::FOLDER_TEMPLATES) + title + app::ExtensionOf(app::FT_PAGE));
+    return platform::ResolvePath(FolderPath(app::FOLDER_TEMPLATES) + title + app::ExtensionOf(app::FT_PAGE));
 }
 
 bool CPageEditorFrame::Prepare(const std::string& path) {
@@ -692,21 +678,16 @@ bool CPageEditorFrame::OpenFile(const std::string& path) {
         app::ShowFileResult(rc, path);
         return false;
     }
-    rememberFolder(app::FOLDER_LAST_PAGES, path);
+    RememberFolder(app::FOLDER_LAST_PAGES, path);
     return true;
 }
 
 std::string CPageEditorFrame::askSavePath() {
     std::string proposed = doc_.pathName;
     if (!doc_.hasFile || proposed.find('/') == std::string::npos)
-        proposed = folderPath(app::FOLDER_LAST_PAGES) +
+        proposed = FolderPath(app::FOLDER_LAST_PAGES) +
                    QFileInfo(QFile::decodeName(doc_.pathName.c_str())).fileName().toStdString();
-    QFileDialog d(main_, "Save page", QFile::decodeName(proposed.c_str()), filterOf(app::FT_PAGE));
-    d.setAcceptMode(QFileDialog::AcceptSave);
-    d.setDefaultSuffix(QString(app::ExtensionOf(app::FT_PAGE)).mid(1));
-    d.selectFile(QFile::decodeName(proposed.c_str()));
-    if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return {};
-    return QFile::encodeName(d.selectedFiles().first()).toStdString();
+    return AskSaveFile(main_, "Save page", proposed, app::FT_PAGE);
 }
 
 bool CPageEditorFrame::Save() {
@@ -730,7 +711,7 @@ bool CPageEditorFrame::SaveTo(const std::string& path) {
         app::ShowFileResult(rc, path);
         return false;
     }
-    rememberFolder(app::FOLDER_LAST_PAGES, path);
+    RememberFolder(app::FOLDER_LAST_PAGES, path);
     app::NotifyPageSaved(path);  // the sequence editor takes in a new or changed page
     main_->statusBar()->showMessage("Saved " + QFile::decodeName(path.c_str()), 4000);
     return true;
@@ -755,7 +736,7 @@ void CPageEditorFrame::ImportTextFile(const std::string& path) {
         app::ShowFileResult(rc, path);
         return;
     }
-    rememberFolder(app::FOLDER_LAST_TEXT, path);
+    RememberFolder(app::FOLDER_LAST_TEXT, path);
 }
 
 void CPageEditorFrame::ImportFramePicture(const std::string& path) {
