@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "pages/editor/page_editor.h"
 #include "pages/page_doc.h"
-#include "pages/page_editor.h"
 #include "ui/mainframe/mode_frames.h"
 
 class QAction;

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "pages/bitmap32.h"
-#include "pages/editor_preferences.h"
+#include "pages/editor/editor_preferences.h"
+#include "pages/editor/page_history.h"
 #include "pages/page_doc.h"
-#include "pages/page_history.h"
 #include "pages/page_image.h"
 #include "pages/style_library.h"
 

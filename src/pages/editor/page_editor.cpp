@@ -1,4 +1,4 @@
-#include "pages/page_editor.h"
+#include "pages/editor/page_editor.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,4 +1,4 @@
-#include "air/seq_editor.h"
+#include "air/seqedit/seq_editor.h"
 
 #include <algorithm>
 #include <bit>
