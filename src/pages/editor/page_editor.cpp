@@ -260,6 +260,82 @@ int CPageEditor::AddStyleFromSelection() {
     return styles.Append(StyleFromFrame(*f, app::LoadString(IDS_NEW_STYLE)));
 }
 
+// --- Commands ----------------------------------------------------------------------------------
+
+CommandStatus CPageEditor::CommandState(EditorCommand command, const CommandContext& outside) const {
+    const CPageFrame* f = selectedFrame();
+    const bool sel = f != nullptr;
+    CommandStatus s;
+    switch (command) {
+        case CMD_UNDO: s.enabled = CanUndo(); break;
+        case CMD_REDO: s.enabled = CanRedo(); break;
+        case CMD_CUT:
+        case CMD_COPY: s.enabled = hasTextSelection(); break;
+        case CMD_PASTE: s.enabled = sel && outside.clipboardHasText; break;
+        case CMD_IMPORT_PICTURE: s.enabled = sel && !f->isBanner(); break;
+        case CMD_REMOVE_PICTURE: s.enabled = sel && f->hasPicture(); break;
+        case CMD_LINK_BANNER: s.enabled = sel && CanLinkBanner(); break;
+        case CMD_PLAY: s.enabled = outside.canPreview; break;
+        case CMD_DELETE:
+        case CMD_SELECT_ALL:
+        case CMD_IMPORT_TEXT:
+        case CMD_FRAME_FORMAT:
+        case CMD_FRAME_COLOUR:
+        case CMD_FRONT:
+        case CMD_BACK:
+        case CMD_DELETE_FRAME:
+        case CMD_ADD_STYLE:
+        case CMD_PARAGRAPH: s.enabled = sel; break;
+        case CMD_LOCK:
+            s.enabled = sel;
+            s.checked = sel && f->lock;
+            break;
+        case CMD_FIXED:
+        case CMD_SCROLLER:
+        case CMD_ROLL: {
+            const int32_t type = command == CMD_FIXED      ? FRAME_FIXED
+                                 : command == CMD_SCROLLER ? FRAME_SCROLLER
+                                                           : FRAME_ROLL;
+            s.enabled = sel && CanChangeFrameType();
+            s.checked = sel && f->format.type == type;
+            break;
+        }
+        case CMD_VTOP:
+        case CMD_VCENTER:
+        case CMD_VBOTTOM: {
+            const int32_t v = command == CMD_VTOP ? VALIGN_TOP : command == CMD_VCENTER ? VALIGN_CENTER : VALIGN_BOTTOM;
+            s.enabled = CanSetVAlign();
+            s.checked = sel && f->format.vAlign == v;
+            break;
+        }
+        case CMD_ALIGN_LEFT:
+        case CMD_ALIGN_CENTER:
+        case CMD_ALIGN_RIGHT: {
+            const int32_t a = command == CMD_ALIGN_LEFT     ? ALIGN_LEFT
+                              : command == CMD_ALIGN_CENTER ? ALIGN_CENTER
+                                                            : ALIGN_RIGHT;
+            s.enabled = CanAlign();
+            s.checked = sel && SelectionParaFormat().align == a;
+            break;
+        }
+        case CMD_SUBSCRIPT:
+        case CMD_NORMAL:
+        case CMD_SUPERSCRIPT: {
+            const int level = command == CMD_SUBSCRIPT ? LEVEL_SUBSCRIPT
+                              : command == CMD_NORMAL  ? LEVEL_NORMAL
+                                                       : LEVEL_SUPERSCRIPT;
+            s.enabled = sel;
+            s.checked = sel && CaretFormat().level == level;
+            break;
+        }
+        case CMD_TEXT_COLOUR: s.enabled = CanSetTextColour(); break;
+        case CMD_REMOVE_BACKGROUND: s.enabled = page_.hasBackgroundPicture; break;
+        case CMD_VIEW_BACKGROUND: s.checked = prefs.hasBackground; break;
+        default: break;  // files, styles library, page colour, zoom, ...: always there
+    }
+    return s;
+}
+
 // --- Picture of the page -----------------------------------------------------------------------
 
 void CPageEditor::DrawScreen(CBitmap32& screen) const {

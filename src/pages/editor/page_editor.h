@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "pages/bitmap32.h"
+#include "pages/editor/editor_commands.h"
 #include "pages/editor/editor_preferences.h"
 #include "pages/editor/page_history.h"
 #include "pages/page_doc.h"
@@ -215,6 +216,11 @@ public:
     // A style from the selected frame, named "New style", appended; its index (-1 without a
     // selected frame). The caller then shows the library and saves or removes it.
     int AddStyleFromSelection();
+
+    // --- Commands ---------------------------------------------------------------------------
+    // Whether a command of the menus can be used now and whether it shows checked: the rules
+    // the menus and toolbars follow after every change.
+    CommandStatus CommandState(EditorCommand command, const CommandContext& outside = {}) const;
 
     // --- Picture of the page ----------------------------------------------------------------
     // The reference picture behind the page (already tiled to 720 × 576), or empty for black.
