@@ -54,12 +54,17 @@ TEST_F(Commands, WithoutASelectionOnlyThePageCommands) {
                             CMD_ZOOM_IN, CMD_ZOOM_OUT, CMD_ZOOM_100, CMD_ZOOM_FIT, CMD_BMP_TO_TGA})
         EXPECT_TRUE(enabled(c)) << c;
     // Even with text on the clipboard there is nowhere to paste it.
-    for (EditorCommand c :
-         {CMD_UNDO, CMD_REDO, CMD_CUT, CMD_COPY, CMD_PASTE, CMD_DELETE, CMD_SELECT_ALL, CMD_IMPORT_TEXT,
-          CMD_IMPORT_PICTURE, CMD_REMOVE_PICTURE, CMD_LINK_BANNER, CMD_FRAME_FORMAT, CMD_FRAME_COLOUR, CMD_FIXED,
-          CMD_SCROLLER, CMD_ROLL, CMD_VTOP, CMD_VCENTER, CMD_VBOTTOM, CMD_FRONT, CMD_BACK, CMD_LOCK, CMD_DELETE_FRAME,
-          CMD_ADD_STYLE, CMD_SUBSCRIPT, CMD_NORMAL, CMD_SUPERSCRIPT, CMD_TEXT_COLOUR, CMD_PARAGRAPH, CMD_ALIGN_LEFT,
-          CMD_ALIGN_CENTER, CMD_ALIGN_RIGHT, CMD_REMOVE_BACKGROUND})
+    for (EditorCommand c : {CMD_UNDO,           CMD_REDO,         CMD_CUT,
+                            CMD_COPY,           CMD_PASTE,        CMD_DELETE,
+                            CMD_SELECT_ALL,     CMD_IMPORT_TEXT,  CMD_IMPORT_PICTURE,
+                            CMD_REMOVE_PICTURE, CMD_LINK_BANNER,  CMD_FRAME_FORMAT,
+                            CMD_FRAME_COLOUR,   CMD_FIXED,        CMD_SCROLLER,
+                            CMD_ROLL,           CMD_VTOP,         CMD_VCENTER,
+                            CMD_VBOTTOM,        CMD_FRONT,        CMD_BACK,
+                            CMD_LOCK,           CMD_DELETE_FRAME, CMD_ADD_STYLE,
+                            CMD_SUBSCRIPT,      CMD_NORMAL,       CMD_SUPERSCRIPT,
+                            CMD_TEXT_COLOUR,    CMD_PARAGRAPH,    CMD_ALIGN_LEFT,
+                            CMD_ALIGN_CENTER,   CMD_ALIGN_RIGHT,  CMD_REMOVE_BACKGROUND})
         EXPECT_FALSE(enabled(c)) << c;
     for (int c = 0; c < CMD_COUNT; ++c) EXPECT_FALSE(checked(EditorCommand(c))) << c;
     // "Play page!" follows the program, not the page.
