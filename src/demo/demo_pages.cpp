@@ -260,8 +260,9 @@ void BuildCredits(CPageDoc& page) {
 }
 
 const PageRecipe kPages[] = {
-    {"Title.zxg", BuildTitle, false},    {"Lower third.zxg", BuildLowerThird, true}, {"News crawl.zxg", BuildCrawl, false},
-    {"Festival.zxg", BuildPicture, false}, {"Weather.zxg", BuildWeather, false},     {"Credits.zxg", BuildCredits, false},
+    {"Title.zxg", BuildTitle, false},      {"Lower third.zxg", BuildLowerThird, true},
+    {"News crawl.zxg", BuildCrawl, false}, {"Festival.zxg", BuildPicture, false},
+    {"Weather.zxg", BuildWeather, false},  {"Credits.zxg", BuildCredits, false},
 };
 static_assert(std::size(kPages) == PAGE_COUNT);
 

@@ -20,7 +20,15 @@ inline constexpr char kSerif[] = "DejaVu Serif 34 Shadow";
 inline constexpr char kMono[] = "DejaVu Sans Mono Bold 36";
 
 // The pages, in the order the demo writes them.
-enum DemoPageId : int { PAGE_TITLE, PAGE_LOWER_THIRD, PAGE_CRAWL, PAGE_PICTURE, PAGE_WEATHER, PAGE_CREDITS, PAGE_COUNT };
+enum DemoPageId : int {
+    PAGE_TITLE,
+    PAGE_LOWER_THIRD,
+    PAGE_CRAWL,
+    PAGE_PICTURE,
+    PAGE_WEATHER,
+    PAGE_CREDITS,
+    PAGE_COUNT
+};
 
 struct PageRecipe {
     const char* file;                 // below the Pages folder

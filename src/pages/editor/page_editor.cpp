@@ -86,9 +86,7 @@ int CPageEditor::Save(const std::string& path) {
 
 // --- Undo --------------------------------------------------------------------------------------
 
-void CPageEditor::Undo() {
-    int sel = -1;
-    if (!history.Undo(page_, sel)) return;
+void CPageEditor::historyStepped(int sel) {
     selected_ = sel;
     if (selected_ < 0) textMode = false;
     imageCurrent_ = false;
@@ -96,14 +94,14 @@ void CPageEditor::Undo() {
     notify();
 }
 
+void CPageEditor::Undo() {
+    int sel = -1;
+    if (history.Undo(page_, sel)) historyStepped(sel);
+}
+
 void CPageEditor::Redo() {
     int sel = -1;
-    if (!history.Redo(page_, sel)) return;
-    selected_ = sel;
-    if (selected_ < 0) textMode = false;
-    imageCurrent_ = false;
-    goalX_ = -1;
-    notify();
+    if (history.Redo(page_, sel)) historyStepped(sel);
 }
 
 // --- Selection and tracker ---------------------------------------------------------------------

@@ -239,6 +239,10 @@ public:
 private:
     void commit(std::string_view label, std::string_view mergeKey = {});
     void notify();
+    // After an undo or redo step that selected frame sel.
+    void historyStepped(int sel);
+    // Deletes the selected text of f as one "Delete" step (merged with the deletes before it).
+    void deleteSelection(CPageFrame& f);
     // The text of the selected frame (all of it when nothing is selected) gets a format part.
     void applyTextPart(TextFormatPart part, const TextFormat& f, std::string_view label);
     int lineOf(const CPageFrame& f, TextPos p) const;

@@ -235,6 +235,13 @@ void CPageEditor::Type(std::string_view text) {
     commit("Typing", "type:" + std::to_string(selected_));
 }
 
+void CPageEditor::deleteSelection(CPageFrame& f) {
+    f.DeleteSelection(fonts_);
+    goalX_ = -1;
+    EnsureCaretVisible();
+    commit("Delete", "delete:" + std::to_string(selected_));
+}
+
 void CPageEditor::Backspace() {
     CPageFrame* f = selectedFrame();
     if (!f) return;
@@ -245,10 +252,7 @@ void CPageEditor::Backspace() {
         else return;
         f->SetSelection(p, f->caret);
     }
-    f->DeleteSelection(fonts_);
-    goalX_ = -1;
-    EnsureCaretVisible();
-    commit("Delete", "delete:" + std::to_string(selected_));
+    deleteSelection(*f);
 }
 
 void CPageEditor::DeleteForward() {
@@ -261,10 +265,7 @@ void CPageEditor::DeleteForward() {
         else return;
         f->SetSelection(f->caret, p);
     }
-    f->DeleteSelection(fonts_);
-    goalX_ = -1;
-    EnsureCaretVisible();
-    commit("Delete", "delete:" + std::to_string(selected_));
+    deleteSelection(*f);
 }
 
 std::string CPageEditor::CopyText() const {
