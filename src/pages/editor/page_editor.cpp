@@ -1,6 +1,7 @@
 #include "pages/editor/page_editor.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 
 #include "app/strings.h"
@@ -10,6 +11,11 @@
 namespace pages {
 
 namespace {
+
+// The value a command of a group of three stands for, by its place in the group.
+int32_t inGroup(EditorCommand command, EditorCommand first, const std::array<int32_t, 3>& values) {
+    return values[size_t(command - first)];
+}
 
 struct ViewState {
     TextPos anchor, caret;
@@ -263,17 +269,16 @@ int CPageEditor::AddStyleFromSelection() {
 CommandStatus CPageEditor::CommandState(EditorCommand command, const CommandContext& outside) const {
     const CPageFrame* f = selectedFrame();
     const bool sel = f != nullptr;
-    CommandStatus s;
     switch (command) {
-        case CMD_UNDO: s.enabled = CanUndo(); break;
-        case CMD_REDO: s.enabled = CanRedo(); break;
+        case CMD_UNDO: return {CanUndo()};
+        case CMD_REDO: return {CanRedo()};
         case CMD_CUT:
-        case CMD_COPY: s.enabled = hasTextSelection(); break;
-        case CMD_PASTE: s.enabled = sel && outside.clipboardHasText; break;
-        case CMD_IMPORT_PICTURE: s.enabled = sel && !f->isBanner(); break;
-        case CMD_REMOVE_PICTURE: s.enabled = sel && f->hasPicture(); break;
-        case CMD_LINK_BANNER: s.enabled = sel && CanLinkBanner(); break;
-        case CMD_PLAY: s.enabled = outside.canPreview; break;
+        case CMD_COPY: return {hasTextSelection()};
+        case CMD_PASTE: return {sel && outside.clipboardHasText};
+        case CMD_IMPORT_PICTURE: return {sel && !f->isBanner()};
+        case CMD_REMOVE_PICTURE: return {sel && f->hasPicture()};
+        case CMD_LINK_BANNER: return {sel && CanLinkBanner()};
+        case CMD_PLAY: return {outside.canPreview};
         case CMD_DELETE:
         case CMD_SELECT_ALL:
         case CMD_IMPORT_TEXT:
@@ -283,55 +288,33 @@ CommandStatus CPageEditor::CommandState(EditorCommand command, const CommandCont
         case CMD_BACK:
         case CMD_DELETE_FRAME:
         case CMD_ADD_STYLE:
-        case CMD_PARAGRAPH: s.enabled = sel; break;
-        case CMD_LOCK:
-            s.enabled = sel;
-            s.checked = sel && f->lock;
-            break;
+        case CMD_PARAGRAPH: return {sel};
+        case CMD_LOCK: return {sel, sel && f->lock != 0};
         case CMD_FIXED:
         case CMD_SCROLLER:
-        case CMD_ROLL: {
-            const int32_t type = command == CMD_FIXED      ? FRAME_FIXED
-                                 : command == CMD_SCROLLER ? FRAME_SCROLLER
-                                                           : FRAME_ROLL;
-            s.enabled = sel && CanChangeFrameType();
-            s.checked = sel && f->format.type == type;
-            break;
-        }
+        case CMD_ROLL:
+            return {sel && CanChangeFrameType(),
+                    sel && f->format.type == inGroup(command, CMD_FIXED, {FRAME_FIXED, FRAME_SCROLLER, FRAME_ROLL})};
         case CMD_VTOP:
         case CMD_VCENTER:
-        case CMD_VBOTTOM: {
-            const int32_t v = command == CMD_VTOP ? VALIGN_TOP : command == CMD_VCENTER ? VALIGN_CENTER : VALIGN_BOTTOM;
-            s.enabled = CanSetVAlign();
-            s.checked = sel && f->format.vAlign == v;
-            break;
-        }
+        case CMD_VBOTTOM:
+            return {CanSetVAlign(),
+                    sel && f->format.vAlign == inGroup(command, CMD_VTOP, {VALIGN_TOP, VALIGN_CENTER, VALIGN_BOTTOM})};
         case CMD_ALIGN_LEFT:
         case CMD_ALIGN_CENTER:
-        case CMD_ALIGN_RIGHT: {
-            const int32_t a = command == CMD_ALIGN_LEFT     ? ALIGN_LEFT
-                              : command == CMD_ALIGN_CENTER ? ALIGN_CENTER
-                                                            : ALIGN_RIGHT;
-            s.enabled = CanAlign();
-            s.checked = sel && SelectionParaFormat().align == a;
-            break;
-        }
+        case CMD_ALIGN_RIGHT:
+            return {CanAlign(), sel && SelectionParaFormat().align ==
+                                           inGroup(command, CMD_ALIGN_LEFT, {ALIGN_LEFT, ALIGN_CENTER, ALIGN_RIGHT})};
         case CMD_SUBSCRIPT:
         case CMD_NORMAL:
-        case CMD_SUPERSCRIPT: {
-            const int level = command == CMD_SUBSCRIPT ? LEVEL_SUBSCRIPT
-                              : command == CMD_NORMAL  ? LEVEL_NORMAL
-                                                       : LEVEL_SUPERSCRIPT;
-            s.enabled = sel;
-            s.checked = sel && CaretFormat().level == level;
-            break;
-        }
-        case CMD_TEXT_COLOUR: s.enabled = CanSetTextColour(); break;
-        case CMD_REMOVE_BACKGROUND: s.enabled = page_.hasBackgroundPicture; break;
-        case CMD_VIEW_BACKGROUND: s.checked = prefs.hasBackground; break;
-        default: break;  // files, styles library, page colour, zoom, ...: always there
+        case CMD_SUPERSCRIPT:
+            return {sel, sel && CaretFormat().level == inGroup(command, CMD_SUBSCRIPT,
+                                                               {LEVEL_SUBSCRIPT, LEVEL_NORMAL, LEVEL_SUPERSCRIPT})};
+        case CMD_TEXT_COLOUR: return {CanSetTextColour()};
+        case CMD_REMOVE_BACKGROUND: return {page_.hasBackgroundPicture};
+        case CMD_VIEW_BACKGROUND: return {true, prefs.hasBackground};
+        default: return {};  // files, styles library, page colour, zoom, ...: always there
     }
-    return s;
 }
 
 // --- Picture of the page -----------------------------------------------------------------------

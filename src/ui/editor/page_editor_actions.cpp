@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QToolBar>
 #include <algorithm>
+#include <optional>
 
 #include "app/file_types.h"
 #include "app/folders.h"
@@ -46,58 +47,71 @@ QAction* CPageEditorFrame::add(EditorCommand c, const QString& text, const QKeyS
 
 void CPageEditorFrame::buildActions() {
     auto on = [this](EditorCommand c, auto fn) { connect(actions_[c], &QAction::triggered, this, fn); };
-    add(CMD_NEW, "Create new page", QKeySequence::New)->setIcon(MakeEditorIcon(EditorIcon::New));
-    add(CMD_OPEN, "Open...", QKeySequence::Open)->setIcon(MakeEditorIcon(EditorIcon::Open));
-    add(CMD_SAVE, "Save", QKeySequence::Save)->setIcon(MakeEditorIcon(EditorIcon::Save));
-    add(CMD_SAVE_AS, "Save as...");
-    add(CMD_IMPORT_TEXT, "Import text...")->setIcon(MakeEditorIcon(EditorIcon::Text));
-    add(CMD_IMPORT_PICTURE, "Import picture...")->setIcon(MakeEditorIcon(EditorIcon::Picture));
-    add(CMD_REMOVE_PICTURE, "Remove picture");
-    add(CMD_LINK_BANNER, "Link banner...");
-    add(CMD_PLAY, "Play page!", Qt::Key_F5)->setIcon(MakeEditorIcon(EditorIcon::Play));
-    add(CMD_PREFERENCES, "Preferences...");
-    add(CMD_CLOSE, "Close");
-    add(CMD_UNDO, "Undo", QKeySequence::Undo)->setIcon(MakeEditorIcon(EditorIcon::Undo));
-    add(CMD_REDO, "Redo", QKeySequence::Redo)->setIcon(MakeEditorIcon(EditorIcon::Redo));
+    // The action table: command, menu text, toolbar icon, shortcut.
+    struct Entry {
+        EditorCommand command;
+        const char* text;
+        std::optional<EditorIcon> icon = std::nullopt;
+        QKeySequence key = {};
+    };
+    const Entry table[] = {
+        {CMD_NEW, "Create new page", EditorIcon::New, QKeySequence::New},
+        {CMD_OPEN, "Open...", EditorIcon::Open, QKeySequence::Open},
+        {CMD_SAVE, "Save", EditorIcon::Save, QKeySequence::Save},
+        {CMD_SAVE_AS, "Save as..."},
+        {CMD_IMPORT_TEXT, "Import text...", EditorIcon::Text},
+        {CMD_IMPORT_PICTURE, "Import picture...", EditorIcon::Picture},
+        {CMD_REMOVE_PICTURE, "Remove picture"},
+        {CMD_LINK_BANNER, "Link banner..."},
+        {CMD_PLAY, "Play page!", EditorIcon::Play, QKeySequence(Qt::Key_F5)},
+        {CMD_PREFERENCES, "Preferences..."},
+        {CMD_CLOSE, "Close"},
+        {CMD_UNDO, "Undo", EditorIcon::Undo, QKeySequence::Undo},
+        {CMD_REDO, "Redo", EditorIcon::Redo, QKeySequence::Redo},
+        {CMD_CUT, "Cut", EditorIcon::Cut, QKeySequence::Cut},
+        {CMD_COPY, "Copy", EditorIcon::Copy, QKeySequence::Copy},
+        {CMD_PASTE, "Paste", EditorIcon::Paste, QKeySequence::Paste},
+        {CMD_DELETE, "Delete"},
+        {CMD_SELECT_ALL, "Select all", std::nullopt, QKeySequence::SelectAll},
+        {CMD_FRAME_FORMAT, "Frame formatting...", EditorIcon::FrameFormat},
+        {CMD_FRAME_COLOUR, "Frame color..."},
+        {CMD_FIXED, "Fixed frame", EditorIcon::Fixed},
+        {CMD_SCROLLER, "Scroller", EditorIcon::Scroller},
+        {CMD_ROLL, "Roll", EditorIcon::Roll},
+        {CMD_VTOP, "Top", EditorIcon::VTop},
+        {CMD_VCENTER, "Center", EditorIcon::VCenter},
+        {CMD_VBOTTOM, "Bottom", EditorIcon::VBottom},
+        {CMD_FRONT, "Bring to front", EditorIcon::Front},
+        {CMD_BACK, "Send to back", EditorIcon::Back},
+        {CMD_LOCK, "Lock", EditorIcon::Lock},
+        {CMD_DELETE_FRAME, "Delete frame", EditorIcon::DeleteFrame},
+        {CMD_ADD_STYLE, "Add style to library", EditorIcon::AddStyle},
+        {CMD_STYLES, "Styles library", EditorIcon::Styles},
+        {CMD_SUBSCRIPT, "Subscript", EditorIcon::Subscript},
+        {CMD_NORMAL, "Normal", EditorIcon::Normal},
+        {CMD_SUPERSCRIPT, "Superscript", EditorIcon::Superscript},
+        {CMD_TEXT_COLOUR, "Text color..."},
+        {CMD_PARAGRAPH, "Paragraph formatting...", EditorIcon::Paragraph},
+        {CMD_ALIGN_LEFT, "Left", EditorIcon::AlignLeft},
+        {CMD_ALIGN_CENTER, "Center", EditorIcon::AlignCenter},
+        {CMD_ALIGN_RIGHT, "Right", EditorIcon::AlignRight},
+        {CMD_PAGE_COLOUR, "Page background color..."},
+        {CMD_IMPORT_BACKGROUND, "Import background picture...", EditorIcon::Background},
+        {CMD_REMOVE_BACKGROUND, "Remove background picture"},
+        {CMD_BMP_TO_TGA, "BMP -> TGA converter..."},
+        {CMD_VIEW_BACKGROUND, "View background", EditorIcon::Reference},
+        {CMD_REFERENCE_PICTURE, "Background for viewing..."},
+        {CMD_ZOOM_IN, "Zoom in", EditorIcon::ZoomIn, QKeySequence::ZoomIn},
+        {CMD_ZOOM_OUT, "Zoom out", EditorIcon::ZoomOut, QKeySequence::ZoomOut},
+        {CMD_ZOOM_100, "Actual size", std::nullopt, QKeySequence(Qt::CTRL | Qt::Key_0)},
+        {CMD_ZOOM_FIT, "Fit page"},
+    };
+    for (const Entry& e : table) {
+        QAction* a = add(e.command, e.text, e.key);
+        if (e.icon) a->setIcon(MakeEditorIcon(*e.icon));
+    }
     actions_[CMD_REDO]->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    add(CMD_CUT, "Cut", QKeySequence::Cut)->setIcon(MakeEditorIcon(EditorIcon::Cut));
-    add(CMD_COPY, "Copy", QKeySequence::Copy)->setIcon(MakeEditorIcon(EditorIcon::Copy));
-    add(CMD_PASTE, "Paste", QKeySequence::Paste)->setIcon(MakeEditorIcon(EditorIcon::Paste));
-    add(CMD_DELETE, "Delete");
-    add(CMD_SELECT_ALL, "Select all", QKeySequence::SelectAll);
-    add(CMD_FRAME_FORMAT, "Frame formatting...")->setIcon(MakeEditorIcon(EditorIcon::FrameFormat));
-    add(CMD_FRAME_COLOUR, "Frame color...");
-    add(CMD_FIXED, "Fixed frame")->setIcon(MakeEditorIcon(EditorIcon::Fixed));
-    add(CMD_SCROLLER, "Scroller")->setIcon(MakeEditorIcon(EditorIcon::Scroller));
-    add(CMD_ROLL, "Roll")->setIcon(MakeEditorIcon(EditorIcon::Roll));
-    add(CMD_VTOP, "Top")->setIcon(MakeEditorIcon(EditorIcon::VTop));
-    add(CMD_VCENTER, "Center")->setIcon(MakeEditorIcon(EditorIcon::VCenter));
-    add(CMD_VBOTTOM, "Bottom")->setIcon(MakeEditorIcon(EditorIcon::VBottom));
-    add(CMD_FRONT, "Bring to front")->setIcon(MakeEditorIcon(EditorIcon::Front));
-    add(CMD_BACK, "Send to back")->setIcon(MakeEditorIcon(EditorIcon::Back));
-    add(CMD_LOCK, "Lock")->setIcon(MakeEditorIcon(EditorIcon::Lock));
-    add(CMD_DELETE_FRAME, "Delete frame")->setIcon(MakeEditorIcon(EditorIcon::DeleteFrame));
-    add(CMD_ADD_STYLE, "Add style to library")->setIcon(MakeEditorIcon(EditorIcon::AddStyle));
-    add(CMD_STYLES, "Styles library")->setIcon(MakeEditorIcon(EditorIcon::Styles));
-    add(CMD_SUBSCRIPT, "Subscript")->setIcon(MakeEditorIcon(EditorIcon::Subscript));
-    add(CMD_NORMAL, "Normal")->setIcon(MakeEditorIcon(EditorIcon::Normal));
-    add(CMD_SUPERSCRIPT, "Superscript")->setIcon(MakeEditorIcon(EditorIcon::Superscript));
-    add(CMD_TEXT_COLOUR, "Text color...");
-    add(CMD_PARAGRAPH, "Paragraph formatting...")->setIcon(MakeEditorIcon(EditorIcon::Paragraph));
-    add(CMD_ALIGN_LEFT, "Left")->setIcon(MakeEditorIcon(EditorIcon::AlignLeft));
-    add(CMD_ALIGN_CENTER, "Center")->setIcon(MakeEditorIcon(EditorIcon::AlignCenter));
-    add(CMD_ALIGN_RIGHT, "Right")->setIcon(MakeEditorIcon(EditorIcon::AlignRight));
-    add(CMD_PAGE_COLOUR, "Page background color...");
-    add(CMD_IMPORT_BACKGROUND, "Import background picture...")->setIcon(MakeEditorIcon(EditorIcon::Background));
-    add(CMD_REMOVE_BACKGROUND, "Remove background picture");
-    add(CMD_BMP_TO_TGA, "BMP -> TGA converter...");
-    add(CMD_VIEW_BACKGROUND, "View background")->setIcon(MakeEditorIcon(EditorIcon::Reference));
-    add(CMD_REFERENCE_PICTURE, "Background for viewing...");
-    add(CMD_ZOOM_IN, "Zoom in", QKeySequence::ZoomIn)->setIcon(MakeEditorIcon(EditorIcon::ZoomIn));
-    add(CMD_ZOOM_OUT, "Zoom out", QKeySequence::ZoomOut)->setIcon(MakeEditorIcon(EditorIcon::ZoomOut));
-    add(CMD_ZOOM_100, "Actual size", QKeySequence(Qt::CTRL | Qt::Key_0));
-    add(CMD_ZOOM_FIT, "Fit page");
 
     for (EditorCommand c :
          {CMD_FIXED, CMD_SCROLLER, CMD_ROLL, CMD_VTOP, CMD_VCENTER, CMD_VBOTTOM, CMD_LOCK, CMD_SUBSCRIPT, CMD_NORMAL,
