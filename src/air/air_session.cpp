@@ -43,7 +43,7 @@ CAirSession::CAirSession(app::CZentrixApp& app, device::CEngine& engine, pages::
     view_ = std::make_unique<View>(*this);
     frame_ = std::make_unique<CAirFrame>(app, commands_, loop, loop.clock(), objects);
     receiver_ = std::make_unique<platform::LoopTarget>(loop, [this](uint32_t msg, uintptr_t w, intptr_t l) -> intptr_t {
-        if (msg == platform::MSG_ENGINE && engineObserver_) engineObserver_(int(w), int(l));
+        if (msg == platform::MSG_ENGINE && engineObserver_) engineObserver_(device::NoteCode(w), int(l));
         return frame_ ? frame_->OnMessage(msg, w, l) : 0;
     });
     frame_->setReceiver(receiver_.get());

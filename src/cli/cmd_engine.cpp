@@ -117,7 +117,8 @@ int program(const zx::Args& a) {
 // Prints the engine's notifications and lets the command wait for them.
 class Printer final : public platform::MessageTarget {
 public:
-    void post(uint32_t, uintptr_t code, intptr_t value) override {
+    void post(uint32_t, uintptr_t w, intptr_t value) override {
+        const int code = device::NoteCode(w);
         std::lock_guard l(m_);
         notes_.push_back({int(code), int(value)});
         std::string text = "note " + std::to_string(code) + " " + std::to_string(value);

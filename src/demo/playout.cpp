@@ -185,10 +185,10 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
 
     session.Open();
     const bool ready = session.RunUntil(
-        [&] { return linkError != 0 || (frame.linkUp() && frame.state() == air::AIR_CUED); }, o.linkWaitMs);
+        [&] { return linkError != 0 || (frame.State().linkUp && frame.State().state == air::AIR_CUED); }, o.linkWaitMs);
     if (linkError || !ready) {
         error = linkError ? "link error " + std::to_string(linkError) + ": " + OneLine(device::LinkErrorText(linkError))
-                          : (frame.linkUp() ? "nothing could be cued" : "the Device did not answer");
+                          : (frame.State().linkUp ? "nothing could be cued" : "the Device did not answer");
         return PLAY_LINK_ERROR;
     }
 
@@ -215,8 +215,8 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
         std::snprintf(when, sizeof when, "%7.1f s", (clock.ticks() - t0) / 1000.0);
         out_ << when << "  " << AirStateName(st);
         if (st != air::AIR_CUED && st != air::AIR_IDLE) {
-            if (isSequence) out_ << "  " << frame.current() + 1 << "/" << session.sequence().count();
-            if (!frame.currentPageName().empty()) out_ << "  " << platform::FileNameOf(frame.currentPageName());
+            if (isSequence) out_ << "  " << frame.State().current + 1 << "/" << session.sequence().count();
+            if (!frame.State().pageName.empty()) out_ << "  " << platform::FileNameOf(frame.State().pageName);
         }
         out_ << std::endl;
     };
@@ -227,7 +227,7 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
     const bool done = session.RunUntil(
         [&] {
             if (linkError) return true;
-            const int32_t st = frame.state();
+            const int32_t st = frame.State().state;
             const uint32_t now = clock.ticks();
             if (st != lastState) {
                 lastState = st;
@@ -239,11 +239,11 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
                 // A looping list counts a playout each time it comes back to an earlier page; in
                 // its last one it stops looping, so that it runs out after its last page.
                 if (st == air::AIR_IN_EFFECT) {
-                    if (lastIn >= 0 && frame.current() < lastIn) {
+                    if (lastIn >= 0 && frame.State().current < lastIn) {
                         out_ << "playout " << ++loopsDone << " done" << std::endl;
                         if (loopsDone + 1 >= o.loops) frame.SetLoop(false);
                     }
-                    lastIn = frame.current();
+                    lastIn = frame.State().current;
                 }
                 if (st == air::AIR_CUED && leftCue) {
                     out_ << "playout " << ++loopsDone << " done" << std::endl;

@@ -203,7 +203,7 @@ bool CAirFrameWnd::CanLeave() { return controller_->CanLeave(); }
 
 void CAirFrameWnd::PlayPreview(bool sequence) {
     // A new start would cut short what is on air or a command under way: that is stopped first.
-    const int32_t state = controller_->state();
+    const int32_t state = controller_->State().state;
     if (state != air::AIR_IDLE && state != air::AIR_CUED) {
         // A refused hand-over does not linger to be played by a later, unrelated preview.
         pages::ClearPreviewPage();
