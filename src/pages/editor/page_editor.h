@@ -245,6 +245,8 @@ private:
     void deleteSelection(CPageFrame& f);
     // The text of the selected frame (all of it when nothing is selected) gets a format part.
     void applyTextPart(TextFormatPart part, const TextFormat& f, std::string_view label);
+    // The fields of pf that are not -1 go to the paragraphs of the selection, as one step.
+    void applyParaFormat(const ParaFormat& pf, std::string_view label);
     int lineOf(const CPageFrame& f, TextPos p) const;
     int32_t xOf(const CPageFrame& f, int line, int32_t offset) const;
     TextPos posInLine(const CPageFrame& f, int line, int32_t x) const;

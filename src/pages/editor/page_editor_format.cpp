@@ -117,13 +117,15 @@ ParaFormat CPageEditor::SelectionParaFormat() const {
     return out;
 }
 
-void CPageEditor::ApplyParaFormat(const ParaFormat& pf) {
+void CPageEditor::applyParaFormat(const ParaFormat& pf, std::string_view label) {
     CPageFrame* f = selectedFrame();
     if (!f) return;
     f->ApplyParaFormat(pf, fonts_);
     EnsureCaretVisible();
-    commit("Paragraph formatting");
+    commit(label);
 }
+
+void CPageEditor::ApplyParaFormat(const ParaFormat& pf) { applyParaFormat(pf, "Paragraph formatting"); }
 
 bool CPageEditor::CanAlign() const {
     const CPageFrame* f = selectedFrame();
@@ -135,10 +137,7 @@ void CPageEditor::SetAlignment(int32_t align) {
     ParaFormat pf;
     pf.align = std::clamp<int32_t>(align, ALIGN_LEFT, ALIGN_RIGHT);
     pf.lineSpacing = pf.leftMargin = pf.rightMargin = pf.spaceBefore = pf.spaceAfter = pf.indent = -1;
-    CPageFrame* f = selectedFrame();
-    f->ApplyParaFormat(pf, fonts_);
-    EnsureCaretVisible();
-    commit("Alignment");
+    applyParaFormat(pf, "Alignment");
 }
 
 bool CPageEditor::CanChangeFrameType() const { return page_.CanChangeFrameType(selected_); }
