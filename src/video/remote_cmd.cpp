@@ -58,6 +58,7 @@ void CRemoteCmd::logFailure(const char* operation, const std::string& what) {
 }
 
 int CRemoteCmd::SendCmd(int action, const std::string& button, uintptr_t wParam) {
+    lastReply_ = 0;
     if (!findRemote()) {
         LogMessage("CRemoteCmd::SendCmd() failed: Remote window not found!");
         showOnce(IDS_REMOTE_NOT_RUNNING, app::MB_OK | app::MB_ICONERROR);
@@ -69,7 +70,7 @@ int CRemoteCmd::SendCmd(int action, const std::string& button, uintptr_t wParam)
         LogMessage("CRemoteCmd::SendCmd() button name of %zu bytes refused", button.size());
         return 0;
     }
-    const intptr_t reply = channel_.Send(remote_, REMOTE_MSG_COMMAND, wParam, payload);
+    const intptr_t reply = lastReply_ = channel_.Send(remote_, REMOTE_MSG_COMMAND, wParam, payload);
     if (reply == 0) {
         logFailure("SendCmd", button);
         LogMessage("CRemoteCmd::SendCmd() [%s] returns error", button.c_str());
@@ -82,6 +83,7 @@ int CRemoteCmd::SendCmd(int action, const std::string& button, uintptr_t wParam)
 }
 
 int CRemoteCmd::RunScript(const std::string& path, uintptr_t wParam) {
+    lastReply_ = 0;
     if (!findRemote()) {
         LogMessage("CRemoteCmd::RunScript() failed: Remote window not found!");
         showOnce(IDS_REMOTE_NOT_RUNNING, app::MB_OK | app::MB_ICONERROR);
@@ -93,7 +95,7 @@ int CRemoteCmd::RunScript(const std::string& path, uintptr_t wParam) {
         showOnce(IDS_REMOTE_BAD_SCRIPT, app::MB_OK);
         return 0;
     }
-    const intptr_t reply = channel_.Send(remote_, REMOTE_MSG_SCRIPT, wParam, payload);
+    const intptr_t reply = lastReply_ = channel_.Send(remote_, REMOTE_MSG_SCRIPT, wParam, payload);
     if (reply == 0) {
         logFailure("RunScript", path);
         showOnce(IDS_REMOTE_BAD_SCRIPT, app::MB_OK);
@@ -111,6 +113,9 @@ bool CRemoteCmd::Launch(const std::string& folder) {
     if (program.empty() || !platform::FileExists(program)) program = programFolder_ + kRemoteProgram;
     const std::string workDir = !dir.empty() && platform::IsDirectory(dir) ? dir : platform::DirectoryOf(program);
     LogMessage("CRemoteCmd::Launch() %s in %s", program.c_str(), workDir.c_str());
+    // A program of its own, as if the operator had started it: it does not write into our output
+    // (nor keep a pipe of whoever reads ours open).
+    process_.setOutput("/dev/null", "/dev/null");
     if (!process_.Start(program, {"--minimized"}, workDir)) {
         LogMessage("CRemoteCmd::Launch() failed: %s", std::strerror(process_.error()));
         errorShown_ = true;

@@ -85,6 +85,8 @@ public:
     bool fastWasOn() const { return fastWasOn_; }
     bool cutWasOn() const { return cutWasOn_; }
     bool restorePending() const { return restorePending_; }
+    // The remote program's own answer to the last message (0 when it failed or was not sent).
+    intptr_t lastReply() const { return lastReply_; }
     // The program Launch started last.
     platform::Process& process() { return process_; }
     platform::CopyDataChannel& channel() { return channel_; }
@@ -111,6 +113,7 @@ private:
     bool fastWasOn_ = false;
     bool cutWasOn_ = false;
     bool restorePending_ = false;
+    intptr_t lastReply_ = 0;
 };
 
 }  // namespace video

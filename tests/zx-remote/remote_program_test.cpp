@@ -47,7 +47,7 @@ TEST_F(Program, CommandsAndTheirLog) {
     // <Remote> off refuses everything, queries too.
     program.switcher().SetRemote(false);
     EXPECT_EQ(program.OnCopyData(REMOTE_MSG_COMMAND, Block(REMOTE_QUERY, "AIR_IN1")), 0);
-    EXPECT_NE(program.StateJson().find("\"commands\":6}"), std::string::npos) << program.StateJson();
+    EXPECT_NE(program.StateJson().find("\"commands\":6,"), std::string::npos) << program.StateJson();
 }
 
 TEST_F(Program, MacroFilesRunAfterTheReply) {

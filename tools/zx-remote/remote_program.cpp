@@ -1,5 +1,7 @@
 #include "zx-remote/remote_program.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 
 #include "platform/files.h"
@@ -94,7 +96,8 @@ std::string RemoteProgram::StateJson() {
     std::string j = switcher_.StateJson();
     std::lock_guard lock(m_);
     j.pop_back();
-    return j + ",\"hung\":" + (hung_ ? "true" : "false") + ",\"commands\":" + std::to_string(commands_) + "}";
+    return j + ",\"hung\":" + (hung_ ? "true" : "false") + ",\"commands\":" + std::to_string(commands_) +
+           ",\"pid\":" + std::to_string(::getpid()) + "}";
 }
 
 void RemoteProgram::SetHung(bool hung) {

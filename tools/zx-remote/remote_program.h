@@ -42,7 +42,7 @@ public:
     Switcher& switcher() { return switcher_; }
     std::vector<LogEntry> Log();
     std::string LogJson();
-    // The switcher's state with "hung" and "commands" (messages handled).
+    // The switcher's state with "hung", "commands" (messages handled) and "pid".
     std::string StateJson();
 
     void SetHung(bool hung);
