@@ -38,6 +38,10 @@ TEST(Macro, AnyBadLineRefusesTheWholeFile) {
     }
     EXPECT_FALSE(ParseMacro("PUSH IN1\nPRESS IN2\n", steps, error));
     EXPECT_EQ(error, "line 2: unknown command \"PRESS\" (PUSH, ON, OFF, WAIT)");
+    std::string day;
+    for (int i = 0; i < 25; ++i) day += "WAIT 3600000\n";
+    EXPECT_FALSE(ParseMacro(day, steps, error));
+    EXPECT_EQ(error, "line 25: the waits add up to more than a day");
     std::string many;
     for (size_t i = 0; i <= kMacroMaxSteps; ++i) many += "WAIT 1\n";
     EXPECT_FALSE(ParseMacro(many, steps, error));

@@ -22,6 +22,7 @@ bool ParseMacro(std::string_view text, std::vector<MacroStep>& steps, std::strin
         return false;
     }
     int lineNo = 0;
+    uint64_t total = 0;
     while (!text.empty()) {
         ++lineNo;
         const size_t end = text.find('\n');
@@ -50,6 +51,8 @@ bool ParseMacro(std::string_view text, std::vector<MacroStep>& steps, std::strin
             if (ms > kMacroMaxWaitMs) return fail("WAIT takes milliseconds, at most an hour");
             step.wait = true;
             step.waitMs = uint32_t(ms);
+            total += ms;
+            if (total > kMacroMaxTotalMs) return fail("the waits add up to more than a day");
         } else if (word == "PUSH" || word == "ON" || word == "OFF") {
             step.action = word == "PUSH" ? video::REMOTE_PUSH : word == "ON" ? video::REMOTE_ON : video::REMOTE_OFF;
             step.name = platform::ToUpperAscii(arg);
