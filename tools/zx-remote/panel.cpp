@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 #include "platform/event.h"
@@ -111,6 +112,14 @@ int RunPanel(int argc, char** argv, RemoteServer& server, bool minimized) {
     refresh.start(100);
     if (minimized) window.showMinimized();
     else window.show();
+    // ZX_SCREENSHOT=FILE.png: a picture of the panel after a moment, then the end (as zentrix).
+    if (const char* shot = std::getenv("ZX_SCREENSHOT"); shot && *shot) {
+        const QString file = QString::fromLocal8Bit(shot);
+        QTimer::singleShot(1500, &window, [&window, file] {
+            window.grab().save(file);
+            QApplication::quit();
+        });
+    }
     QApplication::exec();
     server.Quit();
     loop.join();
