@@ -10,6 +10,7 @@ set(bench_libs_bench_ktgsim ktgsim)
 set(bench_libs_bench_log app)
 set(bench_libs_bench_pages pages)
 set(bench_libs_bench_pictures pages)
+set(bench_libs_bench_remote zxremote)
 set(bench_libs_bench_seq_editor air)
 set(bench_libs_bench_support pages)
 

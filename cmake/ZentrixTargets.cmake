@@ -53,8 +53,8 @@ endfunction()
 #            [EXCLUDE file names...] [QT])
 # One static library zx_<name> per folder (src/<name> unless DIR says otherwise, e.g. tools/<name>):
 # every .cpp and .h below the folder belongs to it except the files named in EXCLUDE (the folder's
-# programs). Other layers include its headers as "<name>/...", so the folder's parent is its include
-# path. DEPS are the libraries below it, by name; they are linked publicly, so whatever links a
+# programs). Other layers include its headers as "<folder>/...", so the folder's parent is its
+# include path. DEPS are the libraries below it, by name; they are linked publicly, so whatever links a
 # library links what it builds on.
 function(zx_library name)
   cmake_parse_arguments(ARG "QT" "DIR" "DEPS;PUBLIC_LIBS;PRIVATE_LIBS;EXCLUDE" ${ARGN})
@@ -64,9 +64,6 @@ function(zx_library name)
   cmake_path(ABSOLUTE_PATH ARG_DIR BASE_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR} NORMALIZE)
   string(REGEX REPLACE "/$" "" ARG_DIR "${ARG_DIR}")
   cmake_path(GET ARG_DIR FILENAME folder)
-  if(NOT folder STREQUAL name)
-    message(FATAL_ERROR "zx_library(${name}): the folder of a library has its name (not ${ARG_DIR})")
-  endif()
   cmake_path(GET ARG_DIR PARENT_PATH include_root)
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${ARG_DIR}/*.cpp ${ARG_DIR}/*.h ${ARG_DIR}/*.qrc)
   foreach(x IN LISTS ARG_EXCLUDE)
@@ -82,22 +79,33 @@ function(zx_library name)
   if(ARG_QT)
     set(qt QT)
   endif()
-  zx_layer(${name} SOURCES ${ARG_DIR} DEPS ${ARG_DEPS} INCLUDE_AS ${name} ${qt})
+  zx_layer(${name} SOURCES ${ARG_DIR} DEPS ${ARG_DEPS} INCLUDE_AS ${folder} ${qt})
 endfunction()
 
-# zx_uses(target [LAYER name] SOURCES paths... DEPS libraries...)
+# zx_uses(target [LAYER name] SOURCES paths... DEPS libraries... [COMPILES layers...]
+#         [INCLUDE_AS prefix] [QT])
 # A program, test program, fuzz harness or benchmark built from SOURCES: it links the libraries
 # DEPS (with what they build on) and nothing else of ours, and the layer check holds its includes
-# to them. The layer is named after the target unless LAYER names it.
+# to them. The layer is named after the target unless LAYER names it. COMPILES: program layers
+# whose shared sources it compiles in itself (it may include them, nothing is linked); such a
+# program gives the prefix of its headers in INCLUDE_AS. QT: it uses Qt itself (a stand-in's
+# panel); the libraries below stay without.
 function(zx_uses target)
-  cmake_parse_arguments(ARG "" "LAYER" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "QT" "LAYER;INCLUDE_AS" "SOURCES;DEPS;COMPILES" ${ARGN})
   if(NOT ARG_LAYER)
     set(ARG_LAYER ${target})
   endif()
   foreach(dep IN LISTS ARG_DEPS)
     target_link_libraries(${target} PRIVATE zx_${dep})
   endforeach()
-  zx_layer(${ARG_LAYER} SOURCES ${ARG_SOURCES} DEPS ${ARG_DEPS})
+  set(extra)
+  if(ARG_INCLUDE_AS)
+    list(APPEND extra INCLUDE_AS ${ARG_INCLUDE_AS})
+  endif()
+  if(ARG_QT)
+    list(APPEND extra QT)
+  endif()
+  zx_layer(${ARG_LAYER} SOURCES ${ARG_SOURCES} DEPS ${ARG_DEPS} ${ARG_COMPILES} ${extra})
 endfunction()
 
 # zx_layer_skip(paths...): folders the layer check leaves out (those this configure does not build).

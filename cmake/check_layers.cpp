@@ -182,7 +182,9 @@ struct Checker {
                 continue;
             }
             if (!path.empty() && path[0] == 'Q') {
-                if (!l.mayUseQt) fault(where + ": Qt is only for ui and what builds on it, not for " + l.name);
+                if (!l.mayUseQt)
+                    fault(where + ", but " + l.name +
+                          " may not use Qt (ui, what builds on it and the layers declared QT may)");
                 continue;
             }
             const size_t slash = path.find('/');

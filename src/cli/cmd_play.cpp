@@ -17,6 +17,7 @@
 #include "pages/font_manager.h"
 #include "platform/event_loop.h"
 #include "platform/files.h"
+#include "video/remote_cmd.h"
 
 namespace {
 
@@ -24,14 +25,6 @@ std::atomic<bool> gInterrupted{false};  // lock-free: safe in the handler on whi
 static_assert(std::atomic<bool>::is_always_lock_free);
 
 void onInterrupt(int) { gInterrupted.store(true); }
-
-bool parseCount(const std::string& text, int lo, int hi, int& out) {
-    char* end = nullptr;
-    const long v = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end || v < lo || v > hi) return false;
-    out = int(v);
-    return true;
-}
 
 // The program output of the embedded Device as a page bitmap (transparency = 255 - alpha).
 bool grabEmbedded(pages::CBitmap32& out) {
@@ -50,17 +43,15 @@ bool grabEmbedded(pages::CBitmap32& out) {
 }
 
 int playWith(const zx::Args& a, const std::string& file, bool embedded, double scale) {
-    std::vector<std::string> args;
-    if (auto h = a.get("home")) args = {"--home", *h};
     app::CZentrixApp theApp;
-    theApp.InitSettingsOnly(app::CommandLine::Parse(args));
+    theApp.InitSettingsOnly(zx::CommandLineOf(a));
     // The choices of this run stay in memory: the batch is never closed, so the settings file
     // is left as it was (also by what the link and the air frame would write back).
     app::Profile& ini = theApp.profile();
     ini.beginBatch();
     if (auto m = a.get("model")) {
         int model = 0;
-        if (!parseCount(*m, 0, app::kModelCount - 1, model)) {
+        if (!zx::ParseNumber(*m, 0, app::kModelCount - 1, model)) {
             std::cerr << "zx play: --model takes 0 to " << app::kModelCount - 1 << "\n";
             return 2;
         }
@@ -106,15 +97,18 @@ int playWith(const zx::Args& a, const std::string& file, bool embedded, double s
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
     o.snapshots = a.get("snapshots", "");
-    if (auto n = a.get("loops"); n && !parseCount(*n, 1, 1000000, o.loops)) {
+    if (auto n = a.get("loops"); n && !zx::ParseNumber(*n, 1, 1000000, o.loops)) {
         std::cerr << "zx play: --loops takes a number of playouts, 1 or more\n";
         return 2;
     }
     int status;
     std::string error;
     {
+        // Playout without a window does not start the remote-control program; one that runs is used.
+        video::CRemoteCmd remote;
         demo::CPlayout playout(theApp, engine, fonts, loop, std::cout);
         if (embedded) playout.setGrabber(grabEmbedded);
+        playout.setRemote(&remote);
         status = playout.Run(o, error);
     }
     std::signal(SIGINT, SIG_DFL);

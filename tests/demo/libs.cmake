@@ -1,5 +1,6 @@
-# The demo tests: the demo library, and the virtual Device the playout plays to.
-set(test_libs demo ktgsim)
+# The demo tests: the demo library, the virtual Device the playout plays to, and the
+# remote-control stand-in, whose own reader checks the demo's macro files.
+set(test_libs demo ktgsim zxremote)
 
 # The README's main command on a fresh data folder, headless, with the programs of this build.
 if(TARGET zx)
