@@ -84,9 +84,7 @@ void BM_PageLoadPlayout(benchmark::State& state) {
     load(state, PageFiles::get().lowerThirdPath, pages::LOAD_SUMMARY | pages::LOAD_DEVICE);
 }
 // The editor's open: every frame with its pictures (layout included).
-void BM_PageLoadFrames(benchmark::State& state) {
-    load(state, PageFiles::get().lowerThirdPath, pages::LOAD_FRAMES);
-}
+void BM_PageLoadFrames(benchmark::State& state) { load(state, PageFiles::get().lowerThirdPath, pages::LOAD_FRAMES); }
 // Many small records: the format blocks of 64 runs per paragraph, pictures skipped.
 void BM_PageLoadManyRuns(benchmark::State& state) {
     load(state, PageFiles::get().manyRunsPath, pages::LOAD_SUMMARY | pages::LOAD_FRAMES | pages::LOAD_NO_PICTURES);

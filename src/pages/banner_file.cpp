@@ -1,10 +1,10 @@
 #include "pages/banner_file.h"
 
 #include <cstring>
-#include <fstream>
 
 #include "pages/file_result.h"
 #include "platform/bytes.h"
+#include "platform/file_reader.h"
 
 namespace pages {
 
@@ -37,20 +37,16 @@ int ReadBannerHead(const std::string& path, BannerHeader& header, CBitmap32& pre
     header = {};
     preview.clear();
     // Only the head is read: the frames after it may run to many megabytes.
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return FILE_OPEN_ERROR;
+    platform::FileReader f(path, BANNER_HEADER_SIZE);
+    if (!f.ok()) return FILE_OPEN_ERROR;
     uint8_t head[BANNER_HEADER_SIZE];
-    if (!in.read(reinterpret_cast<char*>(head), sizeof head)) return FILE_FORMAT_ERROR;
+    if (!f.bytes(head, sizeof head)) return FILE_FORMAT_ERROR;
     const int rc = ParseBannerHeader(head, sizeof head, header);
     if (rc != FILE_OK) return rc;
     if (header.flags & BANNER_HAS_PREVIEW) {
-        in.seekg(0, std::ios::end);
-        const std::streamoff need =
-            std::streamoff(BANNER_HEADER_SIZE) + std::streamoff(header.width) * header.height * 4;
-        if (in.tellg() < need) return FILE_FORMAT_ERROR;
+        if (f.remaining() < size_t(header.width) * header.height * 4) return FILE_FORMAT_ERROR;
         preview.create(header.width, header.height);
-        in.seekg(std::streamoff(BANNER_HEADER_SIZE));
-        if (!in.read(reinterpret_cast<char*>(preview.bits()), std::streamsize(preview.byteSize()))) {
+        if (!f.bytes(preview.bits(), preview.byteSize())) {
             preview.clear();
             return FILE_FORMAT_ERROR;
         }
