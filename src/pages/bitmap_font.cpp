@@ -26,19 +26,9 @@ int CBitmapFont::ParseHeader(const uint8_t* data, size_t size, uint64_t fileSize
     Unload();
     platform::ByteReader r(data, size);
     FontHeader h;
-    r.bytes(h.magic, 4);
-    h.flags = r.u32();
-    h.glyphCount = r.u32();
-    h.height = r.u32();
-    h.baseline = r.i32();
-    h.scriptShift = r.i32();
-    h.hSpacing = r.i32();
-    h.vSpacing = r.i32();
-    h.version = r.u32();
-    r.bytes(h.reserved, sizeof h.reserved);
-    r.bytes(h.map, sizeof h.map);
-    r.bytes(h.widths, sizeof h.widths);
-    if (!r.ok()) return FILE_FORMAT_ERROR;
+    if (!r.fields(h.magic, h.flags, h.glyphCount, h.height, h.baseline, h.scriptShift, h.hSpacing, h.vSpacing,
+                  h.version, h.reserved, h.map, h.widths))
+        return FILE_FORMAT_ERROR;
     // The magic is not checked: the only test the files have always had is the version.
     if (h.version > uint32_t(FONT_VERSION)) return FILE_VERSION_ERROR;
     if (h.glyphCount < 1 || h.glyphCount > uint32_t(FONT_MAX_GLYPHS)) return FILE_FORMAT_ERROR;

@@ -41,20 +41,14 @@ struct PageHeader {
 
 // The fixed header; false (and the reader failed) when the file is shorter.
 bool readHeader(platform::ByteReader& r, PageHeader& h) {
-    r.bytes(h.magic, 4);
-    h.version = r.u32();
+    Rect& bg = h.backgroundRect;
+    r.fields(h.magic, h.version);
     r.skip(4);
-    h.frameCount = r.u32();
-    h.colour = r.u32();
+    r.fields(h.frameCount, h.colour);
     r.skip(8);
-    h.backgroundRect.left = r.i32();
-    h.backgroundRect.top = r.i32();
-    h.backgroundRect.right = r.i32();
-    h.backgroundRect.bottom = r.i32();
+    r.fields(bg.left, bg.top, bg.right, bg.bottom);
     h.summary.Read(r);
-    h.thumbOffset = r.u32();
-    h.deviceOffset = r.u32();
-    h.deviceSize = r.u32();
+    r.fields(h.thumbOffset, h.deviceOffset, h.deviceSize);
     return r.seek(PAGE_HEADER_SIZE);
 }
 
@@ -95,11 +89,7 @@ bool readPicture(platform::ByteReader& f, CBitmap32* into) {
 
 bool readFrame(platform::ByteReader& f, CPageFrame& frame, bool skipPictures, uint32_t& storedBannerKind) {
     frame.name = f.str32(MAX_NAME);
-    frame.rect.left = f.i32();
-    frame.rect.top = f.i32();
-    frame.rect.right = f.i32();
-    frame.rect.bottom = f.i32();
-    frame.lock = f.i32();
+    f.fields(frame.rect.left, frame.rect.top, frame.rect.right, frame.rect.bottom, frame.lock);
     frame.format.Read(f);
     const uint32_t paraCount = f.u32();
     if (!f.ok() || paraCount == 0 || paraCount > f.remaining() / MIN_PARAGRAPH_BYTES) return f.fail();
@@ -269,14 +259,11 @@ std::vector<uint8_t> CPageDoc::Serialize(const CPageImage& image) const {
     std::vector<uint8_t> out;
     platform::ByteWriter w(out);
     const bool picture = hasBackgroundPicture && validBackgroundRect(backgroundRect);
-    w.bytes("PAGE", 4);
-    w.u32(PAGE_VERSION);
-    w.u32(0);
-    w.u32(uint32_t(frames.size()));
-    w.u32(backgroundColour);
-    w.zeros(8);
     const Rect bg = picture ? backgroundRect : Rect{};
-    w.i32(bg.left), w.i32(bg.top), w.i32(bg.right), w.i32(bg.bottom);
+    w.bytes("PAGE", 4);
+    w.fields(PAGE_VERSION, 0u, uint32_t(frames.size()), backgroundColour);
+    w.zeros(8);
+    w.fields(bg.left, bg.top, bg.right, bg.bottom);
     PageSummary summary = image.summary;
     summary.flags =
         (summary.flags & ~uint32_t(SUMMARY_BACKGROUND_PICTURE)) | (picture ? uint32_t(SUMMARY_BACKGROUND_PICTURE) : 0u);
@@ -286,8 +273,7 @@ std::vector<uint8_t> CPageDoc::Serialize(const CPageImage& image) const {
     const std::string banners = bannersFolder();
     for (const auto& fr : frames) {
         w.str32(fr->name);
-        w.i32(fr->rect.left), w.i32(fr->rect.top), w.i32(fr->rect.right), w.i32(fr->rect.bottom);
-        w.i32(fr->lock);
+        w.fields(fr->rect.left, fr->rect.top, fr->rect.right, fr->rect.bottom, fr->lock);
         fr->format.Write(w);
         w.u32(uint32_t(fr->paragraphs.size()));
         for (const CParagraph& p : fr->paragraphs) {

@@ -8,71 +8,24 @@
 
 namespace pages {
 
-namespace {
-
-Rect readRect(platform::ByteReader& r) {
-    Rect rect;
-    rect.left = r.i32();
-    rect.top = r.i32();
-    rect.right = r.i32();
-    rect.bottom = r.i32();
-    return rect;
-}
-void writeRect(platform::ByteWriter& w, const Rect& r) {
-    w.i32(r.left);
-    w.i32(r.top);
-    w.i32(r.right);
-    w.i32(r.bottom);
-}
-
-}  // namespace
-
 // --- FrameFormat -------------------------------------------------------------------------------
 
 void FrameFormat::Read(platform::ByteReader& r) {
-    type = r.i32();
-    vAlign = r.i32();
-    colour = r.u32();
-    border = r.i32();
-    backgroundFrame = r.i32();
-    hasPicture = r.i32();
-    bannerLink = r.i32();
-    r.bytes(reserved, sizeof reserved);
+    r.fields(type, vAlign, colour, border, backgroundFrame, hasPicture, bannerLink, reserved);
 }
 
 void FrameFormat::Write(platform::ByteWriter& w) const {
-    w.i32(type);
-    w.i32(vAlign);
-    w.u32(colour);
-    w.i32(border);
-    w.i32(backgroundFrame);
-    w.i32(hasPicture);
-    w.i32(bannerLink);
-    w.bytes(reserved, sizeof reserved);
+    w.fields(type, vAlign, colour, border, backgroundFrame, hasPicture, bannerLink, reserved);
 }
 
 // --- ParaFormat --------------------------------------------------------------------------------
 
 void ParaFormat::Read(platform::ByteReader& r) {
-    align = r.i32();
-    lineSpacing = r.i32();
-    leftMargin = r.i32();
-    rightMargin = r.i32();
-    spaceBefore = r.i32();
-    spaceAfter = r.i32();
-    indent = r.i32();
-    r.bytes(reserved, sizeof reserved);
+    r.fields(align, lineSpacing, leftMargin, rightMargin, spaceBefore, spaceAfter, indent, reserved);
 }
 
 void ParaFormat::Write(platform::ByteWriter& w) const {
-    w.i32(align);
-    w.i32(lineSpacing);
-    w.i32(leftMargin);
-    w.i32(rightMargin);
-    w.i32(spaceBefore);
-    w.i32(spaceAfter);
-    w.i32(indent);
-    w.bytes(reserved, sizeof reserved);
+    w.fields(align, lineSpacing, leftMargin, rightMargin, spaceBefore, spaceAfter, indent, reserved);
 }
 
 // --- TextFormat --------------------------------------------------------------------------------
@@ -91,21 +44,11 @@ bool TextFormat::sameFormat(const TextFormat& o) const {
 }
 
 void TextFormat::Read(platform::ByteReader& r) {
-    r.bytes(font, sizeof font);
+    r.fields(font, level, tint, colour, reserved);
     font[sizeof font - 1] = 0;  // a damaged name never runs past its field
-    level = r.i32();
-    tint = r.i32();
-    colour = r.u32();
-    r.bytes(reserved, sizeof reserved);
 }
 
-void TextFormat::Write(platform::ByteWriter& w) const {
-    w.bytes(font, sizeof font);
-    w.i32(level);
-    w.i32(tint);
-    w.u32(colour);
-    w.bytes(reserved, sizeof reserved);
-}
+void TextFormat::Write(platform::ByteWriter& w) const { w.fields(font, level, tint, colour, reserved); }
 
 // --- PageSummary -------------------------------------------------------------------------------
 
@@ -114,28 +57,14 @@ std::string PageSummary::descriptionText() const {
 }
 
 void PageSummary::Read(platform::ByteReader& r) {
-    movingType = r.i32();
-    reserved0 = r.i32();
-    textLength = r.i32();
-    flags = r.u32();
-    bounds = readRect(r);
-    moving = readRect(r);
-    r.bytes(description, sizeof description);
+    r.fields(movingType, reserved0, textLength, flags, bounds.left, bounds.top, bounds.right, bounds.bottom,
+             moving.left, moving.top, moving.right, moving.bottom, description, border, reserved);
     description[sizeof description - 1] = 0;
-    border = r.u8();
-    r.bytes(reserved, sizeof reserved);
 }
 
 void PageSummary::Write(platform::ByteWriter& w) const {
-    w.i32(movingType);
-    w.i32(reserved0);
-    w.i32(textLength);
-    w.u32(flags);
-    writeRect(w, bounds);
-    writeRect(w, moving);
-    w.bytes(description, sizeof description);
-    w.u8(border);
-    w.bytes(reserved, sizeof reserved);
+    w.fields(movingType, reserved0, textLength, flags, bounds.left, bounds.top, bounds.right, bounds.bottom,
+             moving.left, moving.top, moving.right, moving.bottom, description, border, reserved);
 }
 
 // --- DeviceHeader ------------------------------------------------------------------------------
@@ -157,23 +86,11 @@ bool DeviceHeader::consistent() const {
 }
 
 void DeviceHeader::Read(platform::ByteReader& r) {
-    stillSize = r.u32();
-    stripSize = r.u32();
-    chunkCount = r.u32();
-    chunkBytes = r.u32();
-    stripLength = r.u32();
-    flags = r.u8();
-    r.bytes(reserved, sizeof reserved);
+    r.fields(stillSize, stripSize, chunkCount, chunkBytes, stripLength, flags, reserved);
 }
 
 void DeviceHeader::Write(platform::ByteWriter& w) const {
-    w.u32(stillSize);
-    w.u32(stripSize);
-    w.u32(chunkCount);
-    w.u32(chunkBytes);
-    w.u32(stripLength);
-    w.u8(flags);
-    w.bytes(reserved, sizeof reserved);
+    w.fields(stillSize, stripSize, chunkCount, chunkBytes, stripLength, flags, reserved);
 }
 
 }  // namespace pages

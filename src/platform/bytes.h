@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace platform {
@@ -69,6 +70,27 @@ public:
         const uint16_t v = uint16_t(p_[pos_] << 8 | p_[pos_ + 1]);
         pos_ += 2;
         return v;
+    }
+
+    // One field as wide as its type (8, 16 or 32 bits), or an array of bytes as it stands.
+    template <class T>
+    void field(T& v) {
+        if constexpr (std::is_array_v<T>) {
+            static_assert(sizeof(std::remove_extent_t<T>) == 1, "arrays of bytes only");
+            bytes(v, sizeof v);
+        } else {
+            static_assert(std::is_integral_v<T> || std::is_enum_v<T>, "whole numbers only");
+            if constexpr (sizeof(T) == 1) v = T(u8());
+            else if constexpr (sizeof(T) == 2) v = T(u16());
+            else if constexpr (sizeof(T) == 4) v = T(u32());
+            else static_assert(sizeof(T) == 4, "8, 16 or 32 bits");
+        }
+    }
+    // Fields in stored order; false when the reader ran short.
+    template <class... T>
+    bool fields(T&... v) {
+        (field(v), ...);
+        return ok_;
     }
 
     // Copies n bytes; on failure the destination is zero-filled.
@@ -177,6 +199,24 @@ public:
         put(b, 2);
     }
     void bytes(const void* src, size_t n) { put(src, n); }
+    // The writing side of ByteReader::field and fields.
+    template <class T>
+    void field(const T& v) {
+        if constexpr (std::is_array_v<T>) {
+            static_assert(sizeof(std::remove_extent_t<T>) == 1, "arrays of bytes only");
+            bytes(v, sizeof v);
+        } else {
+            static_assert(std::is_integral_v<T> || std::is_enum_v<T>, "whole numbers only");
+            if constexpr (sizeof(T) == 1) u8(uint8_t(v));
+            else if constexpr (sizeof(T) == 2) u16(uint16_t(v));
+            else if constexpr (sizeof(T) == 4) u32(uint32_t(v));
+            else static_assert(sizeof(T) == 4, "8, 16 or 32 bits");
+        }
+    }
+    template <class... T>
+    void fields(const T&... v) {
+        (field(v), ...);
+    }
     void zeros(size_t n) {
         if (out_) {
             out_->insert(out_->end(), n, 0);
