@@ -18,14 +18,9 @@ int ParseBannerHeader(const uint8_t* data, size_t size, BannerHeader& h) {
     platform::ByteReader r(data, size);
     r.skip(4);
     if (r.u32() != BANNER_VERSION) return FILE_VERSION_ERROR;
-    h.frames = r.u32();
-    h.rate100 = r.u32();
-    h.width = r.u16();
-    h.height = r.u16();
-    h.x = r.u16();
-    h.y = r.u16();
-    h.flags = r.u8();
-    h.border = r.u8();
+    uint16_t width = 0, height = 0, x = 0, y = 0;
+    r.fields(h.frames, h.rate100, width, height, x, y, h.flags, h.border);
+    h.width = width, h.height = height, h.x = x, h.y = y;
     // No converter writes a frame larger than this: a bigger size is damage, not a banner.
     if (!r.ok() || h.width < 2 || h.height < 2 || h.width > BANNER_MAX_WIDTH || h.height > BANNER_MAX_HEIGHT ||
         h.width * h.height > BANNER_MAX_PIXELS)
@@ -61,14 +56,8 @@ std::vector<uint8_t> BannerHeadBytes(const BannerHeader& h, const CBitmap32* pre
     platform::ByteWriter w(out);
     w.bytes(kMagic, 4);
     w.u32(BANNER_VERSION);
-    w.u32(h.frames);
-    w.u32(h.rate100);
-    w.u16(uint16_t(h.width));
-    w.u16(uint16_t(h.height));
-    w.u16(uint16_t(h.x));
-    w.u16(uint16_t(h.y));
-    w.u8(h.flags);
-    w.u8(h.border);
+    w.fields(h.frames, h.rate100, uint16_t(h.width), uint16_t(h.height), uint16_t(h.x), uint16_t(h.y), h.flags,
+             h.border);
     w.zeros(BANNER_HEADER_SIZE - 26);
     if (preview && (h.flags & BANNER_HAS_PREVIEW)) w.bytes(preview->bits(), preview->byteSize());
     return out;

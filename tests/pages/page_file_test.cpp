@@ -68,6 +68,14 @@ struct PageFile : PageFixture {
         return dir.file(name);
     }
 
+    // The page of every kind of frame, saved as page.zxg: its bytes.
+    std::vector<uint8_t> savedPage() {
+        CPageDoc page(fonts);
+        build(page);
+        CPageImage image;
+        return bytes(save(page, image));
+    }
+
     std::vector<uint8_t> bytes(const std::string& path) {
         std::vector<uint8_t> v;
         EXPECT_TRUE(platform::ReadFile(path, v));
@@ -278,10 +286,7 @@ TEST_F(PageFile, MissingFontsAreReplacedWithTheSubstitutesTint) {
 }
 
 TEST_F(PageFile, DamagedFilesGive259AndAnEmptyPage) {
-    CPageDoc page(fonts);
-    build(page);
-    CPageImage image;
-    const std::vector<uint8_t> good = bytes(save(page, image));
+    const std::vector<uint8_t> good = savedPage();
     const std::string path = dir.file("damaged.zxg");
     CPageDoc back(fonts);
     back.setBannersFolder(banners);
@@ -329,10 +334,7 @@ TEST_F(PageFile, DamagedFilesGive259AndAnEmptyPage) {
 }
 
 TEST_F(PageFile, TheSummaryAloneAnswersAsALoadOfTheSummaryDoes) {
-    CPageDoc page(fonts);
-    build(page);
-    CPageImage image;
-    const std::vector<uint8_t> good = bytes(save(page, image));
+    const std::vector<uint8_t> good = savedPage();
     const std::string path = dir.file("summary.zxg");
     auto variant = [&](size_t at, uint32_t value, size_t cut = SIZE_MAX) {
         std::vector<uint8_t> f = good;
