@@ -1,7 +1,7 @@
 // The fixed-size blocks of a page: the three 64-byte format blocks stored with every frame,
 // paragraph and run, the 128-byte page summary and the 32-byte Device data header. Each is read
 // and written field by field, little-endian; reserved bytes are kept as they were read. A read
-// that runs short leaves the reader failed (and the block's fields zero from there on).
+// that runs short leaves the reader failed and the block's fields zero.
 #pragma once
 
 #include <cstdint>

@@ -15,6 +15,57 @@
 
 namespace platform {
 
+namespace bytes_detail {
+
+inline uint16_t load16(const uint8_t* b) { return uint16_t(b[0] | b[1] << 8); }
+inline uint32_t load32(const uint8_t* b) {
+    return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+}
+inline void store16(uint8_t* b, uint16_t v) {
+    b[0] = uint8_t(v);
+    b[1] = uint8_t(v >> 8);
+}
+inline void store32(uint8_t* b, uint32_t v) {
+    b[0] = uint8_t(v);
+    b[1] = uint8_t(v >> 8);
+    b[2] = uint8_t(v >> 16);
+    b[3] = uint8_t(v >> 24);
+}
+
+// What a field of a record may be: a whole number of 8, 16 or 32 bits (or an enum of one), or an
+// array of bytes stored as it stands.
+template <class T>
+constexpr bool IsField() {
+    if constexpr (std::is_array_v<T>) return sizeof(std::remove_extent_t<T>) == 1;
+    else return (std::is_integral_v<T> || std::is_enum_v<T>)&&(sizeof(T) == 1 || sizeof(T) == 2 || sizeof(T) == 4);
+}
+
+template <class T>
+void take(const uint8_t*& p, T& v) {
+    if constexpr (std::is_array_v<T>) std::memcpy(v, p, sizeof v);
+    else if constexpr (sizeof(T) == 1) v = T(p[0]);
+    else if constexpr (sizeof(T) == 2) v = T(load16(p));
+    else v = T(load32(p));
+    p += sizeof(T);
+}
+
+template <class T>
+void clear(T& v) {
+    if constexpr (std::is_array_v<T>) std::memset(v, 0, sizeof v);
+    else v = T{};
+}
+
+template <class T>
+void give(uint8_t*& p, const T& v) {
+    if constexpr (std::is_array_v<T>) std::memcpy(p, v, sizeof v);
+    else if constexpr (sizeof(T) == 1) p[0] = uint8_t(v);
+    else if constexpr (sizeof(T) == 2) store16(p, uint16_t(v));
+    else store32(p, uint32_t(v));
+    p += sizeof(T);
+}
+
+}  // namespace bytes_detail
+
 // Reads from memory, or (through a derived reader such as FileReader) from a source too large to
 // hold at once: then the bytes in memory are a window onto the source, and positions and sizes
 // are the source's.
@@ -53,15 +104,13 @@ public:
     }
     uint16_t u16() {
         if (!need(2)) return 0;
-        const uint16_t v = uint16_t(p_[pos_] | p_[pos_ + 1] << 8);
         pos_ += 2;
-        return v;
+        return bytes_detail::load16(p_ + pos_ - 2);
     }
     uint32_t u32() {
         if (!need(4)) return 0;
-        const uint8_t* b = p_ + pos_;
         pos_ += 4;
-        return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+        return bytes_detail::load32(p_ + pos_ - 4);
     }
     int16_t i16() { return int16_t(u16()); }
     int32_t i32() { return int32_t(u32()); }
@@ -72,25 +121,20 @@ public:
         return v;
     }
 
-    // One field as wide as its type (8, 16 or 32 bits), or an array of bytes as it stands.
-    template <class T>
-    void field(T& v) {
-        if constexpr (std::is_array_v<T>) {
-            static_assert(sizeof(std::remove_extent_t<T>) == 1, "arrays of bytes only");
-            bytes(v, sizeof v);
-        } else {
-            static_assert(std::is_integral_v<T> || std::is_enum_v<T>, "whole numbers only");
-            if constexpr (sizeof(T) == 1) v = T(u8());
-            else if constexpr (sizeof(T) == 2) v = T(u16());
-            else if constexpr (sizeof(T) == 4) v = T(u32());
-            else static_assert(sizeof(T) == 4, "8, 16 or 32 bits");
-        }
-    }
-    // Fields in stored order; false when the reader ran short.
+    // The fields of a record in stored order, each as wide as its type (8, 16 or 32 bits), arrays
+    // of bytes as they stand. False when the reader runs short: then every field is zero.
     template <class... T>
     bool fields(T&... v) {
-        (field(v), ...);
-        return ok_;
+        static_assert((bytes_detail::IsField<T>() && ...), "fields are whole numbers or arrays of bytes");
+        constexpr size_t n = (size_t(0) + ... + sizeof(T));
+        if (!need(n)) {
+            (bytes_detail::clear(v), ...);
+            return false;
+        }
+        const uint8_t* p = p_ + pos_;
+        pos_ += n;
+        (bytes_detail::take(p, v), ...);
+        return true;
     }
 
     // Copies n bytes; on failure the destination is zero-filled.
@@ -199,23 +243,13 @@ public:
         put(b, 2);
     }
     void bytes(const void* src, size_t n) { put(src, n); }
-    // The writing side of ByteReader::field and fields.
-    template <class T>
-    void field(const T& v) {
-        if constexpr (std::is_array_v<T>) {
-            static_assert(sizeof(std::remove_extent_t<T>) == 1, "arrays of bytes only");
-            bytes(v, sizeof v);
-        } else {
-            static_assert(std::is_integral_v<T> || std::is_enum_v<T>, "whole numbers only");
-            if constexpr (sizeof(T) == 1) u8(uint8_t(v));
-            else if constexpr (sizeof(T) == 2) u16(uint16_t(v));
-            else if constexpr (sizeof(T) == 4) u32(uint32_t(v));
-            else static_assert(sizeof(T) == 4, "8, 16 or 32 bits");
-        }
-    }
+    // The writing side of ByteReader::fields.
     template <class... T>
     void fields(const T&... v) {
-        (field(v), ...);
+        static_assert((bytes_detail::IsField<T>() && ...), "fields are whole numbers or arrays of bytes");
+        constexpr size_t n = (size_t(0) + ... + sizeof(T));
+        uint8_t* p = grow(n);
+        if (p) (bytes_detail::give(p, v), ...);
     }
     void zeros(size_t n) {
         if (out_) {
@@ -235,11 +269,7 @@ public:
             ok_ = false;
             return;
         }
-        uint8_t* p = (out_ ? out_->data() : fixed_) + at;
-        p[0] = uint8_t(v);
-        p[1] = uint8_t(v >> 8);
-        p[2] = uint8_t(v >> 16);
-        p[3] = uint8_t(v >> 24);
+        bytes_detail::store32((out_ ? out_->data() : fixed_) + at, v);
     }
 
 private:
@@ -251,6 +281,17 @@ private:
             std::memcpy(fixed_ + len_, b, n);
             len_ += n;
         }
+    }
+    // Room for n bytes at the end, to fill in place; null when a fixed buffer is full.
+    uint8_t* grow(size_t n) {
+        if (out_) {
+            const size_t at = out_->size();
+            out_->resize(at + n);
+            return out_->data() + at;
+        }
+        if (!room(n)) return nullptr;
+        len_ += n;
+        return fixed_ + len_ - n;
     }
     bool room(size_t n) {
         if (ok_ && n <= cap_ - len_) return true;

@@ -80,6 +80,42 @@ TEST(ByteReader, SeekAndSkipStayInsideTheData) {
     EXPECT_FALSE(r.seek(0));  // a failed reader stays failed
 }
 
+TEST(ByteReader, RecordsAsFieldListsEachAsWideAsItsType) {
+    enum Kind : int32_t { KIND_A = 1, KIND_B = -2 };
+    struct Record {
+        Kind kind = KIND_B;
+        uint8_t flags = 0x81;
+        int16_t offset = -300;
+        uint32_t colour = 0x80112233;
+        char name[5] = "abcd";
+    } in, out;
+    std::vector<uint8_t> buf;
+    ByteWriter w(buf);
+    w.fields(in.kind, in.flags, in.offset, in.colour, in.name);
+    EXPECT_EQ(buf, (std::vector<uint8_t>{0xFE, 0xFF, 0xFF, 0xFF, 0x81, 0xD4, 0xFE, 0x33, 0x22, 0x11, 0x80, 'a', 'b',
+                                         'c', 'd', 0}));
+    ByteReader r(buf.data(), buf.size());
+    ASSERT_TRUE(r.fields(out.kind, out.flags, out.offset, out.colour, out.name));
+    EXPECT_EQ(out.kind, KIND_B);
+    EXPECT_EQ(out.offset, -300);
+    EXPECT_EQ(out.colour, 0x80112233u);
+    EXPECT_STREQ(out.name, "abcd");
+
+    // A record cut short gives none of its fields, not the first few.
+    ByteReader cut(buf.data(), buf.size() - 1);
+    EXPECT_FALSE(cut.fields(out.kind, out.flags, out.offset, out.colour, out.name));
+    EXPECT_EQ(out.kind, 0);
+    EXPECT_EQ(out.colour, 0u);
+    EXPECT_EQ(out.name[0], 0);
+    EXPECT_FALSE(cut.ok());
+
+    uint8_t fixed[6];
+    ByteWriter small(fixed, sizeof fixed);
+    small.fields(in.kind, in.flags, in.offset, in.colour);  // 11 bytes: none go in
+    EXPECT_FALSE(small.ok());
+    EXPECT_EQ(small.size(), 0u);
+}
+
 TEST(ByteWriter, FixedBufferTakesNoMoreThanItHolds) {
     uint8_t head[6] = {};
     ByteWriter w(head, sizeof head);
