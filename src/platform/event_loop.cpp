@@ -189,6 +189,13 @@ void LoopTarget::post(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
     loop_.postTask([this, msg, wParam, lParam] { handler_(msg, wParam, lParam); });
 }
 
+void LoopTarget::postBlock(uint32_t msg, uintptr_t wParam, PostedBlockPtr block) {
+    if (!block) return;
+    loop_.postTask([this, msg, wParam, block = std::move(block)] {
+        if (!block->stale()) handler_(msg, wParam, intptr_t(block->data()));
+    });
+}
+
 intptr_t LoopTarget::send(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
     intptr_t r = 0;
     loop_.sendTask([&] { r = handler_(msg, wParam, lParam); });

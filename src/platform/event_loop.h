@@ -80,6 +80,7 @@ public:
     LoopTarget(EventLoop& loop, MessageHandler handler) : loop_(loop), handler_(std::move(handler)) {}
     void post(uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
     intptr_t send(uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
+    void postBlock(uint32_t msg, uintptr_t wParam, PostedBlockPtr block) override;
 
 private:
     EventLoop& loop_;

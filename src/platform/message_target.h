@@ -5,14 +5,31 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 namespace platform {
+
+// A block a worker hands over with a posted message (a status, a record): the message's lParam
+// points to data() while the handler runs; the block lives until then, or until the message is
+// dropped. A sender that has closed makes its blocks stale, and stale blocks are not delivered.
+class PostedBlock {
+public:
+    virtual ~PostedBlock() = default;
+    virtual const void* data() const = 0;
+    virtual bool stale() const { return false; }
+};
+using PostedBlockPtr = std::shared_ptr<const PostedBlock>;
 
 class MessageTarget {
 public:
     virtual ~MessageTarget() = default;
     virtual void post(uint32_t msg, uintptr_t wParam, intptr_t lParam) = 0;
     virtual intptr_t send(uint32_t msg, uintptr_t wParam, intptr_t lParam) = 0;
+    // Posts msg with a block. Targets that queue their messages override this so that the worker
+    // never waits; the default suits targets that handle a message at once on the caller's thread.
+    virtual void postBlock(uint32_t msg, uintptr_t wParam, PostedBlockPtr block) {
+        if (block && !block->stale()) send(msg, wParam, intptr_t(block->data()));
+    }
 };
 
 using MessageHandler = std::function<intptr_t(uint32_t msg, uintptr_t wParam, intptr_t lParam)>;
