@@ -1,5 +1,6 @@
 #include "sms/sms_engine.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -88,6 +89,21 @@ private:
     std::shared_ptr<std::atomic<bool>> closed_;
 };
 
+// Ticks that run timeScale times faster than the system's.
+class ScaledClock final : public platform::Clock {
+public:
+    explicit ScaledClock(double scale) : scale_(scale), start_(std::chrono::steady_clock::now()) {}
+    uint32_t ticks() const override {
+        auto ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start_).count();
+        return uint32_t(uint64_t(ms * scale_) + 1000);
+    }
+    platform::LocalTime localTime() const override { return platform::SystemClock::instance().localTime(); }
+
+private:
+    double scale_;
+    std::chrono::steady_clock::time_point start_;
+};
+
 int ApplicationCodePage() {
     app::CZentrixApp* theApp = app::CZentrixApp::Instance();
     return theApp ? theApp->settings().codePage : 1251;
@@ -96,15 +112,21 @@ int ApplicationCodePage() {
 }  // namespace
 
 struct CSMSEngine::Session {
-    Session(std::unique_ptr<ModemPort> modem, int codePageNumber, EngineConfig config, platform::Clock& clock,
-            platform::MessageTarget* owner)
-        : clock(clock),
+    Session(std::unique_ptr<ModemPort> modem, int codePageNumber, EngineConfig config, platform::Clock* givenClock,
+            double timeScale, platform::MessageTarget* owner)
+        : scaled(timeScale != 1.0 && !givenClock ? std::make_unique<ScaledClock>(timeScale) : nullptr),
+          clock(givenClock ? *givenClock
+                : scaled   ? static_cast<platform::Clock&>(*scaled)
+                           : static_cast<platform::Clock&>(platform::SystemClock::instance())),
+          timeScale(timeScale > 0 ? timeScale : 1.0),
           owner(owner),
           port(std::move(modem), portOpen),
           codePage(codePageNumber),
           core(port, rx, codePage, config) {}
 
+    std::unique_ptr<ScaledClock> scaled;
     platform::Clock& clock;
+    double timeScale;
     platform::MessageTarget* owner;
     std::mutex commandLock;  // the running flag between Close and the engine thread's posts
     std::atomic<bool> running{true};
@@ -139,7 +161,7 @@ void CSMSEngine::Session::engineLoop() {
         PassResult r = core.Pass(clock.ticks(), wake);
         if (r.wakeReader) readerWake.set();
         if (r.note) notify(r.note);
-        waitMs = r.waitMs;
+        waitMs = timeScale == 1.0 || r.waitMs == 0 ? r.waitMs : std::max(1, int(r.waitMs / timeScale));
         if (r.last) break;
     }
     engineFinished.set();
@@ -219,9 +241,8 @@ void CSMSEngine::Open(platform::MessageTarget* owner, int portIndex, uint32_t ba
     config.preferPhoneMemory = preferPhoneMemory;
     config.hasOwner = owner != nullptr;
     std::unique_ptr<ModemPort> port = options_.makePort ? options_.makePort(portIndex) : MakeConfiguredPort(portIndex);
-    platform::Clock& clock = options_.clock ? *options_.clock : platform::SystemClock::instance();
     int codePage = options_.codePage ? options_.codePage : ApplicationCodePage();
-    session_ = std::make_shared<Session>(std::move(port), codePage, config, clock, owner);
+    session_ = std::make_shared<Session>(std::move(port), codePage, config, options_.clock, options_.timeScale, owner);
     // Each thread holds the session, so one left running after a late Close still has it.
     std::shared_ptr<Session> s = session_;
     engineThread_ = std::thread([s] { s->engineLoop(); });

@@ -33,6 +33,9 @@ struct EngineOptions {
     std::function<std::unique_ptr<ModemPort>(int portIndex)> makePort;
     int codePage = 0;  // texts' code page; 0 = [Start] CodePage of the application (else 1251)
     int closeWaitMs = kCloseWaitMs;
+    // Runs the engine's times this many times faster (tests against the simulator): without a
+    // clock of its own the engine's ticks run that fast, and its waits are that much shorter.
+    double timeScale = 1.0;
 };
 
 class CSMSEngine {
