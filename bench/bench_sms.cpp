@@ -71,7 +71,7 @@ void BM_ReplyLines(benchmark::State& state) {
         core.Seed(sms::EngineState::List, 0, 0, 0);
         rx.append(listing.data(), listing.size());
         core.Pass(1000, sms::Wake::Data);
-        lines = core.view().slots.size();
+        lines = core.view().queuedSlots.size();
         benchmark::DoNotOptimize(lines);
     }
     state.counters["slots"] = double(lines);

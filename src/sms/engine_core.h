@@ -54,7 +54,7 @@ struct CoreView {
     bool pollingMode;
     bool phoneMemory;
     int pollCounter;
-    std::vector<int> slots;
+    std::vector<int> queuedSlots;
     int slotBeingRead;
     bool messageReady;
     bool running;

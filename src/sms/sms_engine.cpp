@@ -136,7 +136,7 @@ struct CSMSEngine::Session {
     ReceiveBuffer rx;
     platform::CodePage codePage;
     EngineCore core;
-    Signals signals;
+    Signals wakeups;
     platform::Event readerWake{true, false};
     platform::Event engineFinished{true, false};
     platform::Event readerFinished{true, false};
@@ -157,7 +157,7 @@ void CSMSEngine::Session::notify(int note) {
 void CSMSEngine::Session::engineLoop() {
     int waitMs = 0;
     for (;;) {
-        Wake wake = signals.wait(waitMs);
+        Wake wake = wakeups.wait(waitMs);
         PassResult r = core.Pass(clock.ticks(), wake);
         if (r.wakeReader) readerWake.set();
         if (r.note) notify(r.note);
@@ -194,7 +194,7 @@ void CSMSEngine::Session::readerLoop() {
                     got = true;
                 }
             }
-            if (got) signals.data();
+            if (got) wakeups.data();
         }
     }
     readerFinished.set();
@@ -258,7 +258,7 @@ bool CSMSEngine::Close() {
             std::lock_guard l(s->commandLock);
             s->running = false;
             s->closed->store(true);
-            s->signals.stop();
+            s->wakeups.stop();
         }
         // Releases a write to a slow port and the reader's wait; the reader then sees the
         // cleared running flag.

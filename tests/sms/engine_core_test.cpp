@@ -130,7 +130,7 @@ TEST(SmsCore, NewMessageIsReadNotifiedAndDeleted) {
     h.connect();
     h.feed("\r\n+CMTI: \"SM\",3\r\n");
     h.feed("\r\n+CMTI: \"SM\",3\r\n");  // announced twice: read once
-    EXPECT_EQ(h.core.view().slots, std::vector<int>({3}));
+    EXPECT_EQ(h.core.view().queuedSlots, std::vector<int>({3}));
     EXPECT_EQ(h.next(), "AT+CMGR=3");
     h.feed("\r\n+CMGR: 0,,22\r\n" + kPdu + "\r\n\r\nOK\r\n");
     ASSERT_EQ(h.records.size(), 1u);
@@ -140,7 +140,7 @@ TEST(SmsCore, NewMessageIsReadNotifiedAndDeleted) {
     h.answer("AT+CMGD=3");
     h.tick();
     EXPECT_EQ(h.core.view().state, EngineState::Idle);
-    EXPECT_TRUE(h.core.view().slots.empty());
+    EXPECT_TRUE(h.core.view().queuedSlots.empty());
     EXPECT_TRUE(log.has("read SMS: 22 data bytes"));
     EXPECT_TRUE(log.has("read SMS PDU: 3 (22 bytes)"));
     EXPECT_TRUE(log.has("First octet: 04"));
@@ -154,12 +154,12 @@ TEST(SmsCore, SlotZeroMeansTheStorageIsFull) {
     CoreHarness h;
     h.connect();
     h.feed("\r\n+CMTI: \"SM\",0\r\n");
-    EXPECT_TRUE(h.core.view().slots.empty());
+    EXPECT_TRUE(h.core.view().queuedSlots.empty());
     EXPECT_TRUE(log.has("ERROR: SMS memory full, message lost!"));
     // A storage name past the field still gives its slot; a slot without a number gives none.
     h.feed("\r\n+CMTI: \"" + std::string(60, 'X') + "\",4\r\n");
     h.feed("\r\n+CDSI: \"SR\",\r\n");
-    EXPECT_EQ(h.core.view().slots, std::vector<int>({4}));
+    EXPECT_EQ(h.core.view().queuedSlots, std::vector<int>({4}));
 }
 
 TEST(SmsCore, ListingQueuesSlotsOldestFirstAndUndecodableOnesAreStillDeleted) {
@@ -169,7 +169,7 @@ TEST(SmsCore, ListingQueuesSlotsOldestFirstAndUndecodableOnesAreStillDeleted) {
         "\r\n+CMGL: 5,1,,22\r\n" + kPdu + "\r\n+CMGL: 2,0,,22\r\n" + kPdu + "\r\n+CMGL: 0,0,,22\r\nXX\r\n\r\nOK\r\n";
     std::vector<std::string> cmds = h.connect();
     ASSERT_EQ(cmds.back(), "AT+CMGL=4");
-    EXPECT_EQ(h.core.view().slots, std::vector<int>({5, 2}));
+    EXPECT_EQ(h.core.view().queuedSlots, std::vector<int>({5, 2}));
     EXPECT_EQ(h.next(), "AT+CMGR=5");
     std::string lower = kPdu;
     for (char& c : lower) c = char(std::tolower(uint8_t(c)));
@@ -202,7 +202,7 @@ TEST(SmsCore, AWaitingRecordHoldsBackTheNextRead) {
         EXPECT_TRUE(c == "AT+CBC" || c == "AT+CSQ") << c;
         h.answer(c);
     }
-    EXPECT_EQ(h.core.view().slots, std::vector<int>({2}));
+    EXPECT_EQ(h.core.view().queuedSlots, std::vector<int>({2}));
 }
 
 TEST(SmsCore, PollsAfterSilenceAndListsEvery120Seconds) {
@@ -357,7 +357,7 @@ TEST(SmsCore, ReceiveBuffer) {
     EXPECT_EQ(h.rx.fill(), 0u);
     EXPECT_TRUE(log.has("read buffer full - data lost!"));
     h.feed("\r\n+CMTI: \"SM\",6\r\n");
-    EXPECT_EQ(h.core.view().slots, std::vector<int>({6}));
+    EXPECT_EQ(h.core.view().queuedSlots, std::vector<int>({6}));
     // A full buffer of complete lines is parsed, not dropped.
     std::string lines;
     while (lines.size() + 12 <= sms::kReceiveBufferSize) lines += "\r\n+CNMI: 1\r\n";

@@ -58,7 +58,7 @@ int LengthOf(const std::string& line) {
 
 Modem::Modem(ModemOptions options) : options_(std::move(options)) {
     for (const StorageSpec& s : options_.storages)
-        storages_.push_back({Upper(s.name), std::vector<StoredMessage>(size_t(std::max(s.slots, 0)))});
+        storages_.push_back({Upper(s.name), std::vector<StoredMessage>(size_t(std::max(s.slotCount, 0)))});
     if (storages_.empty()) storages_.push_back({"SM", std::vector<StoredMessage>(20)});
     resetSession();
 }
@@ -86,13 +86,13 @@ Modem::Storage* Modem::storage(const std::string& name) {
 
 Modem::Storage* Modem::mem(int which) { return storage(which == 2 && !mem3Set_ ? mem_[0] : mem_[which]); }
 
-void Modem::emit(const std::string& bytes, uint64_t dueMs) {
+void Modem::queueOutput(const std::string& bytes, uint64_t dueMs) {
     if (bytes.empty() || silent_) return;
     out_.emplace_back(dueMs, bytes);
 }
 
 void Modem::unsolicited(const std::string& line, uint64_t nowMs) {
-    emit("\r\n" + line + "\r\n", nowMs + uint64_t(delayMs_));
+    queueOutput("\r\n" + line + "\r\n", nowMs + uint64_t(delayMs_));
 }
 
 std::string Modem::takeOutput(uint64_t nowMs) {
@@ -113,7 +113,7 @@ void Modem::input(std::string_view bytes, uint64_t nowMs) {
         if (echo_ && !options_.neverEcho) echo.push_back(c);
         if (c == '\r') {
             if (!echo.empty()) {
-                emit(echo, nowMs);
+                queueOutput(echo, nowMs);
                 echo.clear();
             }
             std::string line;
@@ -130,7 +130,7 @@ void Modem::input(std::string_view bytes, uint64_t nowMs) {
             lineOverflow_ = true;
         }
     }
-    emit(echo, nowMs);
+    queueOutput(echo, nowMs);
 }
 
 void Modem::refuse(const std::string& prefix) {
@@ -155,7 +155,7 @@ void Modem::commandLine(const std::string& raw, uint64_t nowMs) {
         std::string s;
         for (const std::string& line : info) s += "\r\n" + line + "\r\n";
         if (!quiet_) s += "\r\n" + final + "\r\n";
-        emit(s, due);
+        queueOutput(s, due);
     };
     if (errors_ > 0) {
         --errors_;
@@ -201,8 +201,8 @@ std::string Modem::cpmsCounts() const {
         for (const Storage& st : storages_)
             if (st.name == name) {
                 int used =
-                    int(std::count_if(st.slots.begin(), st.slots.end(), [](auto& x) { return !x.line.empty(); }));
-                s += (s.empty() ? "" : ",") + std::to_string(used) + "," + std::to_string(st.slots.size());
+                    int(std::count_if(st.entries.begin(), st.entries.end(), [](auto& x) { return !x.line.empty(); }));
+                s += (s.empty() ? "" : ",") + std::to_string(used) + "," + std::to_string(st.entries.size());
             }
     }
     return s;
@@ -324,8 +324,8 @@ bool Modem::run(const std::string& cmd, std::vector<std::string>& info, std::str
         }
         if ((set && (args.empty() || !isdigit(uint8_t(args[0])))) || stat < 0 || stat > 4) return false;
         Storage* s = mem(0);
-        for (size_t i = 0; s && i < s->slots.size(); ++i) {
-            StoredMessage& m = s->slots[i];
+        for (size_t i = 0; s && i < s->entries.size(); ++i) {
+            StoredMessage& m = s->entries[i];
             if (m.line.empty() || (stat != 4 && m.stat != stat)) continue;
             info.push_back("+CMGL: " + std::to_string(i + 1) + "," + std::to_string(m.stat) + ",," +
                            std::to_string(m.length));
@@ -337,11 +337,11 @@ bool Modem::run(const std::string& cmd, std::vector<std::string>& info, std::str
     if (name == "+CMGR" && set) {
         int index = std::atoi(args.c_str());
         Storage* s = mem(0);
-        if (!s || index < 1 || size_t(index) > s->slots.size() || s->slots[size_t(index - 1)].line.empty()) {
+        if (!s || index < 1 || size_t(index) > s->entries.size() || s->entries[size_t(index - 1)].line.empty()) {
             final = "+CMS ERROR: 321";
             return false;
         }
-        StoredMessage& m = s->slots[size_t(index - 1)];
+        StoredMessage& m = s->entries[size_t(index - 1)];
         info.push_back("+CMGR: " + std::to_string(m.stat) + ",," + std::to_string(m.length));
         info.push_back(m.line);
         m.stat = 1;
@@ -352,14 +352,14 @@ bool Modem::run(const std::string& cmd, std::vector<std::string>& info, std::str
         Storage* s = mem(0);
         if (!s) return false;
         if (v.size() > 1 && v[1] == 4) {
-            for (StoredMessage& m : s->slots) m = StoredMessage{};
+            for (StoredMessage& m : s->entries) m = StoredMessage{};
             return true;
         }
-        if (v.empty() || v[0] < 1 || size_t(v[0]) > s->slots.size()) {
+        if (v.empty() || v[0] < 1 || size_t(v[0]) > s->entries.size()) {
             final = "+CMS ERROR: 321";
             return false;
         }
-        s->slots[size_t(v[0] - 1)] = StoredMessage{};
+        s->entries[size_t(v[0] - 1)] = StoredMessage{};
         return true;
     }
     if (name == "+CPIN" && query) return ident("+CPIN: READY");
@@ -376,9 +376,9 @@ bool Modem::run(const std::string& cmd, std::vector<std::string>& info, std::str
 int Modem::store(const std::string& line, int length, uint64_t nowMs) {
     Storage* s = mem(2);
     if (!s) return 0;
-    for (size_t i = 0; i < s->slots.size(); ++i)
-        if (s->slots[i].line.empty()) {
-            s->slots[i] = StoredMessage{line, length, 0};
+    for (size_t i = 0; i < s->entries.size(); ++i)
+        if (s->entries[i].line.empty()) {
+            s->entries[i] = StoredMessage{line, length, 0};
             (void)nowMs;
             return int(i + 1);
         }
@@ -426,14 +426,14 @@ void Modem::garbage(int n, uint64_t nowMs) {
     std::string s;
     std::uniform_int_distribution<int> byte(0, 255);
     for (int i = 0; i < n; ++i) s.push_back(char(byte(random_)));
-    emit(s, nowMs);
+    queueOutput(s, nowMs);
 }
 
 void Modem::endless(size_t n, uint64_t nowMs) {
     std::string s;
     s.reserve(n + 2);
     for (size_t i = 0; i < n; ++i) s.push_back(char('A' + i % 26));
-    emit(s + "\r\n", nowMs);
+    queueOutput(s + "\r\n", nowMs);
 }
 
 void Modem::memoryFull(uint64_t nowMs) { unsolicited("+CMTI: \"" + mem(2)->name + "\",0", nowMs); }
@@ -441,17 +441,17 @@ void Modem::memoryFull(uint64_t nowMs) { unsolicited("+CMTI: \"" + mem(2)->name 
 std::vector<std::string> Modem::list() const {
     std::vector<std::string> out;
     for (const Storage& s : storages_)
-        for (size_t i = 0; i < s.slots.size(); ++i)
-            if (!s.slots[i].line.empty())
-                out.push_back(s.name + " " + std::to_string(i + 1) + (s.slots[i].stat ? " read " : " unread ") +
-                              std::to_string(s.slots[i].length) + " " + s.slots[i].line);
+        for (size_t i = 0; i < s.entries.size(); ++i)
+            if (!s.entries[i].line.empty())
+                out.push_back(s.name + " " + std::to_string(i + 1) + (s.entries[i].stat ? " read " : " unread ") +
+                              std::to_string(s.entries[i].length) + " " + s.entries[i].line);
     return out;
 }
 
 int Modem::storedCount() const {
     int n = 0;
     for (const Storage& s : storages_)
-        for (const StoredMessage& m : s.slots) n += !m.line.empty();
+        for (const StoredMessage& m : s.entries) n += !m.line.empty();
     return n;
 }
 

@@ -19,7 +19,7 @@ namespace gsmsim {
 
 struct StorageSpec {
     std::string name;  // "SM", "ME", ...
-    int slots = 0;
+    int slotCount = 0;
 };
 
 struct ModemOptions {
@@ -91,14 +91,14 @@ public:
 private:
     struct Storage {
         std::string name;
-        std::vector<StoredMessage> slots;  // length 0 = empty slot
+        std::vector<StoredMessage> entries;  // one a slot; an empty line is an empty slot
     };
 
     void commandLine(const std::string& line, uint64_t nowMs);
     // Runs one command of a line; false for ERROR (final already given in out when it is a
     // +CMS ERROR).
     bool run(const std::string& cmd, std::vector<std::string>& info, std::string& final);
-    void emit(const std::string& bytes, uint64_t dueMs);
+    void queueOutput(const std::string& bytes, uint64_t dueMs);
     void unsolicited(const std::string& line, uint64_t nowMs);
     Storage* storage(const std::string& name);
     Storage* mem(int which);
