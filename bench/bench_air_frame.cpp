@@ -25,25 +25,33 @@ class NullCommands final : public air::DeviceCommands {
 public:
     void Init(platform::MessageTarget*) override {}
     void Done() override {}
-    void ResetDevice() override {}
-    bool FillRect(const device::Rect&, device::DataRef b, int) override { return keep(b); }
-    bool LoadRect(const device::Rect&, device::DataRef p, int) override { return keep(p); }
-    void InEffect(uint16_t, uint32_t, const device::Rect&) override {}
-    bool Scroll(const device::Rect&, uint16_t, uint32_t, device::DataRef d) override { return keep(d); }
-    void EndScroll() override {}
-    void Cut() override {}
-    void SetMode(uint16_t) override {}
-    bool LoadRectData(const device::Rect&, device::DataRef p) override { return keep(p); }
-    void Reply(uint16_t, uint16_t) override {}
-    void Pause() override {}
+    bool Running() const override { return true; }
+    uint16_t ResetDevice() override { return next(); }
+    uint16_t FillRect(const device::Rect&, device::DataRef b, int) override { return keep(b); }
+    uint16_t LoadRect(const device::Rect&, device::DataRef p, int) override { return keep(p); }
+    uint16_t InEffect(uint16_t, uint32_t, const device::Rect&) override { return next(); }
+    uint16_t Scroll(const device::Rect&, uint16_t, uint32_t, device::DataRef d) override { return keep(d); }
+    uint16_t EndScroll() override { return next(); }
+    uint16_t Cut() override { return next(); }
+    uint16_t SetMode(uint16_t) override { return next(); }
+    uint16_t LoadRectData(const device::Rect&, device::DataRef p) override { return keep(p); }
+    uint16_t Reply(uint16_t, uint16_t) override { return next(); }
+    uint16_t Pause() override { return next(); }
+    // The number of the last command, which its finish carries.
+    uint16_t last() const { return seq_; }
 
 private:
-    bool keep(device::DataRef r) {
+    uint16_t next() {
+        if (++seq_ == 0) ++seq_;
+        return seq_;
+    }
+    uint16_t keep(device::DataRef r) {
         benchmark::DoNotOptimize(r.data());
         last_ = std::move(r);
-        return true;
+        return next();
     }
     device::DataRef last_;
+    uint16_t seq_ = 0;
 };
 
 // A folder with ZENTRIX.INI and `pages` page files of full stills (no frames).
@@ -106,12 +114,12 @@ static void BM_AirNextPageCued(benchmark::State& state) {
     o.sequence = &seq;
     air::CAirFrame frame(s.app, commands, loop, clock, o);
     frame.OnEngine(device::NOTE_LINK_UP, 0);
-    frame.OnEngine(device::NOTE_FINISHED, 0);
+    frame.OnEngine(device::NOTE_FINISHED, 0, commands.last());
     frame.PlayPageList();
-    frame.OnEngine(device::NOTE_FINISHED, 0);
+    frame.OnEngine(device::NOTE_FINISHED, 0, commands.last());
     for (auto _ : state) {
         frame.OnNext();  // cued: the cue moves to the next page
-        frame.OnEngine(device::NOTE_FINISHED, 0);
+        frame.OnEngine(device::NOTE_FINISHED, 0, commands.last());
     }
     state.SetBytesProcessed(state.iterations() * int64_t(image.data.size()));
 }

@@ -1,35 +1,22 @@
+// The air frame's core: pages and page lists, and the steps every content goes through (reset,
+// start, cue, prepare, copy, ready, in-effect, the timer, next, stop, pause, the end), the engine's
+// notifications and the Device's requests. Each other content adds its own steps in a file of its
+// own (air_frame_clock.cpp, _interactive, _banner, _caption, _video).
 #include "air/air_frame.h"
 
 #include <algorithm>
 #include <cstdio>
 
+#include "air/air_frame_private.h"
 #include "air/seq_doc.h"
 #include "app/log/event_log.h"
 #include "app/message_boxes.h"
 #include "app/zentrix_app.h"
-#include "device/engine.h"
 #include "pages/file_result.h"
 #include "pages/page_doc.h"
 #include "pages/page_image.h"
 
 namespace air {
-
-namespace {
-
-const device::Rect kWholeFrame{0, 0, 720, 576};
-
-// Message of link error n.
-constexpr int IDS_LINK_ERROR_BASE = 4090;
-constexpr int IDS_MPEG_INIT_FAILED = 3047;
-constexpr int IDS_REMOTE_ERROR_BASE = 18004;
-
-// (left − 1, top, right − 2, bottom − 1) of a rectangle, shrunk by b on every side: the window
-// a banner's or caption's own effect opens.
-device::Rect effectWindow(const device::Rect& r, int b) {
-    return {r.left - 1 + b, r.top + b, r.right - 2 - b, r.bottom - 1 - b};
-}
-
-}  // namespace
 
 CAirFrame::CAirFrame(app::CZentrixApp& app, DeviceCommands& engine, platform::TimerService& timers,
                      const platform::Clock& clock, AirObjects objects)
@@ -47,8 +34,8 @@ CAirFrame::CAirFrame(app::CZentrixApp& app, DeviceCommands& engine, platform::Ti
 
 CAirFrame::~CAirFrame() {
     killTimer();
-    cancelOnce(bannerWaitId_);
-    cancelOnce(endWaitId_);
+    cancelOnce(bannerRun_.waitId);
+    cancelOnce(videoRun_.endWaitId);
     engine_.Done();
     linkUp_ = false;
     setIndicator(0, 0);
@@ -70,6 +57,43 @@ void CAirFrame::setWindow(AirFrameWindow* window) {
 void CAirFrame::setHotkeys(const HotkeyTable& table) {
     hotkeys_ = table;
     window_->RebuildHotkeys(hotkeys_);
+}
+
+AirFrameState CAirFrame::State() const {
+    AirFrameState s;
+    s.kind = kind_;
+    s.state = state_;
+    s.current = current_;
+    s.startTick = startTick_;
+    s.phaseStart = phaseStart_;
+    s.phaseLength = phaseLength_;
+    s.total = total_;
+    s.timerPeriod = timerPeriod_;
+    s.timerRunning = timerId_ != 0;
+    s.elapsedText = times_[0];
+    s.remainingText = times_[1];
+    s.actions = actions_;
+    s.delayedAction = delayedAction_;
+    s.delayedRequest = delayedRequest_;
+    s.endReason = endReason_;
+    s.linkUp = linkUp_;
+    s.paused = paused_;
+    s.automation = automation_;
+    s.videoBoards = videoBoards_;
+    s.emulate = emulate_;
+    s.onAir = onAir_;
+    s.scrolls = scrolls_;
+    s.fillPage = fillPage_;
+    s.pageBanner = bannerRun_.onPage;
+    s.captionStop = captionRun_.stop;
+    s.pageName = pageName_;
+    s.scrollWord = scrollWord_;
+    s.scrollRect = scrollRect_;
+    s.clockCount = clockRun_.count;
+    s.clockSecond = clockRun_.second;
+    for (int i = 0; i < 3; ++i) s.indicators[i] = indicators_[i];
+    s.command = command_;
+    return s;
 }
 
 // ---- Helpers ------------------------------------------------------------------------------
@@ -128,6 +152,13 @@ void CAirFrame::clearTimes() {
     window_->ShowTimes({}, {});
 }
 
+void CAirFrame::ShowTimeOfDay() {
+    const platform::LocalTime lt = clock_.localTime();
+    times_[0] = FormatTimeOfDay(lt.hour * 3600 + lt.minute * 60 + lt.second);
+    times_[1].clear();
+    window_->ShowTimes(times_[0], times_[1]);
+}
+
 void CAirFrame::setIndicator(int pane, int state) {
     indicators_[pane] = state;
     window_->SetIndicator(pane, state);
@@ -147,15 +178,23 @@ bool CAirFrame::PhaseOver(uint32_t t) const {
     return phaseEnded_ || platform::TicksSince(phaseStart_, t) >= phaseLength_;
 }
 
-void CAirFrame::applyVideo(bool videoPlaylist, const std::string& file, bool loop) {
-    if (!videoBoards_) return;
-    if (videoPlaylist) {
-        kind_ |= KIND_VIDEO_PLAYLIST;
-    } else if (!file.empty()) {
-        kind_ |= KIND_VIDEO;
-        videoFile_ = file;
-        if (loop) kind_ |= KIND_VIDEO_LOOP;
+bool CAirFrame::Sent(uint16_t command, const char* what) {
+    if (command == 0) {
+        CommandRefused(what);
+        return false;
     }
+    command_ = command;
+    return true;
+}
+
+void CAirFrame::CommandRefused(const char* what) {
+    if (!engine_.Running()) {
+        LogMessage("CAirFrame::%s : the engine is not running", what);
+    } else {
+        LogMessage("CAirFrame::%s : the Device data does not fit the command", what);
+        if (kind_ & KIND_PAGE) app::ShowFileResult(pages::FILE_FORMAT_ERROR, pageName_);
+    }
+    Abort(0);
 }
 
 // ---- Start operations ---------------------------------------------------------------------
@@ -201,14 +240,14 @@ void CAirFrame::PlayClock(bool videoPlaylist, const std::string& videoFile, bool
 
 void CAirFrame::PlayInteractive(AirInteractive* interactive) {
     kind_ = KIND_INTERACTIVE;
-    interactive_ = interactive;
+    interactiveRun_.picture = interactive;
     Start();
 }
 
 void CAirFrame::PlayCaption(AirCaption* caption) {
     kind_ = KIND_CAPTION;
-    caption_ = caption;
-    captionStop_ = false;
+    captionRun_.caption = caption;
+    captionRun_.stop = false;
     // The caption on air goes first; the new one is cued (and, being a caption, played) when the
     // stop has ended.
     if (IsOnAir()) OnStop();
@@ -216,7 +255,7 @@ void CAirFrame::PlayCaption(AirCaption* caption) {
 }
 
 void CAirFrame::StopAfterCaption() {
-    captionStop_ = true;
+    captionRun_.stop = true;
     OnStop();
 }
 
@@ -275,8 +314,8 @@ void CAirFrame::Reset() {
     // A timer left running would keep cueing; the design leaves killing it to the callers, and
     // not every caller did.
     killTimer();
-    cancelOnce(bannerWaitId_);
-    cancelOnce(endWaitId_);
+    cancelOnce(bannerRun_.waitId);
+    cancelOnce(videoRun_.endWaitId);
     EnableActions(0);
     delayedAction_ = 0;
     clearTimes();
@@ -286,11 +325,11 @@ void CAirFrame::Reset() {
     startTick_ = 0;
     phaseStart_ = 0;
     phaseEnded_ = false;
-    clockBusy_ = false;
+    clockRun_.busy = false;
     pageName_.clear();
     airLog_.clearPage();
     airLog_.clearClips();
-    pageBanner_ = false;
+    bannerRun_.onPage = false;
     if (obj_.remote) obj_.remote->RearmError();
 }
 
@@ -317,7 +356,7 @@ void CAirFrame::Abort(int error) {
 
 void CAirFrame::Cue() {
     Reset();
-    if ((kind_ & KIND_CAPTION) && captionStop_) kind_ = 0;
+    if ((kind_ & KIND_CAPTION) && captionRun_.stop) kind_ = 0;
     if (kind_ == 0) {
         notifyView(AIRNOTE_STATE);
         notifyView(AIRNOTE_PREVIEW, 0);
@@ -346,27 +385,41 @@ int CAirFrame::NextChecked(int index, int step) const {
 
 bool CAirFrame::Prepare() {
     if (isList()) {
-        const int i = NextChecked(current_, 1);
-        if (i < 0 || !obj_.page || !obj_.pageImage) return false;
-        current_ = i;
-        const SeqItem& item = obj_.sequence->items[size_t(i)];
-        const std::string path = obj_.sequence->FullPath(item);
-        const int code =
-            obj_.page->Load(pages::LOAD_FRAMES | pages::LOAD_THUMBNAIL | pages::LOAD_DEVICE | pages::LOAD_NO_PICTURES,
-                            path, *obj_.pageImage);
-        if (code != 0) {
-            app::ShowFileResult(code, path);
-            Abort(0);
-            return false;
+        if (!obj_.page || !obj_.pageImage) return false;
+        for (;;) {
+            const int i = NextChecked(current_, 1);
+            if (i < 0) return false;
+            current_ = i;
+            SeqItem& item = obj_.sequence->items[size_t(i)];
+            const std::string path = obj_.sequence->FullPath(item);
+            const int code = obj_.page->Load(pages::LOAD_FRAMES | pages::LOAD_THUMBNAIL | pages::LOAD_DEVICE |
+                                                 pages::LOAD_NO_PICTURES | pages::LOAD_VERIFY,
+                                             path, *obj_.pageImage);
+            if (code == pages::FILE_FORMAT_ERROR) {
+                // A damaged page is skipped as a missing one is: unchecked, with a warning, and the
+                // rest of the list plays (sent as it is, the Device would refuse it and the link
+                // would drop).
+                LogMessage("CAirFrame::Prepare : %s is damaged, skipped", path.c_str());
+                app::ShowFileResult(code & 0xFF, path);
+                item.loaded = false;
+                item.SetChecked(false);
+                continue;
+            }
+            if (code != 0) {
+                app::ShowFileResult(code, path);
+                Abort(0);
+                return false;
+            }
+            showParams_ = item.showParams;
+            break;
         }
-        showParams_ = item.showParams;
     }
+    bool ok = true;
     if (kind_ & KIND_PAGE) {
         const pages::CPageImage* img = pageImage();
         if (!img || (!handed_.image && !obj_.page)) return false;
         fillPage_ = (img->device.flags & pages::DEVICE_UNIFORM) != 0;
         scrolls_ = (img->device.flags & pages::DEVICE_HAS_STRIP) != 0;
-        pageBanner_ = false;
         // The banner link: the handed page carries its own, else the shared document's.
         pages::PreviewPage link;
         if (handed_.image) {
@@ -378,50 +431,19 @@ bool CAirFrame::Prepare() {
                 link.bannerRect = frame->rect;
             }
         }
-        if (link.hasBanner) {
-            LogMessage("PageHasBanner!");
-            const pages::Rect& at = link.bannerRect;
-            if (obj_.banner && obj_.banner->Open(link.bannerPath)) {
-                pageBanner_ = true;
-                const int w = obj_.banner->Width(), h = obj_.banner->Height();
-                const int x = std::min(at.left, 720 - w), y = std::min(at.top, 576 - h);
-                bannerRect_ = {x, y, x + w, y + h};
-                obj_.banner->SetRect(bannerRect_);
-                obj_.banner->Rewind();
-                obj_.banner->NextFrame();
-            }
-        }
+        OpenPageBanner(link);
     } else if (kind_ & KIND_CLOCK) {
-        clockBusy_ = false;
-        clockCount_ = 0;
-        clockSecond_ = 0;
-        if (!obj_.clock || !obj_.clock->Prepare()) {
-            LogMessage("CAirFrame::Prepare() : no clock");
-            return false;
-        }
-        state_ = AIR_PREPARED;
-        return true;
+        ok = PrepareClock();
     } else if (kind_ & KIND_INTERACTIVE) {
-        if (!interactive_) return false;
-        interactive_->Rebuild();
-        state_ = AIR_PREPARED;
-        return true;
+        ok = PrepareInteractive();
     } else if (kind_ & KIND_BANNER) {
-        if (!obj_.banner) return false;
-        bannerRect_ = obj_.banner->Rect();
-        obj_.banner->Rewind();
-        obj_.banner->NextFrame();
-    } else if ((kind_ & KIND_CAPTION) && !caption_) {
-        return false;
+        ok = PrepareBanner();
+    } else if (kind_ & KIND_CAPTION) {
+        ok = PrepareCaption();
     }
+    if (!ok) return false;
     state_ = AIR_PREPARED;
     return true;
-}
-
-void CAirFrame::CommandRefused(const char* what) {
-    LogMessage("CAirFrame::%s : the Device data does not fit the command", what);
-    if (kind_ & KIND_PAGE) app::ShowFileResult(pages::FILE_FORMAT_ERROR, pageName_);
-    Abort(0);
 }
 
 void CAirFrame::CopyPage() {
@@ -439,31 +461,23 @@ void CAirFrame::CopyPage() {
             onAirData_ = std::make_shared<const std::vector<uint8_t>>(obj_.pageImage->data);
         }
         device::DataRef data = device::DataRef::Share(onAirData_);
-        const bool ok = fillPage_ ? engine_.FillRect(kWholeFrame, data, 0) : engine_.LoadRect(kWholeFrame, data, 0);
-        if (!ok) CommandRefused("CopyPage");
+        Sent(fillPage_ ? engine_.FillRect(kWholeFrame, data, 0) : engine_.LoadRect(kWholeFrame, data, 0), "CopyPage");
         return;
     }
     if (kind_ & KIND_CLOCK) {
-        state_ = AIR_COPYING;
-        if (!engine_.LoadRectData(kWholeFrame, obj_.clock->FullFrame())) CommandRefused("CopyPage");
+        CopyClock();
         return;
     }
     if (kind_ & KIND_INTERACTIVE) {
-        state_ = AIR_ITV_COPYING;
-        if (!engine_.LoadRectData(kWholeFrame, interactive_->FullPicture())) CommandRefused("CopyPage");
+        CopyInteractive();
         return;
     }
     if (kind_ & KIND_BANNER) {
-        state_ = AIR_COPYING;
-        const device::Rect r = bannerRect_;
-        // Both halves of the banner's double buffer.
-        const device::Rect both{r.left, r.top, r.right + obj_.banner->Width(), r.bottom};
-        if (!engine_.FillRect(both, {}, device::RECT_FILL_BLOCK)) CommandRefused("CopyPage");
+        CopyBanner();
         return;
     }
     if (kind_ & KIND_CAPTION) {
-        state_ = AIR_COPYING;
-        if (!engine_.LoadRect(caption_->Rect(), caption_->Picture(), 0)) CommandRefused("CopyPage");
+        CopyCaption();
         return;
     }
     CopyPageDone();  // video alone: nothing goes to the Device
@@ -489,26 +503,14 @@ void CAirFrame::Ready() {
         total_ = int64_t(obj_.sequence->totalTime) * 1000;
     } else if (kind_ & KIND_BANNER) {
         total_ = obj_.banner->TotalMs();
-    } else if (kind_ & KIND_VIDEO) {
-        total_ = obj_.video ? obj_.video->ClipLength(videoFile_) : 0;
-    } else if (kind_ & KIND_VIDEO_PLAYLIST) {
-        total_ = obj_.playlist ? obj_.playlist->TotalMs() : 0;
+    } else if (kind_ & (KIND_VIDEO | KIND_VIDEO_PLAYLIST)) {
+        total_ = VideoTotal();
     } else if (kind_ & KIND_CAPTION) {
-        captionStop_ = true;
-        total_ = caption_->ShowTimeMs();
+        total_ = ReadyCaption();
     }
     if (total_ != 0) showTimes(0, total_);
 
-    videoCued_ = false;
-    if (endReason_ != END_RAN_OUT && obj_.video) {
-        if (kind_ & KIND_VIDEO) {
-            const int cmd = (kind_ & KIND_VIDEO_LOOP) ? VIDEO_CUE_LOOPED : VIDEO_CUE;
-            videoCued_ = obj_.video->Send(0, cmd, videoFile_) != 0;
-        } else if ((kind_ & KIND_VIDEO_PLAYLIST) && obj_.playlist && !obj_.playlist->Track(0).empty()) {
-            const PlaylistClip& first = obj_.playlist->Track(0).front();
-            videoCued_ = obj_.video->Send(0, first.loop ? VIDEO_CUE_LOOPED : VIDEO_CUE, first.file) != 0;
-        }
-    }
+    CueVideo();
 
     intptr_t preview = 0;
     if (kind_ & KIND_PAGE) preview = intptr_t(pagePreview());
@@ -546,15 +548,7 @@ void CAirFrame::OnPlay() {
     LogMessage("CAirFrame::OnPlay()");
     paused_ = false;
     Reply(1, (kind_ & KIND_VIDEO) ? 5 : 4);
-    if (kind_ & KIND_VIDEO_PLAYLIST) {
-        RewindPlaylist();
-        const int e = obj_.remote ? obj_.remote->Seize(obj_.playlist && obj_.playlist->LogoOff()) : 0;
-        if (e != 0) {
-            app::MessageBoxId(IDS_REMOTE_ERROR_BASE + e, app::MB_OK | app::MB_ICONERROR);
-            if (obj_.remote) obj_.remote->RearmError();
-            return;
-        }
-    }
+    if ((kind_ & KIND_VIDEO_PLAYLIST) && !SeizeSwitcher()) return;
     InEffect();
     notifyView(AIRNOTE_STATE);
 }
@@ -570,38 +564,32 @@ void CAirFrame::InEffect() {
     phaseEnded_ = false;
     if (!timerId_) {
         uint32_t period = PERIOD_PAGE;
-        if (pageBanner_) period = PERIOD_BANNER;
+        if (bannerRun_.onPage) period = PERIOD_BANNER;
         else if (kind_ & KIND_CLOCK) period = PERIOD_CLOCK;
         else if (kind_ & KIND_VIDEO_PLAYLIST) period = PERIOD_PLAYLIST;
         else if (kind_ & KIND_INTERACTIVE) period = PERIOD_INTERACTIVE;
         setTimer(period);
     }
     phaseLength_ = PHASE_UNLIMITED;
+    bool sent = true;
     if (kind_ & KIND_PAGE) {
         const uint16_t word = EffectWord(showParams_, true) | EFFECT_IN | (startTick_ != 0 ? EFFECT_REPLACE : 0);
         airLog_.setPageOnAir(pageName_);
         phaseLength_ = uint32_t(pageShowTime()) * 1000;
         state_ = AIR_IN_EFFECT;
-        engine_.InEffect(word, EffectParam(showParams_, true), kWholeFrame);
+        sent = Sent(engine_.InEffect(word, EffectParam(showParams_, true), kWholeFrame), "InEffect");
     } else if (kind_ & KIND_CLOCK) {
         state_ = AIR_CLOCK_RUN;  // the clock sends its own effect with its first image
     } else if (kind_ & KIND_INTERACTIVE) {
-        state_ = AIR_IN_EFFECT;
-        engine_.InEffect(WORD_INTERACTIVE, 0x0A0A, kWholeFrame);
+        InEffectInteractive();
     } else if (kind_ & KIND_BANNER) {
-        const uint32_t b = uint32_t(std::min(obj_.banner->Border() + 1, 14));
-        bannerLastStep_ = 0;
-        state_ = AIR_BANNER_SHOWING;
-        engine_.InEffect(WORD_BANNER, (b << 28) | 0x0A0A, effectWindow(bannerRect_, int(b)));
+        InEffectBanner();
     } else if (kind_ & KIND_CAPTION) {
-        phaseLength_ = caption_->ShowTimeMs();
-        const uint32_t b = uint32_t(std::clamp(caption_->Border() + 1, 1, 15));
-        state_ = AIR_IN_EFFECT;
-        engine_.InEffect(caption_->Fade() ? WORD_CAPTION_FADE : WORD_CAPTION, (b << 28) | 0x0A0A,
-                         effectWindow(caption_->Rect(), int(b)));
+        InEffectCaption();
     } else {
         state_ = AIR_WAIT_IN;  // video alone
     }
+    if (!sent || state_ == AIR_IDLE) return;  // the engine did not take the effect
     if (startTick_ == 0) {
         startTick_ = phaseStart_ ? phaseStart_ : 1;  // 0 means "not started"
         if (!(kind_ & KIND_CLOCK)) StartVideo();
@@ -610,20 +598,10 @@ void CAirFrame::InEffect() {
     RunDelayedAction();
 }
 
-void CAirFrame::StartVideo() {
-    if ((kind_ & KIND_VIDEO) && obj_.video) {
-        const int cmd = videoCued_ ? VIDEO_PAUSE : (kind_ & KIND_VIDEO_LOOP) ? VIDEO_PLAY_LOOPED : VIDEO_PLAY;
-        obj_.video->Send(0, cmd, videoCued_ ? std::string() : videoFile_);
-        airLog_.openClip(0, videoFile_);
-    } else if (kind_ & KIND_VIDEO_PLAYLIST) {
-        ProcessPlaylist(0);
-    }
-}
-
 void CAirFrame::InEffectDone() {
     if (kind_ & KIND_PAGE) {
         EnableActions(ACTION_PAUSE | ACTION_NEXT | ACTION_STOP);
-        if (scrolls_ || pageBanner_) state_ = AIR_SCROLL_PENDING;
+        if (scrolls_ || bannerRun_.onPage) state_ = AIR_SCROLL_PENDING;
         else NextPage();
     } else if (kind_ & KIND_INTERACTIVE) {
         state_ = AIR_ITV_RUN;
@@ -650,7 +628,7 @@ void CAirFrame::TimerTick() {
         if (!timerId_) return;  // the playlist ended or stopped the playout
     }
     if (kind_ & KIND_CLOCK) {
-        if (state_ == AIR_CLOCK_RUN && !clockBusy_) ClockTick();
+        if (state_ == AIR_CLOCK_RUN && !clockRun_.busy) ClockTick();
         return;
     }
     if (kind_ & KIND_INTERACTIVE) {
@@ -676,6 +654,7 @@ void CAirFrame::NextPage() {
             // Copied into the hidden buffer while the current page stays on air.
             current_ = i;
             if (Prepare()) CopyPage();
+            else if (state_ != AIR_IDLE) state_ = AIR_WAIT_OUT;  // only damaged pages were left
             return;
         }
     }
@@ -694,11 +673,8 @@ void CAirFrame::StartScroll() {
         if (behind) scrollWord_ |= 0x4000;
         if (showParams_.stopScrolling) scrollWord_ |= 0x2000;
         scrollRect_ = {s.moving.left, s.moving.top, s.moving.right, s.moving.bottom};
-    } else if (pageBanner_) {
-        scrollWord_ = uint16_t(std::clamp(obj_.banner->Border() + 1, 0, 14) * 16);
-        if (behind) scrollWord_ |= 0x4000;
-        scrollRect_ = bannerRect_;
-        bannerLastStep_ = 0;
+    } else if (bannerRun_.onPage) {
+        StartPageBannerScroll(behind);
     }
     Scroll();
 }
@@ -714,14 +690,14 @@ void CAirFrame::Scroll() {
                                        onAirData_->size() - img.device.stillSize);
         length = img.device.stripLength;
     }
-    if (!engine_.Scroll(scrollRect_, scrollWord_, length, strip)) CommandRefused("Scroll");
+    Sent(engine_.Scroll(scrollRect_, scrollWord_, length, strip), "Scroll");
 }
 
 void CAirFrame::ScrollDone() {
     LogMessage("CAirFrame::ScrollDone()");
     if (scrolls_) {
         state_ = AIR_SCROLL_HOLD;  // the Device scrolls on until the phase ends
-    } else if (pageBanner_) {
+    } else if (bannerRun_.onPage) {
         state_ = AIR_BANNER_SHOWING;
         BannerLoad();
     }
@@ -730,7 +706,7 @@ void CAirFrame::ScrollDone() {
 void CAirFrame::EndScroll() {
     LogMessage("CAirFrame::EndScroll()");
     state_ = AIR_END_SCROLLING;
-    engine_.EndScroll();
+    Sent(engine_.EndScroll(), "EndScroll");
 }
 
 void CAirFrame::EndScrollDone() {
@@ -742,9 +718,11 @@ void CAirFrame::OutEffect() {
     EnableActions(ACTION_PAUSE | ACTION_STOP);
     state_ = AIR_OUT_EFFECT;
     if (kind_ & KIND_PAGE) {
-        engine_.InEffect(EffectWord(showParams_, false) | EFFECT_REPLACE, EffectParam(showParams_, false), kWholeFrame);
+        Sent(engine_.InEffect(EffectWord(showParams_, false) | EFFECT_REPLACE, EffectParam(showParams_, false),
+                              kWholeFrame),
+             "OutEffect");
     } else if (kind_ & KIND_CAPTION) {
-        engine_.Cut();
+        OutEffectCaption();
     }
 }
 
@@ -758,23 +736,15 @@ void CAirFrame::OutDone() {
 }
 
 void CAirFrame::End() {
-    if (endWaitId_) return;  // already waiting for the switcher
+    if (videoRun_.endWaitId) return;  // already waiting for the switcher
     LogMessage("CAirFrame::End");
     killTimer();
-    if ((kind_ & KIND_VIDEO_PLAYLIST) && endReason_ != END_RAN_OUT && obj_.remote) {
-        obj_.remote->Restore(true, obj_.playlist ? obj_.playlist->RestoreInput() : 0);
-        // The switcher needs a moment before anything else happens; wait on a timer rather than
-        // blocking the thread, with the buttons off meanwhile.
-        EnableActions(0);
-        armOnce(endWaitId_, END_SWITCHER_WAIT, &CAirFrame::EndFinish);
-        return;
-    }
+    if (RestoreSwitcher()) return;
     EndFinish();
 }
 
 void CAirFrame::EndFinish() {
-    if (kind_ & KIND_VIDEO) Reply(4, 4);
-    if (endReason_ != END_RAN_OUT && obj_.video) obj_.video->StopAll();
+    EndVideo();
     airLog_.closePage();
     airLog_.closeClips();
     Cue();  // the same content from its beginning
@@ -787,14 +757,14 @@ void CAirFrame::OnStop() {
     }
     LogMessage("CAirFrame::OnStop()");
     killTimer();
-    cancelOnce(bannerWaitId_);
+    cancelOnce(bannerRun_.waitId);
     endReason_ = END_STOPPED;
     if (!(kind_ & KIND_DEVICE)) {
         End();
         return;
     }
     state_ = AIR_STOPPING;
-    engine_.Cut();
+    Sent(engine_.Cut(), "OnStop");
 }
 
 void CAirFrame::OnPause() {
@@ -818,12 +788,13 @@ void CAirFrame::OnPause() {
         EnableActions(pausedActions_);
     }
     paused_ = !paused_;
-    if (videoBoards_ && obj_.video)
-        for (int b = 0; b < 2; ++b)
-            if (obj_.video->Send(b, VIDEO_QUERY, {}) != 0) obj_.video->Send(b, VIDEO_PAUSE, {});
-    if (!paused_ && ((kind_ & KIND_BANNER) || pageBanner_)) BannerShow();
-    if (paused_) cancelOnce(bannerWaitId_);
-    if (state_ == AIR_IN_EFFECT || state_ == AIR_SCROLLING || state_ == AIR_OUT_EFFECT) engine_.Pause();
+    PauseVideo();
+    if (!paused_ && ((kind_ & KIND_BANNER) || bannerRun_.onPage)) BannerShow();
+    if (paused_) cancelOnce(bannerRun_.waitId);
+    if (state_ == AIR_IN_EFFECT || state_ == AIR_SCROLLING || state_ == AIR_OUT_EFFECT) {
+        // The pause goes beside the running command, whose finish the frame still waits for.
+        if (!engine_.Pause()) LogMessage("CAirFrame::OnPause() : the engine did not take the pause");
+    }
     Reply(paused_ ? 2 : 1, 0);
 }
 
@@ -925,13 +896,19 @@ bool CAirFrame::OnCommand(int command) {
 // ---- Engine notifications, Device requests and replies ------------------------------------
 
 intptr_t CAirFrame::OnMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
-    if (msg == platform::MSG_ENGINE) OnEngine(int(wParam), int(lParam));
+    if (msg == platform::MSG_ENGINE) OnEngine(device::NoteCode(wParam), int(lParam), device::NoteCommand(wParam));
     else if (msg == MSG_PLAYER) OnPlayerMessage(wParam, int(lParam));
     return 0;
 }
 
-void CAirFrame::OnEngine(int code, int value) {
+void CAirFrame::OnEngine(int code, int value, uint16_t command) {
     LogMessage("CAirFrame::OnEngine(%d, %d) state %d", code, value, state_);
+    if ((code == device::NOTE_FINISHED || code == device::NOTE_COMMAND_ERROR) && command != command_) {
+        // A command replaced before it finished (the scroll that Next ended, say): what it reports
+        // belongs to no step of ours, and taken for the newer command's it would cut that short.
+        LogMessage("CAirFrame::OnEngine : command %d is not %d, ignored", int(command), int(command_));
+        return;
+    }
     switch (code) {
         case device::NOTE_LINK_UP:
             killTimer();
@@ -940,7 +917,7 @@ void CAirFrame::OnEngine(int code, int value) {
             setIndicator(0, 1);
             setIndicator(1, 0);
             setIndicator(2, 0);
-            engine_.ResetDevice();
+            Sent(engine_.ResetDevice(), "ResetDevice");
             break;
         case device::NOTE_LINK_ERROR:
             if (emulate_) {
@@ -961,35 +938,34 @@ void CAirFrame::OnEngine(int code, int value) {
             else airLog_.closePage();
             break;
         case device::NOTE_REQUEST: DeviceRequest(value); break;
-        case device::NOTE_FINISHED:
-            switch (state_) {
-                case AIR_IDLE:
-                    if (automation_) kind_ = 0;
-                    Cue();
-                    break;
-                case AIR_COPYING: CopyPageDone(); break;
-                case AIR_IN_EFFECT: InEffectDone(); break;
-                case AIR_SCROLLING: ScrollDone(); break;
-                case AIR_END_SCROLLING: EndScrollDone(); break;
-                case AIR_OUT_EFFECT: OutDone(); break;
-                case AIR_STOPPING: End(); break;
-                case AIR_CLOCK_LOADING:
-                    clockBusy_ = false;
-                    state_ = AIR_CLOCK_RUN;
-                    break;
-                case AIR_CLOCK_FLIPPING: PrepareClockImage(); break;
-                case AIR_ITV_COPYING:
-                case AIR_ITV_LOADING:
-                case AIR_ITV_UPDATING:
-                case AIR_ITV_FLIPPING: InteractiveDone(); break;
-                case AIR_BANNER_LOADING:
-                    if (!BannerCheckStop()) BannerShow();
-                    break;
-                case AIR_BANNER_SHOWING:
-                    if (!BannerCheckStop()) BannerLoad();
-                    break;
-                default: break;
-            }
+        case device::NOTE_FINISHED: OnFinished(); break;
+        default: break;
+    }
+}
+
+void CAirFrame::OnFinished() {
+    switch (state_) {
+        case AIR_IDLE:
+            if (automation_) kind_ = 0;
+            Cue();
+            break;
+        case AIR_COPYING: CopyPageDone(); break;
+        case AIR_IN_EFFECT: InEffectDone(); break;
+        case AIR_SCROLLING: ScrollDone(); break;
+        case AIR_END_SCROLLING: EndScrollDone(); break;
+        case AIR_OUT_EFFECT: OutDone(); break;
+        case AIR_STOPPING: End(); break;
+        case AIR_CLOCK_LOADING:
+        case AIR_CLOCK_FLIPPING: ClockFinished(); break;
+        case AIR_ITV_COPYING:
+        case AIR_ITV_LOADING:
+        case AIR_ITV_UPDATING:
+        case AIR_ITV_FLIPPING: InteractiveDone(); break;
+        case AIR_BANNER_LOADING:
+            if (!BannerCheckStop()) BannerShow();
+            break;
+        case AIR_BANNER_SHOWING:
+            if (!BannerCheckStop()) BannerLoad();
             break;
         default: break;
     }
@@ -1029,254 +1005,8 @@ void CAirFrame::Reply(uint16_t code, uint16_t value) {
     if (!automation_) return;
     LogMessage("CAirFrame::CmdReply(): %02X [%02X]", code, value);
     delayedRequest_ = 0;
-    engine_.Reply(code, value);
-}
-
-// ---- Video ----------------------------------------------------------------------------------
-
-void CAirFrame::RewindPlaylist() { run_ = PlaylistRun{}; }
-
-void CAirFrame::ProcessPlaylist(uint32_t t) {
-    AirPlaylist* pl = obj_.playlist;
-    AirVideo* video = obj_.video;
-    if (!pl || !video) return;
-    if (videoCued_) {
-        run_.running[0] = true;
-        run_.free[0] = false;
-        ++run_.next[0];
-        airLog_.closeClip(0);
-        if (!pl->Track(0).empty()) airLog_.openClip(0, pl->Track(0).front().file);
-        video->Send(0, VIDEO_PAUSE, {});
-        videoCued_ = false;
-    }
-    bool waiting = false;
-    for (int k = 0; k < 2; ++k)
-        if (!run_.running[k] && !run_.free[k]) {
-            LogMessage("CRemoteCmd::ProcessPlaylist() waiting video start board %d at %d", k, int(t));
-            waiting = true;
-        }
-    if (!waiting) {
-        const std::vector<PlaylistButton>& buttons = pl->Buttons();
-        for (bool changed = true; changed;) {
-            changed = false;
-            for (int k = 0; k < 2; ++k) {
-                const std::vector<PlaylistClip>& track = pl->Track(k);
-                if (run_.next[k] >= track.size() || track[run_.next[k]].startMs > t) continue;
-                changed = true;
-                if (run_.free[k]) {
-                    const PlaylistClip& clip = track[run_.next[k]];
-                    run_.free[k] = run_.running[k] = false;
-                    if (video->Send(k, clip.loop ? VIDEO_PLAY_LOOPED : VIDEO_PLAY, clip.file) != 0) {
-                        airLog_.closeClip(k);
-                        airLog_.openClip(k, clip.file);
-                    } else {
-                        run_.free[k] = true;
-                    }
-                    ++run_.next[k];
-                } else {
-                    // Still playing an earlier clip: stopped now, the next pass starts the new one.
-                    video->Send(k, VIDEO_STOP, {});
-                    airLog_.closeClip(k);
-                    run_.running[k] = false;
-                    run_.free[k] = true;
-                }
-            }
-            if (run_.nextButton < buttons.size() && buttons[run_.nextButton].timeMs <= t) {
-                changed = true;
-                const PlaylistButton& b = buttons[run_.nextButton++];
-                const bool sent = obj_.remote && obj_.remote->SendCmd(b.action, b.name) != 0;
-                if (run_.nextButton == buttons.size() && obj_.remote) obj_.remote->Restore(false, pl->RestoreInput());
-                if (!sent) {
-                    OnStop();
-                    return;
-                }
-            }
-        }
-    }
-    if (uint64_t(t) >= uint64_t(pl->TotalMs()) + 1000 && (!(kind_ & KIND_DEVICE) || state_ == AIR_WAIT_VIDEO_END)) {
-        endReason_ = END_RAN_OUT;
-        End();
-    }
-}
-
-void CAirFrame::OnPlayerMessage(uintptr_t window, int report) {
-    if (!obj_.video) return;
-    const int board = obj_.video->Notify(window, report);
-    if ((kind_ & KIND_VIDEO_PLAYLIST) && board >= 0 && board < 2) {
-        if (obj_.video->Playing(board)) run_.running[board] = true;
-        else run_.free[board] = true;
-        return;
-    }
-    // A clip that stops before its playout has started has not ended it.
-    if ((kind_ & KIND_VIDEO) && !(kind_ & KIND_DEVICE) && board == 0 && !obj_.video->Playing(0) && startTick_ != 0) {
-        endReason_ = END_RAN_OUT;
-        End();
-    }
-}
-
-// ---- Clock ----------------------------------------------------------------------------------
-
-void CAirFrame::ClockTick() {
-    const platform::LocalTime lt = clock_.localTime();
-    const int t = lt.hour * 3600 + lt.minute * 60 + lt.second;
-    if (clockCount_ == 0) {
-        clockSecond_ = lt.millisecond > 100 ? t + 1 : t;
-        PrepareClockImage();
-        clockSecond_ += 1;
-        PrepareClockImage();
-    } else if (t < clockSecond_) {
-        // Set back by more than 3 s: start again from the new time; by less, wait for it.
-        if (clockSecond_ - t > 3) clockSecond_ = t;
-    } else {
-        state_ = AIR_CLOCK_FLIPPING;
-        clockBusy_ = true;
-        clockSecond_ = t + 1;
-        if (clockCount_ == 2) {
-            // The first image is ready: the clock comes in with its effect.
-            if (startTick_ != 0) StartVideo();
-            engine_.InEffect(obj_.clock->FadeIn() ? WORD_CLOCK_FADE : WORD_CLOCK, 0x0A0A, kWholeFrame);
-        } else {
-            engine_.SetMode(obj_.clock->BufferFlag() ? 768 : 0);
-        }
-    }
-    times_[0] = FormatTimeOfDay(t);
-    times_[1].clear();
-    window_->ShowTimes(times_[0], times_[1]);
-}
-
-void CAirFrame::PrepareClockImage() {
-    clockBusy_ = false;
-    state_ = AIR_CLOCK_RUN;
-    AirClock* clock = obj_.clock;
-    if (!clock) return;
-    if (clockCount_ != 0) {
-        clockBusy_ = true;
-        state_ = AIR_CLOCK_LOADING;
-        if (!engine_.LoadRect(clock->HiddenRect(), clock->HiddenBlock(), clockCount_ == 1 ? 1 : 0)) {
-            CommandRefused("PrepareClockImage");
-            return;
-        }
-    }
-    const int s = clockSecond_ + 1;
-    clock->Render(s / 3600 % 12, s / 60 % 60, s % 60);
-    ++clockCount_;
-}
-
-// ---- Interactive picture --------------------------------------------------------------------
-
-void CAirFrame::LoadInteractiveEntry() {
-    if (interactive_->QueueEmpty()) {
-        state_ = AIR_ITV_RUN;
-        return;
-    }
-    AirInteractive::Entry e = interactive_->Front();
-    if (interactive_->BufferFlag()) {
-        e.rect.left += 768;
-        e.rect.right += 768;
-    }
-    if (!engine_.LoadRect(e.rect, e.pixels, state_ == AIR_ITV_LOADING ? 1 : 0)) CommandRefused("LoadEntry");
-}
-
-void CAirFrame::InteractiveDone() {
-    if (!interactive_) return;
-    switch (state_) {
-        case AIR_ITV_COPYING:
-            if (interactive_->QueueEmpty()) {
-                interactive_->SetBufferFlag(true);
-                CopyPageDone();
-            } else {
-                state_ = AIR_ITV_LOADING;
-                LoadInteractiveEntry();
-            }
-            break;
-        case AIR_ITV_LOADING:
-        case AIR_ITV_UPDATING:
-            if (!interactive_->QueueEmpty()) interactive_->PopFront();
-            if (!interactive_->QueueEmpty()) {
-                LoadInteractiveEntry();
-            } else if (state_ == AIR_ITV_LOADING) {
-                interactive_->SetBufferFlag(true);
-                CopyPageDone();
-            } else {
-                state_ = AIR_ITV_FLIPPING;
-                engine_.SetMode(interactive_->BufferFlag() ? 768 : 0);
-            }
-            break;
-        case AIR_ITV_FLIPPING:
-            interactive_->SetBufferFlag(!interactive_->BufferFlag());
-            state_ = AIR_ITV_RUN;
-            break;
-        default: break;
-    }
-}
-
-void CAirFrame::InteractiveTick() {
-    const platform::LocalTime lt = clock_.localTime();
-    times_[0] = FormatTimeOfDay(lt.hour * 3600 + lt.minute * 60 + lt.second);
-    times_[1].clear();
-    window_->ShowTimes(times_[0], times_[1]);
-    if (interactive_ && interactive_->HasNewPicture()) {
-        state_ = AIR_ITV_UPDATING;
-        LoadInteractiveEntry();
-    }
-}
-
-// ---- Banner ---------------------------------------------------------------------------------
-
-void CAirFrame::BannerShow() {
-    if (paused_ || !obj_.banner) return;
-    const uint32_t t = now(), period = obj_.banner->FramePeriodMs();
-    const uint32_t since = platform::TicksSince(bannerLastStep_, t);
-    if (since < period) {
-        // The frame is not due yet: come back when it is, without holding up the thread.
-        bannerWaitState_ = state_;
-        armOnce(bannerWaitId_, period - since, &CAirFrame::BannerShowDue);
-        return;
-    }
-    bannerLastStep_ = t;
-    int x = obj_.banner->Half() ? 0 : obj_.banner->Width();
-    if (pageBanner_) x = ((x - bannerRect_.left) % 1536 + 1536) % 1536;
-    state_ = AIR_BANNER_SHOWING;
-    engine_.SetMode(uint16_t(x));
-}
-
-void CAirFrame::BannerShowDue() {
-    // Whatever happened meanwhile (stop, pause, a link error) wins over the late frame.
-    if (state_ == bannerWaitState_ && !paused_) BannerShow();
-}
-
-void CAirFrame::BannerLoad() {
-    AirBanner* banner = obj_.banner;
-    if (!banner) return;
-    if (banner->Finished()) {
-        if (pageBanner_) {
-            state_ = AIR_BANNER_HOLD;  // the page's own time decides
-        } else {
-            state_ = AIR_OUT_EFFECT;
-            engine_.Cut();
-        }
-        return;
-    }
-    device::Rect r = bannerRect_;
-    if (banner->Half()) r.left += banner->Width(), r.right += banner->Width();
-    if (pageBanner_) {
-        r = {r.left - bannerRect_.left, r.top - bannerRect_.top, r.right - bannerRect_.left,
-             r.bottom - bannerRect_.top};
-    }
-    state_ = AIR_BANNER_LOADING;
-    if (!engine_.LoadRect(r, banner->FrameBlock(), 0)) {
-        CommandRefused("BannerLoad");
-        return;
-    }
-    banner->NextFrame();
-}
-
-bool CAirFrame::BannerCheckStop() {
-    if (!pageBanner_) return false;
-    if (!PhaseOver(now())) return false;
-    LogMessage("CAirFrame::BannerCheckStop()");
-    EndScroll();
-    return true;
+    // A reply goes beside the running command and finishes nothing.
+    if (!engine_.Reply(code, value)) LogMessage("CAirFrame::CmdReply() : the engine did not take the reply");
 }
 
 }  // namespace air

@@ -116,6 +116,45 @@ enum : uint32_t {
     PHASE_UNLIMITED = 360000000,
 };
 
+// What the frame is doing, for the views and the tests: a copy taken at one moment.
+struct AirFrameState {
+    uint16_t kind = 0;
+    int32_t state = AIR_IDLE;
+    int current = 0;  // item of a page list
+    // Times (ticks in ms) and the two time fields.
+    uint32_t startTick = 0;  // 0 = not started
+    uint32_t phaseStart = 0;
+    uint32_t phaseLength = PHASE_UNLIMITED;
+    int64_t total = 0;
+    uint32_t timerPeriod = PERIOD_PAGE;
+    bool timerRunning = false;
+    std::string elapsedText, remainingText;
+    // Actions.
+    uint16_t actions = 0;
+    uint16_t delayedAction = 0;
+    uint16_t delayedRequest = 0;
+    int32_t endReason = END_CUED;
+    // Flags.
+    bool linkUp = false;
+    bool paused = false;
+    bool automation = false;
+    bool videoBoards = false;
+    bool emulate = false;
+    bool onAir = false;
+    bool scrolls = false;
+    bool fillPage = false;
+    bool pageBanner = false;
+    bool captionStop = false;
+    // What is being played.
+    std::string pageName;
+    uint16_t scrollWord = 0;
+    device::Rect scrollRect;
+    int clockCount = 0;
+    int clockSecond = 0;
+    int indicators[3] = {0, 0, 0};
+    uint16_t command = 0;  // the number of the engine command whose finish the frame waits for
+};
+
 // The shared objects the frame plays; any may be missing (that kind of content then cannot be
 // cued). The page document and image are the application's: pages of a list are loaded into
 // them, and a single page is played from what they hold.
@@ -169,13 +208,15 @@ public:
     bool CanLeave();
     void SetAutomation(bool automation) { automation_ = automation; }
     void SetLoop(bool loop);
+    AirFrameState State() const;
 
     // Entering an air mode: starts the engine with the receiver, the players, the hotkeys.
     void OpenAir(bool automation);
 
     // ---- Messages and commands ----
     intptr_t OnMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam);
-    void OnEngine(int code, int value);
+    // An engine notification; a finish or error carries the number of its command.
+    void OnEngine(int code, int value, uint16_t command = 0);
     void OnPlayerMessage(uintptr_t window, int report);
     // A transport command or hotkey (CMD_PLAY ...); false for commands the frame does not know.
     bool OnCommand(int command);
@@ -188,50 +229,19 @@ public:
     // Enables Play, Next and Previous by the checked items around the cue.
     void UpdateListButtons() { MoveCue(0); }
 
-    // ---- State, for the views and the tests ----
-    uint16_t kind() const { return kind_; }
-    int32_t state() const { return state_; }
-    int current() const { return current_; }
-    uint16_t actions() const { return actions_; }
-    uint16_t delayedAction() const { return delayedAction_; }
-    uint16_t delayedRequest() const { return delayedRequest_; }
-    int32_t endReason() const { return endReason_; }
-    bool linkUp() const { return linkUp_; }
-    bool paused() const { return paused_; }
-    bool automation() const { return automation_; }
-    bool videoBoards() const { return videoBoards_; }
-    bool emulate() const { return emulate_; }
-    bool onAir() const { return onAir_; }
-    bool scrolls() const { return scrolls_; }
-    bool fillPage() const { return fillPage_; }
-    bool pageBanner() const { return pageBanner_; }
-    bool captionStop() const { return captionStop_; }
-    uint32_t startTick() const { return startTick_; }
-    uint32_t phaseStart() const { return phaseStart_; }
-    uint32_t phaseLength() const { return phaseLength_; }
-    int64_t total() const { return total_; }
-    uint32_t timerPeriod() const { return timerPeriod_; }
-    bool timerRunning() const { return timerId_ != 0; }
-    int clockCount() const { return clockCount_; }
-    int clockSecond() const { return clockSecond_; }
-    uint16_t scrollWord() const { return scrollWord_; }
-    const device::Rect& scrollRect() const { return scrollRect_; }
-    const std::string& elapsedText() const { return times_[0]; }
-    const std::string& remainingText() const { return times_[1]; }
+    // ---- What the views use ----
     const ShowParams& showParams() const { return showParams_; }
     ShowParams& defaultShowParams() { return defaultShowParams_; }
     const HotkeyTable& hotkeys() const { return hotkeys_; }
     void setHotkeys(const HotkeyTable& table);
     CAirLog& airLog() { return airLog_; }
-    const std::string& currentPageName() const { return pageName_; }
-    int indicator(int pane) const { return pane >= 0 && pane < 3 ? indicators_[pane] : 0; }
 
     // "%d:%02d.%d  " (minutes, seconds, tenths; negative as 0) and "%d:%02d:%02d  ".
     static std::string FormatElapsed(int64_t ms);
     static std::string FormatTimeOfDay(int secondOfDay);
 
 private:
-    // Steps of the state machine (named as in the design).
+    // ---- The core (air_frame.cpp): pages and page lists, and the steps every content shares ----
     void Start();
     void Reset();
     void Abort(int error);
@@ -257,25 +267,65 @@ private:
     void MoveCue(int direction);
     void RunDelayedAction();
     void EnableActions(uint16_t actions);
+    void OnFinished();
     void DeviceRequest(int code);
     void Reply(uint16_t code, uint16_t value);
-    void ProcessPlaylist(uint32_t t);
-    void RewindPlaylist();
-    void StartVideo();
+    bool PhaseOver(uint32_t now) const;
+    // Every command whose finish the frame waits for goes through here: the number the engine
+    // gave it is the one whose finish or error counts. False when nothing was sent.
+    bool Sent(uint16_t command, const char* what);
+    // A command the engine did not take: a data block too small for it (the content is
+    // damaged) or an engine that does not run. Ends the playout.
+    void CommandRefused(const char* what);
+    void ShowTimeOfDay();
+
+    // ---- Clock (air_frame_clock.cpp) ----
+    bool PrepareClock();
+    bool CopyClock();
+    void ClockFinished();
     void ClockTick();
     void PrepareClockImage();
+
+    // ---- Interactive picture (air_frame_interactive.cpp) ----
+    bool PrepareInteractive();
+    bool CopyInteractive();
+    void InEffectInteractive();
     void LoadInteractiveEntry();
     void InteractiveDone();
     void InteractiveTick();
+
+    // ---- Banner, alone or linked to a page (air_frame_banner.cpp) ----
+    void OpenPageBanner(const pages::PreviewPage& link);
+    bool PrepareBanner();
+    bool CopyBanner();
+    void InEffectBanner();
+    void StartPageBannerScroll(bool behind);
     void BannerShow();
     void BannerShowDue();
     void BannerLoad();
     bool BannerCheckStop();
-    bool PhaseOver(uint32_t now) const;
-    // A data command the engine refused (its block is too small): the content is damaged.
-    void CommandRefused(const char* what);
 
+    // ---- Caption (air_frame_caption.cpp) ----
+    bool PrepareCaption();
+    bool CopyCaption();
+    int64_t ReadyCaption();
+    void InEffectCaption();
+    void OutEffectCaption();
+
+    // ---- Video and the video playlist (air_frame_video.cpp) ----
     void applyVideo(bool videoPlaylist, const std::string& file, bool loop);
+    int64_t VideoTotal() const;
+    void CueVideo();
+    bool SeizeSwitcher();
+    void StartVideo();
+    void PauseVideo();
+    void ProcessPlaylist(uint32_t t);
+    void RewindPlaylist();
+    // Hands the switcher back at the end of a video playlist; true when End waits for it.
+    bool RestoreSwitcher();
+    void EndVideo();
+
+    // ---- Helpers ----
     void setTimer(uint32_t period);
     void killTimer();
     // A timer that fires once (the banner's frame pacing, the switcher's wait).
@@ -297,8 +347,6 @@ private:
     platform::TimerService& timers_;
     const platform::Clock& clock_;
     AirObjects obj_;
-    AirInteractive* interactive_ = nullptr;
-    AirCaption* caption_ = nullptr;
     platform::MessageTarget* receiver_ = nullptr;
     platform::MessageTarget* view_ = nullptr;
     AirFrameWindow defaultWindow_;
@@ -306,9 +354,11 @@ private:
     CAirLog airLog_;
     HotkeyTable hotkeys_{};
 
+    // The state machine.
     uint16_t kind_ = 0;
     int32_t state_ = AIR_IDLE;
     int current_ = 0;
+    uint16_t command_ = 0;  // the command whose finish is awaited
     uint32_t startTick_ = 0;
     uint32_t phaseStart_ = 0;
     uint32_t phaseLength_ = PHASE_UNLIMITED;
@@ -327,38 +377,54 @@ private:
     bool linkUp_ = false;
     bool emulate_ = false;
     bool onAir_ = false;
+    int32_t endReason_ = END_CUED;
+    int indicators_[3] = {0, 0, 0};
+    std::string times_[2];
+
+    // The page being played.
     ShowParams showParams_;
     ShowParams defaultShowParams_;
     bool paramsAreDefault_ = false;
     bool scrolls_ = false;
     bool fillPage_ = false;
-    bool pageBanner_ = false;
-    bool videoCued_ = false;
-    int32_t endReason_ = END_CUED;
     uint16_t scrollWord_ = 0;
     device::Rect scrollRect_;
-    device::Rect bannerRect_;
-    uint32_t bannerLastStep_ = 0;
-    int clockCount_ = 0;
-    int clockSecond_ = 0;
-    bool clockBusy_ = false;
-    bool captionStop_ = false;
-    std::string videoFile_;
-    std::string pageName_;       // the current page
+    std::string pageName_;
     pages::PreviewPage handed_;  // the page an editor handed over, while it is the one played
     std::shared_ptr<const std::vector<uint8_t>> onAirData_;  // the Device data of the page being sent
-    int indicators_[3] = {0, 0, 0};
-    std::string times_[2];
-    // The air playlist's progress: next clip per board, its flags, the next button.
-    struct PlaylistRun {
-        size_t next[2] = {0, 0};
-        bool running[2] = {false, false};
-        bool free[2] = {true, true};
-        size_t nextButton = 0;
-    } run_;
-    int bannerWaitId_ = 0;
-    int32_t bannerWaitState_ = AIR_IDLE;
-    int endWaitId_ = 0;
+
+    // Each content's own state, kept by its file.
+    struct ClockRun {
+        int count = 0;      // images prepared so far
+        int second = 0;     // second of the day of the image prepared next
+        bool busy = false;  // an image is being loaded or the buffers switched
+    } clockRun_;
+    struct InteractiveRun {
+        AirInteractive* picture = nullptr;
+    } interactiveRun_;
+    struct BannerRun {
+        bool onPage = false;  // the page being played has a linked banner
+        device::Rect rect;
+        uint32_t lastStep = 0;  // when the last frame was shown
+        int waitId = 0;         // the frame is not due yet
+        int32_t waitState = AIR_IDLE;
+    } bannerRun_;
+    struct CaptionRun {
+        AirCaption* caption = nullptr;
+        bool stop = false;  // the captions view asked to stop after this caption
+    } captionRun_;
+    struct VideoRun {
+        std::string file;
+        bool cued = false;  // the first clip was cued at Ready
+        // The air playlist's progress: next clip per board, its flags, the next button.
+        struct Playlist {
+            size_t next[2] = {0, 0};
+            bool running[2] = {false, false};
+            bool free[2] = {true, true};
+            size_t nextButton = 0;
+        } playlist;
+        int endWaitId = 0;  // waiting for the switcher after handing it back
+    } videoRun_;
 };
 
 }  // namespace air

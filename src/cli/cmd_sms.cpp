@@ -27,24 +27,6 @@
 
 namespace {
 
-app::CommandLine smsCommandLine(const zx::Args& a) {
-    std::vector<std::string> args;
-    if (auto h = a.get("home")) {
-        args.push_back("--home");
-        args.push_back(*h);
-    }
-    return app::CommandLine::Parse(args);
-}
-
-bool wholeNumber(const std::string& s, long lo, long hi, long& out) {
-    if (s.empty()) return false;
-    char* end = nullptr;
-    long v = std::strtol(s.c_str(), &end, 10);
-    if (*end || v < lo || v > hi) return false;
-    out = v;
-    return true;
-}
-
 std::string json(const std::string& utf8) {
     std::string out = "\"";
     for (unsigned char c : utf8) {
@@ -86,12 +68,12 @@ int decode(const zx::Args& a) {
         return 2;
     }
     const std::string& line = a.positional[0];
-    long length = -1, codePage = 1251;
-    if (auto l = a.get("length"); l && !wholeNumber(*l, -100000, 100000, length)) {
+    long long length = -1, codePage = 1251;
+    if (auto l = a.get("length"); l && !zx::ParseNumber(*l, -100000, 100000, length)) {
         std::cerr << "zx sms decode: --length takes a number of octets\n";
         return 2;
     }
-    if (auto c = a.get("codepage"); c && !wholeNumber(*c, 1, 65535, codePage)) {
+    if (auto c = a.get("codepage"); c && !zx::ParseNumber(*c, 1, 65535, codePage)) {
         std::cerr << "zx sms decode: --codepage takes a code page number\n";
         return 2;
     }
@@ -170,22 +152,22 @@ private:
 
 int listen(const zx::Args& a) {
     app::CZentrixApp theApp;
-    theApp.InitSettingsOnly(smsCommandLine(a));
+    theApp.InitSettingsOnly(zx::CommandLineOf(a));
     const app::Settings& s = theApp.settings();
-    long port = s.itvPortNo, baudIndex = s.baudRate, count = 0, timeout = 0;
-    if (auto v = a.get("port"); v && !wholeNumber(*v, 0, sms::kSerialPorts - 1, port)) {
+    long long port = s.itvPortNo, baudIndex = s.baudRate, count = 0, timeout = 0;
+    if (auto v = a.get("port"); v && !zx::ParseNumber(*v, 0, sms::kSerialPorts - 1, port)) {
         std::cerr << "zx sms listen: --port is a port index, 0 (COM1) to 7 (COM8)\n";
         return 2;
     }
-    if (auto v = a.get("baud"); v && !wholeNumber(*v, 0, 9, baudIndex)) {
+    if (auto v = a.get("baud"); v && !zx::ParseNumber(*v, 0, 9, baudIndex)) {
         std::cerr << "zx sms listen: --baud is an index 0-9 into 300 ... 115200\n";
         return 2;
     }
-    if (auto v = a.get("count"); v && !wholeNumber(*v, 1, 1000000, count)) {
+    if (auto v = a.get("count"); v && !zx::ParseNumber(*v, 1, 1000000, count)) {
         std::cerr << "zx sms listen: --count takes a number of messages\n";
         return 2;
     }
-    if (auto v = a.get("timeout"); v && !wholeNumber(*v, 1, 86400 * 365, timeout)) {
+    if (auto v = a.get("timeout"); v && !zx::ParseNumber(*v, 1, 86400 * 365, timeout)) {
         std::cerr << "zx sms listen: --timeout takes seconds\n";
         return 2;
     }

@@ -157,9 +157,10 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
         writer = std::make_unique<Writer>();
     }
 
+    // Declared before the session: what the session's observers write must outlive it.
+    int linkError = 0;
     air::CAirSession session(app_, engine_, fonts_, loop_);
     air::CAirFrame& frame = session.frame();
-    int linkError = 0;
     session.setEngineObserver([&](int code, int value) {
         if (code == device::NOTE_LINK_ERROR || code == device::NOTE_COMMAND_ERROR) linkError = value;
     });
@@ -184,11 +185,21 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
     if (!app_.settings().airLog) out_ << "(the air log is off: [Start] AirLog=0)\n";
 
     session.Open();
+    // With keep-going the first link-up is waited for as long as it takes, like every later one.
     const bool ready = session.RunUntil(
-        [&] { return linkError != 0 || (frame.linkUp() && frame.state() == air::AIR_CUED); }, o.linkWaitMs);
+        [&] {
+            if (o.interrupted && *o.interrupted) return true;
+            if (linkError && o.keepGoing) linkError = 0;
+            return linkError != 0 || (frame.State().linkUp && frame.State().state == air::AIR_CUED);
+        },
+        o.keepGoing ? UINT32_MAX : o.linkWaitMs);
+    if (o.interrupted && *o.interrupted) {
+        error = "interrupted before the playout began";
+        return PLAY_INTERRUPTED;
+    }
     if (linkError || !ready) {
         error = linkError ? "link error " + std::to_string(linkError) + ": " + OneLine(device::LinkErrorText(linkError))
-                          : (frame.linkUp() ? "nothing could be cued" : "the Device did not answer");
+                          : (frame.State().linkUp ? "nothing could be cued" : "the Device did not answer");
         return PLAY_LINK_ERROR;
     }
 
@@ -199,6 +210,8 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
     int lastIn = -1;
     int loopsDone = 0;
     bool leftCue = false;
+    bool waitingForLink = false;  // keep-going: the link broke, the playout starts again once cued
+    interruptions_ = 0;
     auto lastTail = std::chrono::steady_clock::now();
 
     auto snapshot = [&](const std::string& why) {
@@ -215,8 +228,8 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
         std::snprintf(when, sizeof when, "%7.1f s", (clock.ticks() - t0) / 1000.0);
         out_ << when << "  " << AirStateName(st);
         if (st != air::AIR_CUED && st != air::AIR_IDLE) {
-            if (isSequence) out_ << "  " << frame.current() + 1 << "/" << session.sequence().count();
-            if (!frame.currentPageName().empty()) out_ << "  " << platform::FileNameOf(frame.currentPageName());
+            if (isSequence) out_ << "  " << frame.State().current + 1 << "/" << session.sequence().count();
+            if (!frame.State().pageName.empty()) out_ << "  " << platform::FileNameOf(frame.State().pageName);
         }
         out_ << std::endl;
     };
@@ -226,9 +239,31 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
     frame.OnPlay();
     const bool done = session.RunUntil(
         [&] {
-            if (linkError) return true;
-            const int32_t st = frame.state();
+            if (o.interrupted && *o.interrupted) return true;
+            if (linkError) {
+                if (!o.keepGoing) return true;
+                // The frame has stopped and waits for the link as it does on air; the playout that
+                // broke does not count, the next one starts from the cue.
+                out_ << "link error " << linkError << ": " << OneLine(device::LinkErrorText(linkError))
+                     << "; interruption " << ++interruptions_ << ", waiting for the Device" << std::endl;
+                LogMessage("CPlayout::Run: link error %d, interruption %d", linkError, interruptions_);
+                linkError = 0;
+                waitingForLink = true;
+                leftCue = false;
+                lastIn = -1;
+            }
+            const int32_t st = frame.State().state;
             const uint32_t now = clock.ticks();
+            if (waitingForLink) {
+                if (!frame.State().linkUp || st != air::AIR_CUED) return false;
+                waitingForLink = false;
+                lastState = st;
+                states_.push_back(st);
+                note(st);
+                out_ << "play" << std::endl;
+                frame.OnPlay();
+                return false;
+            }
             if (st != lastState) {
                 lastState = st;
                 states_.push_back(st);
@@ -239,11 +274,11 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
                 // A looping list counts a playout each time it comes back to an earlier page; in
                 // its last one it stops looping, so that it runs out after its last page.
                 if (st == air::AIR_IN_EFFECT) {
-                    if (lastIn >= 0 && frame.current() < lastIn) {
+                    if (lastIn >= 0 && frame.State().current < lastIn) {
                         out_ << "playout " << ++loopsDone << " done" << std::endl;
                         if (loopsDone + 1 >= o.loops) frame.SetLoop(false);
                     }
-                    lastIn = frame.current();
+                    lastIn = frame.State().current;
                 }
                 if (st == air::AIR_CUED && leftCue) {
                     out_ << "playout " << ++loopsDone << " done" << std::endl;
@@ -265,6 +300,9 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
             return false;
         },
         UINT32_MAX);
+    if (o.keepGoing && interruptions_ > 0)
+        out_ << interruptions_ << (interruptions_ == 1 ? " interruption" : " interruptions") << ", " << loopsDone
+             << " playouts done" << std::endl;
     airLog.print(out_);
     if (writer) {
         const std::string failed = writer->finish();
@@ -273,6 +311,10 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
             return PLAY_OUTPUT_ERROR;
         }
         out_ << snapshotFiles_.size() << " snapshots in " << o.snapshots << "\n";
+    }
+    if (o.interrupted && *o.interrupted) {
+        error = "interrupted after " + std::to_string(loopsDone) + " of " + std::to_string(o.loops) + " playouts";
+        return PLAY_INTERRUPTED;
     }
     if (linkError || !done) {
         error = "link error " + std::to_string(linkError) + ": " + OneLine(device::LinkErrorText(linkError));

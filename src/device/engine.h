@@ -12,20 +12,11 @@
 #include "app/zentrix_app.h"
 #include "device/command_set.h"
 #include "device/engine_link.h"
+#include "device/engine_notes.h"
 #include "platform/clock.h"
 #include "platform/message_target.h"
 
 namespace device {
-
-// Notification codes (first message parameter; the second carries the value).
-enum EngineNote : int {
-    NOTE_LINK_UP = 1,         // the first good status after the link came up; 0
-    NOTE_LINK_ERROR = 2,      // a link error while no command was running; the error
-    NOTE_STATE = 3,           // the Device state value changed; the new value
-    NOTE_REQUEST = 4,         // the Device raised a request; its code
-    NOTE_FINISHED = 18,       // the running command finished; 0
-    NOTE_COMMAND_ERROR = 19,  // a link error abandoned the running command; the error
-};
 
 // Timing of the worker, in milliseconds.
 constexpr uint32_t kStepDeadlineMs = 4000;     // a step that expects status bits or sends data
@@ -63,21 +54,24 @@ public:
     bool running() const;
 
     // Posts one command; waits only while the worker has not yet taken the previous one.
-    void PutCmd(CmdRecord record);
+    // Answers the number it gave the command, or 0 when the command was dropped (no worker, or
+    // the worker went while we waited).
+    uint16_t PutCmd(CmdRecord record);
 
-    // The command set. The data operations answer false, posting nothing, when the block is
-    // smaller than what the command would send.
-    void ResetDevice();
-    bool FillRect(const Rect& rect, DataRef block, int flags);
-    bool LoadRect(const Rect& rect, DataRef pixels, int flags);
-    void InEffect(uint16_t effectFlags, uint32_t effectParams, const Rect& rect = {});
-    bool Scroll(const Rect& rect, uint16_t scrollFlags, uint32_t length, DataRef data);
-    void EndScroll();
-    void Cut();
-    void SetMode(uint16_t value);
-    bool LoadRectData(const Rect& rect, DataRef pixels);
-    void Reply(uint16_t code, uint16_t autoReply);
-    void Pause();
+    // The command set: each answers the command's number, or 0 when nothing was posted: the
+    // engine is not running, or (the data operations) the block is smaller than what the
+    // command would send.
+    uint16_t ResetDevice();
+    uint16_t FillRect(const Rect& rect, DataRef block, int flags);
+    uint16_t LoadRect(const Rect& rect, DataRef pixels, int flags);
+    uint16_t InEffect(uint16_t effectFlags, uint32_t effectParams, const Rect& rect = {});
+    uint16_t Scroll(const Rect& rect, uint16_t scrollFlags, uint32_t length, DataRef data);
+    uint16_t EndScroll();
+    uint16_t Cut();
+    uint16_t SetMode(uint16_t value);
+    uint16_t LoadRectData(const Rect& rect, DataRef pixels);
+    uint16_t Reply(uint16_t code, uint16_t autoReply);
+    uint16_t Pause();
 
     // app::DeviceLink: StartHardware and StopHardware open and close the link through these.
     int open(app::LinkKind link, int portNo, int statusClass) override { return Open(link, portNo, statusClass); }
@@ -87,7 +81,7 @@ public:
     class Worker;
 
 private:
-    bool postData(CmdRecord& rec, const char* operation);
+    uint16_t postData(CmdRecord& rec, const char* operation);
     // A worker Done() gave up on that has not ended yet.
     bool staleWorker() const;
 

@@ -37,13 +37,13 @@ TEST_F(AirContentTest, ClockFollowsTheSecondsAndASetBackClock) {
     EXPECT_EQ(view.lastOf(AIRNOTE_PREVIEW), intptr_t(&clockObject.preview));
     frame->OnPlay();
     EXPECT_EQ(state(), AIR_CLOCK_RUN);
-    EXPECT_EQ(frame->timerPeriod(), 25u);
+    EXPECT_EQ(frame->State().timerPeriod, 25u);
     clock.setLocal(1700000000, 50);  // 50 ms into a second
     const int t0 = secondOfDay(clock.localTime());
     advance(25);
     // Two images ahead: the first is sent to the hidden buffer, the second rendered.
     EXPECT_EQ(state(), AIR_CLOCK_LOADING);
-    EXPECT_EQ(frame->clockCount(), 2);
+    EXPECT_EQ(frame->State().clockCount, 2);
     ASSERT_EQ(clockObject.rendered.size(), 2u);
     EXPECT_EQ(clockObject.rendered[0], (t0 + 1) % 43200);
     EXPECT_EQ(engine.last().code, CMD_LOAD_RECT);
@@ -66,22 +66,22 @@ TEST_F(AirContentTest, ClockFollowsTheSecondsAndASetBackClock) {
     finish();
     finish();
     ASSERT_EQ(state(), AIR_CLOCK_RUN);
-    EXPECT_EQ(frame->clockSecond(), t0 + 3);
+    EXPECT_EQ(frame->State().clockSecond, t0 + 3);
 
     // Set back by 3 seconds: it waits for the time it has shown.
     const size_t sent = engine.cmds.size();
     clock.setLocal(1700000000, 0);
     advance(500);
     EXPECT_EQ(engine.cmds.size(), sent);
-    EXPECT_EQ(frame->clockSecond(), t0 + 3);
+    EXPECT_EQ(frame->State().clockSecond, t0 + 3);
     // By more: it goes on from the new time.
     clock.setLocal(1699999990, 0);
     advance(25);
-    EXPECT_EQ(frame->clockSecond(), t0 - 10);
+    EXPECT_EQ(frame->State().clockSecond, t0 - 10);
     EXPECT_EQ(engine.cmds.size(), sent);
     advance(25);
     EXPECT_EQ(state(), AIR_CLOCK_FLIPPING);
-    EXPECT_EQ(frame->clockSecond(), t0 - 9);
+    EXPECT_EQ(frame->State().clockSecond, t0 - 9);
 }
 
 TEST_F(AirContentTest, InteractivePictureLoadsItsQueueAndFlipsUpdates) {
@@ -104,7 +104,7 @@ TEST_F(AirContentTest, InteractivePictureLoadsItsQueueAndFlipsUpdates) {
     EXPECT_EQ(view.lastOf(AIRNOTE_PREVIEW), 0);
     frame->OnPlay();
     EXPECT_EQ(engine.last().flags, 0x0A01);
-    EXPECT_EQ(frame->timerPeriod(), 500u);
+    EXPECT_EQ(frame->State().timerPeriod, 500u);
     finish();
     EXPECT_EQ(state(), AIR_ITV_RUN);
     advance(500);
@@ -152,7 +152,7 @@ TEST_F(AirContentTest, CaptionPlaysAtOnceAndTheNextOneReplacesIt) {
     finish();
     // A caption that has run leaves the frame idle.
     EXPECT_EQ(state(), AIR_IDLE);
-    EXPECT_EQ(frame->kind(), 0);
+    EXPECT_EQ(frame->State().kind, 0);
     EXPECT_EQ(view.lastOf(AIRNOTE_PREVIEW), 0);
     // Stop after the caption: the same.
     frame->PlayCaption(&first);
@@ -170,7 +170,7 @@ TEST_F(AirContentTest, BannerOnItsOwnPlaysEveryFrameAtItsPace) {
     EXPECT_EQ(engine.last().rect.right, 680 + 80);  // both halves
     finish();
     EXPECT_EQ(view.lastOf(AIRNOTE_PREVIEW), intptr_t(&banner.preview));
-    EXPECT_EQ(frame->total(), 120);
+    EXPECT_EQ(frame->State().total, 120);
     frame->OnPlay();
     EXPECT_EQ(engine.last().flags, WORD_BANNER);
     EXPECT_EQ(engine.last().param, (4u << 28) | 0x0A0A);
@@ -214,11 +214,11 @@ TEST_F(AirContentTest, BannerInsideAPageRunsUntilThePageTimeEnds) {
     frame->PlayPageList();
     finish();
     ASSERT_EQ(state(), AIR_CUED);
-    EXPECT_TRUE(frame->pageBanner());
+    EXPECT_TRUE(frame->State().pageBanner);
     EXPECT_EQ(banner.opened, dir.file("Banners/b.zxa"));
     EXPECT_EQ(banner.rect.left, 640);
     frame->OnPlay();
-    EXPECT_EQ(frame->timerPeriod(), 20u);
+    EXPECT_EQ(frame->State().timerPeriod, 20u);
     finish();
     EXPECT_EQ(state(), AIR_SCROLL_PENDING);
     advance(20);
@@ -237,19 +237,19 @@ TEST_F(AirContentTest, BannerInsideAPageRunsUntilThePageTimeEnds) {
     EXPECT_EQ(state(), AIR_END_SCROLLING);
     EXPECT_TRUE(logged("CAirFrame::BannerCheckStop()"));
     EXPECT_TRUE(logged("PageHasBanner!"));
-    EXPECT_GE(platform::TicksSince(frame->phaseStart(), clock.ticks()), 5000u);
+    EXPECT_GE(platform::TicksSince(frame->State().phaseStart, clock.ticks()), 5000u);
     finish();
     EXPECT_EQ(state(), AIR_WAIT_OUT);
 }
 
 TEST_F(VideoFrame, SingleClipEndsWhenItsPlayerStops) {
     open(true);
-    EXPECT_TRUE(frame->videoBoards());
+    EXPECT_TRUE(frame->State().videoBoards);
     EXPECT_EQ(video.created, 2);
     video.clipLength = 8000;
     frame->PlayVideo(false, "clip.mpg", true);
     ASSERT_EQ(state(), AIR_CUED);
-    EXPECT_EQ(frame->total(), 8000);
+    EXPECT_EQ(frame->State().total, 8000);
     EXPECT_EQ(video.sent.back().command, VIDEO_CUE_LOOPED);
     video.Notify(100, 1);  // a stopped report before the start ends nothing
     frame->OnPlayerMessage(100, 1);
@@ -263,7 +263,7 @@ TEST_F(VideoFrame, SingleClipEndsWhenItsPlayerStops) {
     EXPECT_EQ(state(), AIR_WAIT_IN);
     frame->OnPlayerMessage(100, 1);
     EXPECT_EQ(state(), AIR_CUED);
-    EXPECT_EQ(frame->endReason(), END_RAN_OUT);
+    EXPECT_EQ(frame->State().endReason, END_RAN_OUT);
     EXPECT_EQ(engine.replies[engine.replies.size() - 2], std::make_pair(4, 4));
     EXPECT_EQ(engine.replies.back(), std::make_pair(9, 9));
 }
@@ -276,11 +276,11 @@ TEST_F(VideoFrame, PlaylistRunsItsClipsAndButtonsAndEndsASecondAfterItsTotal) {
     open();
     frame->PlayVideo(true, {}, false);
     ASSERT_EQ(state(), AIR_CUED);
-    EXPECT_EQ(frame->total(), 6000);
+    EXPECT_EQ(frame->State().total, 6000);
     EXPECT_EQ(video.sent.back().command, VIDEO_CUE);
     EXPECT_EQ(video.sent.back().file, "a.mpg");
     frame->OnPlay();
-    EXPECT_EQ(frame->timerPeriod(), 50u);
+    EXPECT_EQ(frame->State().timerPeriod, 50u);
     EXPECT_EQ(video.sent.back().command, VIDEO_PAUSE);  // the cued clip starts
     ASSERT_EQ(remote.commands.size(), 1u);
     EXPECT_EQ(remote.commands[0], "MIX:1");
@@ -304,7 +304,7 @@ TEST_F(VideoFrame, PlaylistRunsItsClipsAndButtonsAndEndsASecondAfterItsTotal) {
     EXPECT_NE(state(), AIR_CUED);
     advance(100);
     EXPECT_EQ(state(), AIR_CUED);  // 7000 ms: the total and a second
-    EXPECT_EQ(frame->endReason(), END_RAN_OUT);
+    EXPECT_EQ(frame->State().endReason, END_RAN_OUT);
     EXPECT_EQ(video.stops, 0);  // a playlist that ran out leaves its last clips be
 }
 
@@ -324,13 +324,13 @@ TEST_F(VideoFrame, PlaylistStoppedHandsTheSwitcherBackAndWaits) {
     frame->OnStop();
     ASSERT_EQ(remote.restores.size(), 1u);
     EXPECT_EQ(remote.restores[0], std::make_pair(true, 2));
-    EXPECT_EQ(frame->actions(), 0);
+    EXPECT_EQ(frame->State().actions, 0);
     advance(400);
     EXPECT_NE(state(), AIR_CUED);
     advance(100);
     EXPECT_EQ(state(), AIR_CUED);
     EXPECT_EQ(video.stops, 1);
-    EXPECT_EQ(frame->endReason(), END_STOPPED);
+    EXPECT_EQ(frame->State().endReason, END_STOPPED);
 }
 
 TEST_F(VideoFrame, PageWithAFailingSwitcherButtonStops) {
@@ -366,7 +366,7 @@ TEST_F(VideoFrame, PageWithAFailingSwitcherButtonStops) {
 TEST_F(VideoFrame, PlayersThatCannotStartSwitchTheBoardsOff) {
     video.createOk = false;
     open();
-    EXPECT_FALSE(frame->videoBoards());
+    EXPECT_FALSE(frame->State().videoBoards);
     EXPECT_EQ(boxes.lastText(), app::LoadString(3047));
 }
 
@@ -391,9 +391,9 @@ TEST_F(AirContentTest, HandedPagePlaysItsOwnCopyWithItsBannerLink) {
     handed = {};  // the frame holds its own reference
     EXPECT_EQ(engine.last().code, CMD_LOAD_RECT);
     EXPECT_EQ(engine.last().bytes, copy->data.size());
-    EXPECT_EQ(frame->currentPageName(), dir.file("Pages/edited.zxg"));
-    EXPECT_TRUE(frame->scrolls());
-    EXPECT_TRUE(frame->pageBanner());
+    EXPECT_EQ(frame->State().pageName, dir.file("Pages/edited.zxg"));
+    EXPECT_TRUE(frame->State().scrolls);
+    EXPECT_TRUE(frame->State().pageBanner);
     EXPECT_EQ(banner.opened, dir.file("Banners/b.zxa"));
     EXPECT_EQ(banner.rect.left, 640);
     finish();
@@ -413,8 +413,8 @@ TEST_F(AirContentTest, HandedPagePlaysItsOwnCopyWithItsBannerLink) {
     frame->PlayPage(nullptr);
     EXPECT_EQ(engine.last().code, CMD_FILL_RECT);
     EXPECT_EQ(engine.last().bytes, 6u);
-    EXPECT_FALSE(frame->pageBanner());
-    EXPECT_EQ(frame->currentPageName(), dir.file("Pages/shared.zxg"));
+    EXPECT_FALSE(frame->State().pageBanner);
+    EXPECT_EQ(frame->State().pageName, dir.file("Pages/shared.zxg"));
 
     // A hand-over without a compiled page starts nothing.
     const size_t sent = engine.cmds.size();

@@ -20,6 +20,7 @@ struct Cmd {
     int flags = 0;       // FillRect / LoadRect flags, InEffect and Scroll flags, SetMode value
     uint32_t param = 0;  // InEffect parameter, Scroll length, Reply value
     size_t bytes = 0;    // data block size
+    uint16_t seq = 0;    // the number the engine gave the command
     bool operator==(uint16_t c) const { return code == c; }
 };
 inline Cmd Code(uint16_t code) {
@@ -28,6 +29,7 @@ inline Cmd Code(uint16_t code) {
     return c;
 }
 
+// Numbers the commands as the engine does (from 1, skipping 0 when it wraps).
 class FakeCommands final : public air::DeviceCommands {
 public:
     void Init(platform::MessageTarget* r) override {
@@ -35,32 +37,49 @@ public:
         ++inits;
     }
     void Done() override { ++dones; }
-    void ResetDevice() override { add(Code(device::CMD_RESET_DEVICE)); }
-    bool FillRect(const device::Rect& r, device::DataRef b, int f) override {
+    bool Running() const override { return running; }
+    uint16_t ResetDevice() override { return add(Code(device::CMD_RESET_DEVICE)); }
+    uint16_t FillRect(const device::Rect& r, device::DataRef b, int f) override {
         const size_t have = (f & device::RECT_FILL_BLOCK) ? 6 : b.size();
         return data({device::CMD_FILL_RECT, r, f, 0, have}, 6, have);
     }
-    bool LoadRect(const device::Rect& r, device::DataRef p, int f) override {
+    uint16_t LoadRect(const device::Rect& r, device::DataRef p, int f) override {
         return data({device::CMD_LOAD_RECT, r, f, 0, p.size()},
                     device::RectBlockSize(r.right - r.left, r.bottom - r.top), p.size());
     }
-    void InEffect(uint16_t f, uint32_t p, const device::Rect& r) override { add({device::CMD_IN_EFFECT, r, f, p}); }
-    bool Scroll(const device::Rect& r, uint16_t f, uint32_t length, device::DataRef d) override {
-        add({device::CMD_SCROLL, r, f, length, d.size()});
-        return !refuse;
+    uint16_t InEffect(uint16_t f, uint32_t p, const device::Rect& r) override {
+        return add({device::CMD_IN_EFFECT, r, f, p});
     }
-    void EndScroll() override { add(Code(device::CMD_END_SCROLL)); }
-    void Cut() override { add(Code(device::CMD_CUT)); }
-    void SetMode(uint16_t v) override { add({device::CMD_SET_MODE, {}, v}); }
-    bool LoadRectData(const device::Rect& r, device::DataRef p) override {
+    uint16_t Scroll(const device::Rect& r, uint16_t f, uint32_t length, device::DataRef d) override {
+        if (refuse) {
+            // Recorded all the same: the tests look at what was asked.
+            cmds.push_back({device::CMD_SCROLL, r, f, length, d.size()});
+            return 0;
+        }
+        return add({device::CMD_SCROLL, r, f, length, d.size()});
+    }
+    uint16_t EndScroll() override { return add(Code(device::CMD_END_SCROLL)); }
+    uint16_t Cut() override { return add(Code(device::CMD_CUT)); }
+    uint16_t SetMode(uint16_t v) override { return add({device::CMD_SET_MODE, {}, v}); }
+    uint16_t LoadRectData(const device::Rect& r, device::DataRef p) override {
         return data({device::CMD_LOAD_RECT_DATA, r, 0, 0, p.size()},
                     device::RectBlockSize(r.right - r.left, r.bottom - r.top), p.size());
     }
-    void Reply(uint16_t code, uint16_t value) override { replies.push_back({code, value}); }
-    void Pause() override { ++pauses; }
+    uint16_t Reply(uint16_t code, uint16_t value) override {
+        if (!running) return 0;
+        replies.push_back({code, value});
+        return number();
+    }
+    uint16_t Pause() override {
+        if (!running) return 0;
+        ++pauses;
+        return number();
+    }
 
     // The last command sent (code 0 when none).
     Cmd last() const { return cmds.empty() ? Cmd{} : cmds.back(); }
+    // The number of the last command sent: what its finish carries.
+    uint16_t lastSeq() const { return last().seq; }
     size_t count(uint16_t code) const {
         size_t n = 0;
         for (const Cmd& c : cmds) n += c.code == code;
@@ -72,14 +91,24 @@ public:
     platform::MessageTarget* receiver = nullptr;
     int inits = 0, dones = 0, pauses = 0;
     bool refuse = false;  // every data command is refused
+    bool running = true;  // false: the engine takes nothing
+    uint16_t sequence = 0;
 
 private:
-    void add(Cmd c) { cmds.push_back(c); }
-    bool data(Cmd c, size_t need, size_t have) {
+    uint16_t number() {
+        if (++sequence == 0) ++sequence;
+        return sequence;
+    }
+    uint16_t add(Cmd c) {
+        if (!running) return 0;
+        c.seq = number();
+        cmds.push_back(c);
+        return c.seq;
+    }
+    uint16_t data(Cmd c, size_t need, size_t have) {
         // The engine refuses blocks smaller than what the command sends.
-        if (refuse || have < need) return false;
-        add(c);
-        return true;
+        if (refuse || have < need) return 0;
+        return add(c);
     }
 };
 

@@ -100,9 +100,10 @@ struct AirFrameFixture : ::testing::Test {
         ASSERT_EQ(engine.last().code, device::CMD_RESET_DEVICE);
         finish();
     }
-    void finish() { frame->OnEngine(device::NOTE_FINISHED, 0); }
+    // The last command finishes (its number is what the engine would send with it).
+    void finish() { frame->OnEngine(device::NOTE_FINISHED, 0, engine.lastSeq()); }
     void advance(uint32_t ms) { loop.advance(ms); }
-    int32_t state() const { return frame->state(); }
+    int32_t state() const { return frame->State().state; }
 
     // A page in the Pages folder, appended to the sequence.
     air::SeqItem& addPage(const std::string& name, const TestPage& p = {}, air::ShowParams params = fiveSeconds()) {

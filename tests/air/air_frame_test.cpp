@@ -39,18 +39,18 @@ TEST_F(AirFrameTest, PageListFromCueToItsEndAndCuedAgain) {
     make();
     frame->PlayPageList();
     EXPECT_EQ(state(), AIR_IDLE);  // no link yet: the frame waits for it
-    EXPECT_TRUE(frame->timerRunning());
+    EXPECT_TRUE(frame->State().timerRunning);
     linkUp();
     EXPECT_EQ(engine.last().code, CMD_LOAD_RECT);
     EXPECT_EQ(engine.last().bytes, 829442u);
     EXPECT_EQ(state(), AIR_COPYING);
-    EXPECT_FALSE(frame->timerRunning());
+    EXPECT_FALSE(frame->State().timerRunning);
     finish();
     EXPECT_EQ(state(), AIR_CUED);
-    EXPECT_EQ(frame->current(), 0);
+    EXPECT_EQ(frame->State().current, 0);
     EXPECT_EQ(window.actions, ACTION_PLAY | ACTION_NEXT);
     EXPECT_EQ(view.lastOf(AIRNOTE_PREVIEW), intptr_t(&image.thumbnail));
-    EXPECT_EQ(frame->total(), (5 + 9 + 1 + 4) * 1000);
+    EXPECT_EQ(frame->State().total, (5 + 9 + 1 + 4) * 1000);
     EXPECT_EQ(window.second, "0:19.0  ");
 
     frame->OnPlay();
@@ -58,12 +58,12 @@ TEST_F(AirFrameTest, PageListFromCueToItsEndAndCuedAgain) {
     EXPECT_EQ(engine.last().flags, 0x0201);  // the switch, in, onto an empty screen
     EXPECT_EQ(state(), AIR_IN_EFFECT);
     EXPECT_EQ(window.actions, ACTION_PAUSE | ACTION_STOP);
-    EXPECT_EQ(frame->timerPeriod(), 100u);
+    EXPECT_EQ(frame->State().timerPeriod, 100u);
     finish();
     // The next page goes into the hidden buffer at once.
     EXPECT_EQ(engine.last().code, CMD_LOAD_RECT);
     EXPECT_EQ(state(), AIR_COPYING);
-    EXPECT_EQ(frame->current(), 1);
+    EXPECT_EQ(frame->State().current, 1);
     EXPECT_EQ(window.actions, ACTION_PAUSE | ACTION_NEXT | ACTION_STOP);
     finish();
     EXPECT_EQ(state(), AIR_WAIT_IN);
@@ -90,7 +90,7 @@ TEST_F(AirFrameTest, PageListFromCueToItsEndAndCuedAgain) {
     EXPECT_EQ(engine.last().code, CMD_END_SCROLL);
     finish();
     EXPECT_EQ(state(), AIR_COPYING);
-    EXPECT_EQ(frame->current(), 2);
+    EXPECT_EQ(frame->State().current, 2);
     finish();
     EXPECT_EQ(state(), AIR_WAIT_IN);
     advance(100);
@@ -106,12 +106,12 @@ TEST_F(AirFrameTest, PageListFromCueToItsEndAndCuedAgain) {
     finish();
     // Cued again from the first page.
     EXPECT_EQ(state(), AIR_COPYING);
-    EXPECT_EQ(frame->endReason(), END_RAN_OUT);
-    EXPECT_FALSE(frame->timerRunning());
+    EXPECT_EQ(frame->State().endReason, END_RAN_OUT);
+    EXPECT_FALSE(frame->State().timerRunning);
     finish();
     EXPECT_EQ(state(), AIR_CUED);
-    EXPECT_EQ(frame->current(), 0);
-    EXPECT_EQ(frame->startTick(), 0u);
+    EXPECT_EQ(frame->State().current, 0);
+    EXPECT_EQ(frame->State().startTick, 0u);
     EXPECT_EQ(engine.count(CMD_IN_EFFECT), 4u);
     for (const char* line : {"CAirFrame::CopyPage", "CAirFrame::Ready", "CAirFrame::OnPlay()", "CAirFrame::InEffect()",
                              "CAirFrame::NextPage()", "CAirFrame::Scroll()", "CAirFrame::ScrollDone()",
@@ -134,7 +134,7 @@ TEST_F(AirFrameTest, SinglePageWithTheDefaultRecordAndItsEffect) {
     finish();
     EXPECT_EQ(state(), AIR_CUED);
     EXPECT_EQ(window.actions, ACTION_PLAY | ACTION_EFFECT);
-    EXPECT_EQ(frame->total(), 2000);
+    EXPECT_EQ(frame->State().total, 2000);
 
     // Effect: the dialog on the record; OK takes it (and keeps it as the default).
     ShowParams longer = def;
@@ -143,13 +143,13 @@ TEST_F(AirFrameTest, SinglePageWithTheDefaultRecordAndItsEffect) {
     frame->Effect();
     EXPECT_EQ(window.effectDialogs, 1);
     EXPECT_TRUE(window.outApplies);
-    EXPECT_EQ(frame->total(), 7000);
+    EXPECT_EQ(frame->State().total, 7000);
     EXPECT_EQ(window.second, "0:07.0  ");
 
     frame->OnPlay();
     finish();
     EXPECT_EQ(state(), AIR_WAIT_OUT);
-    EXPECT_EQ(frame->phaseLength(), 7000u);
+    EXPECT_EQ(frame->State().phaseLength, 7000u);
     advance(7000);
     EXPECT_EQ(state(), AIR_OUT_EFFECT);
     EXPECT_EQ(engine.last().flags, 0x0002);  // type 1 out, the page does not move
@@ -170,7 +170,7 @@ TEST_F(AirFrameTest, ShowTimeNeverBelowTwoSeconds) {
     finish();
     frame->OnPlay();
     finish();
-    EXPECT_EQ(frame->phaseLength(), 2000u);
+    EXPECT_EQ(frame->State().phaseLength, 2000u);
     advance(1900);
     EXPECT_EQ(state(), AIR_WAIT_OUT);
     advance(100);
@@ -208,7 +208,7 @@ struct EveryState : AirFrameFixture, ::testing::WithParamInterface<int32_t> {
         ASSERT_EQ(state(), wanted);
         if (target < 0) {
             frame->OnPause();
-            ASSERT_TRUE(frame->paused());
+            ASSERT_TRUE(frame->State().paused);
         }
     }
 };
@@ -225,28 +225,28 @@ TEST_P(EveryState, StopCutsAndCuesAgain) {
     frame->OnStop();
     EXPECT_EQ(state(), AIR_STOPPING);
     EXPECT_EQ(engine.count(CMD_CUT), cuts + 1);
-    EXPECT_FALSE(frame->timerRunning());
+    EXPECT_FALSE(frame->State().timerRunning);
     advance(60000);  // nothing moves until the cut has finished
     EXPECT_EQ(state(), AIR_STOPPING);
     finish();
     EXPECT_EQ(state(), AIR_COPYING);
     finish();
     EXPECT_EQ(state(), AIR_CUED);
-    EXPECT_EQ(frame->current(), 0);
-    EXPECT_EQ(frame->endReason(), END_STOPPED);
-    EXPECT_FALSE(frame->paused());
+    EXPECT_EQ(frame->State().current, 0);
+    EXPECT_EQ(frame->State().endReason, END_STOPPED);
+    EXPECT_FALSE(frame->State().paused);
     ASSERT_FALSE(engine.replies.empty());
     EXPECT_EQ(engine.replies.back(), std::make_pair(3, 4));
 }
 
 TEST_P(EveryState, LinkErrorAbortsWithItsMessage) {
     playTo(GetParam(), false);
-    frame->OnEngine(device::NOTE_COMMAND_ERROR, 11);
+    frame->OnEngine(device::NOTE_COMMAND_ERROR, 11, engine.lastSeq());
     EXPECT_EQ(state(), AIR_IDLE);
-    EXPECT_EQ(frame->actions(), 0);
-    EXPECT_EQ(frame->startTick(), 0u);
-    EXPECT_FALSE(frame->timerRunning());
-    EXPECT_FALSE(frame->paused());
+    EXPECT_EQ(frame->State().actions, 0);
+    EXPECT_EQ(frame->State().startTick, 0u);
+    EXPECT_FALSE(frame->State().timerRunning);
+    EXPECT_FALSE(frame->State().paused);
     EXPECT_EQ(window.first, "");
     EXPECT_EQ(boxes.count(), 1);
     EXPECT_EQ(boxes.lastText(), app::LoadString(4101));
@@ -264,15 +264,15 @@ TEST_P(EveryState, LinkUpResetsAndCuesWhatKindHolds) {
     frame->OnEngine(device::NOTE_LINK_UP, 0);
     EXPECT_EQ(state(), AIR_IDLE);
     EXPECT_EQ(engine.last().code, device::CMD_RESET_DEVICE);
-    EXPECT_FALSE(frame->timerRunning());
+    EXPECT_FALSE(frame->State().timerRunning);
     EXPECT_EQ(window.indicators[0], 1);
     finish();
     EXPECT_EQ(state(), AIR_COPYING);
     finish();
     EXPECT_EQ(state(), AIR_CUED);
-    EXPECT_EQ(frame->current(), 0);
-    EXPECT_EQ(frame->startTick(), 0u);
-    EXPECT_FALSE(frame->paused());
+    EXPECT_EQ(frame->State().current, 0);
+    EXPECT_EQ(frame->State().startTick, 0u);
+    EXPECT_FALSE(frame->State().paused);
 }
 
 INSTANTIATE_TEST_SUITE_P(Playing, EveryState,
@@ -283,12 +283,12 @@ INSTANTIATE_TEST_SUITE_P(Playing, EveryState,
 TEST_F(AirFrameTest, LinkErrorWhileIdleMarksTheLinkDownUnlessEmulating) {
     open();
     frame->OnEngine(device::NOTE_LINK_ERROR, 2);
-    EXPECT_FALSE(frame->linkUp());
+    EXPECT_FALSE(frame->State().linkUp);
     EXPECT_FALSE(frame->CanStart());
     EXPECT_EQ(window.indicators[0], 2);
     EXPECT_EQ(boxes.lastText(), app::LoadString(4092));
     frame->OnEngine(device::NOTE_LINK_UP, 0);
-    EXPECT_TRUE(frame->linkUp());
+    EXPECT_TRUE(frame->State().linkUp);
     EXPECT_EQ(window.indicators[0], 1);
 }
 
@@ -301,9 +301,9 @@ struct EmulatingFrame : AirFrameFixture {
 TEST_F(EmulatingFrame, LinkStaysUpAndTheModeMayAlwaysBeLeft) {
     addPage("a.zxg");
     open();
-    EXPECT_TRUE(frame->emulate());
+    EXPECT_TRUE(frame->State().emulate);
     frame->OnEngine(device::NOTE_LINK_ERROR, 13);
-    EXPECT_TRUE(frame->linkUp());
+    EXPECT_TRUE(frame->State().linkUp);
     EXPECT_EQ(window.indicators[0], 1);
     frame->PlayPageList();
     finish();
@@ -318,14 +318,14 @@ TEST_F(AirFrameTest, StatusBitsDriveTheIndicatorsAndTheAirLogRecord) {
     frame->OnEngine(device::NOTE_STATE, 3);
     EXPECT_EQ(window.indicators[1], 1);
     EXPECT_EQ(window.indicators[2], 1);
-    EXPECT_TRUE(frame->onAir());
+    EXPECT_TRUE(frame->State().onAir);
     finish();  // the second page loads
     finish();
     advance(5000);  // the second page comes in: the first one's line is written
     const std::string airlog = zxtest::ReadText(dir.file("airlog.txt"));
     EXPECT_NE(airlog.find("   5 p0.zxg"), std::string::npos) << airlog;
     frame->OnEngine(device::NOTE_STATE, 0);
-    EXPECT_FALSE(frame->onAir());
+    EXPECT_FALSE(frame->State().onAir);
     EXPECT_EQ(window.indicators[2], 0);
 }
 
@@ -337,18 +337,18 @@ TEST_F(AirFrameTest, PauseAndContinueShiftTheTimes) {
     EXPECT_EQ(engine.pauses, 0);
     frame->OnPause();  // during the in-effect: the Device freezes it
     EXPECT_EQ(engine.pauses, 1);
-    EXPECT_TRUE(frame->paused());
+    EXPECT_TRUE(frame->State().paused);
     EXPECT_EQ(window.actions, ACTION_PAUSE | ACTION_STOP);
-    EXPECT_FALSE(frame->timerRunning());
+    EXPECT_FALSE(frame->State().timerRunning);
     advance(10000);
     frame->OnPause();
     EXPECT_EQ(engine.pauses, 2);
-    EXPECT_FALSE(frame->paused());
+    EXPECT_FALSE(frame->State().paused);
     EXPECT_EQ(window.actions, ACTION_PAUSE | ACTION_STOP);
     finish();
     EXPECT_EQ(state(), AIR_WAIT_OUT);
     EXPECT_EQ(window.actions, ACTION_PAUSE | ACTION_NEXT | ACTION_STOP);
-    const uint32_t start = frame->startTick(), phase = frame->phaseStart();
+    const uint32_t start = frame->State().startTick, phase = frame->State().phaseStart;
     advance(2000);
     frame->OnPause();  // nothing runs on the Device now
     EXPECT_EQ(engine.pauses, 2);
@@ -357,8 +357,8 @@ TEST_F(AirFrameTest, PauseAndContinueShiftTheTimes) {
     EXPECT_EQ(state(), AIR_WAIT_OUT);
     frame->OnPause();
     EXPECT_EQ(window.actions, ACTION_PAUSE | ACTION_NEXT | ACTION_STOP);
-    EXPECT_EQ(frame->startTick(), start + 60000);
-    EXPECT_EQ(frame->phaseStart(), phase + 60000);
+    EXPECT_EQ(frame->State().startTick, start + 60000);
+    EXPECT_EQ(frame->State().phaseStart, phase + 60000);
     advance(2900);
     EXPECT_EQ(state(), AIR_WAIT_OUT);
     EXPECT_EQ(window.second, "0:00.1  ");
@@ -372,22 +372,22 @@ TEST_F(AirFrameTest, NextAndPreviousMoveTheCue) {
     const size_t loads = engine.count(CMD_LOAD_RECT);
     frame->OnNext();
     EXPECT_EQ(state(), AIR_COPYING);
-    EXPECT_EQ(frame->current(), 1);
+    EXPECT_EQ(frame->State().current, 1);
     EXPECT_EQ(engine.count(CMD_LOAD_RECT), loads + 1);
     finish();
     EXPECT_EQ(state(), AIR_CUED);
     EXPECT_EQ(window.actions, ACTION_PLAY | ACTION_NEXT | ACTION_PREVIOUS);
     EXPECT_EQ(view.lastOf(AIRNOTE_PREVIEW), intptr_t(&image.thumbnail));
-    EXPECT_EQ(frame->total(), 10000);  // from the cue to the end
+    EXPECT_EQ(frame->State().total, 10000);  // from the cue to the end
     frame->OnNext();
     finish();
-    EXPECT_EQ(frame->current(), 2);
+    EXPECT_EQ(frame->State().current, 2);
     EXPECT_EQ(window.actions, ACTION_PLAY | ACTION_PREVIOUS);
     // Unchecked items are stepped over.
     seq->items[1].SetChecked(false);
     frame->Previous();
     finish();
-    EXPECT_EQ(frame->current(), 0);
+    EXPECT_EQ(frame->State().current, 0);
     EXPECT_EQ(window.actions, ACTION_PLAY | ACTION_NEXT);
     EXPECT_TRUE(logged("CAirFrame::OnNext()"));
 }
@@ -398,21 +398,21 @@ TEST_F(AirFrameTest, NextDuringAPageEndsItAtTheNextTick) {
     finish();
     finish();
     ASSERT_EQ(state(), AIR_WAIT_IN);
-    EXPECT_EQ(frame->total(), 10000);
+    EXPECT_EQ(frame->State().total, 10000);
     advance(1000);
     EXPECT_FALSE(frame->CanLeave());  // on air: the mode stays
     EXPECT_EQ(window.beeps, 1);
     frame->OnNext();
-    EXPECT_EQ(frame->total(), 6000);  // four seconds of the first page were left
+    EXPECT_EQ(frame->State().total, 6000);  // four seconds of the first page were left
     EXPECT_EQ(state(), AIR_WAIT_IN);
     frame->OnNext();  // a second press takes nothing more
-    EXPECT_EQ(frame->total(), 6000);
+    EXPECT_EQ(frame->State().total, 6000);
     advance(100);
     EXPECT_EQ(state(), AIR_IN_EFFECT);
     EXPECT_EQ(window.second, "0:04.9  ");
     finish();
     EXPECT_EQ(state(), AIR_WAIT_OUT);
-    EXPECT_EQ(frame->phaseLength(), 5000u);  // the new page keeps its whole time
+    EXPECT_EQ(frame->State().phaseLength, 5000u);  // the new page keeps its whole time
     advance(4900);
     EXPECT_EQ(state(), AIR_WAIT_OUT);
 }
@@ -446,17 +446,17 @@ TEST_F(AirFrameTest, DisabledPlayIsRememberedAndCarriedOut) {
     frame->PlayPageList();
     ASSERT_EQ(state(), AIR_COPYING);
     frame->OnStop();  // remembered ...
-    EXPECT_EQ(frame->delayedAction(), ACTION_STOP);
+    EXPECT_EQ(frame->State().delayedAction, ACTION_STOP);
     frame->OnPlay();  // ... and replaced by the next disabled command
-    EXPECT_EQ(frame->delayedAction(), ACTION_PLAY);
+    EXPECT_EQ(frame->State().delayedAction, ACTION_PLAY);
     finish();
     EXPECT_EQ(state(), AIR_IN_EFFECT);
-    EXPECT_EQ(frame->delayedAction(), 0);
+    EXPECT_EQ(frame->State().delayedAction, 0);
     // A remembered command whose button stays disabled waits.
     frame->OnNext();
-    EXPECT_EQ(frame->delayedAction(), ACTION_NEXT);
+    EXPECT_EQ(frame->State().delayedAction, ACTION_NEXT);
     finish();  // Next is enabled after the in-effect: the page ends at the next tick
-    EXPECT_EQ(frame->delayedAction(), 0);
+    EXPECT_EQ(frame->State().delayedAction, 0);
     advance(100);
     EXPECT_EQ(state(), AIR_OUT_EFFECT);
 }
@@ -466,16 +466,16 @@ TEST_F(AirFrameTest, AutomationDoesNotRememberButAnswers) {
     open(true);
     frame->PlayPageList();
     frame->OnPlay();
-    EXPECT_EQ(frame->delayedAction(), 0);
+    EXPECT_EQ(frame->State().delayedAction, 0);
     finish();
     EXPECT_EQ(engine.replies.back(), std::make_pair(8, 8));  // cued
     frame->OnEngine(device::NOTE_REQUEST, 1);                // the Device presses Play
     EXPECT_EQ(state(), AIR_IN_EFFECT);
     EXPECT_EQ(engine.replies.back(), std::make_pair(1, 4));
     frame->OnEngine(device::NOTE_REQUEST, 1);  // Play again: continues nothing, Pause is on
-    EXPECT_TRUE(frame->paused());
+    EXPECT_TRUE(frame->State().paused);
     frame->OnEngine(device::NOTE_REQUEST, 1);
-    EXPECT_FALSE(frame->paused());
+    EXPECT_FALSE(frame->State().paused);
     EXPECT_EQ(engine.replies.back(), std::make_pair(1, 0));
     finish();
     advance(5000);
@@ -498,16 +498,16 @@ TEST_F(AirFrameTest, PauseRequestBeforePausingIsPossibleIsProcessedLater) {
     frame->PlayPageList();
     ASSERT_EQ(state(), AIR_COPYING);
     frame->OnEngine(device::NOTE_REQUEST, 2);
-    EXPECT_EQ(frame->delayedRequest(), 2);
+    EXPECT_EQ(frame->State().delayedRequest, 2);
     EXPECT_FALSE(logged("Delayed request processed: 02"));
     finish();  // Play is enabled now: the request is taken up
     EXPECT_TRUE(logged("Delayed request processed: 02"));
-    EXPECT_FALSE(frame->paused());  // nothing plays yet; the cue answers the Device
+    EXPECT_FALSE(frame->State().paused);  // nothing plays yet; the cue answers the Device
     EXPECT_EQ(engine.replies.back(), std::make_pair(8, 8));
     // While playing, the Pause request pauses at once.
     frame->OnPlay();
     frame->OnEngine(device::NOTE_REQUEST, 2);
-    EXPECT_TRUE(frame->paused());
+    EXPECT_TRUE(frame->State().paused);
     EXPECT_EQ(engine.replies.back(), std::make_pair(2, 0));
 }
 
@@ -515,7 +515,7 @@ TEST_F(AirFrameTest, ItemRequestsSelectItems) {
     playList(1);
     frame->OnEngine(device::NOTE_REQUEST, 8);
     EXPECT_EQ(view.lastOf(AIRNOTE_ITEM), 0);
-    EXPECT_EQ(frame->kind(), 0);
+    EXPECT_EQ(frame->State().kind, 0);
     EXPECT_EQ(state(), AIR_IDLE);
     frame->OnEngine(device::NOTE_REQUEST, 15);
     EXPECT_EQ(view.lastOf(AIRNOTE_ITEM), 7);
@@ -534,7 +534,7 @@ TEST_F(AirFrameTest, ItemRequestsSelectItems) {
     finish();
     frame->OnEngine(device::NOTE_LINK_UP, 0);
     finish();
-    EXPECT_EQ(frame->kind(), 0);
+    EXPECT_EQ(frame->State().kind, 0);
     EXPECT_EQ(state(), AIR_IDLE);
     EXPECT_EQ(view.lastOf(AIRNOTE_PREVIEW), 0);
 }
@@ -550,10 +550,10 @@ TEST_F(AirFrameTest, UncheckedListCuesNothing) {
     frame->PlayPageList();
     EXPECT_EQ(state(), AIR_IDLE);
     EXPECT_EQ(engine.cmds.size(), sent);
-    EXPECT_EQ(frame->actions(), 0);
+    EXPECT_EQ(frame->State().actions, 0);
     EXPECT_EQ(boxes.count(), 0);
     frame->OnPlay();
-    EXPECT_EQ(frame->delayedAction(), ACTION_PLAY);  // and stays so
+    EXPECT_EQ(frame->State().delayedAction, ACTION_PLAY);  // and stays so
 }
 
 TEST_F(AirFrameTest, LoopingListNeverEnds) {
@@ -567,7 +567,7 @@ TEST_F(AirFrameTest, LoopingListNeverEnds) {
         advance(5000);
         ASSERT_EQ(state(), AIR_IN_EFFECT);
     }
-    EXPECT_EQ(frame->current(), 0);
+    EXPECT_EQ(frame->State().current, 0);
     EXPECT_EQ(engine.count(CMD_IN_EFFECT), 7u);
 }
 
@@ -579,7 +579,7 @@ TEST_F(AirFrameTest, PageThatCannotBeLoadedAbortsWithItsMessage) {
     EXPECT_EQ(state(), AIR_IDLE);
     EXPECT_EQ(boxes.count(), 1);
     EXPECT_EQ(boxes.lastText(), app::FormatText(app::LoadString(3000), {dir.file("Pages/p1.zxg")}));
-    EXPECT_FALSE(frame->timerRunning());
+    EXPECT_FALSE(frame->State().timerRunning);
 }
 
 TEST_F(AirFrameTest, DamagedDeviceDataIsRefusedNotWaitedFor) {
@@ -601,7 +601,7 @@ TEST_F(AirFrameTest, StartBeforeTheLinkWaitsFiveSecondsThenCues) {
     EXPECT_EQ(engine.count(CMD_LOAD_RECT), 0u);
     advance(100);
     EXPECT_EQ(state(), AIR_COPYING);  // the engine will say why nothing happens
-    EXPECT_FALSE(frame->timerRunning());
+    EXPECT_FALSE(frame->State().timerRunning);
     // A second start while waiting leaves one timer only.
     frame->ClearAir();
     frame->PlayPageList();

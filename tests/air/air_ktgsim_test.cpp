@@ -135,7 +135,7 @@ struct AirWithKtgsim : ::testing::Test {
         CAirFrame& frame = session.frame();
         EXPECT_EQ(session.Cue(page), 0);
         session.Open();
-        if (!session.RunUntil([&] { return frame.state() == AIR_CUED; }, 20000)) return seen;
+        if (!session.RunUntil([&] { return frame.State().state == AIR_CUED; }, 20000)) return seen;
         frame.OnPlay();
         ktgsim::Picture pic;
         session.RunUntil(
@@ -150,11 +150,11 @@ struct AirWithKtgsim : ::testing::Test {
                         seen.panel |= p[0] > 80 && p[0] < 130 && p[1] < 50 && p[2] > 40 && p[2] < 80;
                     }
                 seen.textPixels = std::max(seen.textPixels, n);
-                return (seen.panel && seen.textPixels > 400) || frame.state() >= AIR_END_SCROLLING;
+                return (seen.panel && seen.textPixels > 400) || frame.State().state >= AIR_END_SCROLLING;
             },
             8000);
         frame.OnStop();
-        session.RunUntil([&] { return frame.state() == AIR_CUED; }, 10000);
+        session.RunUntil([&] { return frame.State().state == AIR_CUED; }, 10000);
         return seen;
     }
     static constexpr pages::Rect kPanel{200, 200, 520, 320};
@@ -178,10 +178,10 @@ TEST_F(AirWithKtgsim, SequenceOfThreePagesOnTheProgramOutput) {
     CAirFrame& frame = session.frame();
     ASSERT_EQ(session.Cue(dir.file("three.zxs")), SEQ_OK);
     session.Open();
-    ASSERT_TRUE(session.RunUntil([&] { return frame.state() == AIR_CUED; }, 20000));
-    EXPECT_TRUE(frame.linkUp());
-    EXPECT_EQ(frame.current(), 0);
-    EXPECT_TRUE(frame.fillPage());  // one colour: the Device fills it
+    ASSERT_TRUE(session.RunUntil([&] { return frame.State().state == AIR_CUED; }, 20000));
+    EXPECT_TRUE(frame.State().linkUp);
+    EXPECT_EQ(frame.State().current, 0);
+    EXPECT_TRUE(frame.State().fillPage);  // one colour: the Device fills it
     const uint64_t blocksBefore = server->device().stats().blocks;
 
     frame.OnPlay();
@@ -196,10 +196,10 @@ TEST_F(AirWithKtgsim, SequenceOfThreePagesOnTheProgramOutput) {
                 const char c = classify(pic);
                 if (seen.empty() || seen.back() != c) seen += c;
             }
-            return frame.state() == AIR_CUED;
+            return frame.State().state == AIR_CUED;
         },
         30000);
-    ASSERT_TRUE(ended) << "state " << frame.state() << ", seen " << seen;
+    ASSERT_TRUE(ended) << "state " << frame.State().state << ", seen " << seen;
     // Each page in turn, and nothing after the last one has gone out.
     if (!seen.empty() && seen.front() == NONE) seen.erase(0, 1);  // sampled before the first effect
     EXPECT_EQ(seen, "RGB-");
@@ -209,11 +209,11 @@ TEST_F(AirWithKtgsim, SequenceOfThreePagesOnTheProgramOutput) {
     EXPECT_EQ(server->device().stats().rejects, 0u);
 
     // Cued again from the first page, which is back in the Device's hidden buffer.
-    EXPECT_EQ(frame.endReason(), END_RAN_OUT);
-    EXPECT_EQ(frame.current(), 0);
-    EXPECT_EQ(frame.startTick(), 0u);
+    EXPECT_EQ(frame.State().endReason, END_RAN_OUT);
+    EXPECT_EQ(frame.State().current, 0);
+    EXPECT_EQ(frame.State().startTick, 0u);
     EXPECT_GT(server->device().stats().blocks, blocksBefore + 3);
-    EXPECT_EQ(frame.actions(), ACTION_PLAY | ACTION_NEXT);
+    EXPECT_EQ(frame.State().actions, ACTION_PLAY | ACTION_NEXT);
 }
 
 // The moving text shows on its panel, as bright as the compiled page has it, with and without

@@ -254,15 +254,23 @@ private:
     bool inBlockedRead_ = false, inBlockedBatch_ = false;
 };
 
-// The air frame's side: every MSG_ENGINE notification, in order.
+// The air frame's side: every MSG_ENGINE notification, in order, and the command number each
+// one carried.
 class NoteRecorder : public platform::MessageTarget {
 public:
     using Note = std::pair<int, int>;  // code, value
 
     void post(uint32_t msg, uintptr_t w, intptr_t l) override {
         std::lock_guard lock(m_);
-        if (msg == platform::MSG_ENGINE) notes_.push_back({int(w), int(l)});
+        if (msg == platform::MSG_ENGINE) {
+            notes_.push_back({device::NoteCode(w), int(l)});
+            commands_.push_back(device::NoteCommand(w));
+        }
         cv_.notify_all();
+    }
+    std::vector<uint16_t> commands() {
+        std::lock_guard lock(m_);
+        return commands_;
     }
     intptr_t send(uint32_t msg, uintptr_t w, intptr_t l) override {
         post(msg, w, l);
@@ -296,12 +304,14 @@ public:
     void clear() {
         std::lock_guard lock(m_);
         notes_.clear();
+        commands_.clear();
     }
 
 private:
     std::mutex m_;
     std::condition_variable cv_;
     std::vector<Note> notes_;
+    std::vector<uint16_t> commands_;
 };
 
 // Moves a manual clock forward `step` ms every real millisecond while it lives, so the

@@ -90,10 +90,10 @@ TEST_F(AirFrameWnd, ButtonsTimesAndTheListFollowTheController) {
     air::CAirFrame& c = wnd.controller();
     c.OnEngine(device::NOTE_LINK_UP, 0);
     EXPECT_EQ(wnd.indicatorState(0), 1);
-    c.OnEngine(device::NOTE_FINISHED, 0);
+    c.OnEngine(device::NOTE_FINISHED, 0, cmds->lastSeq());
     c.PlayPageList();
-    c.OnEngine(device::NOTE_FINISHED, 0);
-    ASSERT_EQ(c.state(), air::AIR_CUED);
+    c.OnEngine(device::NOTE_FINISHED, 0, cmds->lastSeq());
+    ASSERT_EQ(c.State().state, air::AIR_CUED);
     EXPECT_TRUE(wnd.action(CMD_PLAY)->isEnabled());
     EXPECT_TRUE(wnd.action(CMD_NEXT)->isEnabled());
     EXPECT_FALSE(wnd.action(CMD_PAUSE)->isEnabled());
@@ -113,13 +113,13 @@ TEST_F(AirFrameWnd, ButtonsTimesAndTheListFollowTheController) {
     EXPECT_EQ(list->currentItem(), list->topLevelItem(0));
 
     wnd.action(CMD_NEXT)->trigger();  // the toolbar button moves the cue
-    c.OnEngine(device::NOTE_FINISHED, 0);
-    EXPECT_EQ(c.current(), 1);
+    c.OnEngine(device::NOTE_FINISHED, 0, cmds->lastSeq());
+    EXPECT_EQ(c.State().current, 1);
     EXPECT_EQ(list->currentItem(), list->topLevelItem(1));
     EXPECT_TRUE(wnd.action(air::CMD_PREVIOUS)->isEnabled());
 
     wnd.action(CMD_PLAY)->trigger();
-    EXPECT_EQ(c.state(), air::AIR_IN_EFFECT);
+    EXPECT_EQ(c.State().state, air::AIR_IN_EFFECT);
     EXPECT_FALSE(wnd.action(CMD_PLAY)->isEnabled());
     EXPECT_TRUE(wnd.action(CMD_PAUSE)->isEnabled());
     EXPECT_TRUE(wnd.action(CMD_STOP)->isEnabled());
@@ -139,8 +139,8 @@ TEST_F(AirFrameWnd, ButtonsTimesAndTheListFollowTheController) {
 
     // A single page: no list.
     wnd.action(CMD_STOP)->trigger();
-    c.OnEngine(device::NOTE_FINISHED, 0);
-    c.OnEngine(device::NOTE_FINISHED, 0);
+    c.OnEngine(device::NOTE_FINISHED, 0, cmds->lastSeq());
+    c.OnEngine(device::NOTE_FINISHED, 0, cmds->lastSeq());
     c.PlayPage(nullptr);
     EXPECT_TRUE(list->isHidden());
 }

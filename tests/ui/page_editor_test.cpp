@@ -464,8 +464,8 @@ TEST_F(PageEditorOnAir, PlayPagePutsTheEditedPageOnTheDevice) {
     auto* air = dynamic_cast<CAirFrameWnd*>(main.modes().airFrame());
     ASSERT_NE(air, nullptr);
     air::CAirFrame& c = air->controller();
-    ASSERT_TRUE(runUntil([&] { return c.state() == air::AIR_CUED; })) << "state " << c.state();
-    EXPECT_EQ(c.currentPageName(), ed->document().pathName);
+    ASSERT_TRUE(runUntil([&] { return c.State().state == air::AIR_CUED; })) << "state " << c.State().state;
+    EXPECT_EQ(c.State().pageName, ed->document().pathName);
     EXPECT_TRUE(sharedImage.data.empty());  // the shared page document was not used
 
     // The operator edits on while the page waits in the Device: the copy is what goes on air.
@@ -473,8 +473,8 @@ TEST_F(PageEditorOnAir, PlayPagePutsTheEditedPageOnTheDevice) {
     ed->editor().Render();
     ASSERT_TRUE(air->action(air::CMD_PLAY)->isEnabled());
     air->action(air::CMD_PLAY)->trigger();
-    ASSERT_TRUE(runUntil([&] { return red(output(), 360, 100); })) << "state " << c.state();
-    ASSERT_TRUE(runUntil([&] { return c.state() == air::AIR_WAIT_OUT; })) << "state " << c.state();
+    ASSERT_TRUE(runUntil([&] { return red(output(), 360, 100); })) << "state " << c.State().state;
+    ASSERT_TRUE(runUntil([&] { return c.State().state == air::AIR_WAIT_OUT; })) << "state " << c.State().state;
     const ktgsim::Picture pic = output();
     int text = 0;
     for (int y = 384; y < 466; y += 2)
@@ -488,23 +488,23 @@ TEST_F(PageEditorOnAir, PlayPagePutsTheEditedPageOnTheDevice) {
 
     // Play page! again while the page is on air: refused, the page stays.
     ed->action(CMD_PLAY)->trigger();
-    EXPECT_EQ(c.state(), air::AIR_WAIT_OUT);
+    EXPECT_EQ(c.State().state, air::AIR_WAIT_OUT);
     EXPECT_TRUE(air->statusText()->text().startsWith("Stop what is on air"));
     air->action(air::CMD_STOP)->trigger();
-    ASSERT_TRUE(runUntil([&] { return c.state() == air::AIR_CUED; })) << "state " << c.state();
+    ASSERT_TRUE(runUntil([&] { return c.State().state == air::AIR_CUED; })) << "state " << c.State().state;
 
     // Stopped, the next Play page! hands over the page as it is now (green).
     ed->action(CMD_PLAY)->trigger();
-    ASSERT_TRUE(runUntil([&] { return c.state() == air::AIR_CUED && air->action(air::CMD_PLAY)->isEnabled(); }));
+    ASSERT_TRUE(runUntil([&] { return c.State().state == air::AIR_CUED && air->action(air::CMD_PLAY)->isEnabled(); }));
     air->action(air::CMD_PLAY)->trigger();
     ASSERT_TRUE(runUntil([&] {
         const ktgsim::Picture now = output();
         const uint8_t* p = now.pixel(360, 100);
         return p[1] > 150 && p[0] < 90 && p[2] < 90;
     })) << "state "
-        << c.state();
+        << c.State().state;
     air->action(air::CMD_STOP)->trigger();
-    ASSERT_TRUE(runUntil([&] { return c.state() == air::AIR_CUED; })) << "state " << c.state();
+    ASSERT_TRUE(runUntil([&] { return c.State().state == air::AIR_CUED; })) << "state " << c.State().state;
     EXPECT_TRUE(main.modes().CloseOnAirMode());
     boxes.setQuestionAnswer(app::IDNO);
     EXPECT_TRUE(main.modes().CanCloseAll());

@@ -282,8 +282,8 @@ TEST_F(SeqEditorGui, PlaysTheSequenceOnTheVirtualDevice) {
     auto* wnd = dynamic_cast<CAirFrameWnd*>(f.modes().airFrame());
     ASSERT_NE(wnd, nullptr);
     air::CAirFrame& c = wnd->controller();
-    ASSERT_TRUE(waitFor([&] { return c.state() == air::AIR_CUED; }, 30000)) << "state " << c.state();
-    EXPECT_EQ(c.current(), 0);
+    ASSERT_TRUE(waitFor([&] { return c.State().state == air::AIR_CUED; }, 30000)) << "state " << c.State().state;
+    EXPECT_EQ(c.State().current, 0);
     wnd->OnCommand(air::CMD_PLAY);
     ktgsim::Picture pic;
     auto onAir = [&] {
@@ -293,7 +293,7 @@ TEST_F(SeqEditorGui, PlaysTheSequenceOnTheVirtualDevice) {
         for (size_t i = 0; i < pic.rgba.size(); i += 4) lit += pic.rgba[i] + pic.rgba[i + 1] + pic.rgba[i + 2] > 60;
         return lit > 10000;
     };
-    ASSERT_TRUE(waitFor(onAir, 20000)) << "state " << c.state();
+    ASSERT_TRUE(waitFor(onAir, 20000)) << "state " << c.State().state;
     EXPECT_TRUE(c.IsOnAir());
     EXPECT_EQ(server->device().stats().rejects, 0u);
     if (const char* dir = std::getenv("ZX_SCREENSHOTS"); dir && *dir)
@@ -305,11 +305,11 @@ TEST_F(SeqEditorGui, PlaysTheSequenceOnTheVirtualDevice) {
     seq.items[2].showParams.inType = 3;
     air::SetPreviewShowParams(std::nullopt);
     frame->PreviewItem(2);
-    EXPECT_EQ(c.kind() & air::KIND_SINGLE, air::KIND_SINGLE);
+    EXPECT_EQ(c.State().kind & air::KIND_SINGLE, air::KIND_SINGLE);
     EXPECT_EQ(c.showParams().inType, 3);
     EXPECT_EQ(air::PreviewShowParams(), nullptr);  // only for that preview: what was set before
     EXPECT_EQ(page.pathName, seq.FullPath(seq.items[2]));
-    ASSERT_TRUE(waitFor([&] { return c.state() == air::AIR_CUED; }, 30000)) << "state " << c.state();
+    ASSERT_TRUE(waitFor([&] { return c.State().state == air::AIR_CUED; }, 30000)) << "state " << c.State().state;
     wnd->OnCommand(air::CMD_STOP);
     ASSERT_TRUE(waitFor([&] { return c.CanStart(); }, 20000));
     EXPECT_TRUE(f.modes().CloseOnAirMode());

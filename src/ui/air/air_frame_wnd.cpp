@@ -203,7 +203,7 @@ bool CAirFrameWnd::CanLeave() { return controller_->CanLeave(); }
 
 void CAirFrameWnd::PlayPreview(bool sequence) {
     // A new start would cut short what is on air or a command under way: that is stopped first.
-    const int32_t state = controller_->state();
+    const int32_t state = controller_->State().state;
     if (state != air::AIR_IDLE && state != air::AIR_CUED) {
         // A refused hand-over does not linger to be played by a later, unrelated preview.
         pages::ClearPreviewPage();
@@ -239,9 +239,9 @@ bool CAirFrameWnd::PlayFile(const std::string& path) {
         return true;
     }
     if (!objects_.page || !objects_.pageImage) return false;
-    const int code =
-        objects_.page->Load(pages::LOAD_FRAMES | pages::LOAD_THUMBNAIL | pages::LOAD_DEVICE | pages::LOAD_NO_PICTURES,
-                            path, *objects_.pageImage);
+    const int code = objects_.page->Load(
+        pages::LOAD_FRAMES | pages::LOAD_THUMBNAIL | pages::LOAD_DEVICE | pages::LOAD_NO_PICTURES | pages::LOAD_VERIFY,
+        path, *objects_.pageImage);
     if (code != 0) {
         app::ShowFileResult(code, path);
         return false;

@@ -97,7 +97,8 @@ intptr_t CAirView::send(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
 }
 
 void CAirView::refreshList() {
-    const bool show = sequence_ && (frame_.kind() & air::KIND_PAGE) && !(frame_.kind() & air::KIND_SINGLE);
+    const uint16_t kind = frame_.State().kind;
+    const bool show = sequence_ && (kind & air::KIND_PAGE) && !(kind & air::KIND_SINGLE);
     if (show) {
         list_->clear();
         for (const air::SeqItem& it : sequence_->items) {
@@ -122,7 +123,7 @@ void CAirView::refreshList() {
 }
 
 void CAirView::selectCurrent() {
-    const int n = list_->topLevelItemCount(), current = frame_.current();
+    const int n = list_->topLevelItemCount(), current = frame_.State().current;
     if (current < 0 || current >= n) return;
     QTreeWidgetItem* item = list_->topLevelItem(current);
     list_->setCurrentItem(item);
