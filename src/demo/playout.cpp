@@ -159,7 +159,9 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
 
     // Declared before the session: what the session's observers write must outlive it.
     int linkError = 0;
-    air::CAirSession session(app_, engine_, fonts_, loop_);
+    air::AirObjects objects;
+    objects.remote = remote_;
+    air::CAirSession session(app_, engine_, fonts_, loop_, objects);
     air::CAirFrame& frame = session.frame();
     session.setEngineObserver([&](int code, int value) {
         if (code == device::NOTE_LINK_ERROR || code == device::NOTE_COMMAND_ERROR) linkError = value;

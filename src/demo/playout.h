@@ -13,6 +13,9 @@
 
 #include "pages/bitmap32.h"
 
+namespace air {
+class AirRemote;
+}
 namespace app {
 class CZentrixApp;
 }
@@ -65,6 +68,8 @@ public:
     CPlayout& operator=(const CPlayout&) = delete;
 
     void setGrabber(OutputGrabber grabber) { grabber_ = std::move(grabber); }
+    // The switcher's remote control, for the air frame's video playlists.
+    void setRemote(air::AirRemote* remote) { remote_ = remote; }
 
     // Plays to the end of the last loop. A PlayStatus, with the reason in error.
     int Run(const PlayOptions& options, std::string& error);
@@ -85,6 +90,7 @@ private:
     platform::EventLoop& loop_;
     std::ostream& out_;
     OutputGrabber grabber_;
+    air::AirRemote* remote_ = nullptr;
     std::vector<std::string> snapshotFiles_;
     std::vector<int32_t> states_;
     int interruptions_ = 0;

@@ -204,10 +204,9 @@ void LoopTarget::post(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
     });
 }
 
-void LoopTarget::postBlock(uint32_t msg, uintptr_t wParam, PostedBlockPtr block) {
-    if (!block) return;
-    loop_.postTask([s = shared_, msg, wParam, block = std::move(block)] {
-        if (s->alive && !block->stale()) s->handler(msg, wParam, intptr_t(block->data()));
+void LoopTarget::postCall(std::function<void()> fn) {
+    loop_.postTask([s = shared_, fn = std::move(fn)] {
+        if (s->alive) fn();
     });
 }
 

@@ -86,7 +86,7 @@ public:
     LoopTarget& operator=(const LoopTarget&) = delete;
     void post(uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
     intptr_t send(uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
-    void postBlock(uint32_t msg, uintptr_t wParam, PostedBlockPtr block) override;
+    void postCall(std::function<void()> fn) override;
 
 private:
     struct Shared;

@@ -25,10 +25,17 @@ public:
     virtual ~MessageTarget() = default;
     virtual void post(uint32_t msg, uintptr_t wParam, intptr_t lParam) = 0;
     virtual intptr_t send(uint32_t msg, uintptr_t wParam, intptr_t lParam) = 0;
-    // Posts msg with a block. Targets that queue their messages override this so that the worker
-    // never waits; the default suits targets that handle a message at once on the caller's thread.
+    // Runs fn on the target's thread without waiting for it (requests from other programs reach
+    // their window this way). The default runs it at once, for targets that handle a message on
+    // the caller's thread.
+    virtual void postCall(std::function<void()> fn) { fn(); }
+    // Posts msg with a block, through postCall: the worker never waits for the handler, which
+    // runs on the target's thread with lParam pointing to the block.
     virtual void postBlock(uint32_t msg, uintptr_t wParam, PostedBlockPtr block) {
-        if (block && !block->stale()) send(msg, wParam, intptr_t(block->data()));
+        if (!block) return;
+        postCall([this, msg, wParam, block = std::move(block)] {
+            if (!block->stale()) send(msg, wParam, intptr_t(block->data()));
+        });
     }
 };
 

@@ -13,14 +13,8 @@ void QtMessageTarget::post(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
         this, [this, msg, wParam, lParam] { handler_(msg, wParam, lParam); }, Qt::QueuedConnection);
 }
 
-void QtMessageTarget::postBlock(uint32_t msg, uintptr_t wParam, platform::PostedBlockPtr block) {
-    if (!block) return;
-    QMetaObject::invokeMethod(
-        this,
-        [this, msg, wParam, block = std::move(block)] {
-            if (!block->stale()) handler_(msg, wParam, intptr_t(block->data()));
-        },
-        Qt::QueuedConnection);
+void QtMessageTarget::postCall(std::function<void()> fn) {
+    QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
 }
 
 intptr_t QtMessageTarget::send(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
