@@ -8,10 +8,12 @@ set(bench_libs_bench_engine device ktgsim)
 set(bench_libs_bench_fonts pages)
 set(bench_libs_bench_ktgsim ktgsim)
 set(bench_libs_bench_log app)
+set(bench_libs_bench_page_file pages)
 set(bench_libs_bench_pages pages)
 set(bench_libs_bench_pictures pages)
 set(bench_libs_bench_remote zxremote)
 set(bench_libs_bench_seq_editor air)
+set(bench_libs_bench_sms gsmsim)
 set(bench_libs_bench_support pages)
 
 # libswscale: the reference the Device conversion is measured against (benchmark only).
