@@ -232,7 +232,7 @@ public:
     }
     device::DataRef FullFrame() const override { return device::DataRef::Borrow(face.data(), face.size()); }
     const pages::CBitmap32* Preview() const override { return &preview; }
-    bool FadeIn() const override { return false; }
+    bool HandsBelowFace() const override { return belowFace; }
     bool BufferFlag() const override { return flag; }
     device::Rect HiddenRect() const override { return {90, 0, 100, 10}; }
     device::DataRef HiddenBlock() const override { return device::DataRef::Borrow(block.data(), block.size()); }
@@ -240,13 +240,24 @@ public:
         rendered.push_back(h * 3600 + m * 60 + s);
         flag = !flag;
     }
+    int LoadForAir(const std::string& path) override {
+        loads.push_back(path);
+        return loadResult;
+    }
+    int LoadPreview(const std::string&, pages::CBitmap32& out) const override {
+        out = preview;
+        return loadResult;
+    }
 
     std::vector<uint8_t> face = std::vector<uint8_t>(829442);
     std::vector<uint8_t> block = std::vector<uint8_t>(202);
     pages::CBitmap32 preview;
     bool flag = false;
+    bool belowFace = false;
     int prepares = 0;
+    int loadResult = 0;
     std::vector<int> rendered;  // seconds of the day (hours mod 12)
+    std::vector<std::string> loads;
 };
 
 class FakeInteractive final : public air::AirInteractive {
