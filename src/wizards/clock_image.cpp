@@ -60,8 +60,8 @@ bool ClockHeaderValid(const ClockHeader& h) {
     for (int i = 0; i < HAND_COUNT; ++i) {
         const pages::Rect& q = h.hands[i];
         // Every corner inside ±R × ±50 keeps the rotation inside the 768 × 768 picture.
-        if (!Within(q.left, -r, r) || !Within(q.right, -r, r) || !Within(q.top, -CLOCK_HAND_HALF_HEIGHT,
-                                                                         CLOCK_HAND_HALF_HEIGHT) ||
+        if (!Within(q.left, -r, r) || !Within(q.right, -r, r) ||
+            !Within(q.top, -CLOCK_HAND_HALF_HEIGHT, CLOCK_HAND_HALF_HEIGHT) ||
             !Within(q.bottom, -CLOCK_HAND_HALF_HEIGHT, CLOCK_HAND_HALF_HEIGHT))
             return false;
         if (h.steps[i] >= kClockStepChoices) return false;

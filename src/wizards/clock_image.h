@@ -31,12 +31,12 @@ constexpr uint32_t CLOCK_VERSION = 0x00010000;
 constexpr size_t CLOCK_HEADER_SIZE = 128;
 constexpr int32_t CLOCK_THUMB_WIDTH = 360, CLOCK_THUMB_HEIGHT = 288;
 constexpr size_t CLOCK_THUMB_BYTES = size_t(CLOCK_THUMB_WIDTH) * CLOCK_THUMB_HEIGHT * 4;  // 414720
-constexpr size_t CLOCK_FACE_OFFSET = CLOCK_HEADER_SIZE + CLOCK_THUMB_BYTES;              // 414848
+constexpr size_t CLOCK_FACE_OFFSET = CLOCK_HEADER_SIZE + CLOCK_THUMB_BYTES;               // 414848
 constexpr size_t CLOCK_FACE_BYTES = 829442;
 constexpr int32_t CLOCK_CANVAS = 768;  // side of a hand picture
 constexpr int32_t CLOCK_CANVAS_CENTRE = 384;
-constexpr size_t CLOCK_CANVAS_BYTES = size_t(CLOCK_CANVAS) * CLOCK_CANVAS * 4;  // 2359296
-constexpr size_t CLOCK_HANDS_OFFSET = CLOCK_FACE_OFFSET + CLOCK_FACE_BYTES;     // 1244290
+constexpr size_t CLOCK_CANVAS_BYTES = size_t(CLOCK_CANVAS) * CLOCK_CANVAS * 4;   // 2359296
+constexpr size_t CLOCK_HANDS_OFFSET = CLOCK_FACE_OFFSET + CLOCK_FACE_BYTES;      // 1244290
 constexpr size_t CLOCK_FILE_SIZE = CLOCK_HANDS_OFFSET + 3 * CLOCK_CANVAS_BYTES;  // 8322178
 
 // The work area a render produces its pixels in: the clock's centre sits at (270, 288).

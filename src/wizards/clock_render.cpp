@@ -178,9 +178,7 @@ void CClockImage::Render(int hours, int minutes, int seconds, bool checksum) {
                     const uint8_t* p10 = p00 + 4;
                     const uint8_t* p01 = p00 + size_t(CLOCK_CANVAS) * 4;
                     const uint8_t* p11 = p01 + 4;
-                    auto lerp = [&](int k) {
-                        return int(p00[k] * w00 + p10[k] * w10 + p01[k] * w01 + p11[k] * w11);
-                    };
+                    auto lerp = [&](int k) { return int(p00[k] * w00 + p10[k] * w10 + p01[k] * w01 + p11[k] * w11); };
                     const int t = lerp(3);
                     const int e = shadow ? 128 + (t >> 1) : t;
                     if (e == 255) continue;

@@ -166,7 +166,7 @@ TEST_F(ClockMaker, BuildsFaceHandsAndThumbnail) {
     EXPECT_EQ(clock.thumbnail().width(), 360);
     EXPECT_EQ(clock.thumbnail().pixel(180 + 50, 144)[pages::PIX_TRANS], 0);
     EXPECT_GT(clock.thumbnail().pixel(180 + 50, 144)[pages::PIX_BLUE], 100);  // a hand
-    EXPECT_EQ(clock.thumbnail().colourAt(180, 20), 0x00000000u);             // black around
+    EXPECT_EQ(clock.thumbnail().colourAt(180, 20), 0x00000000u);              // black around
 
     const std::string log = zxtest::ReadText(dir.file("logfile.txt"));
     EXPECT_NE(log.find("MakeClock(): Arrow 0 ("), std::string::npos) << log;
