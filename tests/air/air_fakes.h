@@ -17,10 +17,11 @@ namespace airtest {
 struct Cmd {
     uint16_t code = 0;
     device::Rect rect;
-    int flags = 0;       // FillRect / LoadRect flags, InEffect and Scroll flags, SetMode value
-    uint32_t param = 0;  // InEffect parameter, Scroll length, Reply value
-    size_t bytes = 0;    // data block size
-    uint16_t seq = 0;    // the number the engine gave the command
+    int flags = 0;                 // FillRect / LoadRect flags, InEffect and Scroll flags, SetMode value
+    uint32_t param = 0;            // InEffect parameter, Scroll length, Reply value
+    size_t bytes = 0;              // data block size
+    uint16_t seq = 0;              // the number the engine gave the command
+    std::vector<uint8_t> block{};  // a copy of a LoadRect's data, when the commands keep them
     bool operator==(uint16_t c) const { return code == c; }
 };
 inline Cmd Code(uint16_t code) {
@@ -44,8 +45,9 @@ public:
         return data({device::CMD_FILL_RECT, r, f, 0, have}, 6, have);
     }
     uint16_t LoadRect(const device::Rect& r, device::DataRef p, int f) override {
-        return data({device::CMD_LOAD_RECT, r, f, 0, p.size()},
-                    device::RectBlockSize(r.right - r.left, r.bottom - r.top), p.size());
+        Cmd c{device::CMD_LOAD_RECT, r, f, 0, p.size()};
+        if (keepBlocks && p.data()) c.block.assign(p.data(), p.data() + p.size());
+        return data(std::move(c), device::RectBlockSize(r.right - r.left, r.bottom - r.top), p.size());
     }
     uint16_t InEffect(uint16_t f, uint32_t p, const device::Rect& r) override {
         return add({device::CMD_IN_EFFECT, r, f, p});
@@ -90,8 +92,9 @@ public:
     std::vector<std::pair<int, int>> replies;
     platform::MessageTarget* receiver = nullptr;
     int inits = 0, dones = 0, pauses = 0;
-    bool refuse = false;  // every data command is refused
-    bool running = true;  // false: the engine takes nothing
+    bool refuse = false;      // every data command is refused
+    bool running = true;      // false: the engine takes nothing
+    bool keepBlocks = false;  // LoadRect keeps a copy of its data
     uint16_t sequence = 0;
 
 private:
