@@ -46,6 +46,7 @@ void CAirFrame::ClockTick() {
         state_ = AIR_CLOCK_FLIPPING;
         c.busy = true;
         c.second = t + 1;
+        c.shown = t;
         if (c.count == 2) {
             // The first image is ready: the clock comes in with its effect.
             if (startTick_ != 0) StartVideo();

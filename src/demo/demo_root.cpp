@@ -8,6 +8,7 @@
 #include "app/folders.h"
 #include "app/log/event_log.h"
 #include "app/zentrix_app.h"
+#include "demo/demo_clocks.h"
 #include "pages/font_manager.h"
 #include "pages/page_doc.h"
 #include "pages/page_image.h"
@@ -558,6 +559,10 @@ bool MakeDemoRoot(const std::string& dir, const DemoOptions& options, DemoResult
     }
     result.files.push_back("STYLE.INI");
     result.styles = int(std::size(kStyles));
+
+    // Clocks, with their source pictures.
+    if (!WriteDemoClocks(root, options.fontFolder, result.files, error)) return false;
+    result.clocks = int(DemoClockFiles().size());
     return true;
 }
 

@@ -133,6 +133,9 @@ std::string AirStateName(int32_t state) {
         case air::AIR_WAIT_OUT: return "on-air";
         case air::AIR_OUT_EFFECT: return "out-effect";
         case air::AIR_STOPPING: return "stopping";
+        case air::AIR_CLOCK_RUN: return "clock";
+        case air::AIR_CLOCK_LOADING: return "clock-loading";
+        case air::AIR_CLOCK_FLIPPING: return "clock-flipping";
         default: return "state-" + std::to_string(state);
     }
 }
@@ -157,7 +160,9 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
         writer = std::make_unique<Writer>();
     }
 
-    air::CAirSession session(app_, engine_, fonts_, loop_);
+    air::AirObjects objects;
+    objects.clock = clock_;
+    air::CAirSession session(app_, engine_, fonts_, loop_, objects);
     air::CAirFrame& frame = session.frame();
     int linkError = 0;
     session.setEngineObserver([&](int code, int value) {
@@ -171,7 +176,10 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
     }
     if (cued == air::SEQ_MISSING_PAGES) out_ << "warning: " << OneLine(app::FileResultText(cued, o.file)) << "\n";
     const bool isSequence = platform::EqualsNoCase(platform::ExtensionOfPath(o.file), ".zxs");
-    if (isSequence) {
+    const bool isClock = platform::EqualsNoCase(platform::ExtensionOfPath(o.file), ".zck");
+    if (isClock) {
+        out_ << "clock " << o.file << "\n";
+    } else if (isSequence) {
         air::CSeqDoc& seq = session.sequence();
         seq.ComputeTotal(0);
         out_ << "sequence " << o.file << ": " << seq.count() << " pages, " << seq.checkedCount << " to play, "
@@ -199,6 +207,9 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
     int lastIn = -1;
     int loopsDone = 0;
     bool leftCue = false;
+    uint32_t onAirSince = 0;
+    bool stopped = false;  // the duration ran out
+    int lastShown = -1;    // the clock's second pictured last
     auto lastTail = std::chrono::steady_clock::now();
 
     auto snapshot = [&](const std::string& why) {
@@ -209,6 +220,9 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
         std::snprintf(name, sizeof name, "%04zu-%s.png", snapshotFiles_.size() + 1, why.c_str());
         snapshotFiles_.push_back(name);
         writer->put(snapDir + name, std::move(pic));
+    };
+    auto isClockState = [](int32_t st) {
+        return st == air::AIR_CLOCK_RUN || st == air::AIR_CLOCK_LOADING || st == air::AIR_CLOCK_FLIPPING;
     };
     auto note = [&](int32_t st) {
         char when[32];
@@ -227,9 +241,34 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
     const bool done = session.RunUntil(
         [&] {
             if (linkError) return true;
-            const int32_t st = frame.State().state;
+            const air::AirFrameState fs = frame.State();
+            const int32_t st = fs.state;
             const uint32_t now = clock.ticks();
-            if (st != lastState) {
+            if (o.durationMs && !stopped && frame.IsOnAir()) {
+                if (!onAirSince) onAirSince = now;
+                if (now - onAirSince >= o.durationMs) {
+                    stopped = true;
+                    out_ << "stop after " << o.durationMs / 1000.0 << " s on air" << std::endl;
+                    frame.OnStop();
+                }
+            }
+            if (isClockState(st) && isClockState(lastState)) {
+                // A clock changes state three times a second; what counts is each second it shows,
+                // once its flip has finished.
+                if (st != air::AIR_CLOCK_FLIPPING && fs.clockShown >= 0 && fs.clockShown != lastShown) {
+                    lastShown = fs.clockShown;
+                    char shown[32];
+                    std::snprintf(shown, sizeof shown, "%d-%02d-%02d", fs.clockShown / 3600 % 24,
+                                  fs.clockShown / 60 % 60, fs.clockShown % 60);
+                    std::string text = fs.elapsedText;
+                    while (!text.empty() && text.back() == ' ') text.pop_back();
+                    char when[32];
+                    std::snprintf(when, sizeof when, "%7.1f s", (now - t0) / 1000.0);
+                    out_ << when << "  clock " << text << std::endl;
+                    snapshot(std::string("clock-") + shown);
+                }
+                lastState = st;
+            } else if (st != lastState) {
                 lastState = st;
                 states_.push_back(st);
                 note(st);
@@ -247,13 +286,13 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
                 }
                 if (st == air::AIR_CUED && leftCue) {
                     out_ << "playout " << ++loopsDone << " done" << std::endl;
-                    if (loopsDone >= o.loops) return true;
+                    if (loopsDone >= o.loops || stopped) return true;
                     leftCue = false;
                     lastIn = -1;
                     out_ << "play" << std::endl;
                     frame.OnPlay();
                 }
-            } else if (now - lastPeriodic >= 1000) {
+            } else if (now - lastPeriodic >= 1000 && !isClockState(st)) {
                 lastPeriodic = now;
                 // A slow disk drops the periodic pictures, never the playout's pace.
                 if (writer && writer->backlog() < 8) snapshot(AirStateName(st));

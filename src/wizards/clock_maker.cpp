@@ -152,6 +152,12 @@ bool BuildClock(const ClockSources& sources, CClockImage& clock, ClockReport& re
     std::array<pages::CBitmap32, SRC_COUNT> pics;
     for (int i = 0; i < SRC_COUNT; ++i)
         if (!ReadSource(sources.paths[size_t(i)], i != SRC_MARKER, pics[size_t(i)], report)) return false;
+    return BuildClockFromPictures(pics, sources, clock, report);
+}
+
+bool BuildClockFromPictures(const std::array<pages::CBitmap32, SRC_COUNT>& pics, const ClockSources& sources,
+                            CClockImage& clock, ClockReport& report) {
+    report = ClockReport{};
     const pages::CBitmap32& face = pics[SRC_FACE];
     for (int i = 1; i < SRC_COUNT; ++i)
         if (pics[size_t(i)].width() != face.width() || pics[size_t(i)].height() != face.height()) {

@@ -84,6 +84,9 @@ pages::Rect HandUsedRect(const pages::CBitmap32& hand);
 // block, the three hand pictures and the thumbnail into clock. False with the message in
 // report.error; report.warnings gets a hand that had to be cut.
 bool BuildClock(const ClockSources& sources, CClockImage& clock, ClockReport& report);
+// Steps 2-6 on pictures already read (names: the files they came from, for the messages).
+bool BuildClockFromPictures(const std::array<pages::CBitmap32, SRC_COUNT>& pictures, const ClockSources& names,
+                            CClockImage& clock, ClockReport& report);
 
 // Step 7: the settings into the header (steps, shadows and their offsets, the face above the
 // hands).
