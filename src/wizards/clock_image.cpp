@@ -131,11 +131,15 @@ CClockImage::~CClockImage() = default;
 int CClockImage::ReadThumbnail(const std::string& path, pages::CBitmap32& out) {
     std::vector<uint8_t> data;
     if (!ReadHead(path, CLOCK_FACE_OFFSET, data)) return pages::FILE_OPEN_ERROR;
+    return ThumbnailFromMemory(data.data(), data.size(), out);
+}
+
+int CClockImage::ThumbnailFromMemory(const uint8_t* data, size_t size, pages::CBitmap32& out) {
     ClockHeader h;
-    const int code = ParseClockHeader(data.data(), data.size(), h);
+    const int code = ParseClockHeader(data, size, h);
     if (code != pages::FILE_OK) return code;
-    if (data.size() < CLOCK_FACE_OFFSET) return pages::FILE_FORMAT_ERROR;
-    platform::ByteReader r(data.data() + CLOCK_HEADER_SIZE, CLOCK_THUMB_BYTES);
+    if (size < CLOCK_FACE_OFFSET) return pages::FILE_FORMAT_ERROR;
+    platform::ByteReader r(data + CLOCK_HEADER_SIZE, CLOCK_THUMB_BYTES);
     ReadBitmap(r, CLOCK_THUMB_WIDTH, CLOCK_THUMB_HEIGHT, out);
     return pages::FILE_OK;
 }
@@ -143,11 +147,15 @@ int CClockImage::ReadThumbnail(const std::string& path, pages::CBitmap32& out) {
 int CClockImage::Load(const std::string& path) {
     std::vector<uint8_t> data;
     if (!ReadHead(path, CLOCK_FILE_SIZE, data)) return pages::FILE_OPEN_ERROR;
+    return LoadFromMemory(data.data(), data.size());
+}
+
+int CClockImage::LoadFromMemory(const uint8_t* data, size_t size) {
     ClockHeader h;
-    const int code = ParseClockHeader(data.data(), data.size(), h);
+    const int code = ParseClockHeader(data, size, h);
     if (code != pages::FILE_OK) return code;
-    if (data.size() < CLOCK_FILE_SIZE) return pages::FILE_FORMAT_ERROR;
-    platform::ByteReader r(data.data(), data.size());
+    if (size < CLOCK_FILE_SIZE) return pages::FILE_FORMAT_ERROR;
+    platform::ByteReader r(data, size);
     r.seek(CLOCK_HEADER_SIZE);
     pages::CBitmap32 thumb;
     ReadBitmap(r, CLOCK_THUMB_WIDTH, CLOCK_THUMB_HEIGHT, thumb);

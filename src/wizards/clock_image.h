@@ -103,9 +103,12 @@ public:
     // clock file, is short, or holds a value the maker cannot make, 0x104 for another version.
     // On failure the object keeps the clock it had.
     int Load(const std::string& path);
+    // The same for a whole file in memory (codes 0x103 and 0x104).
+    int LoadFromMemory(const uint8_t* data, size_t size);
     // The thumbnail alone, into a picture of the caller's (a preview never touches a clock that
     // may be on air). The same codes; out changes only on success.
     static int ReadThumbnail(const std::string& path, pages::CBitmap32& out);
+    static int ThumbnailFromMemory(const uint8_t* data, size_t size, pages::CBitmap32& out);
     // Writes everything in the file's order, atomically: FILE_OK, or 0x102 (also without a clock).
     int Save(const std::string& path) const;
     // Forgets the clock and frees the buffers.

@@ -170,7 +170,8 @@ void CClockImage::Render(int hours, int minutes, int seconds, bool checksum) {
                     if (du < q.left || du > q.right || dv < q.top || dv > q.bottom) continue;
                     const int32_t px = X + CLOCK_AREA_CX - dx;
                     cov[px] = 1;
-                    const int iu = int(std::floor(u)), iv = int(std::floor(v));
+                    // Inside the rectangle u and v are above 129, so truncation is the floor.
+                    const int iu = int(u), iv = int(v);
                     const double fx = u - iu, fy = v - iv;
                     const double w00 = (1.0 - fx) * (1.0 - fy), w10 = fx * (1.0 - fy);
                     const double w01 = (1.0 - fx) * fy, w11 = fx * fy;
