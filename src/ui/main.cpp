@@ -25,6 +25,7 @@
 #include "ui/qt_message_boxes.h"
 #include "ui/seqedit/seq_frame.h"
 #include "ui/text.h"
+#include "wizards/clock_image.h"
 
 int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
@@ -67,6 +68,8 @@ int main(int argc, char** argv) {
         // plays, and the compiled page of what is on air.
         pages::CPageDoc page(fonts);
         pages::CPageImage pageImage;
+        // The one clock object: Live mode loads clock files into it for air.
+        wizards::CClockImage clock;
         air::CSeqDoc sequence(theApp.folders(), platform::SystemClock::instance());
         hooks.createSharedObjects = [&theApp, &page, &sequence] {
             page.setBannersFolder(theApp.GetPath(app::FOLDER_BANNERS));
@@ -77,6 +80,7 @@ int main(int argc, char** argv) {
         air.objects.page = &page;
         air.objects.pageImage = &pageImage;
         air.objects.sequence = &sequence;
+        air.objects.clock = &clock;
         ui::InstallAirFrame(theApp, air);
         ui::RegisterSequenceEditor(air.objects);
         theApp.setHooks(hooks);
