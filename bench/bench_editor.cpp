@@ -7,8 +7,8 @@
 #include <string>
 
 #include "bench_support.h"
+#include "pages/editor/page_editor.h"
 #include "pages/font_manager.h"
-#include "pages/page_editor.h"
 #include "pages/preview_page.h"
 #include "pages/sample_pages.h"
 #include "platform/files.h"

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "air/seq_editor.h"
+#include "air/seqedit/seq_editor.h"
 #include "app/folders.h"
 #include "platform/clock.h"
 

@@ -386,20 +386,34 @@ int CAirFrame::NextChecked(int index, int step) const {
 
 bool CAirFrame::Prepare() {
     if (isList()) {
-        const int i = NextChecked(current_, 1);
-        if (i < 0 || !obj_.page || !obj_.pageImage) return false;
-        current_ = i;
-        const SeqItem& item = obj_.sequence->items[size_t(i)];
-        const std::string path = obj_.sequence->FullPath(item);
-        const int code =
-            obj_.page->Load(pages::LOAD_FRAMES | pages::LOAD_THUMBNAIL | pages::LOAD_DEVICE | pages::LOAD_NO_PICTURES,
-                            path, *obj_.pageImage);
-        if (code != 0) {
-            app::ShowFileResult(code, path);
-            Abort(0);
-            return false;
+        if (!obj_.page || !obj_.pageImage) return false;
+        for (;;) {
+            const int i = NextChecked(current_, 1);
+            if (i < 0) return false;
+            current_ = i;
+            SeqItem& item = obj_.sequence->items[size_t(i)];
+            const std::string path = obj_.sequence->FullPath(item);
+            const int code = obj_.page->Load(pages::LOAD_FRAMES | pages::LOAD_THUMBNAIL | pages::LOAD_DEVICE |
+                                                 pages::LOAD_NO_PICTURES | pages::LOAD_VERIFY,
+                                             path, *obj_.pageImage);
+            if (code == pages::FILE_FORMAT_ERROR) {
+                // A damaged page is skipped as a missing one is: unchecked, with a warning, and the
+                // rest of the list plays (sent as it is, the Device would refuse it and the link
+                // would drop).
+                LogMessage("CAirFrame::Prepare : %s is damaged, skipped", path.c_str());
+                app::ShowFileResult(code & 0xFF, path);
+                item.loaded = false;
+                item.SetChecked(false);
+                continue;
+            }
+            if (code != 0) {
+                app::ShowFileResult(code, path);
+                Abort(0);
+                return false;
+            }
+            showParams_ = item.showParams;
+            break;
         }
-        showParams_ = item.showParams;
     }
     bool ok = true;
     if (kind_ & KIND_PAGE) {
@@ -641,6 +655,7 @@ void CAirFrame::NextPage() {
             // Copied into the hidden buffer while the current page stays on air.
             current_ = i;
             if (Prepare()) CopyPage();
+            else if (state_ != AIR_IDLE) state_ = AIR_WAIT_OUT;  // only damaged pages were left
             return;
         }
     }

@@ -57,9 +57,12 @@ CAirSession::CAirSession(app::CZentrixApp& app, device::CEngine& engine, pages::
 }
 
 CAirSession::~CAirSession() {
-    // The frame stops the engine first; notifications still queued then find no frame.
+    // The frame stops the engine first. What is still queued for the session is dropped when it
+    // comes up (the receiver goes with the session), so it runs no observer of a caller that has
+    // gone meanwhile.
+    engineObserver_ = nullptr;
+    observer_ = nullptr;
     frame_.reset();
-    loop_.processPending();
 }
 
 int CAirSession::Cue(const std::string& path) {
@@ -76,7 +79,8 @@ int CAirSession::Cue(const std::string& path) {
         return code;
     }
     const int code = page_.Load(
-        pages::LOAD_FRAMES | pages::LOAD_THUMBNAIL | pages::LOAD_DEVICE | pages::LOAD_NO_PICTURES, path, image_);
+        pages::LOAD_FRAMES | pages::LOAD_THUMBNAIL | pages::LOAD_DEVICE | pages::LOAD_NO_PICTURES | pages::LOAD_VERIFY,
+        path, image_);
     if (code == pages::FILE_OK) frame_->PlayPage(nullptr);
     return code;
 }

@@ -23,31 +23,11 @@ namespace {
 
 using wizards::CClockImage;
 
-std::string oneLine(std::string text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\n') {
-            if (!out.empty() && out.back() != ' ') out += ' ';
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-bool parseInt(const std::string& text, int lo, int hi, int& out) {
-    char* end = nullptr;
-    const long v = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end || v < lo || v > hi) return false;
-    out = int(v);
-    return true;
-}
-
 // The choice of a step value in seconds (minute's hand) or minutes (hour's hand); -1 when the
 // table has no such step.
 int stepChoice(const std::string& text) {
     int v = 0;
-    if (!parseInt(text, 1, 60, v)) return -1;
+    if (!zx::ParseNumber(text, 1, 60, v)) return -1;
     for (int i = 0; i < wizards::kClockStepChoices; ++i)
         if (wizards::kClockSteps[i] == v) return i;
     return -1;
@@ -72,7 +52,7 @@ std::string clockPath(const zx::Args& a, const std::string& given) {
 bool loadClock(const std::string& cmd, const std::string& path, CClockImage& clock) {
     const int code = clock.Load(path);
     if (code != pages::FILE_OK) {
-        std::cerr << "zx clock " << cmd << ": " << oneLine(app::FileResultText(code, path)) << "\n";
+        std::cerr << "zx clock " << cmd << ": " << zx::OneLine(app::FileResultText(code, path)) << "\n";
         return false;
     }
     return true;
@@ -158,7 +138,7 @@ int make(const zx::Args& a) {
     if (auto v = a.get("hand-height")) {
         int n = 0;
         s.handHeight = -1;
-        if (parseInt(*v, 2, 8, n))
+        if (zx::ParseNumber(*v, 2, 8, n))
             for (int i = 0; i < 4; ++i)
                 if (wizards::kHandHeights[i] == n) s.handHeight = i;
         if (s.handHeight < 0) {
@@ -175,14 +155,14 @@ int make(const zx::Args& a) {
     wizards::ClockReport report;
     const bool ok = wizards::MakeClock(sources, s, clock, platform::SystemClock::instance(), report);
     for (const wizards::ClockMessage& w : report.warnings)
-        std::cerr << cmd << ": warning: " << oneLine(w.text()) << "\n";
+        std::cerr << cmd << ": warning: " << zx::OneLine(w.text()) << "\n";
     if (!ok) {
-        std::cerr << cmd << ": " << oneLine(report.error.text()) << "\n";
+        std::cerr << cmd << ": " << zx::OneLine(report.error.text()) << "\n";
         return 1;
     }
     const int code = clock.Save(out);
     if (code != pages::FILE_OK) {
-        std::cerr << cmd << ": " << oneLine(app::FileResultText(code, out)) << "\n";
+        std::cerr << cmd << ": " << zx::OneLine(app::FileResultText(code, out)) << "\n";
         return 1;
     }
     const wizards::ClockHeader& h = clock.header();
@@ -343,7 +323,7 @@ int thumbnail(const zx::Args& a) {
     pages::CBitmap32 thumb;
     const int code = CClockImage::ReadThumbnail(path, thumb);
     if (code != pages::FILE_OK) {
-        std::cerr << "zx clock thumbnail: " << oneLine(app::FileResultText(code, path)) << "\n";
+        std::cerr << "zx clock thumbnail: " << zx::OneLine(app::FileResultText(code, path)) << "\n";
         return 1;
     }
     if (!pages::WritePng(*a.get("png"), thumb)) {

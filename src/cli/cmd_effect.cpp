@@ -1,5 +1,4 @@
 // zx effect info, zx hotkeys: what the Device gets for an effect, and the air frame's hotkeys.
-#include <charconv>
 #include <cstdio>
 #include <iostream>
 
@@ -10,19 +9,14 @@
 
 namespace {
 
-bool parseInt(const std::string& s, int lo, int hi, int& out) {
-    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
-    return ec == std::errc() && p == s.data() + s.size() && out >= lo && out <= hi;
-}
-
 int effectInfo(const zx::Args& a) {
     int type = 0, speed = 0, border = 0;
-    if (a.positional.size() != 2 || !parseInt(a.positional[0], 0, air::kEffectTypes - 1, type) ||
-        !parseInt(a.positional[1], 0, air::kMaxEffectSpeed, speed)) {
+    if (a.positional.size() != 2 || !zx::ParseNumber(a.positional[0], 0, air::kEffectTypes - 1, type) ||
+        !zx::ParseNumber(a.positional[1], 0, air::kMaxEffectSpeed, speed)) {
         std::cerr << "zx effect info: give TYPE (0-18) and SPEED (0-19)\n";
         return 2;
     }
-    if (auto b = a.get("border"); b && !parseInt(*b, 0, air::kMaxEffectBorder, border)) {
+    if (auto b = a.get("border"); b && !zx::ParseNumber(*b, 0, air::kMaxEffectBorder, border)) {
         std::cerr << "zx effect info: --border takes 0-14\n";
         return 2;
     }
@@ -48,19 +42,9 @@ int effectInfo(const zx::Args& a) {
     return 0;
 }
 
-app::CommandLine commandLineOf(const zx::Args& a) {
-    std::vector<std::string> args;
-    if (auto h = a.get("home")) {
-        args.push_back("--home");
-        args.push_back(*h);
-    }
-    if (a.has("400m")) args.push_back("/400M");
-    return app::CommandLine::Parse(args);
-}
-
 int hotkeys(const zx::Args& a) {
     app::CZentrixApp theApp;
-    theApp.InitSettingsOnly(commandLineOf(a));
+    theApp.InitSettingsOnly(zx::CommandLineOf(a));
     air::HotkeyTable t = air::LoadHotkeys(theApp.profile());
     for (int i = 0; i < air::kHotkeyCount; ++i)
         std::cout << i << "\t" << air::kHotkeyEntries[i].label << "\t" << air::HotkeyText(t[size_t(i)]) << "\t"

@@ -19,23 +19,6 @@ namespace {
 
 using device::CmdRecord;
 
-app::CommandLine commandLineOf(const zx::Args& a) {
-    std::vector<std::string> args;
-    if (auto h = a.get("home")) {
-        args.push_back("--home");
-        args.push_back(*h);
-    }
-    if (a.has("400m")) args.push_back("/400M");
-    return app::CommandLine::Parse(args);
-}
-
-bool parseNumber(const std::string& s, unsigned long max, unsigned long& out) {
-    if (s.empty()) return false;
-    char* end = nullptr;
-    out = std::strtoul(s.c_str(), &end, 0);
-    return end && *end == 0 && out <= max && s[0] != '-';
-}
-
 bool parseRect(const std::string& s, device::Rect& r) {
     int v[4];
     char tail;
@@ -78,7 +61,7 @@ bool recordOf(const std::string& name, const zx::Args& a, CmdRecord& rec, std::v
     rec.setRect(rect);
     unsigned long v = 0;
     if (auto f = a.get("flags")) {
-        if (!parseNumber(*f, 0xFFFF, v)) {
+        if (!zx::ParseNumber(*f, 0ul, 0xFFFFul, v, zx::NUMBER_C)) {
             std::cerr << "zx engine: --flags takes a 16-bit number\n";
             return false;
         }
@@ -86,7 +69,7 @@ bool recordOf(const std::string& name, const zx::Args& a, CmdRecord& rec, std::v
     }
     const char* p2 = rec.code == device::CMD_SCROLL ? "length" : "param";
     if (auto p = a.get(p2)) {
-        if (!parseNumber(*p, 0xFFFFFFFFul, v)) {
+        if (!zx::ParseNumber(*p, 0ul, 0xFFFFFFFFul, v, zx::NUMBER_C)) {
             std::cerr << "zx engine: --" << p2 << " takes a 32-bit number\n";
             return false;
         }
@@ -115,11 +98,11 @@ int program(const zx::Args& a) {
     std::vector<uint8_t> data;
     if (!recordOf(a.positional[0], a, rec, data)) return 2;
     unsigned long bank = 0, control = 0;
-    if (auto b = a.get("bank"); b && !parseNumber(*b, 1, bank)) {
+    if (auto b = a.get("bank"); b && !zx::ParseNumber(*b, 0ul, 1ul, bank, zx::NUMBER_C)) {
         std::cerr << "zx engine program: --bank takes 0 or 1\n";
         return 2;
     }
-    if (auto c = a.get("control"); c && !parseNumber(*c, 0xFFFF, control)) {
+    if (auto c = a.get("control"); c && !zx::ParseNumber(*c, 0ul, 0xFFFFul, control, zx::NUMBER_C)) {
         std::cerr << "zx engine program: --control takes a 16-bit number\n";
         return 2;
     }
@@ -140,9 +123,7 @@ public:
         notes_.push_back({int(code), int(value)});
         std::string text = "note " + std::to_string(code) + " " + std::to_string(value);
         if (code == device::NOTE_LINK_ERROR || code == device::NOTE_COMMAND_ERROR) {
-            std::string why = device::LinkErrorText(int(value));
-            for (char& c : why)
-                if (c == '\n') c = ' ';
+            const std::string why = zx::OneLine(device::LinkErrorText(int(value)));
             text += ": " + why;
         }
         std::cout << text << std::endl;
@@ -185,21 +166,19 @@ int run(const zx::Args& a) {
     for (size_t i = 0; i < a.positional.size(); ++i)
         if (!recordOf(a.positional[i], a, records[i], blocks[i])) return 2;
     unsigned long seconds = 30;
-    if (auto t = a.get("timeout"); t && !parseNumber(*t, 3600, seconds)) {
+    if (auto t = a.get("timeout"); t && !zx::ParseNumber(*t, 0ul, 3600ul, seconds, zx::NUMBER_C)) {
         std::cerr << "zx engine run: --timeout takes seconds\n";
         return 2;
     }
 
     app::CZentrixApp theApp;
-    theApp.InitSettingsOnly(commandLineOf(a));
+    theApp.InitSettingsOnly(zx::CommandLineOf(a));
     const app::DeviceModel& m = theApp.deviceModel();
     std::cout << "model: " << m.name << ", status class " << m.statusClass << "\n";
     device::CEngine engine;
     int e = engine.Open(m.link, theApp.settings().portNo, m.statusClass);
     if (e) {
-        std::string why = device::LinkErrorText(e);
-        for (char& c : why)
-            if (c == '\n') c = ' ';
+        const std::string why = zx::OneLine(device::LinkErrorText(e));
         std::cout << "open: link error " << e << ": " << why << "\n";
         return 1;
     }

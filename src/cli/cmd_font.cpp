@@ -16,17 +16,8 @@
 
 namespace {
 
-bool parseInt(const std::string& s, int& out) {
-    try {
-        size_t used = 0;
-        long v = std::stol(s, &used, 10);
-        if (used != s.size() || v < -1000000 || v > 1000000) return false;
-        out = int(v);
-        return true;
-    } catch (...) {
-        return false;
-    }
-}
+// Offsets and sizes of the font options: far beyond any sensible value, within int.
+bool parseInt(const std::string& s, int& out) { return zx::ParseNumber(s, -1000000, 1000000, out); }
 
 // "RRGGBB" (an optional leading '#') as the colour value 0x00BBGGRR.
 bool parseColour(std::string s, uint32_t& out) {
@@ -123,9 +114,7 @@ int fromTtf(const zx::Args& a) {
 int readFont(const std::string& path, pages::CBitmapFont& font, const char* cmd) {
     int rc = font.ReadHeader(path);
     if (rc != pages::FILE_OK) {
-        std::string text = app::FileResultText(rc, path);
-        for (char& c : text)
-            if (c == '\n') c = ' ';
+        const std::string text = zx::OneLine(app::FileResultText(rc, path));
         std::cerr << "zx " << cmd << ": " << text << "\n";
         return 1;
     }

@@ -13,24 +13,12 @@
 
 namespace {
 
-app::CommandLine commandLineOf(const zx::Args& a) {
-    std::vector<std::string> args;
-    if (auto h = a.get("home")) {
-        args.push_back("--home");
-        args.push_back(*h);
-    }
-    if (a.has("400m")) args.push_back("/400M");
-    return app::CommandLine::Parse(args);
-}
-
 int report(const char* step, int error) {
     if (error == 0) {
         std::cout << step << ": ok\n";
         return 0;
     }
-    std::string text = device::LinkErrorText(error);
-    for (char& c : text)
-        if (c == '\n') c = ' ';
+    const std::string text = zx::OneLine(device::LinkErrorText(error));
     std::cout << step << ": link error " << error << ": " << text << "\n";
     return error;
 }
@@ -47,7 +35,7 @@ void printStatus(const uint8_t* s, size_t n) {
 
 int checkLink(const zx::Args& a) {
     app::CZentrixApp theApp;
-    theApp.InitSettingsOnly(commandLineOf(a));
+    theApp.InitSettingsOnly(zx::CommandLineOf(a));
     const app::DeviceModel& m = theApp.deviceModel();
     const size_t statusLength = m.statusClass == 0 ? 5 : 6;
     uint8_t status[6] = {};

@@ -32,10 +32,8 @@ struct Session {
     explicit Session(const zx::Args& a) {
         std::string folder = a.get("fonts", "");
         if (folder.empty() || a.has("home")) {
-            std::vector<std::string> args;
-            if (auto h = a.get("home")) args = {"--home", *h};
             theApp = std::make_unique<app::CZentrixApp>();
-            theApp->InitSettingsOnly(app::CommandLine::Parse(args));
+            theApp->InitSettingsOnly(zx::CommandLineOf(a));
             if (folder.empty()) folder = theApp->GetPath(app::FOLDER_FONTS);
             banners = theApp->GetPath(app::FOLDER_BANNERS);
         }
@@ -44,14 +42,8 @@ struct Session {
     }
 };
 
-std::string oneLine(std::string text) {
-    for (char& c : text)
-        if (c == '\n') c = ' ';
-    return text;
-}
-
 int report(const char* cmd, int rc, const std::string& path) {
-    std::cerr << "zx " << cmd << ": " << oneLine(app::FileResultText(rc, path)) << "\n";
+    std::cerr << "zx " << cmd << ": " << zx::OneLine(app::FileResultText(rc, path)) << "\n";
     return 1;
 }
 
@@ -302,9 +294,7 @@ int deviceBlock(const zx::Args& a) {
             return 1;
         }
     } else if (int rc = pages::LoadPicture(path, picture); rc != pages::PICTURE_OK) {
-        std::string text = app::FormatText(app::LoadString(rc), {path});
-        for (char& c : text)
-            if (c == '\n') c = ' ';
+        const std::string text = zx::OneLine(app::FormatText(app::LoadString(rc), {path}));
         std::cerr << "zx device-block: " << text << "\n";
         return 1;
     }

@@ -1,5 +1,6 @@
 // zx play: a sequence, a page or a clock played headless through the air controller, on the
 // embedded virtual Device or a Device at an address, with pictures of the program output.
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
 
@@ -19,13 +20,9 @@
 
 namespace {
 
-bool parseCount(const std::string& text, int lo, int hi, int& out) {
-    char* end = nullptr;
-    const long v = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end || v < lo || v > hi) return false;
-    out = int(v);
-    return true;
-}
+volatile std::sig_atomic_t gInterrupted = 0;
+
+void onInterrupt(int) { gInterrupted = 1; }
 
 // The program output of the embedded Device as a page bitmap (transparency = 255 - alpha).
 bool grabEmbedded(pages::CBitmap32& out) {
@@ -44,17 +41,15 @@ bool grabEmbedded(pages::CBitmap32& out) {
 }
 
 int playWith(const zx::Args& a, const std::string& file, bool embedded, double scale) {
-    std::vector<std::string> args;
-    if (auto h = a.get("home")) args = {"--home", *h};
     app::CZentrixApp theApp;
-    theApp.InitSettingsOnly(app::CommandLine::Parse(args));
+    theApp.InitSettingsOnly(zx::CommandLineOf(a));
     // The choices of this run stay in memory: the batch is never closed, so the settings file
     // is left as it was (also by what the link and the air frame would write back).
     app::Profile& ini = theApp.profile();
     ini.beginBatch();
     if (auto m = a.get("model")) {
         int model = 0;
-        if (!parseCount(*m, 0, app::kModelCount - 1, model)) {
+        if (!zx::ParseNumber(*m, 0, app::kModelCount - 1, model)) {
             std::cerr << "zx play: --model takes 0 to " << app::kModelCount - 1 << "\n";
             return 2;
         }
@@ -93,8 +88,14 @@ int playWith(const zx::Args& a, const std::string& file, bool embedded, double s
 
     demo::PlayOptions o;
     o.file = file;
+    o.keepGoing = a.has("keep-going");
+    // Ctrl-C ends the run cleanly: the link is closed and the pictures written so far are kept.
+    gInterrupted = 0;
+    o.interrupted = &gInterrupted;
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
     o.snapshots = a.get("snapshots", "");
-    if (auto n = a.get("loops"); n && !parseCount(*n, 1, 1000000, o.loops)) {
+    if (auto n = a.get("loops"); n && !zx::ParseNumber(*n, 1, 1000000, o.loops)) {
         std::cerr << "zx play: --loops takes a number of playouts, 1 or more\n";
         return 2;
     }
@@ -117,6 +118,8 @@ int playWith(const zx::Args& a, const std::string& file, bool embedded, double s
         playout.setClock(&clockImage);
         status = playout.Run(o, error);
     }
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
     theApp.StopHardware();
     if (status != demo::PLAY_OK) {
         std::cerr << "zx play: " << error << "\n";
@@ -165,11 +168,12 @@ int play(const zx::Args& a) {
 
 zx::Register r({"play",
                 "FILE.zxs|FILE.zxg|FILE.zck [--home DIR] [--device embedded|HOST:PORT] [--model N] "
-                "[--snapshots DIR] [--loops N] [--duration S] [--time-scale K]",
+                "[--snapshots DIR] [--loops N] [--duration S] [--time-scale K] [--keep-going]",
                 "Play a sequence, a page or a clock headless through the air controller, pressing Play itself; "
                 "print the air states and the air log; with --snapshots, pictures of the program output at each "
                 "state change and every second (a clock: each second it shows); --duration presses Stop after S "
-                "seconds on air.",
+                "seconds on air; with --keep-going a link error is ridden through (the playout starts again once "
+                "the Device is back) until every loop has run.",
                 {"home", "device", "model", "snapshots", "loops", "duration", "time-scale"},
                 play});
 

@@ -6,26 +6,16 @@
 
 namespace {
 
-app::CommandLine commandLineOf(const zx::Args& a) {
-    std::vector<std::string> args;
-    if (auto h = a.get("home")) {
-        args.push_back("--home");
-        args.push_back(*h);
-    }
-    if (a.has("400m")) args.push_back("/400M");
-    return app::CommandLine::Parse(args);
-}
-
 int paths(const zx::Args& a) {
     app::CZentrixApp theApp;
-    theApp.InitSettingsOnly(commandLineOf(a));
+    theApp.InitSettingsOnly(zx::CommandLineOf(a));
     for (int i = 0; i < app::FOLDER_COUNT; ++i) std::cout << i << "\t" << theApp.GetPath(i) << "\n";
     return 0;
 }
 
 int settings(const zx::Args& a) {
     app::CZentrixApp theApp;
-    theApp.InitSettingsOnly(commandLineOf(a));
+    theApp.InitSettingsOnly(zx::CommandLineOf(a));
     std::cout << "# " << theApp.iniPath() << "\n";
     const app::Settings& s = theApp.settings();
     std::string section;

@@ -23,9 +23,7 @@ int list(const zx::Args& a) {
     std::string path = a.positional.empty() ? std::string() : a.positional[0];
     app::CZentrixApp theApp;
     if (path.empty()) {
-        std::vector<std::string> args;
-        if (auto h = a.get("home")) args = {"--home", *h};
-        theApp.InitSettingsOnly(app::CommandLine::Parse(args));
+        theApp.InitSettingsOnly(zx::CommandLineOf(a));
         path = theApp.GetPath(app::FOLDER_ROOT) + "STYLE.INI";
     }
     std::string text;

@@ -1,4 +1,5 @@
-// The zx command registry: each command group registers its commands from its own file.
+// The zx command registry: each command group registers its commands from its own file. Also
+// what the commands share: the program's command line and the reading of numbers.
 #pragma once
 
 #include <functional>
@@ -6,7 +7,12 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+namespace app {
+struct CommandLine;
+}
 
 namespace zx {
 
@@ -22,6 +28,29 @@ struct Args {
 
 // Splits argv into positionals, options that take a value, and flags.
 Args ParseArgs(const std::vector<std::string>& argv, const std::vector<std::string>& valueOptions);
+
+// The program's own command line for the commands that read settings: --home DIR names the
+// program folder, --400m the 400M variant (its own settings file and defaults).
+app::CommandLine CommandLineOf(const Args& a);
+
+// How a number may be written: decimal only, or also as C writes it (0x1F hex, 017 octal).
+enum NumberSyntax { NUMBER_DECIMAL, NUMBER_C };
+
+// A whole number from lo to hi that is the whole text (blanks before it and a sign allowed);
+// false for anything else, out unchanged.
+bool ParseNumber(std::string_view text, long long lo, long long hi, long long& out,
+                 NumberSyntax syntax = NUMBER_DECIMAL);
+
+template <class T>
+bool ParseNumber(std::string_view text, T lo, T hi, T& out, NumberSyntax syntax = NUMBER_DECIMAL) {
+    long long v = 0;
+    if (!ParseNumber(text, static_cast<long long>(lo), static_cast<long long>(hi), v, syntax)) return false;
+    out = static_cast<T>(v);
+    return true;
+}
+
+// A message of the program on one line (its line breaks become blanks), for the terminal.
+std::string OneLine(std::string text);
 
 struct Command {
     std::string name;                       // "paths", "font info", ...

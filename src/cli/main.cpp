@@ -1,59 +1,10 @@
 // zx: the command-line side of Zentrix (batch work, scripting, inspection).
 #include <algorithm>
-#include <cstring>
 #include <iostream>
 
 #include "cli/command.h"
 
 namespace zx {
-
-namespace {
-std::vector<Command>& registry() {
-    static std::vector<Command> r;
-    return r;
-}
-}  // namespace
-
-Register::Register(Command c) { registry().push_back(std::move(c)); }
-
-const std::vector<Command>& Commands() { return registry(); }
-
-bool Args::has(const std::string& name) const {
-    return options.count(name) || std::find(flags.begin(), flags.end(), name) != flags.end();
-}
-
-std::optional<std::string> Args::get(const std::string& name) const {
-    auto it = options.find(name);
-    if (it == options.end()) return std::nullopt;
-    return it->second;
-}
-
-std::string Args::get(const std::string& name, const std::string& def) const {
-    auto v = get(name);
-    return v ? *v : def;
-}
-
-Args ParseArgs(const std::vector<std::string>& argv, const std::vector<std::string>& valueOptions) {
-    Args a;
-    for (size_t i = 0; i < argv.size(); ++i) {
-        const std::string& s = argv[i];
-        if (s.size() > 2 && s.rfind("--", 0) == 0) {
-            std::string name = s.substr(2);
-            size_t eq = name.find('=');
-            if (eq != std::string::npos) {
-                a.options[name.substr(0, eq)] = name.substr(eq + 1);
-            } else if (std::find(valueOptions.begin(), valueOptions.end(), name) != valueOptions.end() &&
-                       i + 1 < argv.size()) {
-                a.options[name] = argv[++i];
-            } else {
-                a.flags.push_back(name);
-            }
-        } else {
-            a.positional.push_back(s);
-        }
-    }
-    return a;
-}
 
 static void printHelp(std::ostream& out) {
     out << "zx - Zentrix command-line tool\n\nUsage: zx COMMAND [ARGS]\n\nCommands:\n";
@@ -67,7 +18,8 @@ static void printHelp(std::ostream& out) {
     }
     out << "\nOptions common to the commands that read settings:\n"
            "  --home DIR   the program folder (settings file, logs; data root unless the settings\n"
-           "               name a network folder); default: the folder of the executable\n";
+           "               name a network folder); default: the folder of the executable\n"
+           "  --400m       the 400M variant: its own settings file and defaults\n";
 }
 
 }  // namespace zx

@@ -160,11 +160,12 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
         writer = std::make_unique<Writer>();
     }
 
+    // Declared before the session: what the session's observers write must outlive it.
+    int linkError = 0;
     air::AirObjects objects;
     objects.clock = clock_;
     air::CAirSession session(app_, engine_, fonts_, loop_, objects);
     air::CAirFrame& frame = session.frame();
-    int linkError = 0;
     session.setEngineObserver([&](int code, int value) {
         if (code == device::NOTE_LINK_ERROR || code == device::NOTE_COMMAND_ERROR) linkError = value;
     });
@@ -192,8 +193,18 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
     if (!app_.settings().airLog) out_ << "(the air log is off: [Start] AirLog=0)\n";
 
     session.Open();
+    // With keep-going the first link-up is waited for as long as it takes, like every later one.
     const bool ready = session.RunUntil(
-        [&] { return linkError != 0 || (frame.State().linkUp && frame.State().state == air::AIR_CUED); }, o.linkWaitMs);
+        [&] {
+            if (o.interrupted && *o.interrupted) return true;
+            if (linkError && o.keepGoing) linkError = 0;
+            return linkError != 0 || (frame.State().linkUp && frame.State().state == air::AIR_CUED);
+        },
+        o.keepGoing ? UINT32_MAX : o.linkWaitMs);
+    if (o.interrupted && *o.interrupted) {
+        error = "interrupted before the playout began";
+        return PLAY_INTERRUPTED;
+    }
     if (linkError || !ready) {
         error = linkError ? "link error " + std::to_string(linkError) + ": " + OneLine(device::LinkErrorText(linkError))
                           : (frame.State().linkUp ? "nothing could be cued" : "the Device did not answer");
@@ -208,8 +219,10 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
     int loopsDone = 0;
     bool leftCue = false;
     uint32_t onAirSince = 0;
-    bool stopped = false;  // the duration ran out
-    int lastShown = -1;    // the clock's second pictured last
+    bool stopped = false;         // the duration ran out
+    int lastShown = -1;           // the clock's second pictured last
+    bool waitingForLink = false;  // keep-going: the link broke, the playout starts again once cued
+    interruptions_ = 0;
     auto lastTail = std::chrono::steady_clock::now();
 
     auto snapshot = [&](const std::string& why) {
@@ -240,10 +253,32 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
     frame.OnPlay();
     const bool done = session.RunUntil(
         [&] {
-            if (linkError) return true;
+            if (o.interrupted && *o.interrupted) return true;
+            if (linkError) {
+                if (!o.keepGoing) return true;
+                // The frame has stopped and waits for the link as it does on air; the playout that
+                // broke does not count, the next one starts from the cue.
+                out_ << "link error " << linkError << ": " << OneLine(device::LinkErrorText(linkError))
+                     << "; interruption " << ++interruptions_ << ", waiting for the Device" << std::endl;
+                LogMessage("CPlayout::Run: link error %d, interruption %d", linkError, interruptions_);
+                linkError = 0;
+                waitingForLink = true;
+                leftCue = false;
+                lastIn = -1;
+            }
             const air::AirFrameState fs = frame.State();
             const int32_t st = fs.state;
             const uint32_t now = clock.ticks();
+            if (waitingForLink) {
+                if (!fs.linkUp || st != air::AIR_CUED) return false;
+                waitingForLink = false;
+                lastState = st;
+                states_.push_back(st);
+                note(st);
+                out_ << "play" << std::endl;
+                frame.OnPlay();
+                return false;
+            }
             if (o.durationMs && !stopped && frame.IsOnAir()) {
                 if (!onAirSince) onAirSince = now;
                 if (now - onAirSince >= o.durationMs) {
@@ -304,6 +339,9 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
             return false;
         },
         UINT32_MAX);
+    if (o.keepGoing && interruptions_ > 0)
+        out_ << interruptions_ << (interruptions_ == 1 ? " interruption" : " interruptions") << ", " << loopsDone
+             << " playouts done" << std::endl;
     airLog.print(out_);
     if (writer) {
         const std::string failed = writer->finish();
@@ -312,6 +350,10 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
             return PLAY_OUTPUT_ERROR;
         }
         out_ << snapshotFiles_.size() << " snapshots in " << o.snapshots << "\n";
+    }
+    if (o.interrupted && *o.interrupted) {
+        error = "interrupted after " + std::to_string(loopsDone) + " of " + std::to_string(o.loops) + " playouts";
+        return PLAY_INTERRUPTED;
     }
     if (linkError || !done) {
         error = "link error " + std::to_string(linkError) + ": " + OneLine(device::LinkErrorText(linkError));

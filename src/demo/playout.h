@@ -4,6 +4,7 @@
 // time (for a clock: once for each second it shows, named by that second).
 #pragma once
 
+#include <csignal>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -37,6 +38,11 @@ struct PlayOptions {
     uint32_t durationMs = 0;      // Stop this long after going on air (0: play to the end)
     std::string snapshots;        // folder for the program-output pictures; "" = none
     uint32_t linkWaitMs = 20000;  // real time the Device may take to answer and the first cue
+    // On a link error wait for the link as the air frame does, cue again and play on; the
+    // playout that broke does not count.
+    bool keepGoing = false;
+    // Set (from a signal handler, say) to end the run early.
+    const volatile std::sig_atomic_t* interrupted = nullptr;
 };
 
 // Fills a 720 x 576 bitmap with what the Device shows on air; false when nothing can be seen.
@@ -47,6 +53,7 @@ enum PlayStatus : int {
     PLAY_FILE_ERROR = 1,    // the sequence or page cannot be read
     PLAY_LINK_ERROR = 2,    // the Device did not come up or the link broke
     PLAY_OUTPUT_ERROR = 3,  // the snapshots folder or a picture cannot be written
+    PLAY_INTERRUPTED = 4,   // ended early, before every playout ran
 };
 
 // Short name of an air state ("cued", "in-effect", ...), for logs and file names.
@@ -73,6 +80,8 @@ public:
     const std::vector<std::string>& snapshotFiles() const { return snapshotFiles_; }
     // The states passed through, in order (each change once).
     const std::vector<int32_t>& states() const { return states_; }
+    // Keep-going: the link errors ridden through in the last run.
+    int interruptions() const { return interruptions_; }
 
 private:
     class Writer;
@@ -86,6 +95,7 @@ private:
     air::AirClock* clock_ = nullptr;
     std::vector<std::string> snapshotFiles_;
     std::vector<int32_t> states_;
+    int interruptions_ = 0;
 };
 
 }  // namespace demo

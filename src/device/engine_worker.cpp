@@ -378,5 +378,4 @@ void CEngine::Worker::setThreadPriority(bool timeCritical) {
     }
 }
 
-
 }  // namespace device

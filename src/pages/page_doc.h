@@ -42,6 +42,9 @@ enum : int {
     LOAD_THUMBNAIL = 4,
     LOAD_DEVICE = 8,
     LOAD_NO_PICTURES = 16,  // with LOAD_FRAMES: skip frame pictures and the background picture
+    // With LOAD_DEVICE, for air: a still whose checksum does not match its words is a damaged
+    // file. The Device would refuse it three times and drop the link.
+    LOAD_VERIFY = 32,
 };
 
 enum : uint32_t {

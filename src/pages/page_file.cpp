@@ -271,6 +271,8 @@ int CPageDoc::Load(int mode, const std::string& path, CPageImage& image) {
             return fail(FILE_FORMAT_ERROR, "Device data");
         data.resize(size_t(device.dataSize()));
         if (!f.read(data.data(), data.size())) return fail(FILE_FORMAT_ERROR, "Device data");
+        if ((mode & LOAD_VERIFY) && !StillChecksumOk(data.data(), device.stillSize))
+            return fail(FILE_FORMAT_ERROR, "Device data checksum");
     }
 
     // Sound: take it over.

@@ -34,6 +34,12 @@ void CPageImage::Clear() {
     data.shrink_to_fit();
 }
 
+bool StillChecksumOk(const uint8_t* block, size_t size) {
+    if (size < 2) return false;
+    const uint16_t stored = uint16_t(block[0] | block[1] << 8);
+    return stored == 0 || stored == DeviceChecksum(block + 2, size - 2);
+}
+
 const uint8_t* CPageImage::still() const {
     return device.stillSize && data.size() >= device.stillSize ? data.data() : nullptr;
 }

@@ -13,6 +13,10 @@ namespace pages {
 
 class CPageDoc;
 
+// Whether a still block (2 checksum bytes, low first, then its words) carries the checksum of its
+// words. A block compiled without checksums (both bytes 0) has none to check and passes.
+bool StillChecksumOk(const uint8_t* block, size_t size);
+
 enum : int {
     COMPILE_DEVICE = 0x0001,       // build the Device data
     COMPILE_FILTER = 0x0002,       // pass the page picture and the strip through the vertical filter

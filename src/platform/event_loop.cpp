@@ -1,6 +1,7 @@
 #include "platform/event_loop.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <vector>
 
@@ -185,13 +186,29 @@ void EventLoop::advance(uint32_t ms) {
     }
 }
 
+// The handler and whether the target still exists, kept by every task posted to it.
+struct LoopTarget::Shared {
+    MessageHandler handler;
+    std::atomic<bool> alive{true};
+};
+
+LoopTarget::LoopTarget(EventLoop& loop, MessageHandler handler) : loop_(loop), shared_(std::make_shared<Shared>()) {
+    shared_->handler = std::move(handler);
+}
+
+LoopTarget::~LoopTarget() { shared_->alive = false; }
+
 void LoopTarget::post(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
-    loop_.postTask([this, msg, wParam, lParam] { handler_(msg, wParam, lParam); });
+    loop_.postTask([s = shared_, msg, wParam, lParam] {
+        if (s->alive) s->handler(msg, wParam, lParam);
+    });
 }
 
 intptr_t LoopTarget::send(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
     intptr_t r = 0;
-    loop_.sendTask([&] { r = handler_(msg, wParam, lParam); });
+    loop_.sendTask([&, s = shared_] {
+        if (s->alive) r = s->handler(msg, wParam, lParam);
+    });
     return r;
 }
 

@@ -8,6 +8,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -74,16 +75,22 @@ private:
     std::thread::id owner_{};
 };
 
-// A MessageTarget whose handler runs on an EventLoop.
+// A MessageTarget whose handler runs on an EventLoop. What was posted to it and is still queued
+// when it goes is dropped: a message never reaches a target (or what its handler refers to) that
+// no longer exists.
 class LoopTarget final : public MessageTarget {
 public:
-    LoopTarget(EventLoop& loop, MessageHandler handler) : loop_(loop), handler_(std::move(handler)) {}
+    LoopTarget(EventLoop& loop, MessageHandler handler);
+    ~LoopTarget() override;
+    LoopTarget(const LoopTarget&) = delete;
+    LoopTarget& operator=(const LoopTarget&) = delete;
     void post(uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
     intptr_t send(uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
 
 private:
+    struct Shared;
     EventLoop& loop_;
-    MessageHandler handler_;
+    std::shared_ptr<Shared> shared_;
 };
 
 }  // namespace platform

@@ -21,25 +21,14 @@
 #include "pages/page_image.h"
 #include "pages/png_io.h"
 #include "platform/event_loop.h"
+#include "playout_fixture.h"
 #include "support/temp_dir.h"
 
+using demotest::DemoPlayout;
+using demotest::Grab;
+using demotest::kScale;
+
 namespace {
-
-constexpr double kScale = 10;  // the Device, the engine and the air frame all run ten times faster
-
-bool Grab(pages::CBitmap32& out) {
-    ktgsim::Picture pic;
-    if (!ktgsim::WithEmbeddedServer([&](ktgsim::Server& s) { s.render(pic); })) return false;
-    out.create(pic.width, pic.height);
-    for (int y = 0; y < pic.height; ++y)
-        for (int x = 0; x < pic.width; ++x) {
-            const uint8_t* s = pic.pixel(x, y);
-            uint8_t* d = out.pixel(x, y);
-            d[pages::PIX_RED] = s[0], d[pages::PIX_GREEN] = s[1], d[pages::PIX_BLUE] = s[2];
-            d[pages::PIX_TRANS] = uint8_t(255 - s[3]);
-        }
-    return true;
-}
 
 // A page as the Device should key it over black: the pixels it covers, clearly brighter than
 // black, outside its moving frame (the moving frame itself for a page that has nothing else),
@@ -94,36 +83,6 @@ double Likeness(const Reference& r, const pages::CBitmap32& pic) {
     }
     return r.at.empty() ? 0 : double(good) / double(r.at.size());
 }
-
-struct DemoPlayout : ::testing::Test {
-    zxtest::TempDir dir;
-    app::CZentrixApp app;
-    air::ScaledClock clock{kScale};
-    device::CEngine engine{device::CEngine::Options{&clock, device::kStopWaitMs, false}};
-    platform::EventLoop loop{clock};
-    pages::CFontManager fonts;
-    std::ostringstream out;
-
-    void SetUp() override {
-        demo::DemoResult r;
-        std::string error;
-        ASSERT_TRUE(demo::MakeDemoRoot(dir.path(), {}, r, error)) << error;
-        ktgsim::EmbeddedOptions eo;
-        eo.timeScale = kScale;
-        ktgsim::RegisterEmbeddedDevice(std::move(eo));
-        app.InitSettingsOnly(app::CommandLine::Parse(std::vector<std::string>{"--home", dir.path()}));
-        app.setDeviceLink(&engine);
-        device::NetSetLockFolder(dir.path());
-        app.StartHardware();
-        ASSERT_TRUE(engine.isOpen());
-        fonts.setFolder(app.GetPath(app::FOLDER_FONTS));
-        fonts.Enumerate();
-    }
-    void TearDown() override {
-        app.StopHardware();
-        ktgsim::UnregisterEmbeddedDevice();
-    }
-};
 
 }  // namespace
 

@@ -251,9 +251,9 @@ bool CAirFrameWnd::PlayFile(const std::string& path) {
         return true;
     }
     if (!objects_.page || !objects_.pageImage) return false;
-    const int code =
-        objects_.page->Load(pages::LOAD_FRAMES | pages::LOAD_THUMBNAIL | pages::LOAD_DEVICE | pages::LOAD_NO_PICTURES,
-                            path, *objects_.pageImage);
+    const int code = objects_.page->Load(
+        pages::LOAD_FRAMES | pages::LOAD_THUMBNAIL | pages::LOAD_DEVICE | pages::LOAD_NO_PICTURES | pages::LOAD_VERIFY,
+        path, *objects_.pageImage);
     if (code != 0) {
         app::ShowFileResult(code, path);
         return false;

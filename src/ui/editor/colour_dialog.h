@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <cstdint>
 
-#include "pages/colour_chooser.h"
+#include "pages/editor/colour_chooser.h"
 
 class QLabel;
 class QPushButton;

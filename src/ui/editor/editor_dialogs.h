@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "pages/editor_preferences.h"
-#include "pages/page_editor.h"
+#include "pages/editor/editor_preferences.h"
+#include "pages/editor/page_editor.h"
 #include "pages/page_format.h"
 #include "pages/style_library.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "pages/editor/page_editor.h"
 #include "pages/page_doc.h"
-#include "pages/page_editor.h"
 #include "ui/mainframe/mode_frames.h"
 
 class QAction;
@@ -26,60 +26,9 @@ namespace ui {
 
 class CPageView;
 
-// Commands of the editor, for menus, toolbars and tests.
-enum EditorCommand : int {
-    CMD_NEW,
-    CMD_OPEN,
-    CMD_SAVE,
-    CMD_SAVE_AS,
-    CMD_IMPORT_TEXT,
-    CMD_IMPORT_PICTURE,
-    CMD_REMOVE_PICTURE,
-    CMD_PLAY,
-    CMD_PREFERENCES,
-    CMD_CLOSE,
-    CMD_UNDO,
-    CMD_REDO,
-    CMD_CUT,
-    CMD_COPY,
-    CMD_PASTE,
-    CMD_DELETE,
-    CMD_SELECT_ALL,
-    CMD_FRAME_FORMAT,
-    CMD_FRAME_COLOUR,
-    CMD_FIXED,
-    CMD_SCROLLER,
-    CMD_ROLL,
-    CMD_VTOP,
-    CMD_VCENTER,
-    CMD_VBOTTOM,
-    CMD_FRONT,
-    CMD_BACK,
-    CMD_LOCK,
-    CMD_DELETE_FRAME,
-    CMD_ADD_STYLE,
-    CMD_STYLES,
-    CMD_SUBSCRIPT,
-    CMD_NORMAL,
-    CMD_SUPERSCRIPT,
-    CMD_TEXT_COLOUR,
-    CMD_PARAGRAPH,
-    CMD_ALIGN_LEFT,
-    CMD_ALIGN_CENTER,
-    CMD_ALIGN_RIGHT,
-    CMD_PAGE_COLOUR,
-    CMD_IMPORT_BACKGROUND,
-    CMD_REMOVE_BACKGROUND,
-    CMD_VIEW_BACKGROUND,
-    CMD_REFERENCE_PICTURE,
-    CMD_ZOOM_IN,
-    CMD_ZOOM_OUT,
-    CMD_ZOOM_100,
-    CMD_ZOOM_FIT,
-    CMD_LINK_BANNER,
-    CMD_BMP_TO_TGA,
-    CMD_COUNT
-};
+// The editor's commands (pages::CMD_...), for menus, toolbars and tests.
+using pages::EditorCommand;
+using enum pages::EditorCommand;
 
 class CPageEditorFrame final : public CEditorFrame {
     Q_OBJECT
@@ -132,6 +81,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The zoom choices of the toolbar; "Fit page" comes after them.
+    static constexpr int kZooms[] = {25, 50, 75, 100, 150, 200, 300, 400};
+
+    // The action table, menus and toolbars (page_editor_actions.cpp).
     void buildActions();
     void buildMenus();
     void buildToolbars();

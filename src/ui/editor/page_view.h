@@ -9,7 +9,7 @@
 #include <QWidget>
 
 #include "pages/bitmap32.h"
-#include "pages/page_editor.h"
+#include "pages/editor/page_editor.h"
 
 namespace ui {
 

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "ui/file_dialogs.h"
+
 class QWidget;
 
 namespace ui {
@@ -11,8 +13,5 @@ namespace ui {
 // "" when cancelled.
 std::string AskOpenPicture(QWidget* parent, const std::string& startFile = {});
 std::string AskSaveTga(QWidget* parent, const std::string& proposed);
-
-// The program's filter "name (*.ext)|*.ext|..." as a Qt file dialog filter.
-std::string QtFilterOf(const std::string& programFilter);
 
 }  // namespace ui

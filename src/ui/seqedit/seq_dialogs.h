@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "air/seq_editor.h"
+#include "air/seqedit/seq_editor.h"
 
 class QButtonGroup;
 class QCheckBox;

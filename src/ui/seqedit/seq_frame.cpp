@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -31,7 +30,7 @@
 #include "ui/air/air_frame_wnd.h"
 #include "ui/air/effect_dialog.h"
 #include "ui/editor/page_editor_frame.h"
-#include "ui/pictures/picture_file_dialog.h"
+#include "ui/file_dialogs.h"
 #include "ui/seqedit/seq_dialogs.h"
 #include "ui/seqedit/seq_view.h"
 #include "ui/text.h"
@@ -51,16 +50,6 @@ constexpr int kSaveError = 0x102;
 constexpr const char* kSection = "SequenceEditor";
 
 app::CZentrixApp* theApp() { return app::CZentrixApp::Instance(); }
-std::string folderPath(int index) { return theApp() ? theApp()->GetPath(index) : std::string(); }
-void rememberFolder(int index, const std::string& file) {
-    if (theApp()) theApp()->SetLastPath(index, file);
-}
-
-QString filterOf(int type) {
-    const int types[4] = {type, -1, -1, -1};
-    return FromProgramText(QtFilterOf(app::BuildFilter(types, false)));
-}
-
 QString fileNameOf(const std::string& path) { return QFileInfo(QFile::decodeName(path.c_str())).fileName(); }
 
 }  // namespace
@@ -383,7 +372,7 @@ bool CSeqFrame::OpenFile(const std::string& path) {
         Refresh();
         return false;
     }
-    rememberFolder(app::FOLDER_LAST_SEQUENCES, path);
+    RememberFolder(app::FOLDER_LAST_SEQUENCES, path);
     LogMessage("CSeqDoc::OnOpenDocument %s", path.c_str());
     Refresh();
     return true;
@@ -405,7 +394,7 @@ bool CSeqFrame::SaveTo(const std::string& path) {
         app::ShowFileResult(code, path);
         return false;
     }
-    rememberFolder(app::FOLDER_LAST_SEQUENCES, path);
+    RememberFolder(app::FOLDER_LAST_SEQUENCES, path);
     main_->statusBar()->showMessage("Saved " + QFile::decodeName(path.c_str()), 4000);
     return true;
 }
@@ -422,7 +411,7 @@ bool CSeqFrame::SaveAsTitle(const std::string& path) {
 
 void CSeqFrame::AddFiles(const std::vector<std::string>& paths) {
     if (paths.empty()) return;
-    rememberFolder(app::FOLDER_LAST_PAGES, paths.front());
+    RememberFolder(app::FOLDER_LAST_PAGES, paths.front());
     ed_.AddFiles(paths, settings_.defEffect);
     Refresh();
 }
@@ -481,7 +470,8 @@ void CSeqFrame::PreviewItem(int item) {
         return;
     }
     const std::string path = document().FullPath(*it);
-    const int code = objects_.page->Load(pages::LOAD_THUMBNAIL | pages::LOAD_DEVICE, path, *objects_.pageImage);
+    const int code =
+        objects_.page->Load(pages::LOAD_THUMBNAIL | pages::LOAD_DEVICE | pages::LOAD_VERIFY, path, *objects_.pageImage);
     if (code != 0) {
         app::ShowFileResult(code, path);
         return;
@@ -571,7 +561,7 @@ void CSeqFrame::checkByDate() {
 void CSeqFrame::replacePage(int item) {
     const std::vector<std::string> files = askPageFiles(false);
     if (files.empty()) return;
-    rememberFolder(app::FOLDER_LAST_PAGES, files.front());
+    RememberFolder(app::FOLDER_LAST_PAGES, files.front());
     ed_.ReplacePage(item, files.front());
 }
 
@@ -586,36 +576,22 @@ void CSeqFrame::defaultEffect() {
 // ---- File dialogs
 
 std::string CSeqFrame::askOpenSequence() {
-    const QString chosen = QFileDialog::getOpenFileName(
-        main_, "Open sequence", QFile::decodeName(folderPath(app::FOLDER_LAST_SEQUENCES).c_str()),
-        filterOf(app::FT_SEQUENCE));
-    return chosen.isEmpty() ? std::string() : QFile::encodeName(chosen).toStdString();
+    return AskOpenFile(main_, "Open sequence", app::FOLDER_LAST_SEQUENCES, app::FT_SEQUENCE);
 }
 
 std::string CSeqFrame::askSaveSequence(int folder, const std::string& proposed) {
     QString name = fileNameOf(proposed);
     if (!name.endsWith(app::ExtensionOf(app::FT_SEQUENCE), Qt::CaseInsensitive))
         name += app::ExtensionOf(app::FT_SEQUENCE);
-    const QString start = QFile::decodeName(folderPath(folder).c_str()) + name;
-    QFileDialog d(main_, folder == app::FOLDER_TITLES ? "Save as title" : "Save sequence", start,
-                  filterOf(app::FT_SEQUENCE));
-    d.setAcceptMode(QFileDialog::AcceptSave);
-    d.setDefaultSuffix(QString(app::ExtensionOf(app::FT_SEQUENCE)).mid(1));
-    d.selectFile(start);
-    if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return {};
-    return QFile::encodeName(d.selectedFiles().first()).toStdString();
+    return AskSaveFile(main_, folder == app::FOLDER_TITLES ? "Save as title" : "Save sequence",
+                       FolderPath(folder) + QFile::encodeName(name).toStdString(), app::FT_SEQUENCE);
 }
 
 std::vector<std::string> CSeqFrame::askPageFiles(bool several) {
-    const QString dir = QFile::decodeName(folderPath(app::FOLDER_LAST_PAGES).c_str());
-    QStringList chosen;
-    if (several) chosen = QFileDialog::getOpenFileNames(main_, "Add files", dir, filterOf(app::FT_PAGE));
-    else if (QString one = QFileDialog::getOpenFileName(main_, "Replace page", dir, filterOf(app::FT_PAGE));
-             !one.isEmpty())
-        chosen << one;
-    std::vector<std::string> out;
-    for (const QString& f : chosen) out.push_back(QFile::encodeName(f).toStdString());
-    return out;
+    if (several) return AskOpenFiles(main_, "Add files", app::FOLDER_LAST_PAGES, app::FT_PAGE);
+    std::string one = AskOpenFile(main_, "Replace page", app::FOLDER_LAST_PAGES, app::FT_PAGE);
+    if (one.empty()) return {};
+    return {one};
 }
 
 // ---- Registration

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "air/air_frame.h"
-#include "air/seq_editor.h"
+#include "air/seqedit/seq_editor.h"
 #include "ui/mainframe/mode_frames.h"
 
 class QAction;

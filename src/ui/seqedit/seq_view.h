@@ -8,7 +8,7 @@
 #include <QTableView>
 #include <functional>
 
-#include "air/seq_editor.h"
+#include "air/seqedit/seq_editor.h"
 
 namespace ui {
 

@@ -1,4 +1,4 @@
-#include "pages/editor_preferences.h"
+#include "pages/editor/editor_preferences.h"
 
 #include <algorithm>
 

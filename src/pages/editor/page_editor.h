@@ -12,9 +12,10 @@
 #include <vector>
 
 #include "pages/bitmap32.h"
-#include "pages/editor_preferences.h"
+#include "pages/editor/editor_commands.h"
+#include "pages/editor/editor_preferences.h"
+#include "pages/editor/page_history.h"
 #include "pages/page_doc.h"
-#include "pages/page_history.h"
 #include "pages/page_image.h"
 #include "pages/style_library.h"
 
@@ -216,6 +217,11 @@ public:
     // selected frame). The caller then shows the library and saves or removes it.
     int AddStyleFromSelection();
 
+    // --- Commands ---------------------------------------------------------------------------
+    // Whether a command of the menus can be used now and whether it shows checked: the rules
+    // the menus and toolbars follow after every change.
+    CommandStatus CommandState(EditorCommand command, const CommandContext& outside = {}) const;
+
     // --- Picture of the page ----------------------------------------------------------------
     // The reference picture behind the page (already tiled to 720 × 576), or empty for black.
     void SetReferenceBackground(CBitmap32 picture) { reference_ = std::move(picture); }
@@ -233,8 +239,14 @@ public:
 private:
     void commit(std::string_view label, std::string_view mergeKey = {});
     void notify();
+    // After an undo or redo step that selected frame sel.
+    void historyStepped(int sel);
+    // Deletes the selected text of f as one "Delete" step (merged with the deletes before it).
+    void deleteSelection(CPageFrame& f);
     // The text of the selected frame (all of it when nothing is selected) gets a format part.
     void applyTextPart(TextFormatPart part, const TextFormat& f, std::string_view label);
+    // The fields of pf that are not -1 go to the paragraphs of the selection, as one step.
+    void applyParaFormat(const ParaFormat& pf, std::string_view label);
     int lineOf(const CPageFrame& f, TextPos p) const;
     int32_t xOf(const CPageFrame& f, int line, int32_t offset) const;
     TextPos posInLine(const CPageFrame& f, int line, int32_t x) const;

@@ -1,4 +1,4 @@
-#include "pages/colour_chooser.h"
+#include "pages/editor/colour_chooser.h"
 
 #include <algorithm>
 #include <string>

@@ -1,13 +1,13 @@
 // The sequence editor's commands without windows: checks, dates, effects, order, clipboard,
 // removal, the page editor's saves, and the texts and totals the grid shows.
-#include "air/seq_editor.h"
+#include "air/seqedit/seq_editor.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
+#include "air/air_test_util.h"
 #include "air/effect_dialog_model.h"
-#include "air_test_util.h"
 #include "app/folders.h"
 #include "app/page_editor_link.h"
 #include "app/profile.h"

@@ -1,4 +1,4 @@
-#include "pages/page_history.h"
+#include "pages/editor/page_history.h"
 
 #include <cstring>
 #include <unordered_set>

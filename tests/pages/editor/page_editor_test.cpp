@@ -2,10 +2,10 @@
 // scrolling inside a frame, formatting and the editor's picture of the page.
 #include <gtest/gtest.h>
 
-#include "page_test_util.h"
 #include "pages/banner_file.h"
+#include "pages/editor/page_editor.h"
 #include "pages/file_result.h"
-#include "pages/page_editor.h"
+#include "pages/page_test_util.h"
 #include "support/temp_dir.h"
 
 using namespace pages;

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/profile.h"
-#include "pages/colour_chooser.h"
+#include "pages/editor/colour_chooser.h"
 #include "support/temp_dir.h"
 
 using namespace pages;

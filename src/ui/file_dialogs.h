@@ -1,0 +1,31 @@
+// The file dialogs of the editors: open and save dialogs for one of the program's file types,
+// starting in one of its data folders, and the last folder used remembered for the next time.
+#pragma once
+
+#include <QString>
+#include <string>
+#include <vector>
+
+class QWidget;
+
+namespace ui {
+
+// The path of a data folder (app::FOLDER_...) of the running program; "" without one.
+std::string FolderPath(int folder);
+// Makes the folder of a chosen file the one the last-used folder (app::FOLDER_LAST_...) names.
+void RememberFolder(int folder, const std::string& file);
+
+// The program's filter "name (*.ext)|*.ext|..." as a Qt file dialog filter.
+std::string QtFilterOf(const std::string& programFilter);
+// The Qt filter of one file type (app::FT_...).
+QString FilterOf(int type);
+
+// An open dialog for a file of the type in the data folder: the file, "" when cancelled.
+std::string AskOpenFile(QWidget* parent, const QString& title, int folder, int type);
+// The same for several files at once: none when cancelled.
+std::vector<std::string> AskOpenFiles(QWidget* parent, const QString& title, int folder, int type);
+// A save dialog for a file of the type, proposing a full path; the type's extension is added
+// to a name typed without one. "" when cancelled.
+std::string AskSaveFile(QWidget* parent, const QString& title, const std::string& proposed, int type);
+
+}  // namespace ui
