@@ -16,6 +16,7 @@
 #include "pages/font_manager.h"
 #include "platform/event_loop.h"
 #include "platform/files.h"
+#include "video/remote_cmd.h"
 #include "wizards/clock_image.h"
 
 namespace {
@@ -113,9 +114,12 @@ int playWith(const zx::Args& a, const std::string& file, bool embedded, double s
     int status;
     std::string error;
     {
+        // Playout without a window does not start the remote-control program; one that runs is used.
+        video::CRemoteCmd remote;
         demo::CPlayout playout(theApp, engine, fonts, loop, std::cout);
         if (embedded) playout.setGrabber(grabEmbedded);
         playout.setClock(&clockImage);
+        playout.setRemote(&remote);
         status = playout.Run(o, error);
     }
     std::signal(SIGINT, SIG_DFL);

@@ -8,6 +8,7 @@
 #include "app/log/event_log.h"
 #include "app/zentrix_app.h"
 #include "demo/demo_clocks.h"
+#include "demo/demo_macros.h"
 #include "demo/demo_pages.h"
 #include "pages/font_manager.h"
 #include "pages/page_doc.h"
@@ -201,7 +202,7 @@ bool MakeDemoRoot(const std::string& dir, const DemoOptions& options, DemoResult
         ini.putInt("Start", "First", 0);
         ini.putInt("Start", "NoAsk", 1);
         ini.putInt("Start", "Program", 2);  // Live mode
-        ini.putInt("Start", "Remote", 0);   // no switcher program on a demo machine
+        ini.putInt("Start", "Remote", 1);   // Live mode starts the switcher's stand-in, zx-remote
         ini.putInt("Start", "AirLog", 1);
         ini.putInt("Start", "CodePage", 1251);
         ini.putInt("Debug", "Log", 0);
@@ -283,6 +284,7 @@ bool MakeDemoRoot(const std::string& dir, const DemoOptions& options, DemoResult
         result.files.push_back(s.file);
         ++result.sequences;
     }
+    if (!WriteDemoMacros(root, result.files, error)) return false;
 
     // The page editor's style library.
     const std::string styles = StyleFile();

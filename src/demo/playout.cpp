@@ -164,6 +164,7 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
     int linkError = 0;
     air::AirObjects objects;
     objects.clock = clock_;
+    objects.remote = remote_;
     air::CAirSession session(app_, engine_, fonts_, loop_, objects);
     air::CAirFrame& frame = session.frame();
     session.setEngineObserver([&](int code, int value) {

@@ -16,7 +16,8 @@
 
 namespace air {
 class AirClock;
-}
+class AirRemote;
+}  // namespace air
 namespace app {
 class CZentrixApp;
 }
@@ -72,6 +73,8 @@ public:
     void setGrabber(OutputGrabber grabber) { grabber_ = std::move(grabber); }
     // The clock object clock files are loaded into (the application's shared one).
     void setClock(air::AirClock* clock) { clock_ = clock; }
+    // The switcher's remote control, for the air frame's video playlists.
+    void setRemote(air::AirRemote* remote) { remote_ = remote; }
 
     // Plays to the end of the last loop. A PlayStatus, with the reason in error.
     int Run(const PlayOptions& options, std::string& error);
@@ -93,6 +96,7 @@ private:
     std::ostream& out_;
     OutputGrabber grabber_;
     air::AirClock* clock_ = nullptr;
+    air::AirRemote* remote_ = nullptr;
     std::vector<std::string> snapshotFiles_;
     std::vector<int32_t> states_;
     int interruptions_ = 0;

@@ -204,6 +204,12 @@ void LoopTarget::post(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
     });
 }
 
+void LoopTarget::postCall(std::function<void()> fn) {
+    loop_.postTask([s = shared_, fn = std::move(fn)] {
+        if (s->alive) fn();
+    });
+}
+
 intptr_t LoopTarget::send(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
     intptr_t r = 0;
     loop_.sendTask([&, s = shared_] {

@@ -86,6 +86,7 @@ public:
     LoopTarget& operator=(const LoopTarget&) = delete;
     void post(uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
     intptr_t send(uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
+    void postCall(std::function<void()> fn) override;
 
 private:
     struct Shared;

@@ -13,6 +13,10 @@ public:
     virtual ~MessageTarget() = default;
     virtual void post(uint32_t msg, uintptr_t wParam, intptr_t lParam) = 0;
     virtual intptr_t send(uint32_t msg, uintptr_t wParam, intptr_t lParam) = 0;
+    // Runs fn on the target's thread without waiting for it (requests from other programs reach
+    // their window this way). The default runs it at once, for targets that handle a message on
+    // the caller's thread.
+    virtual void postCall(std::function<void()> fn) { fn(); }
 };
 
 using MessageHandler = std::function<intptr_t(uint32_t msg, uintptr_t wParam, intptr_t lParam)>;

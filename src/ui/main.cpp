@@ -21,10 +21,12 @@
 #include "ui/mainframe/artwork.h"
 #include "ui/mainframe/gui_shell.h"
 #include "ui/mainframe/main_frame.h"
+#include "ui/mainframe/mode_frames.h"
 #include "ui/monitor/program_monitor.h"
 #include "ui/qt_message_boxes.h"
 #include "ui/seqedit/seq_frame.h"
 #include "ui/text.h"
+#include "video/remote_cmd.h"
 #include "wizards/clock_image.h"
 
 int main(int argc, char** argv) {
@@ -75,8 +77,13 @@ int main(int argc, char** argv) {
             page.setBannersFolder(theApp.GetPath(app::FOLDER_BANNERS));
             sequence.NewSequence();
         };
+        // The switcher's remote-control program: Live and Automation mode start it, the air
+        // frame's video playlists drive it.
+        video::CRemoteCmd remote;
+        ui::Factories().launchRemote = [&remote](const std::string& folder) { return remote.Launch(folder); };
         ui::AirShared air;
         air.engine = &engine;
+        air.objects.remote = &remote;
         air.objects.page = &page;
         air.objects.pageImage = &pageImage;
         air.objects.sequence = &sequence;
@@ -126,6 +133,7 @@ int main(int argc, char** argv) {
             case app::StartResult::SecondInstance: status = 0; break;
             default: status = 1; break;
         }
+        ui::Factories().launchRemote = nullptr;
     }
     ktgsim::SetEmbeddedFrameCallback(nullptr);
     ktgsim::UnregisterEmbeddedDevice();

@@ -13,6 +13,10 @@ void QtMessageTarget::post(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
         this, [this, msg, wParam, lParam] { handler_(msg, wParam, lParam); }, Qt::QueuedConnection);
 }
 
+void QtMessageTarget::postCall(std::function<void()> fn) {
+    QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
+}
+
 intptr_t QtMessageTarget::send(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
     if (QThread::currentThread() == thread()) return handler_(msg, wParam, lParam);
     intptr_t result = 0;

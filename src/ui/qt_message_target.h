@@ -14,6 +14,7 @@ public:
     explicit QtMessageTarget(platform::MessageHandler handler, QObject* parent = nullptr);
     void post(uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
     intptr_t send(uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
+    void postCall(std::function<void()> fn) override;
 
 private:
     platform::MessageHandler handler_;

@@ -59,7 +59,7 @@ TEST(DemoRoot, CompleteAndLoadable) {
     device::SetEmbeddedDevice({});
     EXPECT_EQ(theApp.settings().enable, 1);
     EXPECT_EQ(theApp.settings().airLog, 1);
-    EXPECT_EQ(theApp.settings().remote, 0);
+    EXPECT_EQ(theApp.settings().remote, 1);  // Live mode starts zx-remote
     EXPECT_EQ(theApp.settings().noAsk, 1);
     EXPECT_EQ(theApp.settings().program, 2);
 

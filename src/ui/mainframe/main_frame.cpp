@@ -361,7 +361,12 @@ std::unique_ptr<app::AirFrame> CMainFrame::CreateAirFrame() {
 void CMainFrame::ShowToolbar(bool show) { toolbar_->setVisible(show); }
 
 bool CMainFrame::LaunchRemote(const std::string& folder) {
-    if (Factories().launchRemote) return Factories().launchRemote(folder);
+    // The launcher tells the operator itself when it cannot start the program; the mode manager
+    // must not show a second box.
+    if (Factories().launchRemote) {
+        Factories().launchRemote(folder);
+        return true;
+    }
     return app::ModeHost::LaunchRemote(folder);
 }
 

@@ -101,7 +101,8 @@ struct ModeFactories {
     std::function<std::unique_ptr<COnAirFrame>()> airFrame;
     // The view of an on-air slot (app::AirSlot), made inside frame; nullptr = placeholder.
     std::function<QWidget*(COnAirFrame& frame, int slot)> airView;
-    // Starts the remote-control program from a folder; false when it cannot.
+    // Starts the remote-control program from a folder; false when it cannot, after telling the
+    // operator.
     std::function<bool(const std::string& folder)> launchRemote;
     // The hardware dialog's "Check": plays the sample clip (file) on a board (0, 1) through a
     // router input (0 = "IN1").
