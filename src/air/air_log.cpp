@@ -1,10 +1,5 @@
 #include "air/air_log.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 
 #include "app/folders.h"
@@ -127,27 +122,8 @@ std::string CAirLog::RelativeName(std::string_view name, std::string_view base) 
 }
 
 bool CAirLog::AppendLine(const std::string& path, std::string_view line) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    // Other writers (the second edition sharing the folder) wait while the line goes in; the
-    // line goes in with one write so that it is never split.
-    ::flock(fd, LOCK_EX);
-    bool ok = true;
-    const char* p = line.data();
-    size_t n = line.size();
-    while (n) {
-        ssize_t w = ::write(fd, p, n);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            ok = false;
-            break;
-        }
-        p += w;
-        n -= size_t(w);
-    }
-    ::flock(fd, LOCK_UN);
-    ::close(fd);
-    return ok;
+    // Other writers (the second edition sharing the folder) wait while the line goes in whole.
+    return platform::AppendToFile(path, line);
 }
 
 }  // namespace air

@@ -7,6 +7,7 @@
 #include "air/effects.h"
 #include "app/folders.h"
 #include "app/log/event_log.h"
+#include "pages/file_result.h"
 #include "pages/page_doc.h"
 #include "platform/bytes.h"
 #include "platform/files.h"
@@ -24,33 +25,6 @@ SeqDate readDate(platform::ByteReader& r) {
     d.month = r.u8();
     d.day = r.u8();
     return d;
-}
-
-// The page file's header only (what a page load of the summary alone accepts): a sequence of a
-// thousand items reads a thousand headers, so no page document is made for them.
-bool readPageSummary(const std::string& path, pages::PageSummary& out) {
-    FILE* f = std::fopen(platform::ResolvePath(path).c_str(), "rb");
-    if (!f) return false;
-    uint8_t h[pages::PAGE_HEADER_SIZE];
-    const bool whole = std::fread(h, 1, sizeof h, f) == sizeof h;
-    std::fclose(f);
-    if (!whole || std::memcmp(h, "PAGE", 4) != 0) return false;
-    platform::ByteReader r(h, sizeof h);
-    r.skip(4);
-    const uint32_t version = r.u32();
-    // The oldest version has no usable summary.
-    if (version <= pages::PAGE_VERSION_OLDEST || version > pages::PAGE_VERSION) return false;
-    pages::PageSummary s;
-    s.Read(h + 44);
-    if (s.flags & pages::SUMMARY_BACKGROUND_PICTURE) {
-        r.seek(28);
-        const int32_t left = r.i32(), top = r.i32(), right = r.i32(), bottom = r.i32();
-        if (left < 0 || top < 0 || left > right || top > bottom || right > pages::PAGE_WIDTH ||
-            bottom > pages::PAGE_HEIGHT)
-            return false;
-    }
-    out = s;
-    return true;
 }
 
 void writeDate(platform::ByteWriter& w, const SeqDate& d) {
@@ -242,7 +216,7 @@ std::string CSeqDoc::FullPath(const SeqItem& item) const {
 void CSeqDoc::ReloadItem(SeqItem& item) {
     const std::string path = FullPath(item);
     item.summary = pages::PageSummary{};
-    item.loaded = !path.empty() && readPageSummary(path, item.summary);
+    item.loaded = !path.empty() && pages::ReadPageSummary(path, item.summary) == pages::FILE_OK;
     item.SetChecked(item.MatchesDate(today()));
 }
 

@@ -17,7 +17,9 @@
 #include "pages/picture_import.h"
 #include "pages/png_io.h"
 #include "pages/sample_pages.h"
+#include "platform/bytes.h"
 #include "platform/code_page.h"
+#include "platform/file_reader.h"
 #include "platform/files.h"
 
 namespace {
@@ -106,27 +108,26 @@ int info(const zx::Args& a) {
         framesOnly = true;
     }
     if (rc != pages::FILE_OK) return report("page info", rc, path);
-    std::vector<uint8_t> raw(pages::PAGE_HEADER_SIZE);
-    {
-        std::vector<uint8_t> file;
-        platform::ReadFile(platform::ResolvePath(path), file);
-        std::copy_n(file.begin(), std::min(file.size(), raw.size()), raw.begin());
-    }
-    auto u32at = [&](size_t at) {
-        return uint32_t(raw[at]) | uint32_t(raw[at + 1]) << 8 | uint32_t(raw[at + 2]) << 16 |
-               uint32_t(raw[at + 3]) << 24;
-    };
+    // The header's own numbers, which the page model does not keep.
+    uint32_t version = 0, frames = 0, thumbOffset = 0, deviceOffset = 0, deviceSize = 0;
+    platform::FileReader head(platform::ResolvePath(path), pages::PAGE_HEADER_SIZE);
+    head.seek(4);
+    head.fields(version);
+    head.seek(12);
+    head.fields(frames);
+    head.seek(172);
+    head.fields(thumbOffset, deviceOffset, deviceSize);
     int codePage = 1251;
     if (auto cpName = a.get("codepage")) codePage = std::atoi(cpName->c_str());
     const platform::CodePage cp(codePage);
     const pages::PageSummary& sm = image.summary;
     std::ostringstream o;
     o << "{\n  \"file\": " << jsonString(path, cp) << ",\n";
-    o << "  \"header\": {\"magic\": \"PAGE\", \"version\": " << hex(u32at(4)) << ", \"frames\": " << u32at(12)
+    o << "  \"header\": {\"magic\": \"PAGE\", \"version\": " << hex(version) << ", \"frames\": " << frames
       << ", \"backgroundColour\": " << hex(page.backgroundColour)
       << ", \"backgroundPicture\": " << (page.hasBackgroundPicture ? "true" : "false")
-      << ", \"backgroundRect\": " << rectJson(page.backgroundRect) << ", \"thumbnailOffset\": " << u32at(172)
-      << ", \"deviceOffset\": " << u32at(176) << ", \"deviceSize\": " << u32at(180) << "},\n";
+      << ", \"backgroundRect\": " << rectJson(page.backgroundRect) << ", \"thumbnailOffset\": " << thumbOffset
+      << ", \"deviceOffset\": " << deviceOffset << ", \"deviceSize\": " << deviceSize << "},\n";
     o << "  \"summary\": {\"movingType\": " << sm.movingType << ", \"textLength\": " << sm.textLength
       << ", \"flags\": " << sm.flags << ", \"bounds\": " << rectJson(sm.bounds)
       << ", \"moving\": " << rectJson(sm.moving) << ", \"border\": " << int(sm.border)
@@ -162,7 +163,7 @@ int info(const zx::Args& a) {
       << ", \"uniform\": " << (image.uniform() ? "true" : "false")
       << ", \"hasStrip\": " << (image.hasStrip() ? "true" : "false");
     if (const uint8_t* still = image.still()) {
-        const uint16_t stored = uint16_t(still[0] | still[1] << 8);
+        const uint16_t stored = platform::ByteReader(still, 2).u16();
         const uint16_t sum = pages::DeviceChecksum(still + 2, d.stillSize - 2);
         o << ", \"stillChecksum\": " << hex(stored, 4) << ", \"stillChecksumOk\": "
           << (stored == sum ? "true"
@@ -311,7 +312,7 @@ int deviceBlock(const zx::Args& a) {
         return 1;
     }
     std::printf("Wrote %s: %d x %d, %zu bytes, checksum 0x%04X\n", out->c_str(), picture.width(), picture.height(),
-                block.size(), unsigned(block[0] | block[1] << 8));
+                block.size(), unsigned(platform::ByteReader(block.data(), block.size()).u16()));
     return 0;
 }
 

@@ -13,6 +13,7 @@
 #include "device/net_transport.h"
 #include "device/parallel_port_driver.h"
 #include "ktgsim/embedded.h"
+#include "ktgsim/picture.h"
 #include "pages/font_manager.h"
 #include "platform/event_loop.h"
 #include "platform/files.h"
@@ -29,15 +30,7 @@ void onInterrupt(int) { gInterrupted = 1; }
 bool grabEmbedded(pages::CBitmap32& out) {
     ktgsim::Picture pic;
     if (!ktgsim::WithEmbeddedServer([&](ktgsim::Server& s) { s.render(pic); })) return false;
-    out.create(pic.width, pic.height);
-    const uint8_t* src = pic.rgba.data();
-    uint8_t* dst = out.bits();
-    for (size_t i = 0, n = size_t(pic.width) * size_t(pic.height); i < n; ++i, src += 4, dst += 4) {
-        dst[pages::PIX_RED] = src[0];
-        dst[pages::PIX_GREEN] = src[1];
-        dst[pages::PIX_BLUE] = src[2];
-        dst[pages::PIX_TRANS] = uint8_t(255 - src[3]);
-    }
+    out = ktgsim::ToBitmap(pic);
     return true;
 }
 

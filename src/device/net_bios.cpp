@@ -8,48 +8,13 @@
 #include <cstring>
 
 #include "device/socket_io.h"
+#include "platform/bytes.h"
 #include "platform/files.h"
 
 namespace device {
 
 bool ParseNetAddress(std::string_view text, std::string& host, uint16_t& port) {
-    port = kSessionServicePort;
-    std::string_view portText;
-    if (!text.empty() && text.front() == '[') {
-        size_t close = text.find(']');
-        if (close == std::string_view::npos) return false;
-        host = std::string(text.substr(1, close - 1));
-        std::string_view rest = text.substr(close + 1);
-        if (!rest.empty()) {
-            if (rest.front() != ':') return false;
-            portText = rest.substr(1);
-            if (portText.empty()) return false;
-        }
-    } else {
-        size_t colon = text.rfind(':');
-        if (colon != std::string_view::npos && text.find(':') != colon) {
-            // A bare IPv6 address: no port can be told apart from it.
-            host = std::string(text);
-        } else if (colon != std::string_view::npos) {
-            host = std::string(text.substr(0, colon));
-            portText = text.substr(colon + 1);
-            if (portText.empty()) return false;
-        } else {
-            host = std::string(text);
-        }
-    }
-    if (host.empty()) return false;
-    if (!portText.empty()) {
-        if (portText.size() > 5) return false;
-        unsigned v = 0;
-        for (char c : portText) {
-            if (c < '0' || c > '9') return false;
-            v = v * 10 + unsigned(c - '0');
-        }
-        if (v == 0 || v > 65535) return false;
-        port = uint16_t(v);
-    }
-    return true;
+    return sock::ParseAddress(text, host, port, sock::AddressFor::Connect, kSessionServicePort);
 }
 
 std::vector<std::string> SplitHosts(std::string_view hosts) {
@@ -209,10 +174,9 @@ int NetBios::openSession(const std::string& address, const NetName& callName, co
             uint8_t head[kSessionHeaderSize];
             io = sock::ReadExact(fd, head, sizeof head, answerWait);
             if (io != sock::Io::Ok) break;
-            type = head[0];
-            size_t len = (size_t(head[1] & 1) << 16) | (size_t(head[2]) << 8) | head[3];
+            size_t len = 0;
             // Responses are a few bytes; anything else is not a session service.
-            if ((head[1] & 0xFE) != 0 || len > 64) {
+            if (!ParseSessionHeader(head, type, len) || len > 64) {
                 io = sock::Io::Error;
                 break;
             }
@@ -238,10 +202,13 @@ int NetBios::openSession(const std::string& address, const NetName& callName, co
             return -1;
         }
         if (type == RETARGET_SESSION_RESPONSE && payload.size() == 6) {
+            // The new address and port, both in network order.
             char text[INET_ADDRSTRLEN] = {};
             ::inet_ntop(AF_INET, payload.data(), text, sizeof text);
             host = text;
-            port = uint16_t((payload[4] << 8) | payload[5]);
+            platform::ByteReader r(payload.data(), payload.size());
+            r.skip(4);
+            port = r.u16be();
             continue;
         }
         rc = NRC_SYSTEM;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/bytes.h"
+
 namespace device {
 
 NetName MakeNetName(std::string_view text) {
@@ -32,7 +34,20 @@ bool DecodeNetName(std::string_view encoded, NetName& name) {
 }
 
 std::array<uint8_t, kSessionHeaderSize> SessionHeader(uint8_t type, size_t length) {
-    return {type, uint8_t((length >> 16) & 1), uint8_t(length >> 8), uint8_t(length)};
+    std::array<uint8_t, kSessionHeaderSize> head{};
+    platform::ByteWriter w(head.data(), head.size());
+    w.u8(type);
+    w.u8(uint8_t((length >> 16) & 1));  // the 17th bit of the length
+    w.u16be(uint16_t(length));
+    return head;
+}
+
+bool ParseSessionHeader(const uint8_t* head, uint8_t& type, size_t& length) {
+    platform::ByteReader r(head, kSessionHeaderSize);
+    type = r.u8();
+    const uint8_t flags = r.u8();
+    length = size_t(flags & 1) << 16 | r.u16be();
+    return (flags & 0xFE) == 0;
 }
 
 std::vector<uint8_t> SessionRequest(const NetName& called, const NetName& calling) {
@@ -64,13 +79,14 @@ void SessionPacketReader::feed(const void* data, size_t n) {
 bool SessionPacketReader::next(uint8_t& type, std::vector<uint8_t>& payload) {
     if (failed_ || buffered() < kSessionHeaderSize) return false;
     const uint8_t* h = buf_.data() + pos_;
-    uint8_t t = h[0];
-    bool known = t == SESSION_MESSAGE || (t >= SESSION_REQUEST && t <= SESSION_KEEP_ALIVE);
-    if (!known || (h[1] & 0xFE) != 0) {
+    uint8_t t = 0;
+    size_t length = 0;
+    const bool sound = ParseSessionHeader(h, t, length);
+    const bool known = t == SESSION_MESSAGE || (t >= SESSION_REQUEST && t <= SESSION_KEEP_ALIVE);
+    if (!sound || !known) {
         failed_ = true;
         return false;
     }
-    size_t length = (size_t(h[1] & 1) << 16) | (size_t(h[2]) << 8) | h[3];
     if (buffered() < kSessionHeaderSize + length) return false;
     type = t;
     payload.assign(h + kSessionHeaderSize, h + kSessionHeaderSize + length);

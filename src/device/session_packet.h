@@ -47,6 +47,8 @@ bool DecodeNetName(std::string_view encoded, NetName& name);
 
 // The header of a packet (length at most kMaxSessionPayload).
 std::array<uint8_t, kSessionHeaderSize> SessionHeader(uint8_t type, size_t length);
+// The type and payload length of a header; false when reserved flag bits are set.
+bool ParseSessionHeader(const uint8_t* head, uint8_t& type, size_t& length);
 // A whole session request: header, called name, calling name (each as length 32, the 32
 // letters, and the empty root label).
 std::vector<uint8_t> SessionRequest(const NetName& called, const NetName& calling);

@@ -56,6 +56,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/bytes.h"
+
 namespace device::simlpt {
 
 constexpr char kSimLptSocketName[] = "ktgsim-lpt.sock";
@@ -76,27 +78,23 @@ struct Frame {
 };
 
 inline void EncodeFrame(const Frame& f, uint8_t out[kSimLptHeaderSize]) {
-    out[0] = f.code;
-    out[1] = 0;
-    out[2] = uint8_t(f.word);
-    out[3] = uint8_t(f.word >> 8);
-    for (int i = 0; i < 4; ++i) {
-        out[4 + i] = uint8_t(f.value >> (8 * i));
-        out[8 + i] = uint8_t(f.length >> (8 * i));
-    }
+    platform::ByteWriter w(out, kSimLptHeaderSize);
+    w.u8(f.code);
+    w.u8(0);
+    w.u16(f.word);
+    w.u32(f.value);
+    w.u32(f.length);
 }
 
 // False when the header is not one a peer may send (reserved byte set, payload too large).
 inline bool DecodeFrame(const uint8_t in[kSimLptHeaderSize], Frame& f) {
-    f.code = in[0];
-    f.word = uint16_t(in[2] | (in[3] << 8));
-    f.value = 0;
-    f.length = 0;
-    for (int i = 0; i < 4; ++i) {
-        f.value |= uint32_t(in[4 + i]) << (8 * i);
-        f.length |= uint32_t(in[8 + i]) << (8 * i);
-    }
-    return in[1] == 0 && f.length <= kSimLptMaxPayload;
+    platform::ByteReader r(in, kSimLptHeaderSize);
+    f.code = r.u8();
+    const uint8_t reserved = r.u8();
+    f.word = r.u16();
+    f.value = r.u32();
+    f.length = r.u32();
+    return reserved == 0 && f.length <= kSimLptMaxPayload;
 }
 
 }  // namespace device::simlpt

@@ -16,6 +16,7 @@
 namespace device::sock {
 
 int Deadline::remainingMs() const {
+    if (ms_ < 0) return -1;
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end_ - Clock::now()).count();
     if (left <= 0) {
         // A wait that is due now still gets one look at the socket.
@@ -26,17 +27,34 @@ int Deadline::remainingMs() const {
 
 namespace {
 
-bool Expired(const Deadline& d) { return d.remainingMs() <= 0; }
+bool Expired(const Deadline& d) { return d.expired(); }
 
-// Waits for the socket to become ready; false on time-out.
+// Waits for the socket to become ready: Timeout when the deadline passes, Closed when its wake
+// descriptor fires first.
 Io WaitFor(int fd, short events, Deadline& d) {
     for (;;) {
-        pollfd p{fd, events, 0};
-        int r = ::poll(&p, 1, d.remainingMs());
+        pollfd p[2] = {{fd, events, 0}, {d.wakeFd(), POLLIN, 0}};
+        int r = ::poll(p, d.wakeFd() >= 0 ? 2 : 1, d.remainingMs());
+        if (r > 0 && d.wakeFd() >= 0 && (p[1].revents & (POLLIN | POLLHUP))) return Io::Closed;
         if (r > 0) return Io::Ok;  // errors show up in the following call
         if (r == 0) return Io::Timeout;
         if (errno != EINTR) return Io::Error;
     }
+}
+
+std::string errorText(const std::string& what, int err) { return what + ": " + std::strerror(err); }
+
+// Port digits: at most five, at most 65535.
+bool parsePort(std::string_view text, uint16_t& port) {
+    if (text.empty() || text.size() > 5) return false;
+    unsigned v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + unsigned(c - '0');
+    }
+    if (v > 65535) return false;
+    port = uint16_t(v);
+    return true;
 }
 
 void SetNoDelay(int fd) {
@@ -125,35 +143,111 @@ int ConnectUnix(const std::string& path, int* err) {
     return fd;
 }
 
-int ListenTcpLoopback(uint16_t& port) {
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0) return -1;
-    int one = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(port);
-    socklen_t len = sizeof a;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd, 8) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
-        ::close(fd);
+bool ParseAddress(std::string_view text, std::string& host, uint16_t& port, AddressFor use, uint16_t defaultPort) {
+    const bool listen = use == AddressFor::Listen;
+    port = defaultPort;
+    std::string_view portText;
+    bool hasPort = false;
+    if (!text.empty() && text.front() == '[') {
+        size_t close = text.find(']');
+        if (close == std::string_view::npos) return false;
+        host = std::string(text.substr(1, close - 1));
+        std::string_view rest = text.substr(close + 1);
+        if (!rest.empty()) {
+            if (rest.front() != ':') return false;
+            portText = rest.substr(1);
+            hasPort = true;
+        }
+    } else {
+        size_t colon = text.rfind(':');
+        if (colon != std::string_view::npos && text.find(':') != colon) {
+            // A bare IPv6 address: no port can be told apart from it.
+            host = std::string(text);
+        } else if (colon != std::string_view::npos) {
+            host = std::string(text.substr(0, colon));
+            portText = text.substr(colon + 1);
+            hasPort = true;
+        } else {
+            host = std::string(text);
+        }
+    }
+    if (hasPort && !parsePort(portText, port)) return false;
+    if (!listen) return !host.empty() && port != 0;
+    if (host.empty()) host = "127.0.0.1";
+    return hasPort;
+}
+
+std::string LocalAddress(int fd) {
+    sockaddr_storage ss{};
+    socklen_t len = sizeof ss;
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&ss), &len) != 0) return {};
+    char text[INET6_ADDRSTRLEN] = {};
+    if (ss.ss_family == AF_INET) {
+        const auto* in = reinterpret_cast<const sockaddr_in*>(&ss);
+        ::inet_ntop(AF_INET, &in->sin_addr, text, sizeof text);
+        return std::string(text) + ":" + std::to_string(ntohs(in->sin_port));
+    }
+    if (ss.ss_family == AF_INET6) {
+        const auto* in6 = reinterpret_cast<const sockaddr_in6*>(&ss);
+        ::inet_ntop(AF_INET6, &in6->sin6_addr, text, sizeof text);
+        return "[" + std::string(text) + "]:" + std::to_string(ntohs(in6->sin6_port));
+    }
+    return {};
+}
+
+int ListenTcp(const std::string& hostIn, uint16_t& port, std::string* error) {
+    const std::string host = hostIn.empty() || hostIn == "localhost" ? "127.0.0.1" : hostIn;
+    const std::string where = host + ":" + std::to_string(port);
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_PASSIVE | AI_NUMERICSERV;
+    addrinfo* list = nullptr;
+    const std::string service = std::to_string(port);
+    if (int rc = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &list); rc != 0) {
+        if (error) *error = "cannot resolve " + host + ": " + ::gai_strerror(rc);
         return -1;
     }
-    port = ntohs(a.sin_port);
+    int fd = -1, err = 0;
+    for (addrinfo* a = list; a && fd < 0; a = a->ai_next) {
+        fd = ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
+        if (fd < 0) {
+            err = errno;
+            continue;
+        }
+        int one = 1;
+        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+        if (::bind(fd, a->ai_addr, a->ai_addrlen) != 0 || ::listen(fd, 16) != 0) {
+            err = errno;
+            Close(fd);
+        }
+    }
+    ::freeaddrinfo(list);
+    if (fd < 0) {
+        if (error) *error = errorText("cannot listen on " + where, err);
+        return -1;
+    }
+    sockaddr_storage ss{};
+    socklen_t len = sizeof ss;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&ss), &len);
+    if (ss.ss_family == AF_INET) port = ntohs(reinterpret_cast<const sockaddr_in*>(&ss)->sin_port);
+    if (ss.ss_family == AF_INET6) port = ntohs(reinterpret_cast<const sockaddr_in6*>(&ss)->sin6_port);
     return fd;
 }
 
-int ListenUnix(const std::string& path) {
+int ListenUnix(const std::string& path, std::string* error) {
     sockaddr_un addr{};
-    if (path.size() >= sizeof addr.sun_path) return -1;
+    if (path.empty() || path.size() >= sizeof addr.sun_path) {
+        if (error) *error = "socket path too long: " + path;
+        return -1;
+    }
     addr.sun_family = AF_UNIX;
     std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
     ::unlink(path.c_str());
     int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0) return -1;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 4) != 0) {
-        ::close(fd);
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 8) != 0) {
+        if (error) *error = errorText("cannot listen on " + path, errno);
+        Close(fd);
         return -1;
     }
     return fd;

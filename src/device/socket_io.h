@@ -1,14 +1,18 @@
-// Socket helpers shared by the Device links. Every socket is non-blocking and every wait has a
-// time limit, so a silent or vanished peer costs a bounded time and never freezes a thread.
+// Socket helpers shared by the Device links and the stand-ins' servers. Every socket is
+// non-blocking and every wait has a time limit, so a silent or vanished peer costs a bounded time
+// and never freezes a thread; a server's waits may instead run without a limit and end through a
+// wake descriptor when the server stops.
 #pragma once
 
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace device::sock {
 
+// Closed also answers a wait ended by its wake descriptor.
 enum class Io { Ok, Timeout, Closed, Error };
 
 // A point in time a wait must not pass. With restartOnProgress the limit is an inactivity
@@ -17,7 +21,17 @@ class Deadline {
 public:
     explicit Deadline(int ms, bool restartOnProgress = false)
         : ms_(ms), restart_(restartOnProgress), end_(Clock::now() + std::chrono::milliseconds(ms)) {}
+    // No time limit: the wait ends with the peer, or when wakeFd becomes readable.
+    static Deadline Unlimited(int wakeFd) {
+        Deadline d(0);
+        d.ms_ = -1;
+        d.wake_ = wakeFd;
+        return d;
+    }
+    // -1 without a limit.
     int remainingMs() const;
+    bool expired() const { return ms_ >= 0 && remainingMs() <= 0; }
+    int wakeFd() const { return wake_; }
     void progress() {
         if (restart_) end_ = Clock::now() + std::chrono::milliseconds(ms_);
     }
@@ -27,16 +41,30 @@ private:
     int ms_;
     bool restart_;
     Clock::time_point end_;
+    int wake_ = -1;
 };
+
+// Whom an address is for: a connection (the port may be left out, 1..65535), or a listener (the
+// port is required and 0 picks a free one; the host may be left out for loopback).
+enum class AddressFor { Connect, Listen };
+// "host:port", "[v6address]:port"; for a connection also "host", "[v6address]" or a bare IPv6
+// address, which take defaultPort; for a listener also ":port" (loopback). False for anything
+// else.
+bool ParseAddress(std::string_view text, std::string& host, uint16_t& port, AddressFor use, uint16_t defaultPort = 0);
+// "HOST:PORT" ("[HOST]:PORT" for IPv6) of a socket's own end.
+std::string LocalAddress(int fd);
 
 // Connects a TCP socket to host:port within the deadline. Returns the descriptor, or -1 with
 // the outcome in result (Timeout, or Error with errno in *err).
 int ConnectTcp(const std::string& host, uint16_t port, Deadline& deadline, Io& result, int* err = nullptr);
 // Connects to a Unix-domain stream socket. -1 on failure (errno in *err).
 int ConnectUnix(const std::string& path, int* err = nullptr);
-// A listening socket (tests and stand-ins): TCP on 127.0.0.1 with an ephemeral port, or Unix.
-int ListenTcpLoopback(uint16_t& port);
-int ListenUnix(const std::string& path);
+// Listening sockets (tests and stand-ins). TCP on host ("localhost" is 127.0.0.1) and port; port
+// 0 picks a free one, and port tells which. Unix-domain at path, replacing an old socket file.
+// -1 on failure, with the reason in *error.
+int ListenTcp(const std::string& host, uint16_t& port, std::string* error = nullptr);
+inline int ListenTcpLoopback(uint16_t& port) { return ListenTcp("127.0.0.1", port); }
+int ListenUnix(const std::string& path, std::string* error = nullptr);
 // Accepts one connection within the deadline (-1 otherwise); the new socket is non-blocking.
 int Accept(int listenFd, Deadline& deadline);
 

@@ -1,10 +1,10 @@
 #include "pages/banner_file.h"
 
 #include <cstring>
-#include <fstream>
 
 #include "pages/file_result.h"
 #include "platform/bytes.h"
+#include "platform/file_reader.h"
 
 namespace pages {
 
@@ -18,14 +18,9 @@ int ParseBannerHeader(const uint8_t* data, size_t size, BannerHeader& h) {
     platform::ByteReader r(data, size);
     r.skip(4);
     if (r.u32() != BANNER_VERSION) return FILE_VERSION_ERROR;
-    h.frames = r.u32();
-    h.rate100 = r.u32();
-    h.width = r.u16();
-    h.height = r.u16();
-    h.x = r.u16();
-    h.y = r.u16();
-    h.flags = r.u8();
-    h.border = r.u8();
+    uint16_t width = 0, height = 0, x = 0, y = 0;
+    r.fields(h.frames, h.rate100, width, height, x, y, h.flags, h.border);
+    h.width = width, h.height = height, h.x = x, h.y = y;
     // No converter writes a frame larger than this: a bigger size is damage, not a banner.
     if (!r.ok() || h.width < 2 || h.height < 2 || h.width > BANNER_MAX_WIDTH || h.height > BANNER_MAX_HEIGHT ||
         h.width * h.height > BANNER_MAX_PIXELS)
@@ -37,20 +32,16 @@ int ReadBannerHead(const std::string& path, BannerHeader& header, CBitmap32& pre
     header = {};
     preview.clear();
     // Only the head is read: the frames after it may run to many megabytes.
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return FILE_OPEN_ERROR;
+    platform::FileReader f(path, BANNER_HEADER_SIZE);
+    if (!f.ok()) return FILE_OPEN_ERROR;
     uint8_t head[BANNER_HEADER_SIZE];
-    if (!in.read(reinterpret_cast<char*>(head), sizeof head)) return FILE_FORMAT_ERROR;
+    if (!f.bytes(head, sizeof head)) return FILE_FORMAT_ERROR;
     const int rc = ParseBannerHeader(head, sizeof head, header);
     if (rc != FILE_OK) return rc;
     if (header.flags & BANNER_HAS_PREVIEW) {
-        in.seekg(0, std::ios::end);
-        const std::streamoff need =
-            std::streamoff(BANNER_HEADER_SIZE) + std::streamoff(header.width) * header.height * 4;
-        if (in.tellg() < need) return FILE_FORMAT_ERROR;
+        if (f.remaining() < size_t(header.width) * header.height * 4) return FILE_FORMAT_ERROR;
         preview.create(header.width, header.height);
-        in.seekg(std::streamoff(BANNER_HEADER_SIZE));
-        if (!in.read(reinterpret_cast<char*>(preview.bits()), std::streamsize(preview.byteSize()))) {
+        if (!f.bytes(preview.bits(), preview.byteSize())) {
             preview.clear();
             return FILE_FORMAT_ERROR;
         }
@@ -65,14 +56,8 @@ std::vector<uint8_t> BannerHeadBytes(const BannerHeader& h, const CBitmap32* pre
     platform::ByteWriter w(out);
     w.bytes(kMagic, 4);
     w.u32(BANNER_VERSION);
-    w.u32(h.frames);
-    w.u32(h.rate100);
-    w.u16(uint16_t(h.width));
-    w.u16(uint16_t(h.height));
-    w.u16(uint16_t(h.x));
-    w.u16(uint16_t(h.y));
-    w.u8(h.flags);
-    w.u8(h.border);
+    w.fields(h.frames, h.rate100, uint16_t(h.width), uint16_t(h.height), uint16_t(h.x), uint16_t(h.y), h.flags,
+             h.border);
     w.zeros(BANNER_HEADER_SIZE - 26);
     if (preview && (h.flags & BANNER_HAS_PREVIEW)) w.bytes(preview->bits(), preview->byteSize());
     return out;

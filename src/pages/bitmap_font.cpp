@@ -1,17 +1,13 @@
 #include "pages/bitmap_font.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <limits>
 
 #include "pages/file_result.h"
 #include "pages/glyph_blend.h"
 #include "platform/bytes.h"
+#include "platform/file_reader.h"
 #include "platform/files.h"
 
 namespace pages {
@@ -22,40 +18,6 @@ int32_t clampToInt32(int64_t v) {
     return int32_t(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
-// Reads exactly n bytes at offset; false on any shortfall.
-bool readAt(int fd, uint8_t* dst, size_t n, uint64_t offset) {
-    while (n) {
-        ssize_t r = ::pread(fd, dst, n, off_t(offset));
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) return false;
-        dst += r;
-        n -= size_t(r);
-        offset += uint64_t(r);
-    }
-    return true;
-}
-
-class FileHandle {
-public:
-    // Non-blocking, so that a pipe given a font's name cannot hang the program.
-    explicit FileHandle(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {}
-    ~FileHandle() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int fd() const { return fd_; }
-    // The size of a regular file, or -1.
-    int64_t size() const {
-        struct stat st {};
-        if (fd_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) return -1;
-        return int64_t(st.st_size);
-    }
-
-private:
-    int fd_;
-};
-
 }  // namespace
 
 // --- Reading ----------------------------------------------------------------------------------
@@ -64,19 +26,9 @@ int CBitmapFont::ParseHeader(const uint8_t* data, size_t size, uint64_t fileSize
     Unload();
     platform::ByteReader r(data, size);
     FontHeader h;
-    r.bytes(h.magic, 4);
-    h.flags = r.u32();
-    h.glyphCount = r.u32();
-    h.height = r.u32();
-    h.baseline = r.i32();
-    h.scriptShift = r.i32();
-    h.hSpacing = r.i32();
-    h.vSpacing = r.i32();
-    h.version = r.u32();
-    r.bytes(h.reserved, sizeof h.reserved);
-    r.bytes(h.map, sizeof h.map);
-    r.bytes(h.widths, sizeof h.widths);
-    if (!r.ok()) return FILE_FORMAT_ERROR;
+    if (!r.fields(h.magic, h.flags, h.glyphCount, h.height, h.baseline, h.scriptShift, h.hSpacing, h.vSpacing,
+                  h.version, h.reserved, h.map, h.widths))
+        return FILE_FORMAT_ERROR;
     // The magic is not checked: the only test the files have always had is the version.
     if (h.version > uint32_t(FONT_VERSION)) return FILE_VERSION_ERROR;
     if (h.glyphCount < 1 || h.glyphCount > uint32_t(FONT_MAX_GLYPHS)) return FILE_FORMAT_ERROR;
@@ -107,14 +59,12 @@ int CBitmapFont::ParseHeader(const uint8_t* data, size_t size, uint64_t fileSize
 
 int CBitmapFont::ReadHeader(const std::string& path) {
     Unload();
-    FileHandle f(path);
-    if (f.fd() < 0) return FILE_OPEN_ERROR;
-    const int64_t size = f.size();
-    if (size < 0) return FILE_OPEN_ERROR;
+    platform::FileReader f(path, FONT_DATA_OFFSET_V1);  // the layers are not wanted yet
+    if (!f.ok()) return FILE_OPEN_ERROR;
     uint8_t buf[FONT_DATA_OFFSET_V1];
-    size_t want = std::min<size_t>(sizeof buf, size_t(size));
-    if (!readAt(f.fd(), buf, want, 0)) return FILE_OPEN_ERROR;
-    int rc = ParseHeader(buf, want, uint64_t(size));
+    const size_t want = std::min<size_t>(sizeof buf, f.size());
+    if (!f.bytes(buf, want)) return FILE_OPEN_ERROR;
+    int rc = ParseHeader(buf, want, f.size());
     if (rc != FILE_OK) return rc;
     path_ = path;
     std::string file = platform::FileNameOf(path);
@@ -138,16 +88,16 @@ bool CBitmapFont::LoadFromMemory(const uint8_t* data, size_t size) {
 bool CBitmapFont::Load() {
     Unload();
     if (path_.empty()) return false;
-    FileHandle f(path_);
-    if (f.fd() < 0) return false;
-    const int64_t size = f.size();
+    platform::FileReader f(path_);
     const uint64_t layer = layerSize();
     const uint64_t need = layer * (hasShadow_ ? 2 : 1);
     // The file may have been replaced or cut since the header was read.
-    if (size < 0 || uint64_t(size) < dataOffset_ || uint64_t(size) - dataOffset_ < need) return false;
+    if (!f.ok() || f.size() < dataOffset_ || f.size() - dataOffset_ < need) return false;
     std::vector<uint8_t> glyphs(layer), shadows(hasShadow_ ? layer : 0);
-    if (!readAt(f.fd(), glyphs.data(), layer, dataOffset_)) return false;
-    if (hasShadow_ && !readAt(f.fd(), shadows.data(), layer, dataOffset_ + layer)) return false;
+    f.seek(dataOffset_);
+    f.bytes(glyphs.data(), glyphs.size());
+    f.bytes(shadows.data(), shadows.size());
+    if (!f.ok()) return false;
     glyphs_ = std::move(glyphs);
     shadows_ = std::move(shadows);
     loaded_ = true;

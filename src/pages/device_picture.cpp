@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/bytes.h"
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #define ZX_X86 1
@@ -337,9 +339,8 @@ bool ToDevice(const BitmapView& src, int32_t x, int32_t y, int32_t w, int32_t h,
     uint8_t* data = out + 2;
     const size_t rowBytes = size_t(w) * 2;
     for (int32_t r = 0; r < h; ++r) k.convert(src.pixel(x, y + r), size_t(w) / 2, data + size_t(r) * rowBytes);
-    const uint16_t sum = checksum ? DeviceChecksum(data, rowBytes * size_t(h)) : 0;
-    out[0] = uint8_t(sum);
-    out[1] = uint8_t(sum >> 8);
+    platform::ByteWriter head(out, 2);
+    head.u16(checksum ? DeviceChecksum(data, rowBytes * size_t(h)) : 0);
     return true;
 }
 

@@ -157,4 +157,9 @@ private:
     std::string bannersFolder_;
 };
 
+// The summary of a page file from its header alone, without a page document: what a Load of
+// LOAD_SUMMARY gives, with the same result codes (a sequence of a thousand pages reads a
+// thousand headers).
+int ReadPageSummary(const std::string& path, PageSummary& summary);
+
 }  // namespace pages

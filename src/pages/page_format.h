@@ -1,6 +1,7 @@
 // The fixed-size blocks of a page: the three 64-byte format blocks stored with every frame,
 // paragraph and run, the 128-byte page summary and the 32-byte Device data header. Each is read
-// and written field by field, little-endian; reserved bytes are kept as they were read.
+// and written field by field, little-endian; reserved bytes are kept as they were read. A read
+// that runs short leaves the reader failed and the block's fields zero.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,11 @@
 #include <string_view>
 
 #include "pages/bitmap32.h"
+
+namespace platform {
+class ByteReader;
+class ByteWriter;
+}  // namespace platform
 
 namespace pages {
 
@@ -30,9 +36,12 @@ struct FrameFormat {
     int32_t bannerLink = 0;
     uint8_t reserved[36] = {};
 
-    void Read(const uint8_t* p);
-    void Write(uint8_t* p) const;
+    void Read(platform::ByteReader& r);
+    void Write(platform::ByteWriter& w) const;
+    // Field by field, reserved bytes included: equal blocks are stored alike.
+    bool operator==(const FrameFormat&) const = default;
 };
+static_assert(sizeof(FrameFormat) == FORMAT_BLOCK_SIZE, "the fields fill the stored block exactly");
 
 struct ParaFormat {
     int32_t align = ALIGN_LEFT;
@@ -44,9 +53,12 @@ struct ParaFormat {
     int32_t indent = 0;  // first line, added to the left margin
     uint8_t reserved[36] = {};
 
-    void Read(const uint8_t* p);
-    void Write(uint8_t* p) const;
+    void Read(platform::ByteReader& r);
+    void Write(platform::ByteWriter& w) const;
+    // Field by field, reserved bytes included: equal blocks are stored alike.
+    bool operator==(const ParaFormat&) const = default;
 };
+static_assert(sizeof(ParaFormat) == FORMAT_BLOCK_SIZE, "the fields fill the stored block exactly");
 
 struct TextFormat {
     char font[32] = {};  // zero-terminated
@@ -62,9 +74,12 @@ struct TextFormat {
     // tinted in the same colour.
     bool sameFormat(const TextFormat& o) const;
 
-    void Read(const uint8_t* p);
-    void Write(uint8_t* p) const;
+    void Read(platform::ByteReader& r);
+    void Write(platform::ByteWriter& w) const;
+    // Field by field, reserved bytes included: equal blocks are stored alike.
+    bool operator==(const TextFormat&) const = default;
 };
+static_assert(sizeof(TextFormat) == FORMAT_BLOCK_SIZE, "the fields fill the stored block exactly");
 
 enum : uint32_t {
     SUMMARY_BACKGROUND_PICTURE = 0x01,
@@ -88,10 +103,11 @@ struct PageSummary {
 
     std::string descriptionText() const;
 
-    void Read(const uint8_t* p);
-    void Write(uint8_t* p) const;
-    bool operator==(const PageSummary& o) const;
+    void Read(platform::ByteReader& r);
+    void Write(platform::ByteWriter& w) const;
+    bool operator==(const PageSummary&) const = default;
 };
+static_assert(sizeof(PageSummary) == SUMMARY_SIZE, "the fields fill the stored block exactly");
 
 enum : uint8_t { DEVICE_UNIFORM = 0x01, DEVICE_HAS_STRIP = 0x02 };
 
@@ -109,10 +125,11 @@ struct DeviceHeader {
     // True when the fields describe a still and strip that playout can send safely.
     bool consistent() const;
 
-    void Read(const uint8_t* p);
-    void Write(uint8_t* p) const;
-    bool operator==(const DeviceHeader& o) const;
+    void Read(platform::ByteReader& r);
+    void Write(platform::ByteWriter& w) const;
+    bool operator==(const DeviceHeader&) const = default;
 };
+static_assert(sizeof(DeviceHeader) == DEVICE_HEADER_SIZE, "the fields fill the stored block exactly");
 
 // Strip geometry of a moving frame: L along the motion, X across it.
 uint32_t StripChunkCount(uint32_t length);

@@ -6,6 +6,7 @@
 #include "pages/device_picture.h"
 #include "pages/font_manager.h"
 #include "pages/page_doc.h"
+#include "platform/bytes.h"
 
 namespace pages {
 
@@ -36,7 +37,7 @@ void CPageImage::Clear() {
 
 bool StillChecksumOk(const uint8_t* block, size_t size) {
     if (size < 2) return false;
-    const uint16_t stored = uint16_t(block[0] | block[1] << 8);
+    const uint16_t stored = platform::ByteReader(block, size).u16();
     return stored == 0 || stored == DeviceChecksum(block + 2, size - 2);
 }
 

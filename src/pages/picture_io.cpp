@@ -1,16 +1,12 @@
 #include "pages/picture_io.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstring>
 
 #include "pages/file_result.h"
 #include "platform/bytes.h"
+#include "platform/file_reader.h"
 #include "platform/files.h"
 
 namespace pages {
@@ -231,48 +227,35 @@ size_t bytesWanted(const uint8_t* head, size_t n) {
         return size_t(offset) + (size_t(bits) * size_t(w) + 31) / 32 * 4 * size_t(rows);
     }
     if (n < 18) return n;
-    const size_t bpp = (size_t(head[16]) + 7) / 8;
-    r.seek(12);
+    const size_t idLength = r.u8();
+    r.u8();
+    const bool rle = r.u8() == 10;
+    r.u16();
+    const size_t mapEntries = r.u16();
+    const size_t mapBits = r.u8();
+    r.skip(4);
     const size_t width = r.u16();
     const size_t pixels = width * r.u16();
-    const size_t start = 18 + size_t(head[0]) + size_t(head[5] | head[6] << 8) * ((size_t(head[7]) + 7) / 8);
+    const size_t bpp = (size_t(r.u8()) + 7) / 8;
+    const size_t start = 18 + idLength + mapEntries * ((mapBits + 7) / 8);
     if (pixels > size_t(kMaxPicturePixels)) return n;
-    return start + pixels * (head[2] == 10 ? 1 + bpp : bpp);
-}
-
-// Reads up to want bytes at the end of data; false on a read error.
-bool readMore(int fd, std::vector<uint8_t>& data, size_t want) {
-    size_t got = data.size();
-    data.resize(want);
-    while (got < want) {
-        const ssize_t n = ::read(fd, data.data() + got, want - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) break;  // shrank while we read: what is there is all there is
-        got += size_t(n);
-    }
-    data.resize(got);
-    return true;
+    return start + pixels * (rle ? 1 + bpp : bpp);
 }
 
 }  // namespace
 
 int ReadPictureFile(const std::string& path, bool inverseTGA, CBitmap32& out) {
-    // Non-blocking, so that a pipe named like a picture cannot hang the reader.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return PICTURE_OPEN_ERROR;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return PICTURE_OPEN_ERROR;
+    platform::FileReader f(path);
+    if (!f.ok()) return PICTURE_OPEN_ERROR;
+    const size_t fileSize = std::min(f.size(), kMaxPictureFileBytes);
+    std::vector<uint8_t> data(std::min<size_t>(fileSize, 65536));
+    f.bytes(data.data(), data.size());
+    if (f.ok() && data.size() < fileSize) {
+        const size_t have = data.size();
+        data.resize(std::min(fileSize, std::max(have, bytesWanted(data.data(), have))));
+        f.bytes(data.data() + have, data.size() - have);
     }
-    const size_t fileSize = size_t(std::min<uint64_t>(uint64_t(st.st_size), kMaxPictureFileBytes));
-    std::vector<uint8_t> data;
-    bool ok = readMore(fd, data, std::min<size_t>(fileSize, 65536));
-    if (ok && data.size() < fileSize)
-        ok = readMore(fd, data, std::min(fileSize, std::max(data.size(), bytesWanted(data.data(), data.size()))));
-    ::close(fd);
-    if (!ok) return PICTURE_OPEN_ERROR;
+    if (!f.ok()) return PICTURE_OPEN_ERROR;
     return DecodePicture(data.data(), data.size(), inverseTGA, out);
 }
 

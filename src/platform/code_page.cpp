@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "platform/bytes.h"
+
 namespace platform {
 
 namespace {
@@ -22,8 +24,7 @@ bool buildTable(int number, std::array<char32_t, 256>& table) {
         if (iconv(cd, &ip, &il, &op, &ol) == size_t(-1) || ol != 4) {
             table[c] = 0;
         } else {
-            table[c] = char32_t(uint8_t(out[0]) | (uint8_t(out[1]) << 8) | (uint8_t(out[2]) << 16) |
-                                (uint32_t(uint8_t(out[3])) << 24));
+            table[c] = char32_t(ByteReader(out, 4).u32());  // UTF-32LE
         }
     }
     iconv_close(cd);

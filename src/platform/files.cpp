@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,22 +40,32 @@ bool readAll(const std::string& path, Buf& out) {
     return true;
 }
 
-bool writeAll(int fd, const uint8_t* p, size_t n) {
-    while (n) {
-        ssize_t w = ::write(fd, p, n);
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; }
+
+}  // namespace
+
+bool WriteAll(int fd, const void* data, size_t size) {
+    auto p = static_cast<const uint8_t*>(data);
+    while (size) {
+        const ssize_t w = ::write(fd, p, size);
         if (w < 0) {
             if (errno == EINTR) continue;
             return false;
         }
         p += w;
-        n -= size_t(w);
+        size -= size_t(w);
     }
     return true;
 }
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; }
-
-}  // namespace
+bool AppendToFile(const std::string& path, std::string_view data) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    ::flock(fd, LOCK_EX);
+    const bool ok = WriteAll(fd, data.data(), data.size());
+    ::flock(fd, LOCK_UN);
+    return (::close(fd) == 0) && ok;
+}
 
 bool ReadFile(const std::string& path, std::vector<uint8_t>& out) { return readAll(path, out); }
 bool ReadFile(const std::string& path, std::string& out) { return readAll(path, out); }
@@ -64,7 +75,7 @@ bool WriteFileAtomic(const std::string& path, const void* data, size_t size) {
     std::string tmp = path + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(serial++);
     int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return false;
-    bool ok = writeAll(fd, static_cast<const uint8_t*>(data), size) && ::fsync(fd) == 0;
+    bool ok = WriteAll(fd, data, size) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (ok) {
         // Keep the permissions of a file we replace.
@@ -175,6 +186,13 @@ std::string RuntimeDir() {
     }
     if (dir.back() != '/') dir += '/';
     return dir;
+}
+
+std::string JoinPath(std::string_view folder, std::string_view name) {
+    std::string path(folder);
+    if (!path.empty() && path.back() != '/') path += '/';
+    path += name;
+    return path;
 }
 
 std::string DirectoryOf(std::string_view path) {

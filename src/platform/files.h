@@ -23,6 +23,14 @@ inline bool WriteFileAtomic(const std::string& path, const std::vector<uint8_t>&
     return WriteFileAtomic(path, data.data(), data.size());
 }
 
+// Writes all of data to a descriptor, going on after short writes and interruptions. False on
+// an error (errno tells which).
+bool WriteAll(int fd, const void* data, size_t size);
+
+// Appends to a file (created when missing) while holding an exclusive flock on it, so that
+// writers in several threads or processes take turns and no line is split or mixed.
+bool AppendToFile(const std::string& path, std::string_view data);
+
 // Turns a name read from a data file into a local path: backslashes become '/'.
 std::string NormaliseDataName(std::string_view name);
 
@@ -43,6 +51,8 @@ std::string ExecutableDir();
 // under /tmp), created with mode 0700 when missing. Ends in '/'.
 std::string RuntimeDir();
 
+// A folder and a name below it with one '/' between them; an empty folder gives the name alone.
+std::string JoinPath(std::string_view folder, std::string_view name);
 // Folder part of a path including the final '/', or "" when there is none.
 std::string DirectoryOf(std::string_view path);
 // Name part after the last '/'.

@@ -12,7 +12,7 @@ InstanceLock::~InstanceLock() { release(); }
 
 bool InstanceLock::acquire(const std::string& name, const std::string& dir) {
     release();
-    std::string path = (dir.empty() ? RuntimeDir() : dir) + name + ".lock";
+    const std::string path = JoinPath(dir.empty() ? RuntimeDir() : dir, name + ".lock");
     // Each open gets its own open file description, so two locks in one process exclude each
     // other as well.
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);

@@ -1,18 +1,16 @@
 // The control interface's line protocol, alone and through a running server.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <thread>
 
+#include "device/socket_io.h"
 #include "ktgsim/control.h"
 #include "ktgsim/server.h"
-#include "ktgsim/sockets.h"
+#include "pages/png_io.h"
 #include "platform/files.h"
 #include "programs.h"
 #include "support/temp_dir.h"
@@ -76,28 +74,24 @@ TEST(Control, StatsSnapshotAndNonsense) {
 
 namespace {
 
+namespace sock = device::sock;
+
 int Connect(const std::string& address) {
     std::string host;
-    int port = 0;
-    if (!SplitHostPort(address, host, port)) return -1;
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(uint16_t(port));
-    inet_pton(AF_INET, host.c_str(), &a.sin_addr);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
+    uint16_t port = 0;
+    if (!sock::ParseAddress(address, host, port, sock::AddressFor::Connect)) return -1;
+    sock::Deadline wait(2000);
+    sock::Io io;
+    return sock::ConnectTcp(host, port, wait, io);
 }
 
 std::string Ask(int fd, const std::string& line) {
     std::string out = line + "\n";
-    WriteFull(fd, out.data(), out.size());
+    sock::Deadline wait(5000);
+    if (sock::WriteAll(fd, out.data(), out.size(), wait) != sock::Io::Ok) return "(not sent)";
     std::string reply;
     char c;
-    while (ReadFull(fd, &c, 1, -1) && c != '\n') reply += c;
+    while (sock::ReadExact(fd, &c, 1, wait) == sock::Io::Ok && c != '\n') reply += c;
     return reply;
 }
 
@@ -121,11 +115,10 @@ TEST(Server, ControlOverTcpSnapshotAndQuit) {
     EXPECT_EQ(Ask(fd, "press 7"), "OK request 7");
     const std::string png = dir.file("out.png");
     EXPECT_EQ(Ask(fd, "snapshot " + png), "OK " + png);
-    int w = 0, h = 0;
-    std::vector<uint8_t> rgba;
-    ASSERT_TRUE(ReadPng(png, w, h, rgba));
-    EXPECT_EQ(w, 720);
-    EXPECT_EQ(h, 576);
+    pages::CBitmap32 shot;
+    ASSERT_TRUE(pages::ReadPng(png, shot));
+    EXPECT_EQ(shot.width(), 720);
+    EXPECT_EQ(shot.height(), 576);
     EXPECT_EQ(Ask(fd, "snapshot " + dir.file("no/such/folder/x.png")).substr(0, 3), "ERR");
     // The viewer hears of a change.
     ktgtest::Programs p(server.device());

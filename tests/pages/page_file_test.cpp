@@ -68,6 +68,14 @@ struct PageFile : PageFixture {
         return dir.file(name);
     }
 
+    // The page of every kind of frame, saved as page.zxg: its bytes.
+    std::vector<uint8_t> savedPage() {
+        CPageDoc page(fonts);
+        build(page);
+        CPageImage image;
+        return bytes(save(page, image));
+    }
+
     std::vector<uint8_t> bytes(const std::string& path) {
         std::vector<uint8_t> v;
         EXPECT_TRUE(platform::ReadFile(path, v));
@@ -278,10 +286,7 @@ TEST_F(PageFile, MissingFontsAreReplacedWithTheSubstitutesTint) {
 }
 
 TEST_F(PageFile, DamagedFilesGive259AndAnEmptyPage) {
-    CPageDoc page(fonts);
-    build(page);
-    CPageImage image;
-    const std::vector<uint8_t> good = bytes(save(page, image));
+    const std::vector<uint8_t> good = savedPage();
     const std::string path = dir.file("damaged.zxg");
     CPageDoc back(fonts);
     back.setBannersFolder(banners);
@@ -326,4 +331,35 @@ TEST_F(PageFile, DamagedFilesGive259AndAnEmptyPage) {
     bad = good;
     poke32(bad, 36, 2000);  // a background rectangle off the screen
     expectEmptyAfter(bad, LOAD_SUMMARY, "background rectangle");
+}
+
+TEST_F(PageFile, TheSummaryAloneAnswersAsALoadOfTheSummaryDoes) {
+    const std::vector<uint8_t> good = savedPage();
+    const std::string path = dir.file("summary.zxg");
+    auto variant = [&](size_t at, uint32_t value, size_t cut = SIZE_MAX) {
+        std::vector<uint8_t> f = good;
+        if (at != SIZE_MAX) poke32(f, at, value);
+        f.resize(std::min(cut, f.size()));
+        return f;
+    };
+    const std::vector<std::vector<uint8_t>> files = {
+        good,
+        variant(4, 0x00010002),                  // the oldest version: no summary
+        variant(4, 0x00010005),                  // newer than ours
+        variant(0, 0x45474170),                  // "pAGE"
+        variant(SIZE_MAX, 0, 200),               // cut inside the header
+        variant(36, 2000),                       // background rectangle off the screen
+        variant(SIZE_MAX, 0, PAGE_HEADER_SIZE),  // the header alone is enough
+    };
+    CPageDoc back(fonts);
+    for (size_t i = 0; i < files.size(); ++i) {
+        put(path, files[i]);
+        CPageImage loaded;
+        const int expected = back.Load(LOAD_SUMMARY, path, loaded);
+        PageSummary summary;
+        EXPECT_EQ(ReadPageSummary(path, summary), expected) << i;
+        EXPECT_TRUE(summary == loaded.summary) << i;
+    }
+    PageSummary none;
+    EXPECT_EQ(ReadPageSummary(dir.file("gone.zxg"), none), FILE_OPEN_ERROR);
 }

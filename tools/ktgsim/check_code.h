@@ -1,6 +1,10 @@
 // The Device's two integrity codes: the 16-bit shift-register code that guards register packets
 // and data blocks, and the extended Hamming (8,4) codewords that carry status values on the
 // parallel link.
+//
+// These are the Device's side, written apart from the program's own codes (pages/device_picture,
+// device/engine_protocol) on purpose: a second implementation checks the program's codes instead
+// of agreeing with them by construction.
 #pragma once
 
 #include <cstddef>

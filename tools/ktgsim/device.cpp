@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "ktgsim/check_code.h"
+#include "platform/bytes.h"
 
 namespace ktgsim {
 
@@ -74,7 +75,10 @@ void Device::packet(const uint8_t* bytes) {
         return;
     }
     accepted_ = true;
-    applyWrite(bytes[2], uint16_t(bytes[3] << 8 | bytes[4]));
+    platform::ByteReader r(bytes, 5);
+    r.skip(2);  // the check code
+    const uint8_t reg = r.u8();
+    applyWrite(reg, r.u16be());
 }
 
 void Device::commandWrites(const uint8_t* writes, size_t count) {
@@ -87,7 +91,11 @@ void Device::commandWrites(const uint8_t* writes, size_t count) {
         return;
     }
     accepted_ = true;
-    for (size_t i = 0; i < count; ++i) applyWrite(writes[3 * i], uint16_t(writes[3 * i + 1] << 8 | writes[3 * i + 2]));
+    platform::ByteReader r(writes, 3 * count);
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t reg = r.u8();
+        applyWrite(reg, r.u16be());
+    }
 }
 
 bool Device::refusePacketLocked() {
@@ -106,17 +114,19 @@ void Device::block(const uint8_t* data, size_t size) {
         --faults_.rejectBlocks;
         refuse = true;
     }
-    if (!refuse && options_.checkData) refuse = DataChecksum(data + 2, size - 2) != uint16_t(data[0] | data[1] << 8);
+    platform::ByteReader r(data, size);
+    const uint16_t stored = r.u16();
+    if (!refuse && options_.checkData) refuse = DataChecksum(data + 2, size - 2) != stored;
     if (refuse) {
         accepted_ = false;
         ++stats_.rejects;
         return;
     }
     accepted_ = true;
-    // The first pixel pair is what a following fill repeats.
+    // The first pixel pair (words high byte first) is what a following fill repeats.
     if (size >= 6) {
-        fillLeft_ = uint16_t(data[2] << 8 | data[3]);
-        fillRight_ = uint16_t(data[4] << 8 | data[5]);
+        fillLeft_ = r.u16be();
+        fillRight_ = r.u16be();
     }
     store_.load(transfer_, data + 2, size - 2);
     prepared_ = false;

@@ -1,11 +1,9 @@
 #include "ktgsim/picture.h"
 
-#include <png.h>
-
 #include <algorithm>
 #include <cstring>
 
-#include "platform/files.h"
+#include "pages/png_io.h"
 
 namespace ktgsim {
 
@@ -33,21 +31,23 @@ bool Background::Parse(const std::string& text, Background& out, std::string& er
         out.kind = None;
         return true;
     }
-    int w = 0, h = 0;
-    std::vector<uint8_t> src;
-    if (!ReadPng(text, w, h, src)) {
+    pages::CBitmap32 src;
+    if (!pages::ReadPng(text, src)) {
         error = "cannot read the background picture " + text + " (a PNG file is expected)";
         return false;
     }
     out.kind = Image;
     out.rgba.assign(size_t(kFrameWidth) * kFrameHeight * 4, 0);
     for (size_t i = 3; i < out.rgba.size(); i += 4) out.rgba[i] = 255;
-    for (int y = 0; y < std::min(h, kFrameHeight); ++y)
-        for (int x = 0; x < std::min(w, kFrameWidth); ++x) {
-            const uint8_t* s = &src[(size_t(y) * w + x) * 4];
+    for (int y = 0; y < std::min(src.height(), kFrameHeight); ++y)
+        for (int x = 0; x < std::min(src.width(), kFrameWidth); ++x) {
+            const uint8_t* s = src.pixel(x, y);
+            const unsigned alpha = 255u - s[pages::PIX_TRANS];
             uint8_t* d = &out.rgba[(size_t(y) * kFrameWidth + x) * 4];
             // A transparent background picture shows black behind it.
-            for (int c = 0; c < 3; ++c) d[c] = uint8_t(s[c] * s[3] / 255);
+            d[0] = uint8_t(s[pages::PIX_RED] * alpha / 255);
+            d[1] = uint8_t(s[pages::PIX_GREEN] * alpha / 255);
+            d[2] = uint8_t(s[pages::PIX_BLUE] * alpha / 255);
             d[3] = 255;
         }
     return true;
@@ -75,61 +75,22 @@ void Background::paint(Picture& pic) const {
     }
 }
 
-namespace {
-
-void AppendToVector(png_structp png, png_bytep data, png_size_t length) {
-    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
-    out->insert(out->end(), data, data + length);
+pages::CBitmap32 ToBitmap(const Picture& pic) {
+    pages::CBitmap32 out(pic.width, pic.height);
+    const uint8_t* src = pic.rgba.data();
+    uint8_t* dst = out.bits();
+    for (size_t i = 0, n = size_t(pic.width) * size_t(pic.height); i < n; ++i, src += 4, dst += 4) {
+        dst[pages::PIX_RED] = src[0];
+        dst[pages::PIX_GREEN] = src[1];
+        dst[pages::PIX_BLUE] = src[2];
+        dst[pages::PIX_TRANS] = uint8_t(255 - src[3]);
+    }
+    return out;
 }
-
-}  // namespace
 
 bool WritePng(const std::string& path, const Picture& pic) {
-    std::vector<uint8_t> encoded;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    if (!png) return false;
-    png_infop info = png_create_info_struct(png);
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        return false;
-    }
-    std::vector<png_bytep> rows(size_t(pic.height));
-    for (int y = 0; y < pic.height; ++y) rows[size_t(y)] = const_cast<png_bytep>(&pic.rgba[size_t(y) * pic.width * 4]);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
-    png_set_write_fn(png, &encoded, AppendToVector, nullptr);
-    png_set_IHDR(png, info, png_uint_32(pic.width), png_uint_32(pic.height), 8, PNG_COLOR_TYPE_RGB_ALPHA,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_compression_level(png, 3);
-    png_set_rows(png, info, rows.data());
-    png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return platform::WriteFileAtomic(path, encoded);
-}
-
-bool ReadPng(const std::string& path, int& width, int& height, std::vector<uint8_t>& rgba) {
-    std::vector<uint8_t> file;
-    if (!platform::ReadFile(path, file) || file.empty()) return false;
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_memory(&image, file.data(), file.size())) return false;
-    // Pictures larger than a few store sizes are not backgrounds; refuse before allocating.
-    if (image.width == 0 || image.height == 0 || image.width > 8192 || image.height > 8192) {
-        png_image_free(&image);
-        return false;
-    }
-    image.format = PNG_FORMAT_RGBA;
-    rgba.assign(PNG_IMAGE_SIZE(image), 0);
-    if (!png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr)) {
-        png_image_free(&image);
-        return false;
-    }
-    width = int(image.width);
-    height = int(image.height);
-    return true;
+    pages::CBitmap32 bitmap = ToBitmap(pic);
+    return pages::WritePng(path, bitmap);
 }
 
 }  // namespace ktgsim

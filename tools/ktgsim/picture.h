@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ktgsim/frame_store.h"
+#include "pages/bitmap32.h"
 
 namespace ktgsim {
 
@@ -26,6 +27,9 @@ struct Rgb {
 
 // Colour of a pixel from its 6-bit luma and the pair's two 6-bit chroma values (Cb from the
 // pair's left word, Cr from its right word): the inverse of the conversion the program uses.
+// Written here from the Device's side on purpose, not taken from the program's picture code: an
+// independent check, so that a fault in the program's conversion shows in the output instead of
+// being undone by the same fault.
 Rgb YuvToRgb(unsigned y6, unsigned cb6, unsigned cr6);
 
 // What the output is keyed over.
@@ -39,9 +43,9 @@ struct Background {
     void paint(Picture& pic) const;
 };
 
-// Encodes as PNG and saves atomically. False when the file cannot be written.
+// The picture as a page bitmap (transparency = 255 - alpha), the form of the program's pictures.
+pages::CBitmap32 ToBitmap(const Picture& pic);
+// Saves as PNG, through the program's own PNG code, atomically. False when it cannot be written.
 bool WritePng(const std::string& path, const Picture& pic);
-// Reads any PNG into RGBA of its own size.
-bool ReadPng(const std::string& path, int& width, int& height, std::vector<uint8_t>& rgba);
 
 }  // namespace ktgsim

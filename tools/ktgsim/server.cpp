@@ -11,13 +11,32 @@
 #include "device/net_transport.h"
 #include "device/session_packet.h"
 #include "device/sim_lpt_protocol.h"
+#include "device/socket_io.h"
 #include "ktgsim/control.h"
 #include "ktgsim/link_side.h"
-#include "ktgsim/sockets.h"
 
 namespace ktgsim {
 
 using Clock = std::chrono::steady_clock;
+namespace sock = device::sock;
+
+namespace {
+
+// The Device's listeners: TCP at "HOST:PORT" (HOST may be left out for loopback, port 0 picks a
+// free one), with the address bound.
+int ListenTcp(const std::string& address, std::string& bound, std::string& error) {
+    std::string host;
+    uint16_t port = 0;
+    if (!sock::ParseAddress(address, host, port, sock::AddressFor::Listen)) {
+        error = "expected HOST:PORT, not '" + address + "'";
+        return -1;
+    }
+    const int fd = sock::ListenTcp(host, port, &error);
+    if (fd >= 0) bound = sock::LocalAddress(fd);
+    return fd;
+}
+
+}  // namespace
 
 Server::Server(ServerOptions options) : options_(std::move(options)), device_(options_.device) {
     if (!(options_.timeScale > 0)) options_.timeScale = 1.0;
@@ -40,7 +59,7 @@ bool Server::start(std::string& error) {
         return false;
     };
     if (!options_.listen.empty() && (netFd_ = ListenTcp(options_.listen, netAddress_, error)) < 0) return fail();
-    if (!options_.lptSocket.empty() && (lptFd_ = ListenUnix(options_.lptSocket, error)) < 0) return fail();
+    if (!options_.lptSocket.empty() && (lptFd_ = sock::ListenUnix(options_.lptSocket, &error)) < 0) return fail();
     if (!options_.control.empty() && (controlFd_ = ListenTcp(options_.control, controlAddress_, error)) < 0)
         return fail();
     started_ = true;
@@ -150,7 +169,8 @@ void Server::acceptLoop() {
         if (rc < 0 || (p[0].revents & POLLIN)) return;
         for (int i = 1; i < n; ++i) {
             if (!(p[i].revents & POLLIN)) continue;
-            int fd = accept4(p[i].fd, nullptr, nullptr, SOCK_CLOEXEC);
+            sock::Deadline now(0);
+            int fd = sock::Accept(p[i].fd, now);
             if (fd < 0) continue;
             std::lock_guard lock(connMutex_);
             // Forget connections that have ended.
@@ -188,26 +208,34 @@ void Server::serve(Kind kind, int fd) {
     }
 }
 
+// A connection waits for its peer as long as the peer likes; the server's stop ends every wait.
+sock::Deadline Server::untilStop() const { return sock::Deadline::Unlimited(wake_[0]); }
+
+bool Server::send(int fd, const void* data, size_t size) const {
+    sock::Deadline wait = untilStop();
+    return sock::WriteAll(fd, data, size, wait) == sock::Io::Ok;
+}
+
 void Server::serveControl(int fd) {
     ControlInterface control(device_,
                              [this](const std::string& path, std::string& error) { return snapshot(path, error); });
     std::string pending;
     char buf[512];
+    sock::Deadline wait = untilStop();
     for (;;) {
         size_t eol;
         while ((eol = pending.find('\n')) == std::string::npos) {
             // A line longer than any command is a client gone wrong.
             if (pending.size() > 4096) return;
-            if (!WaitReadable(fd, wake_[0])) return;
-            ssize_t r = recv(fd, buf, sizeof buf, 0);
-            if (r <= 0) return;
-            pending.append(buf, size_t(r));
+            size_t got = 0;
+            if (sock::ReadSome(fd, buf, sizeof buf, got, wait) != sock::Io::Ok) return;
+            pending.append(buf, got);
         }
         std::string line = pending.substr(0, eol);
         pending.erase(0, eol + 1);
         bool quit = false;
         std::string reply = control.handle(line, quit) + "\n";
-        if (!WriteFull(fd, reply.data(), reply.size())) return;
+        if (!send(fd, reply.data(), reply.size())) return;
         if (quit) {
             requestQuit();
             return;
@@ -224,14 +252,13 @@ bool CalledName(const std::vector<uint8_t>& payload, device::NetName& name) {
     return device::DecodeNetName(std::string_view(reinterpret_cast<const char*>(payload.data() + 1), 32), name);
 }
 
-bool SendSession(int fd, uint8_t type, const std::vector<uint8_t>& payload) {
-    auto head = device::SessionHeader(type, payload.size());
-    std::vector<uint8_t> out(head.begin(), head.end());
-    out.insert(out.end(), payload.begin(), payload.end());
-    return WriteFull(fd, out.data(), out.size());
-}
-
 }  // namespace
+
+bool Server::sendSession(int fd, uint8_t type, const std::vector<uint8_t>& payload) const {
+    auto head = device::SessionHeader(type, payload.size());
+    sock::Deadline wait = untilStop();
+    return sock::WriteAll(fd, head.data(), head.size(), payload.data(), payload.size(), wait) == sock::Io::Ok;
+}
 
 void Server::serveNet(int fd) {
     const uint64_t epoch = device_.powerEpoch();
@@ -239,6 +266,7 @@ void Server::serveNet(int fd) {
     device::SessionPacketReader reader;
     bool established = false;
     std::vector<uint8_t> buf(64 * 1024);
+    sock::Deadline wait = untilStop();
     for (;;) {
         uint8_t type = 0;
         std::vector<uint8_t> payload;
@@ -253,24 +281,23 @@ void Server::serveNet(int fd) {
                 const bool ours = CalledName(payload, called) && (called == device::NetTransport::DeviceName(false) ||
                                                                   called == device::NetTransport::DeviceName(true));
                 if (!ours) {
-                    SendSession(fd, device::NEGATIVE_SESSION_RESPONSE, {device::SESSION_CALLED_NOT_PRESENT});
+                    sendSession(fd, device::NEGATIVE_SESSION_RESPONSE, {device::SESSION_CALLED_NOT_PRESENT});
                     return;
                 }
-                if (!SendSession(fd, device::POSITIVE_SESSION_RESPONSE, {})) return;
+                if (!sendSession(fd, device::POSITIVE_SESSION_RESPONSE, {})) return;
                 established = true;
                 continue;
             }
             if (type != device::SESSION_MESSAGE) return;
             std::vector<uint8_t> reply;
             side.message(payload.data(), payload.size(), reply);
-            if (!reply.empty() && !SendSession(fd, device::SESSION_MESSAGE, reply)) return;
+            if (!reply.empty() && !sendSession(fd, device::SESSION_MESSAGE, reply)) return;
         }
         if (reader.failed()) return;
-        if (!WaitReadable(fd, wake_[0])) return;
-        ssize_t r = recv(fd, buf.data(), buf.size(), 0);
-        if (r <= 0) return;
+        size_t got = 0;
+        if (sock::ReadSome(fd, buf.data(), buf.size(), got, wait) != sock::Io::Ok) return;
         if (device_.powerEpoch() != epoch) return;
-        reader.feed(buf.data(), size_t(r));
+        reader.feed(buf.data(), got);
     }
 }
 
@@ -279,15 +306,16 @@ void Server::serveLpt(int fd) {
     const uint64_t epoch = device_.powerEpoch();
     LptSide side(device_);
     std::vector<uint8_t> payload;
+    sock::Deadline wait = untilStop();
     for (;;) {
         uint8_t head[kSimLptHeaderSize];
         Frame req;
-        if (!ReadFull(fd, head, sizeof head, wake_[0]) || !DecodeFrame(head, req)) return;
+        if (sock::ReadExact(fd, head, sizeof head, wait) != sock::Io::Ok || !DecodeFrame(head, req)) return;
         // Only data writes carry a payload; anything else with one is a client out of step.
         if (req.length > 0 && req.code != device::PAR_IOCTL_WRITE_DATA) return;
         if (req.code == device::PAR_IOCTL_WRITE_DATA && req.length != req.value) return;
         payload.resize(req.length);
-        if (req.length > 0 && !ReadFull(fd, payload.data(), req.length, wake_[0])) return;
+        if (req.length > 0 && sock::ReadExact(fd, payload.data(), req.length, wait) != sock::Io::Ok) return;
         if (device_.powerEpoch() != epoch) return;
         if (!device_.powered()) continue;  // switched off: no answer at all
 
@@ -324,8 +352,8 @@ void Server::serveLpt(int fd) {
             default: reply.word = device::PAR_FAILED; break;
         }
         EncodeFrame(reply, head);
-        if (!WriteFull(fd, head, sizeof head)) return;
-        if (!data.empty() && !WriteFull(fd, data.data(), data.size())) return;
+        sock::Deadline replyWait = untilStop();
+        if (sock::WriteAll(fd, head, sizeof head, data.data(), data.size(), replyWait) != sock::Io::Ok) return;
     }
 }
 

@@ -11,7 +11,9 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "device/socket_io.h"
 #include "ktgsim/device.h"
 #include "ktgsim/picture.h"
 
@@ -71,6 +73,9 @@ private:
     void serveControl(int fd);
     void serveNet(int fd);
     void serveLpt(int fd);
+    device::sock::Deadline untilStop() const;
+    bool send(int fd, const void* data, size_t size) const;
+    bool sendSession(int fd, uint8_t type, const std::vector<uint8_t>& payload) const;
 
     ServerOptions options_;
     Device device_;

@@ -1,16 +1,12 @@
 #include "app/log/event_log.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
 
 #include "app/profile.h"
 #include "platform/clock.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -40,19 +36,6 @@ void readSwitches(LogState& s) {
     s.log = ini.getInt("Debug", "Log", 0) == 1;
     s.timestamp = ini.getInt("Debug", "Timestamp", 1) == 1;
     if (s.log) s.file = s.folder + "logfile.txt";
-}
-
-bool writeAll(int fd, const char* p, size_t n) {
-    while (n) {
-        ssize_t w = ::write(fd, p, n);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += w;
-        n -= size_t(w);
-    }
-    return true;
 }
 
 }  // namespace
@@ -86,13 +69,9 @@ void LogMessage(const char* format, ...) {
     }
     line += "\r\n";
 
-    int fd = ::open(s.file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd < 0) return;  // the line is lost; the caller is never told
-    // Another copy of the program (the second edition) may share the file: take turns.
-    ::flock(fd, LOCK_EX);
-    writeAll(fd, line.data(), line.size());
-    ::flock(fd, LOCK_UN);
-    ::close(fd);
+    // Another copy of the program (the second edition) may share the file: they take turns. A
+    // line that cannot be written is lost; the caller is never told.
+    platform::AppendToFile(s.file, line);
 }
 
 namespace app {

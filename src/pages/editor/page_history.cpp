@@ -1,6 +1,5 @@
 #include "pages/editor/page_history.h"
 
-#include <cstring>
 #include <unordered_set>
 
 #include "pages/page_doc.h"
@@ -8,14 +7,6 @@
 namespace pages {
 
 namespace {
-
-template <class Block>
-bool sameBlock(const Block& a, const Block& b) {
-    uint8_t x[FORMAT_BLOCK_SIZE], y[FORMAT_BLOCK_SIZE];
-    a.Write(x);
-    b.Write(y);
-    return std::memcmp(x, y, sizeof x) == 0;
-}
 
 size_t frameBytes(const CPageFrame& f) {
     size_t n = sizeof(CPageFrame) + f.name.size() + f.bannerPath.size() + f.picture.byteSize() +
@@ -31,13 +22,13 @@ size_t frameBytes(const CPageFrame& f) {
 
 bool SameFrameContent(const CPageFrame& a, const CPageFrame& b) {
     if (a.name != b.name || !(a.rect == b.rect) || a.lock != b.lock || a.bannerPath != b.bannerPath ||
-        !sameBlock(a.format, b.format) || a.paragraphs.size() != b.paragraphs.size())
+        a.format != b.format || a.paragraphs.size() != b.paragraphs.size())
         return false;
     for (size_t i = 0; i < a.paragraphs.size(); ++i) {
         const CParagraph &p = a.paragraphs[i], &q = b.paragraphs[i];
-        if (!sameBlock(p.format, q.format) || p.runs.size() != q.runs.size()) return false;
+        if (p.format != q.format || p.runs.size() != q.runs.size()) return false;
         for (size_t k = 0; k < p.runs.size(); ++k)
-            if (p.runs[k].text != q.runs[k].text || !sameBlock(p.runs[k].format, q.runs[k].format)) return false;
+            if (p.runs[k].text != q.runs[k].text || p.runs[k].format != q.runs[k].format) return false;
     }
     return a.picture == b.picture;
 }
