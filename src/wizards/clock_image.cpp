@@ -1,14 +1,10 @@
 #include "wizards/clock_image.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 
 #include "pages/file_result.h"
 #include "platform/bytes.h"
+#include "platform/file_reader.h"
 #include "platform/files.h"
 
 namespace wizards {
@@ -16,30 +12,6 @@ namespace wizards {
 namespace {
 
 constexpr char kMagic[4] = {'Z', 'C', 'L', 'K'};
-
-// Reads at most `limit` bytes from the start of a regular file (a pipe named like a clock never
-// blocks the reader). False when it cannot be opened or read.
-bool ReadHead(const std::string& path, size_t limit, std::vector<uint8_t>& out) {
-    out.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return false;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    out.resize(std::min<uint64_t>(uint64_t(st.st_size), limit));
-    size_t got = 0;
-    while (got < out.size()) {
-        const ssize_t n = ::read(fd, out.data() + got, out.size() - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        got += size_t(n);
-    }
-    ::close(fd);
-    out.resize(got);
-    return true;
-}
 
 bool Within(int32_t v, int32_t lo, int32_t hi) { return v >= lo && v <= hi; }
 
@@ -128,37 +100,58 @@ CClockImage::CClockImage() : face_(std::make_shared<std::vector<uint8_t>>()) {}
 
 CClockImage::~CClockImage() = default;
 
+namespace {
+
+// The header and thumbnail from a reader over a file or memory (size bytes in all).
+int ReadHead(platform::ByteReader& r, ClockHeader& h, pages::CBitmap32& thumb) {
+    const std::span<const uint8_t> head = r.view(CLOCK_HEADER_SIZE);
+    if (!r.ok()) return pages::FILE_FORMAT_ERROR;
+    const int code = ParseClockHeader(head.data(), head.size(), h);
+    if (code != pages::FILE_OK) return code;
+    if (r.size() < CLOCK_FACE_OFFSET) return pages::FILE_FORMAT_ERROR;
+    ReadBitmap(r, CLOCK_THUMB_WIDTH, CLOCK_THUMB_HEIGHT, thumb);
+    return r.ok() ? pages::FILE_OK : pages::FILE_FORMAT_ERROR;
+}
+
+}  // namespace
+
 int CClockImage::ReadThumbnail(const std::string& path, pages::CBitmap32& out) {
-    std::vector<uint8_t> data;
-    if (!ReadHead(path, CLOCK_FACE_OFFSET, data)) return pages::FILE_OPEN_ERROR;
-    return ThumbnailFromMemory(data.data(), data.size(), out);
+    // Only the head is wanted: the reader brings in no more than that.
+    platform::FileReader r(CLOCK_FACE_OFFSET);
+    if (!r.open(path)) return pages::FILE_OPEN_ERROR;
+    return ReadThumbnailFrom(r, out);
 }
 
 int CClockImage::ThumbnailFromMemory(const uint8_t* data, size_t size, pages::CBitmap32& out) {
+    platform::ByteReader r(data, size);
+    return ReadThumbnailFrom(r, out);
+}
+
+int CClockImage::ReadThumbnailFrom(platform::ByteReader& r, pages::CBitmap32& out) {
     ClockHeader h;
-    const int code = ParseClockHeader(data, size, h);
-    if (code != pages::FILE_OK) return code;
-    if (size < CLOCK_FACE_OFFSET) return pages::FILE_FORMAT_ERROR;
-    platform::ByteReader r(data + CLOCK_HEADER_SIZE, CLOCK_THUMB_BYTES);
-    ReadBitmap(r, CLOCK_THUMB_WIDTH, CLOCK_THUMB_HEIGHT, out);
-    return pages::FILE_OK;
+    pages::CBitmap32 thumb;
+    const int code = ReadHead(r, h, thumb);
+    if (code == pages::FILE_OK) out = std::move(thumb);
+    return code;
 }
 
 int CClockImage::Load(const std::string& path) {
-    std::vector<uint8_t> data;
-    if (!ReadHead(path, CLOCK_FILE_SIZE, data)) return pages::FILE_OPEN_ERROR;
-    return LoadFromMemory(data.data(), data.size());
+    platform::FileReader r;
+    if (!r.open(path)) return pages::FILE_OPEN_ERROR;
+    return LoadFrom(r);
 }
 
 int CClockImage::LoadFromMemory(const uint8_t* data, size_t size) {
-    ClockHeader h;
-    const int code = ParseClockHeader(data, size, h);
-    if (code != pages::FILE_OK) return code;
-    if (size < CLOCK_FILE_SIZE) return pages::FILE_FORMAT_ERROR;
     platform::ByteReader r(data, size);
-    r.seek(CLOCK_HEADER_SIZE);
+    return LoadFrom(r);
+}
+
+int CClockImage::LoadFrom(platform::ByteReader& r) {
+    ClockHeader h;
     pages::CBitmap32 thumb;
-    ReadBitmap(r, CLOCK_THUMB_WIDTH, CLOCK_THUMB_HEIGHT, thumb);
+    const int code = ReadHead(r, h, thumb);
+    if (code != pages::FILE_OK) return code;
+    if (r.size() < CLOCK_FILE_SIZE) return pages::FILE_FORMAT_ERROR;
     auto face = std::make_shared<std::vector<uint8_t>>(CLOCK_FACE_BYTES);
     r.bytes(face->data(), face->size());
     std::array<pages::CBitmap32, HAND_COUNT> hands;

@@ -25,6 +25,10 @@
 #include "device/command_set.h"
 #include "pages/bitmap32.h"
 
+namespace platform {
+class ByteReader;
+}
+
 namespace wizards {
 
 constexpr uint32_t CLOCK_VERSION = 0x00010000;
@@ -161,6 +165,8 @@ public:
     int LoadPreview(const std::string& path, pages::CBitmap32& out) const override { return ReadThumbnail(path, out); }
 
 private:
+    int LoadFrom(platform::ByteReader& r);
+    static int ReadThumbnailFrom(platform::ByteReader& r, pages::CBitmap32& out);
     struct Buffer {
         std::shared_ptr<std::vector<uint8_t>> data;  // shared, so a block being sent outlives a Clear
         size_t size = 0;
