@@ -5,3 +5,4 @@ pkg_check_modules(ZX_SWSCALE REQUIRED IMPORTED_TARGET libswscale libavutil)
 target_link_libraries(zx_bench PRIVATE PkgConfig::ZX_SWSCALE)
 # The remote-control stand-in, for the switcher's benchmarks.
 target_link_libraries(zx_bench PRIVATE zxremote)
+target_link_libraries(zx_bench PRIVATE gsmsim)   # the modem simulator (tool)

@@ -5,8 +5,20 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 namespace platform {
+
+// A block a worker hands over with a posted message (a status, a record): the message's lParam
+// points to data() while the handler runs; the block lives until then, or until the message is
+// dropped. A sender that has closed makes its blocks stale, and stale blocks are not delivered.
+class PostedBlock {
+public:
+    virtual ~PostedBlock() = default;
+    virtual const void* data() const = 0;
+    virtual bool stale() const { return false; }
+};
+using PostedBlockPtr = std::shared_ptr<const PostedBlock>;
 
 class MessageTarget {
 public:
@@ -17,6 +29,14 @@ public:
     // their window this way). The default runs it at once, for targets that handle a message on
     // the caller's thread.
     virtual void postCall(std::function<void()> fn) { fn(); }
+    // Posts msg with a block, through postCall: the worker never waits for the handler, which
+    // runs on the target's thread with lParam pointing to the block.
+    virtual void postBlock(uint32_t msg, uintptr_t wParam, PostedBlockPtr block) {
+        if (!block) return;
+        postCall([this, msg, wParam, block = std::move(block)] {
+            if (!block->stale()) send(msg, wParam, intptr_t(block->data()));
+        });
+    }
 };
 
 using MessageHandler = std::function<intptr_t(uint32_t msg, uintptr_t wParam, intptr_t lParam)>;

@@ -11,6 +11,7 @@
 #include "device/embedded_device.h"
 #include "device/engine.h"
 #include "device/program_feed.h"
+#include "gsmsim/embedded.h"
 #include "ktgsim/embedded.h"
 #include "pages/font_manager.h"
 #include "pages/page_doc.h"
@@ -46,6 +47,8 @@ int main(int argc, char** argv) {
     ktgsim::RegisterEmbeddedDevice(std::move(embedded));
     ktgsim::SetEmbeddedFrameCallback(
         [&programFeed](const ktgsim::Picture& p) { programFeed.publish(p.rgba.data(), p.width, p.height); });
+    // A serial port set to "sim" reaches the GSM modem simulator in-process.
+    gsmsim::RegisterEmbeddedModem();
     ui::RegisterPageEditor();
     int status = 1;
     {
@@ -137,6 +140,7 @@ int main(int argc, char** argv) {
     }
     ktgsim::SetEmbeddedFrameCallback(nullptr);
     ktgsim::UnregisterEmbeddedDevice();
+    gsmsim::UnregisterEmbeddedModem();
     app::SetMessageBoxes(nullptr);
     return status;
 }
