@@ -215,8 +215,8 @@ bool DecodePdu(std::string_view line, int announcedLength, const platform::CodeP
     if (!ReadTimeStamp(r, rec.time)) return Fail(out, "time stamp runs past the line");
     out.udl = r.u8();
     if (!r.ok()) return Fail(out, "user data length runs past the line");
-    const uint8_t* ud = r.here();
     const size_t udOctets = r.remaining();
+    const uint8_t* ud = r.view(udOctets).data();  // the rest of the line, in place
 
     const int dcs = out.dcs;
     if ((dcs & 0xE0) == 0 || (dcs & 0xF0) == 0xF0) out.alphabet = dcs & 0x0C;
