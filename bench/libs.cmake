@@ -1,6 +1,7 @@
 # The library each benchmark file measures (and may include), by file name; zx_bench links them all.
 set(bench_libs_bench_air air)
 set(bench_libs_bench_air_frame air)
+set(bench_libs_bench_clocks demo)
 set(bench_libs_bench_demo demo ktgsim)
 set(bench_libs_bench_device_link device)
 set(bench_libs_bench_editor pages)

@@ -2,6 +2,7 @@
 set(fuzz_libs_banner_head pages)
 set(fuzz_libs_bmf pages)
 set(fuzz_libs_bmp pages)
+set(fuzz_libs_clock_file wizards)
 set(fuzz_libs_command_programs device)
 set(fuzz_libs_copydata_frames platform)
 set(fuzz_libs_ktgsim_packets ktgsim)

@@ -30,7 +30,8 @@ public:
     // The full-frame picture sent first (the face).
     virtual device::DataRef FullFrame() const = 0;
     virtual const pages::CBitmap32* Preview() const = 0;
-    virtual bool FadeIn() const = 0;
+    // The face stays over the hands in the overlay (the hands turn below a bezel).
+    virtual bool HandsBelowFace() const = 0;
     // The buffer being shown flips with every render.
     virtual bool BufferFlag() const = 0;
     // The block rendered last and where it goes (in the hidden half of the Device's store).
@@ -38,6 +39,11 @@ public:
     virtual device::DataRef HiddenBlock() const = 0;
     // Renders the hands for a time into the other buffer and flips the buffer flag.
     virtual void Render(int hours, int minutes, int seconds) = 0;
+    // Loads a clock file for air: a file result code; on failure the clock stays as it was.
+    virtual int LoadForAir(const std::string& path) = 0;
+    // The thumbnail of a clock file into a picture of the caller's, for a preview (the clock
+    // itself, which may be on air, is not touched).
+    virtual int LoadPreview(const std::string& path, pages::CBitmap32& out) const = 0;
 };
 
 // The interactive system's on-air picture: a full picture and a queue of changed rectangles.

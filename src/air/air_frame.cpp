@@ -91,6 +91,7 @@ AirFrameState CAirFrame::State() const {
     s.scrollRect = scrollRect_;
     s.clockCount = clockRun_.count;
     s.clockSecond = clockRun_.second;
+    s.clockShown = clockRun_.shown;
     for (int i = 0; i < 3; ++i) s.indicators[i] = indicators_[i];
     s.command = command_;
     return s;

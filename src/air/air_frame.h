@@ -151,6 +151,7 @@ struct AirFrameState {
     device::Rect scrollRect;
     int clockCount = 0;
     int clockSecond = 0;
+    int clockShown = -1;  // second of the day of the image the last flip put on air
     int indicators[3] = {0, 0, 0};
     uint16_t command = 0;  // the number of the engine command whose finish the frame waits for
 };
@@ -398,6 +399,7 @@ private:
         int count = 0;      // images prepared so far
         int second = 0;     // second of the day of the image prepared next
         bool busy = false;  // an image is being loaded or the buffers switched
+        int shown = -1;     // the second the last flip shows
     } clockRun_;
     struct InteractiveRun {
         AirInteractive* picture = nullptr;

@@ -46,10 +46,12 @@ void CAirFrame::ClockTick() {
         state_ = AIR_CLOCK_FLIPPING;
         c.busy = true;
         c.second = t + 1;
+        c.shown = t;
         if (c.count == 2) {
             // The first image is ready: the clock comes in with its effect.
             if (startTick_ != 0) StartVideo();
-            if (!Sent(engine_.InEffect(obj_.clock->FadeIn() ? WORD_CLOCK_FADE : WORD_CLOCK, 0x0A0A, kWholeFrame),
+            if (!Sent(engine_.InEffect(obj_.clock->HandsBelowFace() ? WORD_CLOCK_BELOW_FACE : WORD_CLOCK, 0x0A0A,
+                                       kWholeFrame),
                       "ClockTick"))
                 return;
         } else if (!Sent(engine_.SetMode(obj_.clock->BufferFlag() ? 768 : 0), "ClockTick")) {

@@ -11,6 +11,7 @@ namespace air {
 ScaledClock::ScaledClock(double scale)
     : scale_(scale > 0 ? scale : 1.0),
       startTicks_(platform::SystemClock::instance().ticks()),
+      startLocalMs_(platform::WallMilliseconds()),
       start_(std::chrono::steady_clock::now()) {}
 
 uint32_t ScaledClock::ticks() const {
@@ -18,7 +19,11 @@ uint32_t ScaledClock::ticks() const {
     return startTicks_ + uint32_t(uint64_t(real * scale_));
 }
 
-platform::LocalTime ScaledClock::localTime() const { return platform::SystemClock::instance().localTime(); }
+platform::LocalTime ScaledClock::localTime() const {
+    const auto real = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start_).count();
+    const int64_t ms = startLocalMs_ + int64_t(real * scale_);
+    return platform::ToLocalTime(time_t(ms / 1000), int(ms % 1000));
+}
 
 class CAirSession::View final : public platform::MessageTarget {
 public:
@@ -39,6 +44,7 @@ CAirSession::CAirSession(app::CZentrixApp& app, device::CEngine& engine, pages::
     objects.page = &page_;
     objects.pageImage = &image_;
     objects.sequence = &sequence_;
+    clock_ = objects.clock;
     page_.setBannersFolder(app.GetPath(app::FOLDER_BANNERS));
     view_ = std::make_unique<View>(*this);
     frame_ = std::make_unique<CAirFrame>(app, commands_, loop, loop.clock(), objects);
@@ -61,6 +67,12 @@ CAirSession::~CAirSession() {
 
 int CAirSession::Cue(const std::string& path) {
     const std::string ext = platform::ToLowerAscii(platform::ExtensionOfPath(path));
+    if (ext == ".zck") {
+        if (!clock_) return pages::FILE_OPEN_ERROR;
+        const int code = clock_->LoadForAir(path);
+        if (code == pages::FILE_OK) frame_->PlayClock();
+        return code;
+    }
     if (ext == ".zxs") {
         const int code = sequence_.LoadSequence(path);
         if (code == SEQ_OK || code == SEQ_MISSING_PAGES) frame_->PlayPageList();

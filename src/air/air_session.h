@@ -40,6 +40,7 @@ public:
 private:
     double scale_;
     uint32_t startTicks_;
+    int64_t startLocalMs_;  // the wall clock moves as fast (a clock on air keeps the pace)
     std::chrono::steady_clock::time_point start_;
 };
 
@@ -58,9 +59,10 @@ public:
     pages::CPageDoc& page() { return page_; }
     pages::CPageImage& image() { return image_; }
 
-    // Chooses what to play: a sequence (".zxs", as a page list) or a page (".zxg", alone with the
-    // default show parameters). A file result code (5: a sequence with missing pages, cued all
-    // the same); nothing is cued on the other errors.
+    // Chooses what to play: a sequence (".zxs", as a page list), a page (".zxg", alone with the
+    // default show parameters) or a clock (".zck", loaded into the clock object for air). A file
+    // result code (5: a sequence with missing pages, cued all the same); nothing is cued on the
+    // other errors.
     int Cue(const std::string& path);
     // Enters the air mode: the engine starts and, once the Device is reset, what was chosen is
     // cued.
@@ -79,6 +81,7 @@ private:
     pages::CPageDoc page_;
     pages::CPageImage image_;
     CSeqDoc sequence_;
+    AirClock* clock_ = nullptr;
     std::unique_ptr<platform::LoopTarget> receiver_;
     std::unique_ptr<View> view_;
     std::unique_ptr<CAirFrame> frame_;

@@ -40,7 +40,7 @@ enum : uint16_t {
 enum : uint16_t {
     WORD_INTERACTIVE = 0x0A01,
     WORD_CLOCK = 0x0A01,
-    WORD_CLOCK_FADE = 0x1A01,
+    WORD_CLOCK_BELOW_FACE = 0x1A01,  // bit 12: the face's bank stays on top of the hands'
     WORD_BANNER = 0x6201,
     WORD_CAPTION = 0x4201,
     WORD_CAPTION_FADE = 0x4601,

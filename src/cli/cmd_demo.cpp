@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "cli/command.h"
+#include "demo/demo_clocks.h"
 #include "demo/demo_root.h"
 
 namespace {
@@ -21,8 +22,10 @@ int makeDemo(const zx::Args& a) {
     }
     for (const std::string& f : result.files) std::cout << "  " << f << "\n";
     std::cout << "Demo data root ready: " << a.positional[0] << " (" << result.fonts << " fonts, " << result.pages
-              << " pages, " << result.sequences << " sequences, " << result.styles << " styles)\n"
-              << "Play it with: zx play --home " << a.positional[0] << " \"" << demo::kShowSequence << "\"\n";
+              << " pages, " << result.sequences << " sequences, " << result.styles << " styles, " << result.clocks
+              << " clocks)\n"
+              << "Play it with: zx play --home " << a.positional[0] << " \"" << demo::kShowSequence << "\"\n"
+              << "A clock: zx play --home " << a.positional[0] << " \"" << demo::kStudioClock << "\" --duration 10\n";
     return 0;
 }
 

@@ -1,5 +1,5 @@
-// zx play: a sequence or a page played headless through the air controller, on the embedded
-// virtual Device or a Device at an address, with pictures of the program output.
+// zx play: a sequence, a page or a clock played headless through the air controller, on the
+// embedded virtual Device or a Device at an address, with pictures of the program output.
 #include <atomic>
 #include <csignal>
 #include <cstdlib>
@@ -19,6 +19,7 @@
 #include "platform/event_loop.h"
 #include "platform/files.h"
 #include "video/remote_cmd.h"
+#include "wizards/clock_image.h"
 
 namespace {
 
@@ -85,7 +86,7 @@ int playWith(const zx::Args& a, const std::string& file, bool embedded, double s
     o.file = file;
     o.keepGoing = a.has("keep-going");
     // Ctrl-C ends the run cleanly: the link is closed and the pictures written so far are kept.
-    gInterrupted = 0;
+    gInterrupted = false;
     o.interrupted = &gInterrupted;
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
@@ -94,6 +95,17 @@ int playWith(const zx::Args& a, const std::string& file, bool embedded, double s
         std::cerr << "zx play: --loops takes a number of playouts, 1 or more\n";
         return 2;
     }
+    if (auto d = a.get("duration")) {
+        char* end = nullptr;
+        const double seconds = std::strtod(d->c_str(), &end);
+        if (d->empty() || *end || !(seconds > 0 && seconds <= 86400)) {
+            std::cerr << "zx play: --duration takes the seconds on air before Stop (up to 86400)\n";
+            return 2;
+        }
+        o.durationMs = uint32_t(seconds * 1000);
+    }
+    // The program's one clock object, which clock files are loaded into for air.
+    wizards::CClockImage clockImage;
     int status;
     std::string error;
     {
@@ -101,6 +113,7 @@ int playWith(const zx::Args& a, const std::string& file, bool embedded, double s
         video::CRemoteCmd remote;
         demo::CPlayout playout(theApp, engine, fonts, loop, std::cout);
         if (embedded) playout.setGrabber(grabEmbedded);
+        playout.setClock(&clockImage);
         playout.setRemote(&remote);
         status = playout.Run(o, error);
     }
@@ -116,7 +129,7 @@ int playWith(const zx::Args& a, const std::string& file, bool embedded, double s
 
 int play(const zx::Args& a) {
     if (a.positional.size() != 1) {
-        std::cerr << "zx play: give one sequence (.zxs) or page (.zxg)\n";
+        std::cerr << "zx play: give one sequence (.zxs), page (.zxg) or clock (.zck)\n";
         return 2;
     }
     std::string file = a.positional[0];
@@ -124,8 +137,8 @@ int play(const zx::Args& a) {
     if (auto h = a.get("home"); h && !platform::FileExists(file) && platform::FileExists(app::WithSlash(*h) + file))
         file = app::WithSlash(*h) + file;
     const std::string ext = platform::ToLowerAscii(platform::ExtensionOfPath(file));
-    if (ext != ".zxs" && ext != ".zxg") {
-        std::cerr << "zx play: " << file << " is neither a sequence (.zxs) nor a page (.zxg)\n";
+    if (ext != ".zxs" && ext != ".zxg" && ext != ".zck") {
+        std::cerr << "zx play: " << file << " is not a sequence (.zxs), a page (.zxg) or a clock (.zck)\n";
         return 2;
     }
     double scale = 1;
@@ -153,13 +166,14 @@ int play(const zx::Args& a) {
 }
 
 zx::Register r({"play",
-                "FILE.zxs|FILE.zxg [--home DIR] [--device embedded|HOST:PORT] [--model N] [--snapshots DIR] "
-                "[--loops N] [--time-scale K] [--keep-going]",
-                "Play a sequence or a page headless through the air controller, pressing Play itself; print the "
-                "air states and the air log; with --snapshots, pictures of the program output at each state change "
-                "and every second; with --keep-going a link error is ridden through (the playout starts again once "
+                "FILE.zxs|FILE.zxg|FILE.zck [--home DIR] [--device embedded|HOST:PORT] [--model N] "
+                "[--snapshots DIR] [--loops N] [--duration S] [--time-scale K] [--keep-going]",
+                "Play a sequence, a page or a clock headless through the air controller, pressing Play itself; "
+                "print the air states and the air log; with --snapshots, pictures of the program output at each "
+                "state change and every second (a clock: each second it shows); --duration presses Stop after S "
+                "seconds on air; with --keep-going a link error is ridden through (the playout starts again once "
                 "the Device is back) until every loop has run.",
-                {"home", "device", "model", "snapshots", "loops", "time-scale"},
+                {"home", "device", "model", "snapshots", "loops", "duration", "time-scale"},
                 play});
 
 }  // namespace

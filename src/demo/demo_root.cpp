@@ -7,6 +7,7 @@
 #include "app/folders.h"
 #include "app/log/event_log.h"
 #include "app/zentrix_app.h"
+#include "demo/demo_clocks.h"
 #include "demo/demo_macros.h"
 #include "demo/demo_pages.h"
 #include "pages/font_manager.h"
@@ -294,6 +295,10 @@ bool MakeDemoRoot(const std::string& dir, const DemoOptions& options, DemoResult
     }
     result.files.push_back("STYLE.INI");
     result.styles = int(std::size(kStyles));
+
+    // Clocks, with their source pictures.
+    if (!WriteDemoClocks(root, options.fontFolder, result.files, error)) return false;
+    result.clocks = int(DemoClockFiles().size());
     return true;
 }
 

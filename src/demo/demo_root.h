@@ -26,6 +26,7 @@ struct DemoResult {
     int pages = 0;
     int sequences = 0;
     int styles = 0;
+    int clocks = 0;
 };
 
 // Makes (or makes again) the data root dir. Files of the same names are replaced, anything else

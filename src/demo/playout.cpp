@@ -133,6 +133,9 @@ std::string AirStateName(int32_t state) {
         case air::AIR_WAIT_OUT: return "on-air";
         case air::AIR_OUT_EFFECT: return "out-effect";
         case air::AIR_STOPPING: return "stopping";
+        case air::AIR_CLOCK_RUN: return "clock";
+        case air::AIR_CLOCK_LOADING: return "clock-loading";
+        case air::AIR_CLOCK_FLIPPING: return "clock-flipping";
         default: return "state-" + std::to_string(state);
     }
 }
@@ -160,6 +163,7 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
     // Declared before the session: what the session's observers write must outlive it.
     int linkError = 0;
     air::AirObjects objects;
+    objects.clock = clock_;
     objects.remote = remote_;
     air::CAirSession session(app_, engine_, fonts_, loop_, objects);
     air::CAirFrame& frame = session.frame();
@@ -174,7 +178,10 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
     }
     if (cued == air::SEQ_MISSING_PAGES) out_ << "warning: " << OneLine(app::FileResultText(cued, o.file)) << "\n";
     const bool isSequence = platform::EqualsNoCase(platform::ExtensionOfPath(o.file), ".zxs");
-    if (isSequence) {
+    const bool isClock = platform::EqualsNoCase(platform::ExtensionOfPath(o.file), ".zck");
+    if (isClock) {
+        out_ << "clock " << o.file << "\n";
+    } else if (isSequence) {
         air::CSeqDoc& seq = session.sequence();
         seq.ComputeTotal(0);
         out_ << "sequence " << o.file << ": " << seq.count() << " pages, " << seq.checkedCount << " to play, "
@@ -212,6 +219,9 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
     int lastIn = -1;
     int loopsDone = 0;
     bool leftCue = false;
+    uint32_t onAirSince = 0;
+    bool stopped = false;         // the duration ran out
+    int lastShown = -1;           // the clock's second pictured last
     bool waitingForLink = false;  // keep-going: the link broke, the playout starts again once cued
     interruptions_ = 0;
     auto lastTail = std::chrono::steady_clock::now();
@@ -224,6 +234,9 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
         std::snprintf(name, sizeof name, "%04zu-%s.png", snapshotFiles_.size() + 1, why.c_str());
         snapshotFiles_.push_back(name);
         writer->put(snapDir + name, std::move(pic));
+    };
+    auto isClockState = [](int32_t st) {
+        return st == air::AIR_CLOCK_RUN || st == air::AIR_CLOCK_LOADING || st == air::AIR_CLOCK_FLIPPING;
     };
     auto note = [&](int32_t st) {
         char when[32];
@@ -254,10 +267,11 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
                 leftCue = false;
                 lastIn = -1;
             }
-            const int32_t st = frame.State().state;
+            const air::AirFrameState fs = frame.State();
+            const int32_t st = fs.state;
             const uint32_t now = clock.ticks();
             if (waitingForLink) {
-                if (!frame.State().linkUp || st != air::AIR_CUED) return false;
+                if (!fs.linkUp || st != air::AIR_CUED) return false;
                 waitingForLink = false;
                 lastState = st;
                 states_.push_back(st);
@@ -266,7 +280,31 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
                 frame.OnPlay();
                 return false;
             }
-            if (st != lastState) {
+            if (o.durationMs && !stopped && frame.IsOnAir()) {
+                if (!onAirSince) onAirSince = now;
+                if (now - onAirSince >= o.durationMs) {
+                    stopped = true;
+                    out_ << "stop after " << o.durationMs / 1000.0 << " s on air" << std::endl;
+                    frame.OnStop();
+                }
+            }
+            if (isClockState(st) && isClockState(lastState)) {
+                // A clock changes state three times a second; what counts is each second it shows,
+                // once its flip has finished.
+                if (st != air::AIR_CLOCK_FLIPPING && fs.clockShown >= 0 && fs.clockShown != lastShown) {
+                    lastShown = fs.clockShown;
+                    char shown[32];
+                    std::snprintf(shown, sizeof shown, "%d-%02d-%02d", fs.clockShown / 3600 % 24,
+                                  fs.clockShown / 60 % 60, fs.clockShown % 60);
+                    std::string text = fs.elapsedText;
+                    while (!text.empty() && text.back() == ' ') text.pop_back();
+                    char when[32];
+                    std::snprintf(when, sizeof when, "%7.1f s", (now - t0) / 1000.0);
+                    out_ << when << "  clock " << text << std::endl;
+                    snapshot(std::string("clock-") + shown);
+                }
+                lastState = st;
+            } else if (st != lastState) {
                 lastState = st;
                 states_.push_back(st);
                 note(st);
@@ -284,13 +322,13 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
                 }
                 if (st == air::AIR_CUED && leftCue) {
                     out_ << "playout " << ++loopsDone << " done" << std::endl;
-                    if (loopsDone >= o.loops) return true;
+                    if (loopsDone >= o.loops || stopped) return true;
                     leftCue = false;
                     lastIn = -1;
                     out_ << "play" << std::endl;
                     frame.OnPlay();
                 }
-            } else if (now - lastPeriodic >= 1000) {
+            } else if (now - lastPeriodic >= 1000 && !isClockState(st)) {
                 lastPeriodic = now;
                 // A slow disk drops the periodic pictures, never the playout's pace.
                 if (writer && writer->backlog() < 8) snapshot(AirStateName(st));

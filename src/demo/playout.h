@@ -1,6 +1,7 @@
-// Headless playout of a sequence or a page: the air session on an event loop, Play pressed by the
-// program itself, every air state and every air-log line printed as it comes, and pictures of the
-// Device's program output written at each state change and once a second of show time.
+// Headless playout of a sequence, a page or a clock: the air session on an event loop, Play
+// pressed by the program itself, every air state and every air-log line printed as it comes, and
+// pictures of the Device's program output written at each state change and once a second of show
+// time (for a clock: once for each second it shows, named by that second).
 #pragma once
 
 #include <atomic>
@@ -14,8 +15,9 @@
 #include "pages/bitmap32.h"
 
 namespace air {
+class AirClock;
 class AirRemote;
-}
+}  // namespace air
 namespace app {
 class CZentrixApp;
 }
@@ -32,8 +34,9 @@ class EventLoop;
 namespace demo {
 
 struct PlayOptions {
-    std::string file;             // ".zxs" or ".zxg"
+    std::string file;             // ".zxs", ".zxg" or ".zck"
     int loops = 1;                // playouts to run before the end
+    uint32_t durationMs = 0;      // Stop this long after going on air (0: play to the end)
     std::string snapshots;        // folder for the program-output pictures; "" = none
     uint32_t linkWaitMs = 20000;  // real time the Device may take to answer and the first cue
     // On a link error wait for the link as the air frame does, cue again and play on; the
@@ -70,6 +73,8 @@ public:
     CPlayout& operator=(const CPlayout&) = delete;
 
     void setGrabber(OutputGrabber grabber) { grabber_ = std::move(grabber); }
+    // The clock object clock files are loaded into (the application's shared one).
+    void setClock(air::AirClock* clock) { clock_ = clock; }
     // The switcher's remote control, for the air frame's video playlists.
     void setRemote(air::AirRemote* remote) { remote_ = remote; }
 
@@ -92,6 +97,7 @@ private:
     platform::EventLoop& loop_;
     std::ostream& out_;
     OutputGrabber grabber_;
+    air::AirClock* clock_ = nullptr;
     air::AirRemote* remote_ = nullptr;
     std::vector<std::string> snapshotFiles_;
     std::vector<int32_t> states_;

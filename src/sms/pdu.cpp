@@ -216,7 +216,7 @@ bool DecodePdu(std::string_view line, int announcedLength, const platform::CodeP
     out.udl = r.u8();
     if (!r.ok()) return Fail(out, "user data length runs past the line");
     const size_t udOctets = r.remaining();
-    const uint8_t* ud = r.view(udOctets).data();  // the rest of the line, in place
+    const uint8_t* ud = r.view(udOctets).data();  // the rest of the line is the user data
 
     const int dcs = out.dcs;
     if ((dcs & 0xE0) == 0 || (dcs & 0xF0) == 0xF0) out.alphabet = dcs & 0x0C;

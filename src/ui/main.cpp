@@ -28,6 +28,7 @@
 #include "ui/seqedit/seq_frame.h"
 #include "ui/text.h"
 #include "video/remote_cmd.h"
+#include "wizards/clock_image.h"
 
 int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
@@ -72,6 +73,8 @@ int main(int argc, char** argv) {
         // plays, and the compiled page of what is on air.
         pages::CPageDoc page(fonts);
         pages::CPageImage pageImage;
+        // The one clock object: Live mode loads clock files into it for air.
+        wizards::CClockImage clock;
         air::CSeqDoc sequence(theApp.folders(), platform::SystemClock::instance());
         hooks.createSharedObjects = [&theApp, &page, &sequence] {
             page.setBannersFolder(theApp.GetPath(app::FOLDER_BANNERS));
@@ -87,6 +90,7 @@ int main(int argc, char** argv) {
         air.objects.page = &page;
         air.objects.pageImage = &pageImage;
         air.objects.sequence = &sequence;
+        air.objects.clock = &clock;
         ui::InstallAirFrame(theApp, air);
         ui::RegisterSequenceEditor(air.objects);
         theApp.setHooks(hooks);

@@ -17,10 +17,11 @@ namespace airtest {
 struct Cmd {
     uint16_t code = 0;
     device::Rect rect;
-    int flags = 0;       // FillRect / LoadRect flags, InEffect and Scroll flags, SetMode value
-    uint32_t param = 0;  // InEffect parameter, Scroll length, Reply value
-    size_t bytes = 0;    // data block size
-    uint16_t seq = 0;    // the number the engine gave the command
+    int flags = 0;                 // FillRect / LoadRect flags, InEffect and Scroll flags, SetMode value
+    uint32_t param = 0;            // InEffect parameter, Scroll length, Reply value
+    size_t bytes = 0;              // data block size
+    uint16_t seq = 0;              // the number the engine gave the command
+    std::vector<uint8_t> block{};  // a copy of a LoadRect's data, when the commands keep them
     bool operator==(uint16_t c) const { return code == c; }
 };
 inline Cmd Code(uint16_t code) {
@@ -44,8 +45,9 @@ public:
         return data({device::CMD_FILL_RECT, r, f, 0, have}, 6, have);
     }
     uint16_t LoadRect(const device::Rect& r, device::DataRef p, int f) override {
-        return data({device::CMD_LOAD_RECT, r, f, 0, p.size()},
-                    device::RectBlockSize(r.right - r.left, r.bottom - r.top), p.size());
+        Cmd c{device::CMD_LOAD_RECT, r, f, 0, p.size()};
+        if (keepBlocks && p.data()) c.block.assign(p.data(), p.data() + p.size());
+        return data(std::move(c), device::RectBlockSize(r.right - r.left, r.bottom - r.top), p.size());
     }
     uint16_t InEffect(uint16_t f, uint32_t p, const device::Rect& r) override {
         return add({device::CMD_IN_EFFECT, r, f, p});
@@ -90,8 +92,9 @@ public:
     std::vector<std::pair<int, int>> replies;
     platform::MessageTarget* receiver = nullptr;
     int inits = 0, dones = 0, pauses = 0;
-    bool refuse = false;  // every data command is refused
-    bool running = true;  // false: the engine takes nothing
+    bool refuse = false;      // every data command is refused
+    bool running = true;      // false: the engine takes nothing
+    bool keepBlocks = false;  // LoadRect keeps a copy of its data
     uint16_t sequence = 0;
 
 private:
@@ -232,7 +235,7 @@ public:
     }
     device::DataRef FullFrame() const override { return device::DataRef::Borrow(face.data(), face.size()); }
     const pages::CBitmap32* Preview() const override { return &preview; }
-    bool FadeIn() const override { return false; }
+    bool HandsBelowFace() const override { return belowFace; }
     bool BufferFlag() const override { return flag; }
     device::Rect HiddenRect() const override { return {90, 0, 100, 10}; }
     device::DataRef HiddenBlock() const override { return device::DataRef::Borrow(block.data(), block.size()); }
@@ -240,13 +243,24 @@ public:
         rendered.push_back(h * 3600 + m * 60 + s);
         flag = !flag;
     }
+    int LoadForAir(const std::string& path) override {
+        loads.push_back(path);
+        return loadResult;
+    }
+    int LoadPreview(const std::string&, pages::CBitmap32& out) const override {
+        out = preview;
+        return loadResult;
+    }
 
     std::vector<uint8_t> face = std::vector<uint8_t>(829442);
     std::vector<uint8_t> block = std::vector<uint8_t>(202);
     pages::CBitmap32 preview;
     bool flag = false;
+    bool belowFace = false;
     int prepares = 0;
+    int loadResult = 0;
     std::vector<int> rendered;  // seconds of the day (hours mod 12)
+    std::vector<std::string> loads;
 };
 
 class FakeInteractive final : public air::AirInteractive {

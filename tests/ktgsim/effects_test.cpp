@@ -7,6 +7,7 @@
 
 #include "air/effects.h"
 #include "ktgsim/device.h"
+#include "ktgsim/offline.h"
 #include "ktgsim/picture.h"
 #include "ktgsim/server.h"
 #include "programs.h"
@@ -377,4 +378,36 @@ TEST(Effects, ScaledTimeRunsThePredictedFields) {
     // 58 fields of 1 ms each, not 1.16 seconds.
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(1000));
     server.stop();
+}
+
+// The clock: the face into the current bank, the hands into the hidden half of the other, the
+// overlay keeps both on air, and SetMode then flips the hands' bank between its halves.
+TEST(Display, ClockOverlayFlipsTheHandsAndKeepsTheFaceWhereItSays) {
+    for (uint16_t word : {uint16_t(0x0A01), uint16_t(0x1A01)}) {
+        OfflineDevice d;
+        ASSERT_TRUE(d.reset());
+        // The face: opaque red on the left half of the picture, transparent elsewhere.
+        const auto face = Page([](int x, int) { return x < 360 ? kOpaqueRed : kTransparent; });
+        ASSERT_TRUE(d.loadRectData({0, 0, 720, 576}, face.data(), face.size()));
+        // Two hands' images, green then blue, over the middle of the picture, one per half.
+        const auto green = PictureBlock(200, 100, [](int, int) { return kOpaqueGreen; });
+        const auto blue = PictureBlock(200, 100, [](int, int) { return kOpaqueBlue; });
+        ASSERT_TRUE(d.loadRect({260, 200, 460, 300}, green.data(), green.size(), 1));
+        ASSERT_TRUE(d.loadRect({768 + 260, 200, 768 + 460, 300}, blue.data(), blue.size(), 1));
+        ASSERT_TRUE(d.inEffect(word, 0x0A0A));
+        Picture pic;
+        d.render(pic, Background{});
+        const bool faceOnTop = word & 0x1000;
+        EXPECT_EQ(ColourAt(pic, 300, 250), faceOnTop ? 'R' : 'G') << std::hex << word;  // both there
+        EXPECT_EQ(ColourAt(pic, 400, 250), 'G');                                        // hands only
+        EXPECT_EQ(ColourAt(pic, 100, 100), 'R');                                        // face only
+        EXPECT_EQ(ColourAt(pic, 600, 100), 'K');
+        ASSERT_TRUE(d.setMode(768));
+        d.render(pic, Background{});
+        EXPECT_EQ(ColourAt(pic, 400, 250), 'B');
+        EXPECT_EQ(ColourAt(pic, 100, 100), 'R');  // the face's bank keeps its offset
+        ASSERT_TRUE(d.setMode(0));
+        d.render(pic, Background{});
+        EXPECT_EQ(ColourAt(pic, 400, 250), 'G');
+    }
 }

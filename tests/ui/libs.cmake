@@ -1,5 +1,6 @@
-# The front end's tests, with the virtual Device the air frame's windows play to and the remote.
-set(test_libs ui video ktgsim)
+# The front end's tests, with the virtual Device the air frame's windows play to, the remote,
+# and the demo root the clock maker's tests start from.
+set(test_libs ui video ktgsim demo)
 
 # The program of scripts/screenshots takes its pictures of the editor and its dialogs.
 # (Leaks: the system libraries' caches, which the test programs' own suppressions cover, are not

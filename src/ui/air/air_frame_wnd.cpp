@@ -69,13 +69,14 @@ public:
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override {
         QMenu menu(this);
-        QAction* play = menu.addAction("&Play sequence or page...");
+        QAction* play = menu.addAction("&Play sequence, page or clock...");
         play->setEnabled(frame_.controller().CanStart());
         if (menu.exec(event->globalPos()) != play) return;
         app::CZentrixApp* theApp = app::CZentrixApp::Instance();
         const QString folder = theApp ? FromProgramText(theApp->GetPath(app::FOLDER_SEQUENCES)) : QString();
         const QString filter = FromProgramText(app::FileTypeName(app::FT_SEQUENCE)) + " (*.zxs);;" +
-                               FromProgramText(app::FileTypeName(app::FT_PAGE)) + " (*.zxg)";
+                               FromProgramText(app::FileTypeName(app::FT_PAGE)) + " (*.zxg);;" +
+                               FromProgramText(app::FileTypeName(app::FT_CLOCK)) + " (*.zck)";
         const QString file = QFileDialog::getOpenFileName(this, QString(), folder, filter);
         if (!file.isEmpty()) frame_.PlayFile(file.toLocal8Bit().toStdString());
     }
@@ -229,6 +230,17 @@ bool CAirFrameWnd::PlayFile(const std::string& path) {
     if (!controller_->CanStart()) {
         Beep();
         return false;
+    }
+    if (app::FileTypeOf(path) == app::FT_CLOCK) {
+        // Loaded for air into the program's clock object, then played; its thumbnail is the preview.
+        if (!objects_.clock) return false;
+        const int code = objects_.clock->LoadForAir(path);
+        if (code != 0) {
+            app::ShowFileResult(code, path);
+            return false;
+        }
+        controller_->PlayClock();
+        return true;
     }
     if (app::FileTypeOf(path) == app::FT_SEQUENCE) {
         if (!objects_.sequence) return false;

@@ -63,8 +63,9 @@ public:
     void OnCommand(int command);
     // "Hotkeys..." of the frame's Settings menu.
     void OnHotkeys();
-    // Plays a sequence (".zxs", as a page list) or a page (".zxg", alone) chosen by a view.
-    // False (with the file's message) when it cannot be read or the frame cannot start now.
+    // Plays a sequence (".zxs", as a page list), a page (".zxg", alone) or a clock (".zck") chosen
+    // by a view. False (with the file's message) when it cannot be read or the frame cannot start
+    // now.
     bool PlayFile(const std::string& path);
 
     // Status bar: the text pane, and a progress bar over it from 80 pixels in (range 0..n).

@@ -1,4 +1,5 @@
 #include "ui/mainframe/main_frame.h"
+#include "ui/wizards/wiz_clock.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -129,6 +130,10 @@ void CMainFrame::buildMenu() {
     connect(languageMenu_, &QMenu::aboutToShow, this,
             [this] { languageMenu_->setEnabled(!languageMenu_->actions().isEmpty()); });
     connect(modesMenu_, &QMenu::aboutToShow, this, &CMainFrame::RefreshModes);
+
+    toolsMenu_ = bar->addMenu("&Tools");
+    QAction* clock = commandAction(toolsMenu_, "Create new &clock...", ID_WIZARD_CLOCK);
+    connect(clock, &QAction::triggered, this, [this] { RunClockWizard(this); });
 
     windowMenu_ = bar->addMenu("&Window");
     connect(windowMenu_, &QMenu::aboutToShow, this, &CMainFrame::rebuildWindowMenu);

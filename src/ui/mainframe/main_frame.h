@@ -27,6 +27,7 @@ enum : int {
     IDR_MAINFRAME = 128,
     ID_SETTINGS_HARDWARE = 32771,
     ID_SETTINGS_PREFERENCES = 32772,
+    ID_WIZARD_CLOCK = 32800,
     ID_LANGUAGE_FIRST = 33500,
     ID_LANGUAGE_LAST = 33515,
     ID_WINDOW_CASCADE = 0xE132,
@@ -82,6 +83,8 @@ public:
     QAction* modeAction(int mode) const { return modeActions_[mode]; }
     QAction* hardwareAction() const { return hardwareAction_; }
     QMenu* modesMenu() const { return modesMenu_; }
+    // The wizards that make material ("Create new clock...").
+    QMenu* toolsMenu() const { return toolsMenu_; }
     // The sub-menu the translation fills with the languages (commands 33500-33515).
     QMenu* languageMenu() const { return languageMenu_; }
     QToolBar* toolbar() const { return toolbar_; }
@@ -114,6 +117,7 @@ private:
     QMenu* settingsMenu_ = nullptr;
     QMenu* languageMenu_ = nullptr;
     QMenu* windowMenu_ = nullptr;
+    QMenu* toolsMenu_ = nullptr;
     QAction* modeActions_[app::MODE_COUNT] = {};
     QAction* hardwareAction_ = nullptr;
     QLabel* linkLight_ = nullptr;
