@@ -1,5 +1,6 @@
-// zx page info / render / thumbnail / compile / sample, zx device-block: looking into page files,
-// rendering them, and making Device picture blocks of pictures.
+// zx page info / render / thumbnail / device-data / compile / sample, zx device-block: looking into
+// page files, rendering them, and making Device picture blocks of pictures.
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -230,6 +231,68 @@ int thumbnail(const zx::Args& a) {
     return 0;
 }
 
+// The Device data a page file holds, decoded back into pictures: the still, and each chunk of the
+// strip (along the motion: across for a crawl, down for a roll).
+int deviceData(const zx::Args& a) {
+    if (int rc = needOne(a, "page device-data", "page file")) return rc;
+    auto out = a.get("out");
+    if (!out || out->empty()) {
+        std::cerr << "zx page device-data: --out DIR is missing\n";
+        return 2;
+    }
+    pages::CFontManager fonts;  // the stored data needs no fonts
+    pages::CPageDoc page(fonts);
+    pages::CPageImage image;
+    const int rc = page.Load(pages::LOAD_DEVICE, a.positional[0], image);
+    if (rc != pages::FILE_OK) return report("page device-data", rc, a.positional[0]);
+    const std::string dir = out->back() == '/' ? *out : *out + "/";
+    if (!platform::MakeDirectories(dir)) {
+        std::cerr << "zx page device-data: cannot make the folder " << *out << "\n";
+        return 1;
+    }
+    int pictures = 0;
+    auto write = [&](const pages::CBitmap32& picture, const std::string& name) {
+        if (picture.empty()) {
+            std::cerr << "zx page device-data: " << name << " is not a whole picture block\n";
+            return false;
+        }
+        if (!pages::WritePng(dir + name, picture.view())) {
+            std::cerr << "zx page device-data: cannot write " << dir + name << "\n";
+            return false;
+        }
+        std::cout << "Wrote " << dir + name << ": " << picture.width() << " x " << picture.height() << "\n";
+        ++pictures;
+        return true;
+    };
+    if (const uint8_t* still = image.still()) {
+        pages::CBitmap32 picture;
+        if (image.uniform()) {
+            // One pixel pair that fills the screen.
+            const pages::CBitmap32 pair = pages::FromDevice(still, image.device.stillSize, 2, 1);
+            if (!pair.empty()) {
+                picture.create(pages::DEVICE_WIDTH, pages::DEVICE_HEIGHT);
+                for (int32_t y = 0; y < picture.height(); ++y)
+                    for (int32_t x = 0; x < picture.width(); ++x)
+                        std::copy_n(pair.pixel(x & 1, 0), 4, picture.pixel(x, y));
+            }
+        } else {
+            picture = pages::FromDevice(still, image.device.stillSize, pages::DEVICE_WIDTH, pages::DEVICE_HEIGHT);
+        }
+        if (!write(picture, "still.png")) return 1;
+    }
+    const bool roll = image.summary.flags & pages::SUMMARY_NOT_SCROLLER;
+    const int32_t cross = int32_t(image.device.chunkBytes >= 2 ? (image.device.chunkBytes - 2) / 512 : 0);
+    for (uint32_t k = 0; k < image.device.chunkCount; ++k) {
+        size_t size = 0;
+        const uint8_t* chunk = image.chunk(k, &size);
+        const int32_t along = cross > 0 ? int32_t(size > 2 ? (size - 2) / 2 / size_t(cross) : 0) : 0;
+        const pages::CBitmap32 picture = pages::FromDevice(chunk, size, roll ? cross : along, roll ? along : cross);
+        if (!write(picture, "chunk" + std::to_string(k) + ".png")) return 1;
+    }
+    if (pictures == 0) std::cout << "No Device data in " << a.positional[0] << "\n";
+    return 0;
+}
+
 int saveCompiled(pages::CPageDoc& page, pages::CPageImage& image, const std::string& path, int options,
                  const char* cmd) {
     image.Compile(page, options);
@@ -330,6 +393,10 @@ zx::Register r4({"page compile", "FILE.zxg [--filter] [--no-checksum] [--fonts D
                  "Render a page again and rewrite its summary, thumbnail and Device data.", kPageOptions, compile});
 zx::Register r5({"page sample", "text|lower-third|picture|roll --font NAME --out FILE.zxg [--filter] [--fonts DIR]",
                  "Build a sample page in a font of the Fonts folder, compile it and save it.", kPageOptions, sample});
+zx::Register r7({"page device-data", "FILE.zxg --out DIR",
+                 "Decode the Device data a page file holds back into pictures: DIR/still.png and DIR/chunkN.png "
+                 "for each chunk of the moving text's strip.",
+                 kPageOptions, deviceData});
 zx::Register r6({"device-block", "PICTURE.(png|bmp|tga) --out FILE [--filter] [--no-checksum]",
                  "Convert a picture of even width into one Device picture block: two checksum bytes, then the "
                  "words.",

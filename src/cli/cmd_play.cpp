@@ -1,5 +1,6 @@
 // zx play: a sequence, a page or a clock played headless through the air controller, on the
 // embedded virtual Device or a Device at an address, with pictures of the program output.
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
@@ -22,9 +23,10 @@
 
 namespace {
 
-volatile std::sig_atomic_t gInterrupted = 0;
+std::atomic<bool> gInterrupted{false};  // lock-free: safe in the handler on whichever thread takes it
+static_assert(std::atomic<bool>::is_always_lock_free);
 
-void onInterrupt(int) { gInterrupted = 1; }
+void onInterrupt(int) { gInterrupted.store(true); }
 
 // The program output of the embedded Device as a page bitmap (transparency = 255 - alpha).
 bool grabEmbedded(pages::CBitmap32& out) {
@@ -84,7 +86,7 @@ int playWith(const zx::Args& a, const std::string& file, bool embedded, double s
     o.file = file;
     o.keepGoing = a.has("keep-going");
     // Ctrl-C ends the run cleanly: the link is closed and the pictures written so far are kept.
-    gInterrupted = 0;
+    gInterrupted = false;
     o.interrupted = &gInterrupted;
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);

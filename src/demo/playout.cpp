@@ -197,12 +197,12 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
     // With keep-going the first link-up is waited for as long as it takes, like every later one.
     const bool ready = session.RunUntil(
         [&] {
-            if (o.interrupted && *o.interrupted) return true;
+            if (o.interrupted && o.interrupted->load()) return true;
             if (linkError && o.keepGoing) linkError = 0;
             return linkError != 0 || (frame.State().linkUp && frame.State().state == air::AIR_CUED);
         },
         o.keepGoing ? UINT32_MAX : o.linkWaitMs);
-    if (o.interrupted && *o.interrupted) {
+    if (o.interrupted && o.interrupted->load()) {
         error = "interrupted before the playout began";
         return PLAY_INTERRUPTED;
     }
@@ -254,7 +254,7 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
     frame.OnPlay();
     const bool done = session.RunUntil(
         [&] {
-            if (o.interrupted && *o.interrupted) return true;
+            if (o.interrupted && o.interrupted->load()) return true;
             if (linkError) {
                 if (!o.keepGoing) return true;
                 // The frame has stopped and waits for the link as it does on air; the playout that
@@ -352,7 +352,7 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
         }
         out_ << snapshotFiles_.size() << " snapshots in " << o.snapshots << "\n";
     }
-    if (o.interrupted && *o.interrupted) {
+    if (o.interrupted && o.interrupted->load()) {
         error = "interrupted after " + std::to_string(loopsDone) + " of " + std::to_string(o.loops) + " playouts";
         return PLAY_INTERRUPTED;
     }

@@ -4,7 +4,7 @@
 // time (for a clock: once for each second it shows, named by that second).
 #pragma once
 
-#include <csignal>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -42,8 +42,10 @@ struct PlayOptions {
     // On a link error wait for the link as the air frame does, cue again and play on; the
     // playout that broke does not count.
     bool keepGoing = false;
-    // Set (from a signal handler, say) to end the run early.
-    const volatile std::sig_atomic_t* interrupted = nullptr;
+    // Set (from a signal handler, say) to end the run early. An atomic rather than a volatile
+    // sig_atomic_t: the signal may be taken on any of the process's threads (the engine's, the
+    // embedded Device's), and a lock-free atomic is safe both in a handler and across threads.
+    const std::atomic<bool>* interrupted = nullptr;
 };
 
 // Fills a 720 x 576 bitmap with what the Device shows on air; false when nothing can be seen.

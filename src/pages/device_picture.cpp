@@ -344,6 +344,30 @@ bool ToDevice(const BitmapView& src, int32_t x, int32_t y, int32_t w, int32_t h,
     return true;
 }
 
+CBitmap32 FromDevice(const uint8_t* block, size_t size, int32_t w, int32_t h) {
+    if (!block || w <= 0 || h <= 0 || (w & 1) || size < DeviceBlockSize(w, h)) return {};
+    CBitmap32 b(w, h);
+    const uint8_t* d = block + 2;
+    auto clamp = [](double v) { return uint8_t(std::clamp(v + 0.5, 0.0, 255.0)); };
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; x += 2, d += 4) {
+            const int left = d[0] << 8 | d[1], right = d[2] << 8 | d[3];
+            const double cb = ((left >> 6) & 63) * 4 + 2 - 128.0, cr = ((right >> 6) & 63) * 4 + 2 - 128.0;
+            for (int k = 0; k < 2; ++k) {
+                const int word = k ? right : left;
+                const double luma = (word & 63) * 4 + 2;
+                // The inverse of the weights above: Cb and Cr scale B - Y and R - Y by 0.577 and 0.730.
+                const double red = luma + 1.3697 * cr, blue = luma + 1.7325 * cb;
+                uint8_t* p = b.pixel(x + k, y);
+                p[PIX_RED] = clamp(red);
+                p[PIX_GREEN] = clamp((luma - 0.299 * red - 0.114 * blue) / 0.587);
+                p[PIX_BLUE] = clamp(blue);
+                p[PIX_TRANS] = uint8_t(255 - (word >> 12) * 17);
+            }
+        }
+    return b;
+}
+
 void VerticalFilter(const BitmapView& bmp, int32_t x, int32_t y, int32_t w, int32_t h) {
     if (bmp.empty()) return;
     if (w == 0) w = bmp.width - x;

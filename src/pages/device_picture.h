@@ -44,6 +44,11 @@ inline size_t DeviceBlockSize(int32_t w, int32_t h) { return 2 + size_t(w) * siz
 // inside the bitmap or w is odd.
 bool ToDevice(const BitmapView& src, int32_t x, int32_t y, int32_t w, int32_t h, uint8_t* out, bool checksum);
 
+// A block of a w × h region decoded back into a bitmap, for looking at what a page file holds: the
+// stored bits widened to the middle of their step (6 of luma and chroma, 4 of opacity). Empty when
+// w is odd or not positive, h not positive, or the block is shorter than DeviceBlockSize(w, h).
+CBitmap32 FromDevice(const uint8_t* block, size_t size, int32_t w, int32_t h);
+
 // The checksum of n data bytes (the block without its two checksum bytes).
 uint16_t DeviceChecksum(const uint8_t* data, size_t n);
 

@@ -13,11 +13,11 @@ public:
     Event(const Event&) = delete;
     Event& operator=(const Event&) = delete;
 
+    // Notifies under the lock: a waiter that owns the event (one on its stack, say) may end it as
+    // soon as it sees it set, and must not do so while this call still touches it.
     void set() {
-        {
-            std::lock_guard lock(m_);
-            set_ = true;
-        }
+        std::lock_guard lock(m_);
+        set_ = true;
         if (manual_) cv_.notify_all();
         else cv_.notify_one();
     }

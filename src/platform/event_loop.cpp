@@ -17,10 +17,10 @@ bool EventLoop::isLoopThread() const {
 }
 
 void EventLoop::postTask(std::function<void()> task) {
-    {
-        std::lock_guard lock(m_);
-        tasks_.push_back(std::move(task));
-    }
+    // Notified under the lock, here and in quit: the loop's thread may end the loop as soon as it
+    // has run the task or seen the quit, and must not while this call still touches it.
+    std::lock_guard lock(m_);
+    tasks_.push_back(std::move(task));
     cv_.notify_all();
 }
 
@@ -145,10 +145,8 @@ void EventLoop::run() {
 }
 
 void EventLoop::quit() {
-    {
-        std::lock_guard lock(m_);
-        quit_ = true;
-    }
+    std::lock_guard lock(m_);
+    quit_ = true;
     cv_.notify_all();
 }
 

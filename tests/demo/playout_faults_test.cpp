@@ -107,12 +107,12 @@ TEST_F(DemoPlayout, AnInterruptedRunSaysSo) {
     demo::PlayOptions o;
     o.file = dir.file("Pages/Weather.zxg");
     o.loops = 2;
-    volatile std::sig_atomic_t stop = 0;
+    std::atomic<bool> stop{false};  // set on the injector's thread, as a signal may be
     o.interrupted = &stop;
     std::string error;
     int status;
     {
-        Injector ctrlC(Stats().blocks + 2, [&](ktgsim::Device&) { stop = 1; });
+        Injector ctrlC(Stats().blocks + 2, [&](ktgsim::Device&) { stop = true; });
         status = playout.Run(o, error);
     }
     EXPECT_EQ(status, demo::PLAY_INTERRUPTED) << out.str();

@@ -1,1 +1,2 @@
-target_link_libraries(${target} PRIVATE ktgsim)
+# The device tests: the device library, and the virtual Device for the engine's runs against it.
+set(test_libs device ktgsim)

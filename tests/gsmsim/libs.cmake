@@ -1,1 +1,1 @@
-target_link_libraries(${target} PRIVATE gsmsim)
+set(test_libs gsmsim)

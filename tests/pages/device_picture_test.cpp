@@ -184,6 +184,43 @@ TEST(DevicePicture, RefusesOddWidthsAndRegionsOutside) {
     EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](uint8_t v) { return v == 0xCC; }));
 }
 
+TEST(DevicePicture, DecodedBackWithinTheStoredBits) {
+    // Pairs of one colour each (chroma is shared by a pair), inside the clamped ranges, over the
+    // opacity steps.
+    const uint8_t colours[][3] = {{16, 16, 16},  {235, 235, 235}, {128, 128, 128}, {40, 120, 200},
+                                  {200, 60, 90}, {90, 200, 60},   {30, 30, 160}};
+    const int pairs = int(std::size(colours));
+    CBitmap32 pic(pairs * 2, 16);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < pairs * 2; ++x) {
+            uint8_t* p = pic.pixel(x, y);
+            p[PIX_BLUE] = colours[x / 2][0];
+            p[PIX_GREEN] = colours[x / 2][1];
+            p[PIX_RED] = colours[x / 2][2];
+            p[PIX_TRANS] = uint8_t(17 * y);  // exact through the 4 bits
+        }
+    std::vector<uint8_t> block(DeviceBlockSize(pic.width(), pic.height()));
+    ASSERT_TRUE(pic.toDevice(block.data(), 0, 0, pic.width(), pic.height(), true));
+    const CBitmap32 back = FromDevice(block.data(), block.size(), pic.width(), pic.height());
+    ASSERT_EQ(back.width(), pic.width());
+    ASSERT_EQ(back.height(), pic.height());
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < pairs * 2; ++x) {
+            const uint8_t *a = pic.pixel(x, y), *b = back.pixel(x, y);
+            for (int c = 0; c < 3; ++c) EXPECT_NEAR(a[c], b[c], 8) << "pixel " << x << "," << y << " byte " << c;
+            EXPECT_EQ(a[PIX_TRANS], b[PIX_TRANS]) << "pixel " << x << "," << y;
+        }
+}
+
+TEST(DevicePicture, DecodingRefusesOddWidthsAndShortBlocks) {
+    std::vector<uint8_t> block(DeviceBlockSize(4, 2));
+    EXPECT_EQ(FromDevice(block.data(), block.size(), 4, 2).width(), 4);
+    EXPECT_TRUE(FromDevice(block.data(), block.size() - 1, 4, 2).empty());
+    EXPECT_TRUE(FromDevice(block.data(), block.size(), 3, 2).empty());
+    EXPECT_TRUE(FromDevice(block.data(), block.size(), 4, 0).empty());
+    EXPECT_TRUE(FromDevice(nullptr, block.size(), 4, 2).empty());
+}
+
 // --- The vertical filter ---------------------------------------------------------------------
 
 TEST(VerticalFilter, WeightTable) {

@@ -214,25 +214,3 @@ TEST_F(Compile, DecodedStillLooksLikeThePage) {
         WritePng(std::string(out) + "/compiled_still_decoded.png", copy);
     }
 }
-
-TEST_F(Compile, InspectAPageFile) {
-    // For looking at a page's Device data by eye: ZX_INSPECT_PAGE names a page file, and its
-    // still and strip, decoded back, go to ZX_INSPECT_DIR as PNG.
-    const char* page = std::getenv("ZX_INSPECT_PAGE");
-    const char* out = std::getenv("ZX_INSPECT_DIR");
-    if (!page || !out) GTEST_SKIP() << "ZX_INSPECT_PAGE and ZX_INSPECT_DIR not set";
-    CPageDoc doc(fonts);
-    CPageImage image;
-    ASSERT_EQ(doc.Load(LOAD_DEVICE, page, image), 0);
-    if (image.device.stillSize == uint32_t(DEVICE_STILL_SIZE)) {
-        CBitmap32 still = pagetest::DecodeDeviceBlock(image.data.data(), 720, 576);
-        WritePng(std::string(out) + "/still.png", still);
-    }
-    const bool roll = image.summary.flags & SUMMARY_NOT_SCROLLER;
-    const int cross = int(image.device.chunkBytes - 2) / 512;
-    for (uint32_t k = 0; k < image.device.chunkCount; ++k) {
-        const int n = int(std::min<uint32_t>(256, image.device.stripLength - 256 * k));
-        CBitmap32 chunk = pagetest::DecodeDeviceBlock(image.chunk(k), roll ? cross : n, roll ? n : cross);
-        WritePng(std::string(out) + "/chunk" + std::to_string(k) + ".png", chunk);
-    }
-}

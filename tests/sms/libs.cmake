@@ -1,1 +1,3 @@
-target_link_libraries(${target} PRIVATE gsmsim)
+# The SMS engine, with the modem stand-in it talks to in the tests; device: the event-log capture
+# of the device tests, included as device/log_capture.h.
+set(test_libs sms gsmsim device)

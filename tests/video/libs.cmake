@@ -1,3 +1,3 @@
 # The end-to-end tests run the zx-remote program and speak to its control interface.
-target_link_libraries(${target} PRIVATE zxremote)
+set(test_libs video zxremote)
 add_dependencies(${target} zx_remote_program)

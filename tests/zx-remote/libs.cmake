@@ -1,1 +1,1 @@
-target_link_libraries(${target} PRIVATE zxremote)
+set(test_libs zxremote)

@@ -1,0 +1,1 @@
+set(test_libs app)
