@@ -10,6 +10,7 @@
 #include "air/air_frame.h"
 #include "air/device_commands.h"
 #include "air/seq_doc.h"
+#include "air_commands.h"
 #include "app/zentrix_app.h"
 #include "device/engine.h"
 #include "pages/font_manager.h"
@@ -19,40 +20,6 @@
 #include "platform/files.h"
 
 namespace {
-
-// Takes every command and answers at once (the caller reports the finish).
-class NullCommands final : public air::DeviceCommands {
-public:
-    void Init(platform::MessageTarget*) override {}
-    void Done() override {}
-    bool Running() const override { return true; }
-    uint16_t ResetDevice() override { return next(); }
-    uint16_t FillRect(const device::Rect&, device::DataRef b, int) override { return keep(b); }
-    uint16_t LoadRect(const device::Rect&, device::DataRef p, int) override { return keep(p); }
-    uint16_t InEffect(uint16_t, uint32_t, const device::Rect&) override { return next(); }
-    uint16_t Scroll(const device::Rect&, uint16_t, uint32_t, device::DataRef d) override { return keep(d); }
-    uint16_t EndScroll() override { return next(); }
-    uint16_t Cut() override { return next(); }
-    uint16_t SetMode(uint16_t) override { return next(); }
-    uint16_t LoadRectData(const device::Rect&, device::DataRef p) override { return keep(p); }
-    uint16_t Reply(uint16_t, uint16_t) override { return next(); }
-    uint16_t Pause() override { return next(); }
-    // The number of the last command, which its finish carries.
-    uint16_t last() const { return seq_; }
-
-private:
-    uint16_t next() {
-        if (++seq_ == 0) ++seq_;
-        return seq_;
-    }
-    uint16_t keep(device::DataRef r) {
-        benchmark::DoNotOptimize(r.data());
-        last_ = std::move(r);
-        return next();
-    }
-    device::DataRef last_;
-    uint16_t seq_ = 0;
-};
 
 // A folder with ZENTRIX.INI and `pages` page files of full stills (no frames).
 struct Setup {
@@ -107,7 +74,7 @@ static void BM_AirNextPageCued(benchmark::State& state) {
     air::CSeqDoc seq(s.app.folders(), clock);
     for (int i = 0; i < 8; ++i) seq.AppendPage(s.page(i), air::ShowParams{});
     seq.loop = 1;
-    NullCommands commands;
+    zxbench::NullCommands commands;
     air::AirObjects o;
     o.page = &page;
     o.pageImage = &image;

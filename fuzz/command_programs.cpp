@@ -34,7 +34,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // chunk of 256 lines or pixels that a scroll loads (and twice more for the ends).
         const size_t chunks = c.code == device::CMD_SCROLL ? (size_t(c.param2) + 255) / 256 : 0;
         const size_t bound = size_t(device::StepCount(c.code)) * (chunks + 2);
-        std::vector<device::Step> steps = device::ProgramSteps(set, c, bound + 1);
+        // The engine runs a program a step at a time; only this harness keeps them all, so a strip
+        // of millions of chunks (a zero-wide one needs two bytes a chunk) is left to the unit tests.
+        std::vector<device::Step> steps;
+        if (bound <= (1u << 20)) steps = device::ProgramSteps(set, c, bound + 1);
         if (steps.size() > bound) __builtin_trap();  // a program that never ends
         for (const device::Step& s : steps) {
             if (s.kind != device::Step::DATA) continue;

@@ -16,6 +16,9 @@
 namespace pages {
 class CBitmap32;
 }
+namespace platform {
+class MessageTarget;
+}
 
 namespace air {
 
@@ -101,6 +104,10 @@ public:
     virtual device::DataRef FrameBlock() const = 0;
     virtual const pages::CBitmap32* Preview() const = 0;
     virtual void SetLoop(bool loop) = 0;
+    // Open with the file result code (257, 259, 260) for the message.
+    virtual int OpenFile(const std::string& path) { return Open(path) ? 0 : 0x103; }
+    // The loop flag (the file's, until SetLoop).
+    virtual bool Loop() const { return false; }
 };
 
 // Video commands to the MPEG players, one player per board.
@@ -118,6 +125,8 @@ enum : int {
 class AirVideo {
 public:
     virtual ~AirVideo() = default;
+    // Where the players' reports go (as MSG_PLAYER), before CreateProcess.
+    virtual void SetOwner(platform::MessageTarget* /*owner*/) {}
     // Starts the players; true when all started.
     virtual bool CreateProcess(int boards) = 0;
     // One command; 0 = failure.
@@ -142,6 +151,10 @@ public:
     virtual void Restore(bool cutFirst, int input) = 0;
     // Lets the next failure show its message again.
     virtual void RearmError() = 0;
+    // The switcher's sources by name, in the order Restore counts them (from 0).
+    virtual std::vector<std::string> SourceNames() const { return {}; }
+    // Runs a macro file in the remote program: the number of its commands, 0 on failure.
+    virtual int RunScript(const std::string& /*path*/) { return 0; }
 };
 
 // The air playlist: two tracks of timed clips, one per board, and timed switcher buttons.
@@ -163,6 +176,23 @@ public:
     virtual uint32_t TotalMs() const = 0;
     virtual int RestoreInput() const = 0;
     virtual bool LogoOff() const { return false; }
+};
+
+// A video playlist file (".vid") as Live mode plays it: loaded, converted into the air playlist
+// the frame plays, with the switcher input to hand back at its end.
+class AirVideoPlaylist {
+public:
+    virtual ~AirVideoPlaylist() = default;
+    // A file result code; codes with bit 8 set leave nothing loaded, the others are warnings
+    // (missing clips) after which the playlist is usable.
+    virtual int Load(const std::string& path) = 0;
+    // Fills the air playlist (AirObjects::playlist) from what was loaded.
+    virtual void ConvertToAir() = 0;
+    // The input the switcher is given back at the end: -2 what it shows on preview, -1 the one
+    // it had, else the source index.
+    virtual void SetRestoreInput(int input) = 0;
+    // Opens the playlist's editor on a file; true when the file was changed there.
+    virtual bool Edit(const std::string& /*path*/) { return false; }
 };
 
 // The frame's own window parts. The defaults do nothing (headless runs).

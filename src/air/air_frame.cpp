@@ -25,6 +25,7 @@ CAirFrame::CAirFrame(app::CZentrixApp& app, DeviceCommands& engine, platform::Ti
       timers_(timers),
       clock_(clock),
       obj_(objects),
+      played_(objects.sequence),
       airLog_(app.settings(), app.folders(), clock) {
     hotkeys_ = LoadHotkeys(app.profile());
     defaultShowParams_ = LoadShowParams(app.profile(), "Air", "DefEffect");
@@ -42,6 +43,7 @@ CAirFrame::~CAirFrame() {
     if (obj_.video) {
         obj_.video->StopAll();
         obj_.video->CloseAll();
+        obj_.video->SetOwner(nullptr);  // the receiver goes with the frame
     }
     airLog_.closeClips();
     SaveShowParams(app_.profile(), "Air", "DefEffect", defaultShowParams_);
@@ -219,7 +221,23 @@ void CAirFrame::PlayHandedPage(const pages::PreviewPage& page, const ShowParams*
     Start();
 }
 
+void CAirFrame::PlayPageList(CSeqDoc& sequence, bool videoPlaylist, const std::string& videoFile, bool loop) {
+    played_ = &sequence;
+    startList(videoPlaylist, videoFile, loop);
+}
+
 void CAirFrame::PlayPageList(bool videoPlaylist, const std::string& videoFile, bool loop) {
+    played_ = obj_.sequence;
+    startList(videoPlaylist, videoFile, loop);
+}
+
+void CAirFrame::ForgetSequence(const CSeqDoc* sequence) {
+    if (played_ != sequence) return;
+    if (isList()) ClearAir();
+    played_ = obj_.sequence;
+}
+
+void CAirFrame::startList(bool videoPlaylist, const std::string& videoFile, bool loop) {
     handed_ = {};
     kind_ = KIND_PAGE;
     paramsAreDefault_ = false;
@@ -267,8 +285,41 @@ void CAirFrame::PlayBanner() {
 
 void CAirFrame::ClearAir() {
     kind_ = 0;
+    playOnCue_ = false;
     Reset();
     notifyView(AIRNOTE_PREVIEW, 0);
+}
+
+std::string AirStateText(const AirFrameState& s) {
+    std::string name = s.pageName;
+    if (const size_t slash = name.find_last_of("/\\"); slash != std::string::npos) name.erase(0, slash + 1);
+    if (name.empty()) {
+        if (s.kind & KIND_CLOCK) name = "clock";
+        else if (s.kind & KIND_INTERACTIVE) name = "interactive picture";
+        else if (s.kind & KIND_CAPTION) name = "caption";
+        else if (s.kind & KIND_BANNER) name = "banner";
+        else if (s.kind & (KIND_VIDEO | KIND_VIDEO_PLAYLIST)) name = "video";
+    }
+    const char* what = nullptr;
+    switch (s.state) {
+        case AIR_IDLE: return "Ready...";
+        case AIR_PREPARED:
+        case AIR_COPYING:
+        case AIR_ITV_COPYING:
+        case AIR_ITV_LOADING: what = "Cueing"; break;
+        case AIR_CUED: what = "Cued"; break;
+        case AIR_IN_EFFECT: what = "In effect"; break;
+        case AIR_SCROLL_PENDING:
+        case AIR_SCROLLING:
+        case AIR_SCROLL_HOLD: what = "Scrolling"; break;
+        case AIR_END_SCROLLING: what = "Ending the scroll"; break;
+        case AIR_OUT_EFFECT: what = "Out effect"; break;
+        case AIR_STOPPING: what = "Stopping"; break;
+        default: what = "On air"; break;  // a page's time, the next page waiting, clock, banner, video
+    }
+    // Paused freezes whatever was running.
+    if (s.paused && s.state != AIR_CUED && s.state != AIR_STOPPING) what = "Paused";
+    return name.empty() ? std::string(what) : std::string(what) + ": " + name;
 }
 
 bool CAirFrame::CanStart() const { return linkUp_ && (state_ == AIR_IDLE || state_ == AIR_CUED); }
@@ -283,7 +334,7 @@ bool CAirFrame::CanLeave() {
 
 void CAirFrame::SetLoop(bool loop) {
     if (isList()) {
-        if (obj_.sequence) obj_.sequence->loop = loop ? 1 : 0;
+        if (played_) played_->loop = loop ? 1 : 0;
     } else if ((kind_ & KIND_BANNER) && obj_.banner) {
         obj_.banner->SetLoop(loop);
     }
@@ -297,6 +348,7 @@ void CAirFrame::OpenAir(bool automation) {
     if (videoBoards_) {
         const app::Settings& s = app_.settings();
         const int boards = std::clamp(s.mpeg, 1, 2);
+        if (obj_.video) obj_.video->SetOwner(receiver_);
         if (!obj_.video || !obj_.video->CreateProcess(boards)) {
             if (!emulate_) {
                 app::MessageBoxId(IDS_MPEG_INIT_FAILED, app::MB_OK | app::MB_ICONERROR);
@@ -350,6 +402,7 @@ void CAirFrame::Abort(int error) {
     killTimer();
     if (obj_.video) obj_.video->StopAll();
     airLog_.closeClips();
+    playOnCue_ = false;
     Reset();
     notifyView(AIRNOTE_STATE);
     if (error != 0) app::MessageBoxId(IDS_LINK_ERROR_BASE + error, app::MB_OK | app::MB_ICONERROR);
@@ -359,16 +412,18 @@ void CAirFrame::Cue() {
     Reset();
     if ((kind_ & KIND_CAPTION) && captionRun_.stop) kind_ = 0;
     if (kind_ == 0) {
+        playOnCue_ = false;
         notifyView(AIRNOTE_STATE);
         notifyView(AIRNOTE_PREVIEW, 0);
         return;
     }
     if (Prepare()) CopyPage();
+    else playOnCue_ = false;  // nothing cued: a later start must not play by itself
     notifyView(AIRNOTE_STATE);
 }
 
 int CAirFrame::NextChecked(int index, int step) const {
-    const CSeqDoc* seq = obj_.sequence;
+    const CSeqDoc* seq = played_;
     if (!seq) return -1;
     const int n = seq->count();
     // Each item is looked at once at most: a looping list without a checked item ends too.
@@ -391,8 +446,8 @@ bool CAirFrame::Prepare() {
             const int i = NextChecked(current_, 1);
             if (i < 0) return false;
             current_ = i;
-            SeqItem& item = obj_.sequence->items[size_t(i)];
-            const std::string path = obj_.sequence->FullPath(item);
+            SeqItem& item = played_->items[size_t(i)];
+            const std::string path = played_->FullPath(item);
             const int code = obj_.page->Load(pages::LOAD_FRAMES | pages::LOAD_THUMBNAIL | pages::LOAD_DEVICE |
                                                  pages::LOAD_NO_PICTURES | pages::LOAD_VERIFY,
                                              path, *obj_.pageImage);
@@ -500,8 +555,8 @@ void CAirFrame::Ready() {
     if (kind_ & KIND_SINGLE) {
         total_ = int64_t(pageShowTime()) * 1000;
     } else if (kind_ & KIND_PAGE) {
-        obj_.sequence->ComputeTotal(current_);
-        total_ = int64_t(obj_.sequence->totalTime) * 1000;
+        played_->ComputeTotal(current_);
+        total_ = int64_t(played_->totalTime) * 1000;
     } else if (kind_ & KIND_BANNER) {
         total_ = obj_.banner->TotalMs();
     } else if (kind_ & (KIND_VIDEO | KIND_VIDEO_PLAYLIST)) {
@@ -532,6 +587,12 @@ void CAirFrame::Ready() {
     const int r = std::clamp(endReason_, 0, 2);
     Reply(replies[r][0], replies[r][1]);
     if (kind_ & KIND_CAPTION) {
+        OnPlay();
+    } else if (playOnCue_ && endReason_ == END_CUED) {
+        // Started from an editor: on air at once.
+        playOnCue_ = false;
+        delayedAction_ = 0;
+        notifyView(AIRNOTE_STATE);
         OnPlay();
     } else {
         notifyView(AIRNOTE_STATE);

@@ -168,7 +168,12 @@ struct AirObjects {
     AirVideo* video = nullptr;
     AirRemote* remote = nullptr;
     AirPlaylist* playlist = nullptr;
+    AirVideoPlaylist* videoPlaylist = nullptr;  // Live mode's video playlists
 };
+
+// The air state in the operator's words with the name of what plays ("On air: news.zxg"), for
+// the frame's status bar; "Ready..." when nothing is cued.
+std::string AirStateText(const AirFrameState& s);
 
 class CAirFrame {
 public:
@@ -185,11 +190,17 @@ public:
     void setReceiver(platform::MessageTarget* receiver) { receiver_ = receiver; }
     void setWindow(AirFrameWindow* window);
     void setView(platform::MessageTarget* view) { view_ = view; }
+    platform::MessageTarget* view() const { return view_; }
 
     // ---- Start operations ----
     void PlayPage(const ShowParams* params, bool videoPlaylist = false, const std::string& videoFile = {},
                   bool loop = false);
+    // Plays the shared sequence, or a sequence of the caller's (a view that must not disturb the
+    // editor's document); the frame reads it until another list is started, so it must outlive
+    // the playout.
     void PlayPageList(bool videoPlaylist = false, const std::string& videoFile = {}, bool loop = false);
+    void PlayPageList(CSeqDoc& sequence, bool videoPlaylist = false, const std::string& videoFile = {},
+                      bool loop = false);
     // Plays a page an editor handed over ("Play page!") instead of the shared page document: the
     // frame keeps the handed copy (compiled data, name, banner link) until another start, so
     // the editor may go on changing its own page meanwhile. Ignored without a compiled image.
@@ -201,6 +212,10 @@ public:
     void StopAfterCaption();
     void PlayBanner();
     void ClearAir();
+    // The next start plays as soon as its content is cued, without waiting for Play ("Play
+    // page!" and the sequence editor's Play). A start that cues nothing forgets it.
+    void PlayWhenCued() { playOnCue_ = true; }
+    bool playsWhenCued() const { return playOnCue_; }
 
     // ---- Queries ----
     bool CanStart() const;
@@ -227,6 +242,9 @@ public:
     void OnStop();
     void Previous();
     void Effect();
+    // Answers a request of the Device (automation mode only): the automation view's (9, 0) for an
+    // item it cannot play.
+    void Reply(uint16_t code, uint16_t value);
     // Enables Play, Next and Previous by the checked items around the cue.
     void UpdateListButtons() { MoveCue(0); }
 
@@ -236,6 +254,11 @@ public:
     const HotkeyTable& hotkeys() const { return hotkeys_; }
     void setHotkeys(const HotkeyTable& table);
     CAirLog& airLog() { return airLog_; }
+    // The sequence the last page list played (the shared one until another was handed over).
+    CSeqDoc* playedSequence() const { return played_; }
+    // The owner of a handed sequence is going away: a list of it that is cued is cleared, and
+    // the frame goes back to the shared sequence.
+    void ForgetSequence(const CSeqDoc* sequence);
 
     // "%d:%02d.%d  " (minutes, seconds, tenths; negative as 0) and "%d:%02d:%02d  ".
     static std::string FormatElapsed(int64_t ms);
@@ -243,6 +266,7 @@ public:
 
 private:
     // ---- The core (air_frame.cpp): pages and page lists, and the steps every content shares ----
+    void startList(bool videoPlaylist, const std::string& videoFile, bool loop);
     void Start();
     void Reset();
     void Abort(int error);
@@ -270,7 +294,6 @@ private:
     void EnableActions(uint16_t actions);
     void OnFinished();
     void DeviceRequest(int code);
-    void Reply(uint16_t code, uint16_t value);
     bool PhaseOver(uint32_t now) const;
     // Every command whose finish the frame waits for goes through here: the number the engine
     // gave it is the one whose finish or error counts. False when nothing was sent.
@@ -348,6 +371,7 @@ private:
     platform::TimerService& timers_;
     const platform::Clock& clock_;
     AirObjects obj_;
+    CSeqDoc* played_ = nullptr;  // the page list being played
     platform::MessageTarget* receiver_ = nullptr;
     platform::MessageTarget* view_ = nullptr;
     AirFrameWindow defaultWindow_;
@@ -373,6 +397,7 @@ private:
     uint16_t actions_ = 0;
     uint16_t delayedAction_ = 0;
     uint16_t delayedRequest_ = 0;
+    bool playOnCue_ = false;
     bool automation_ = false;
     bool videoBoards_ = false;
     bool linkUp_ = false;

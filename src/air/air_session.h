@@ -34,6 +34,9 @@ namespace air {
 class ScaledClock final : public platform::Clock {
 public:
     explicit ScaledClock(double scale);
+    // The same with the wall clock starting at a time of its own (ms since the epoch; shown in
+    // the zone of TZ): a headless schedule run at another time of day.
+    ScaledClock(double scale, int64_t startLocalMs);
     uint32_t ticks() const override;
     platform::LocalTime localTime() const override;
 
@@ -60,10 +63,15 @@ public:
     pages::CPageImage& image() { return image_; }
 
     // Chooses what to play: a sequence (".zxs", as a page list), a page (".zxg", alone with the
-    // default show parameters) or a clock (".zck", loaded into the clock object for air). A file
+    // default show parameters), a clock (".zck", loaded into the clock object for air) or a
+    // banner (".zxa", opened in the banner player, with its own loop flag). A file
     // result code (5: a sequence with missing pages, cued all the same); nothing is cued on the
     // other errors.
     int Cue(const std::string& path);
+    // Video that plays with what Cue chooses next (set it first): an MPEG file on board 1
+    // (looped or not), or the air playlist (AirObjects::playlist, already filled). Cue of a
+    // ".mpg", ".vid" or ".zxp" plays the video alone.
+    void SetVideo(bool playlist, const std::string& file, bool loop);
     // Enters the air mode: the engine starts and, once the Device is reset, what was chosen is
     // cued.
     void Open(bool automation = false);
@@ -82,6 +90,10 @@ private:
     pages::CPageImage image_;
     CSeqDoc sequence_;
     AirClock* clock_ = nullptr;
+    AirBanner* banner_ = nullptr;
+    bool videoPlaylist_ = false, videoLoop_ = false;
+    std::string videoFile_;
+    std::function<void()> replay_;  // the choice again, once the air mode (and its players) is open
     std::unique_ptr<platform::LoopTarget> receiver_;
     std::unique_ptr<View> view_;
     std::unique_ptr<CAirFrame> frame_;

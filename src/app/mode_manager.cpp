@@ -55,6 +55,18 @@ bool FolderHoldsFonts(const std::string& folder) {
     return false;
 }
 
+std::string RefusalOpenMode(int mode) {
+    return "Something is on air: stop it before opening " + ModeMenuText(mode) + ".";
+}
+std::string RefusalPreview(bool sequence) {
+    return std::string("Something is on air: stop it before playing ") + (sequence ? "the sequence." : "the page.");
+}
+std::string RefusalCloseOnAir() { return "Something is on air: stop it before closing the on-air window."; }
+std::string RefusalCloseProgram() { return "Something is on air: stop it before closing Zentrix."; }
+std::string RefusalHardware() {
+    return "The hardware settings cannot change while an on-air mode is open: close it first.";
+}
+
 bool ModeHost::LaunchRemote(const std::string& folder) {
     // Until the remote-control channel is installed there is nothing to start.
     LogMessage("CZentrixApp::LaunchRemote(%s) : no launcher", folder.c_str());
@@ -151,6 +163,7 @@ bool CModeManager::openOnAir(int mode) {
         // consent, rather than mixing two modes' views in one frame.
         if (!closeAllOnAir()) {
             if (air_ && shown_ != VIEW_NONE) air_->ShowView(shown_);
+            refuse(RefusalOpenMode(mode));
             return false;
         }
     }
@@ -178,11 +191,16 @@ bool CModeManager::OpenPreviewPage() { return openPreview(false); }
 bool CModeManager::OpenPreviewSequence() { return openPreview(true); }
 
 bool CModeManager::openPreview(bool sequence) {
+    refusal_.clear();
     if (!(mask() & MASK_PREVIEW)) return false;
     if (air_ && !(flags_ & OPEN_PREVIEW)) {
-        // Another on-air mode holds the frame: the preview does not take it away.
-        if (shown_ != VIEW_NONE) air_->ShowView(shown_);
-        return false;
+        // Another on-air mode holds the frame: the preview takes its place when that mode may be
+        // left (nothing on air), as choosing another mode would.
+        if (!closeAllOnAir()) {
+            if (air_ && shown_ != VIEW_NONE) air_->ShowView(shown_);
+            refuse(RefusalPreview(sequence));
+            return false;
+        }
     }
     bool created = false;
     if (!air_) {
@@ -197,7 +215,10 @@ bool CModeManager::openPreview(bool sequence) {
     showAirView(VIEW_PREVIEW);
     flags_ |= OPEN_PREVIEW;
     if (created) air_->OpenAir(false);
-    air_->PlayPreview(sequence);
+    if (!air_->PlayPreview(sequence)) {
+        refuse(RefusalPreview(sequence));
+        return false;
+    }
     return true;
 }
 
@@ -220,9 +241,22 @@ void CModeManager::destroyAir() {
     flags_ &= uint16_t(~OPEN_ONAIR);
 }
 
-bool CModeManager::CloseOnAirMode() {
+void CModeManager::refuse(const std::string& text) {
+    LogMessage("CZentrixApp : %s", text.c_str());
+    refusal_ = text;
+    host_.ShowRefusal(text);
+}
+
+bool CModeManager::CloseOnAirMode() { return closeOnAir(true); }
+
+bool CModeManager::closeOnAir(bool report) {
     if (!air_) return true;
-    if (!air_->CanLeave()) return false;
+    airRefused_ = false;
+    if (!air_->CanLeave()) {
+        airRefused_ = true;
+        if (report) refuse(RefusalCloseOnAir());
+        return false;
+    }
     if (flags_ & OPEN_PREVIEW) {
         destroyAir();
         // Back to the editor the preview came from, else the other one.
@@ -258,13 +292,19 @@ bool CModeManager::CloseEditor(int mode) {
 bool CModeManager::closeAllOnAir() {
     // Live over the Interactive system takes two closes; never more than that.
     for (int i = 0; i < 3 && air_; ++i)
-        if (!CloseOnAirMode()) return false;
+        if (!closeOnAir(false)) return false;
     return !air_;
 }
 
 bool CModeManager::CanCloseAll() {
     closeAllOnAir();
-    if (flags_ & OPEN_ONAIR) return false;
+    if (flags_ & OPEN_ONAIR) {
+        // A view that asked the operator (the Interactive system's votes) has had its say.
+        if (!airRefused_) return false;
+        refuse(RefusalCloseProgram());
+        MessageBoxText(RefusalCloseProgram(), MB_OK | MB_ICONWARNING);
+        return false;
+    }
     // An editor that refuses (to save its changes) keeps the program running.
     if (!CloseEditor(MODE_PAGE_EDITOR)) return false;
     return CloseEditor(MODE_SEQUENCE_EDITOR);

@@ -110,8 +110,9 @@ public:
     // The air controller's consent to leave the mode; it refuses (and beeps) while material is
     // on air or a command is running.
     virtual bool CanLeave() { return true; }
-    // Starts playing the editor's current page or sequence in the preview.
-    virtual void PlayPreview(bool /*sequence*/) {}
+    // Starts playing the editor's current page or sequence in the preview; false when the air
+    // controller cannot take it now (something is on air).
+    virtual bool PlayPreview(bool /*sequence*/) { return true; }
 };
 
 // What the mode manager needs from the main window and the program around it.
@@ -128,7 +129,16 @@ public:
     virtual bool FontsPresent(const std::string& fontsFolder) { return FolderHoldsFonts(fontsFolder); }
     // Starts the remote-control program from a folder; false when it cannot be started.
     virtual bool LaunchRemote(const std::string& folder);
+    // Tells the operator why a command was refused (the status bar).
+    virtual void ShowRefusal(const std::string& /*text*/) {}
 };
+
+// The reasons given when the open modes refuse a command.
+std::string RefusalOpenMode(int mode);      // another mode while something is on air
+std::string RefusalPreview(bool sequence);  // "Play page!" / Play while something is on air
+std::string RefusalCloseOnAir();            // the on-air frame's close
+std::string RefusalCloseProgram();          // the main window's close
+std::string RefusalHardware();              // "Hardware..." while an on-air mode is open
 
 // The state of the open modes and the operations on them. The answers say whether the
 // operation did what was asked.
@@ -149,11 +159,12 @@ public:
     bool OpenPreviewSequence();
     // From the Interactive view: a Live view in the same on-air frame.
     bool SwitchToLive();
-    // From the on-air frame's close command.
+    // From the on-air frame's close command; a refusal says why.
     bool CloseOnAirMode();
     // From an editor frame's close command.
     bool CloseEditor(int mode);
-    // From the main frame's close: closes every mode; true when the program may end.
+    // From the main frame's close: closes every mode; true when the program may end. Refused
+    // while something is on air, with a message box that says so.
     bool CanCloseAll();
 
     // Whether a mode command may be chosen now (its mask bit).
@@ -166,6 +177,8 @@ public:
     // The view slot shown in the on-air frame (VIEW_NONE without one).
     int shownSlot() const { return shown_; }
     bool hasView(int slot) const;
+    // Why the last refused command was refused (empty when it said nothing).
+    const std::string& lastRefusal() const { return refusal_; }
 
 private:
     bool openEditor(int mode, const std::string& path);
@@ -174,6 +187,8 @@ private:
     bool fontsOk(int mode);
     void showAirView(int slot);
     void destroyAir();
+    bool closeOnAir(bool report);
+    void refuse(const std::string& text);
     // Leaves every on-air mode; false when one refused.
     bool closeAllOnAir();
     void afterClose();
@@ -188,6 +203,8 @@ private:
     bool views_[VIEW_COUNT] = {};
     int shown_ = VIEW_NONE;
     int previewFrom_ = MODE_PAGE_EDITOR;
+    bool airRefused_ = false;  // the last close was refused by the air controller
+    std::string refusal_;
 };
 
 }  // namespace app

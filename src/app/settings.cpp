@@ -35,6 +35,7 @@ const std::vector<SettingInfo>& SettingsTable() {
         i("Hardware", "CIDLength", &Settings::cidLength, 1);
         i("Hardware", "CIDType", &Settings::cidType, 0);
         i("Hardware", "UseME", &Settings::useME, 0);
+        s("Hardware", "Player", &Settings::player);
         i("Start", "NoAsk", &Settings::noAsk, 0);
         i("Start", "Program", &Settings::program, 0);
         i("Start", "ToolbarSize", &Settings::toolbarSize, 0);
@@ -61,6 +62,8 @@ const std::vector<OtherSettingInfo>& OtherSettingsTable() {
     static const std::vector<OtherSettingInfo> table = {
         {"Hardware", "LptDriver", "ppdev", "parallel-port backend: ppdev (real port) or sim (virtual Device)"},
         {"Hardware", "LptSocket", "", "socket of the virtual Device for the sim backend"},
+        {"Hardware", "VoiceBoardPath", "",
+         "USB phone-lines adapter library: empty = libVoiceBoard.so, sim = the simulated one"},
         {"Ethernet", "Hosts", "", "Device addresses host:port;...; empty = the embedded virtual Device"},
         {"Ethernet", "LanaPos", "0", "the adapter (position in Hosts) that found the Device last"},
         {"Ethernet", "NoCheck", "0", "1 = skip the network check before the adapters are tried"},
@@ -74,6 +77,7 @@ const std::vector<OtherSettingInfo>& OtherSettingsTable() {
         {"Serial", "COM7", "/dev/ttyS6", ""},
         {"Serial", "COM8", "/dev/ttyS7", ""},
         {"Serial", "SimScript", "", "script of timed messages the modem simulator delivers (below the program folder)"},
+        {"Serial", "PhoneSimRate", "0", "calls a minute the phone-lines adapter simulator rings on a sim port"},
         {"Layout", "Left", "22", "main window position and size, and 1 = maximized"},
         {"Layout", "Top", "22", ""},
         {"Layout", "Width", "600", ""},

@@ -42,6 +42,7 @@ struct Settings {
     int cidLength = 1;
     int cidType = 0;
     int useME = 0;
+    std::string player;  // the MPEG player program ("" = zx-player beside ours)
     // [Start]
     int noAsk = 0;
     int program = 0;

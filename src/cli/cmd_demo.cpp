@@ -2,8 +2,10 @@
 #include <iostream>
 
 #include "cli/command.h"
+#include "demo/demo_banners.h"
 #include "demo/demo_clocks.h"
 #include "demo/demo_root.h"
+#include "demo/demo_titles.h"
 
 namespace {
 
@@ -23,9 +25,16 @@ int makeDemo(const zx::Args& a) {
     for (const std::string& f : result.files) std::cout << "  " << f << "\n";
     std::cout << "Demo data root ready: " << a.positional[0] << " (" << result.fonts << " fonts, " << result.pages
               << " pages, " << result.sequences << " sequences, " << result.styles << " styles, " << result.clocks
-              << " clocks)\n"
+              << " clocks, " << result.banners << " banners, " << result.titles << " titles)\n"
               << "Play it with: zx play --home " << a.positional[0] << " \"" << demo::kShowSequence << "\"\n"
-              << "A clock: zx play --home " << a.positional[0] << " \"" << demo::kStudioClock << "\" --duration 10\n";
+              << "A clock: zx play --home " << a.positional[0] << " \"" << demo::kStudioClock << "\" --duration 10\n"
+              << "A banner: zx play --home " << a.positional[0] << " \"" << demo::kLiveBadge << "\" --duration 5\n"
+              << "A title: zx titles play --home " << a.positional[0] << " \"" << demo::kNameAndRoleTitle
+              << "\" --field \"Name=Ivan Petrov\" --field \"Role=Editor\"\n"
+              << "Automation mode: zx schedule run --home " << a.positional[0]
+              << " --start \"2025-06-02 12:09:50\" --for 3m --time-scale 10 --press 9@12:10:30 --press 1@12:10:33\n"
+              << "USB phone lines (simulated): zx usb listen --home " << a.positional[0]
+              << " --library sim --for 60, and meanwhile zx voiceboard ring 101 5551234\n";
     return 0;
 }
 

@@ -118,6 +118,20 @@ int info(const zx::Args& a) {
     head.fields(frames);
     head.seek(172);
     head.fields(thumbOffset, deviceOffset, deviceSize);
+    // Offsets the loader did not need for this report may still be unusable: say so rather than
+    // show them as if they were fine.
+    std::vector<std::string> problems;
+    if (!framesOnly) {
+        const uint64_t fileSize = head.size();
+        auto outside = [&](const char* name, uint64_t offset, uint64_t size) {
+            if (offset >= pages::PAGE_HEADER_SIZE && offset + size <= fileSize) return;
+            problems.push_back(std::string(name) + " " + std::to_string(offset) + " (" + std::to_string(size) +
+                               " bytes) lies outside the file's " + std::to_string(fileSize) + " bytes");
+        };
+        outside("thumbnailOffset", thumbOffset, pages::THUMB_SIZE);
+        outside("deviceOffset", deviceOffset, deviceSize);
+    }
+    for (const auto& p : problems) std::cerr << "zx page info: " << path << ": " << p << "\n";
     int codePage = 1251;
     if (auto cpName = a.get("codepage")) codePage = std::atoi(cpName->c_str());
     const platform::CodePage cp(codePage);
@@ -171,7 +185,9 @@ int info(const zx::Args& a) {
               : stored == 0 ? "\"none\""
                             : "false");
     }
-    o << "}\n}\n";
+    o << "},\n  \"problems\": [";
+    for (size_t i = 0; i < problems.size(); ++i) o << (i ? ", " : "") << jsonString(problems[i], cp);
+    o << "]\n}\n";
     std::cout << o.str();
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/zentrix_app.h"
@@ -34,6 +35,13 @@ std::string Args::get(const std::string& name, const std::string& def) const {
     return v ? *v : def;
 }
 
+std::vector<std::string> Args::getAll(const std::string& name) const {
+    std::vector<std::string> values;
+    for (const auto& [n, v] : all)
+        if (n == name) values.push_back(v);
+    return values;
+}
+
 Args ParseArgs(const std::vector<std::string>& argv, const std::vector<std::string>& valueOptions) {
     Args a;
     for (size_t i = 0; i < argv.size(); ++i) {
@@ -43,9 +51,11 @@ Args ParseArgs(const std::vector<std::string>& argv, const std::vector<std::stri
             size_t eq = name.find('=');
             if (eq != std::string::npos) {
                 a.options[name.substr(0, eq)] = name.substr(eq + 1);
+                a.all.emplace_back(name.substr(0, eq), name.substr(eq + 1));
             } else if (std::find(valueOptions.begin(), valueOptions.end(), name) != valueOptions.end() &&
                        i + 1 < argv.size()) {
                 a.options[name] = argv[++i];
+                a.all.emplace_back(name, argv[i]);
             } else {
                 a.flags.push_back(name);
             }
@@ -81,6 +91,23 @@ bool ParseNumber(std::string_view text, long long lo, long long hi, long long& o
 std::string OneLine(std::string text) {
     std::replace(text.begin(), text.end(), '\n', ' ');
     return text;
+}
+
+std::string JsonString(std::string_view text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += char(c);
+        } else if (c < 0x20) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else {
+            out += char(c);
+        }
+    }
+    return out + "\"";
 }
 
 }  // namespace zx

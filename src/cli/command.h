@@ -10,8 +10,15 @@
 #include <string_view>
 #include <vector>
 
+namespace air {
+class CAirFrame;
+}
 namespace app {
+class CZentrixApp;
 struct CommandLine;
+}  // namespace app
+namespace pages {
+class CFontManager;
 }
 
 namespace zx {
@@ -20,10 +27,14 @@ struct Args {
     std::vector<std::string> positional;
     std::map<std::string, std::string> options;  // "--name value" or "--name=value"
     std::vector<std::string> flags;              // "--name" without a value
+    // Every option with its value in the order given (an option may be repeated).
+    std::vector<std::pair<std::string, std::string>> all;
 
     bool has(const std::string& name) const;
     std::optional<std::string> get(const std::string& name) const;
     std::string get(const std::string& name, const std::string& def) const;
+    // Each value of a repeated option, in order.
+    std::vector<std::string> getAll(const std::string& name) const;
 };
 
 // Splits argv into positionals, options that take a value, and flags.
@@ -49,8 +60,16 @@ bool ParseNumber(std::string_view text, T lo, T hi, T& out, NumberSyntax syntax 
     return true;
 }
 
+// zx play's headless playout (the options of zx play) of file, or of what cue starts once the
+// Device is reset (a file result code, with the reason in the string). cmd names the command in
+// messages.
+using PlayCue = std::function<int(app::CZentrixApp&, pages::CFontManager&, air::CAirFrame&, std::string&)>;
+int PlayHeadless(const Args& a, const std::string& file, const char* cmd, const PlayCue& cue);
+
 // A message of the program on one line (its line breaks become blanks), for the terminal.
 std::string OneLine(std::string text);
+// A text as a JSON string, quotes included (bytes as they are, control characters escaped).
+std::string JsonString(std::string_view text);
 
 struct Command {
     std::string name;                       // "paths", "font info", ...

@@ -1,4 +1,5 @@
 #include "demo/demo_root.h"
+#include "demo/demo_video.h"
 
 #include <iterator>
 
@@ -7,9 +8,14 @@
 #include "app/folders.h"
 #include "app/log/event_log.h"
 #include "app/zentrix_app.h"
+#include "demo/demo_banners.h"
+#include "demo/demo_captions.h"
+#include "demo/demo_chat.h"
 #include "demo/demo_clocks.h"
 #include "demo/demo_macros.h"
 #include "demo/demo_pages.h"
+#include "demo/demo_schedule.h"
+#include "demo/demo_titles.h"
 #include "pages/font_manager.h"
 #include "pages/page_doc.h"
 #include "pages/page_image.h"
@@ -89,6 +95,7 @@ std::vector<SeqRecipe> Sequences() {
         {kShowSequence,
          {{pageFile(PAGE_TITLE), fadeIn},
           {pageFile(PAGE_LOWER_THIRD), push},
+          {kLiveCornerPage, Show(0, 10, 6)},
           {pageFile(PAGE_CRAWL), Scroll(3, 3)},
           {pageFile(PAGE_PICTURE), Show(9, 10, 5)},
           {pageFile(PAGE_WEATHER), Show(5, 10, 5)},
@@ -166,12 +173,15 @@ public:
 std::vector<std::string> DemoFontFiles() {
     std::vector<std::string> out;
     for (const FontRecipe& f : kFonts) out.push_back(std::string("Fonts/") + f.name + ".bmf");
+    out.push_back(std::string("Fonts/") + kHeadlineFont + ".bmf");
     return out;
 }
 
 std::vector<std::string> DemoPageFiles() {
     std::vector<std::string> out;
     for (const PageRecipe& p : DemoPages()) out.push_back(std::string("Pages/") + p.file);
+    out.push_back(std::string("Pages/") + kLiveCornerPage);
+    out.push_back(kCaptionPage);
     return out;
 }
 
@@ -203,10 +213,13 @@ bool MakeDemoRoot(const std::string& dir, const DemoOptions& options, DemoResult
         ini.putInt("Start", "NoAsk", 1);
         ini.putInt("Start", "Program", 2);  // Live mode
         ini.putInt("Start", "Remote", 1);   // Live mode starts the switcher's stand-in, zx-remote
+        ini.putInt("Hardware", "MPEG", 2);  // and two zx-player stand-ins for the MPEG boards
         ini.putInt("Start", "AirLog", 1);
         ini.putInt("Start", "CodePage", 1251);
         ini.putInt("Debug", "Log", 0);
         ini.putInt("Debug", "Timestamp", 1);
+        // A phone-lines adapter stand-in on a sim port rings six calls a minute.
+        ini.putInt("Serial", "PhoneSimRate", 6);
     }
     if (!platform::FileExists(theApp.iniPath())) {
         error = "cannot write " + theApp.iniPath();
@@ -242,7 +255,13 @@ bool MakeDemoRoot(const std::string& dir, const DemoOptions& options, DemoResult
         result.files.push_back(std::string("Fonts/") + r.name + ".bmf");
         ++result.fonts;
     }
+    // And one the font maker makes from pictures of its characters.
+    if (!WriteDemoFont(root, options.fontFolder, result.files, error)) return false;
+    ++result.fonts;
     fonts.Enumerate();
+    // The banners, before the page that shows one.
+    if (!WriteDemoBanners(root, options.fontFolder, result.files, error)) return false;
+    result.banners = 2;
 
     // Pages, compiled with their Device data and thumbnails; the title doubles as a template.
     FixedClock still;
@@ -271,6 +290,26 @@ bool MakeDemoRoot(const std::string& dir, const DemoOptions& options, DemoResult
         }
     }
 
+    // The page with the LIVE badge in its corner.
+    {
+        CPageDoc page(fonts, &still);
+        page.setBannersFolder(theApp.GetPath(app::FOLDER_BANNERS));
+        if (!BuildLiveCornerPage(page, root + kLiveBadge, error)) return false;
+        page.LayoutAll();
+        pages::CPageImage image;
+        image.Compile(page, pages::COMPILE_DEVICE | pages::COMPILE_THUMBNAIL | pages::COMPILE_FILTER);
+        if (page.Save(pagesDir + kLiveCornerPage, image) != 0) {
+            error = "cannot write " + pagesDir + kLiveCornerPage;
+            return false;
+        }
+        result.files.push_back(std::string("Pages/") + kLiveCornerPage);
+        ++result.pages;
+    }
+
+    // The caption page and its titles file.
+    if (!WriteDemoCaptions(theApp, fonts, &still, result.files, error)) return false;
+    ++result.pages;
+
     // Sequences, with the pages below the Pages folder so that the root can move.
     for (const SeqRecipe& s : Sequences()) {
         air::CSeqDoc seq(theApp.folders(), still);
@@ -285,6 +324,13 @@ bool MakeDemoRoot(const std::string& dir, const DemoOptions& options, DemoResult
         ++result.sequences;
     }
     if (!WriteDemoMacros(root, result.files, error)) return false;
+    // Automation mode's schedule and the Device's item keys, naming the sequences and macros.
+    if (!WriteDemoSchedule(root, result.files, error)) return false;
+    // Live mode's titles, each a sequence whose first page is a template with fields to fill in.
+    if (!WriteDemoTitles(root, theApp.folders(), fonts, result.files, error)) return false;
+    result.titles = int(DemoTitleFiles().size());
+    // SMS Chat's template, word filter and the simulated modem's messages.
+    if (!WriteDemoChat(theApp, fonts, result.files, error)) return false;
 
     // The page editor's style library.
     const std::string styles = StyleFile();
@@ -299,6 +345,8 @@ bool MakeDemoRoot(const std::string& dir, const DemoOptions& options, DemoResult
     // Clocks, with their source pictures.
     if (!WriteDemoClocks(root, options.fontFolder, result.files, error)) return false;
     result.clocks = int(DemoClockFiles().size());
+    // MPEG clips and the video playlist.
+    if (!WriteDemoVideo(root, result.files, error)) return false;
     return true;
 }
 

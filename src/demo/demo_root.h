@@ -27,6 +27,8 @@ struct DemoResult {
     int sequences = 0;
     int styles = 0;
     int clocks = 0;
+    int banners = 0;
+    int titles = 0;
 };
 
 // Makes (or makes again) the data root dir. Files of the same names are replaced, anything else

@@ -3,6 +3,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -11,6 +12,7 @@
 #include "app/log/event_log.h"
 #include "app/message_boxes.h"
 #include "app/zentrix_app.h"
+#include "demo/snapshot_writer.h"
 #include "device/engine.h"
 #include "device/link_errors.h"
 #include "pages/file_result.h"
@@ -22,101 +24,120 @@ namespace demo {
 
 namespace {
 
+// The players' and the switcher's traffic, printed as it goes, with the time of the playout.
+class Traffic {
+public:
+    Traffic(std::ostream& out, const platform::Clock& clock) : out_(out), clock_(clock), t0_(clock.ticks()) {}
+    void restart() { t0_ = clock_.ticks(); }
+    std::ostream& line() {
+        char when[32];
+        std::snprintf(when, sizeof when, "%7.1f s", double(clock_.ticks() - t0_) / 1000.0);
+        return out_ << when << "  ";
+    }
+
+private:
+    std::ostream& out_;
+    const platform::Clock& clock_;
+    uint32_t t0_;
+};
+
+class TracedVideo final : public air::AirVideo {
+public:
+    TracedVideo(air::AirVideo& video, Traffic& traffic) : v_(video), t_(traffic) {}
+    void SetOwner(platform::MessageTarget* owner) override { v_.SetOwner(owner); }
+    bool CreateProcess(int boards) override {
+        const bool ok = v_.CreateProcess(boards);
+        t_.line() << "players: " << boards << (ok ? " started" : " did not start") << std::endl;
+        return ok;
+    }
+    int Send(int board, int command, const std::string& file) override {
+        const int reply = v_.Send(board, command, file);
+        // The playlist's "does it hold a clip" questions are not news.
+        if (command != air::VIDEO_QUERY)
+            t_.line() << "player " << board + 1 << " <- " << command << (file.empty() ? "" : " ")
+                      << platform::FileNameOf(file) << (reply ? "" : "  (failed)") << std::endl;
+        return reply;
+    }
+    void StopAll() override { v_.StopAll(); }
+    void CloseAll() override { v_.CloseAll(); }
+    int Notify(uintptr_t window, int report) override {
+        const int board = v_.Notify(window, report);
+        if (board >= 0)
+            t_.line() << "player " << board + 1 << " -> " << (report == 0 ? "started" : "stopped") << std::endl;
+        return board;
+    }
+    bool Playing(int board) const override { return v_.Playing(board); }
+    uint32_t ClipLength(const std::string& file) override { return v_.ClipLength(file); }
+
+private:
+    air::AirVideo& v_;
+    Traffic& t_;
+};
+
+class TracedRemote final : public air::AirRemote {
+public:
+    TracedRemote(air::AirRemote& remote, Traffic& traffic) : r_(remote), t_(traffic) {}
+    int Seize(bool logoOff) override {
+        const int e = r_.Seize(logoOff);
+        t_.line() << "switcher: seize" << (logoOff ? " (logo off)" : "") << (e ? " failed " + std::to_string(e) : "")
+                  << std::endl;
+        return e;
+    }
+    int SendCmd(int action, const std::string& button) override {
+        const int reply = r_.SendCmd(action, button);
+        static const char* const kActions[] = {"push", "on", "off", "query"};
+        t_.line() << "switcher: " << kActions[action & 3] << " " << button << (reply ? "" : "  (failed)") << std::endl;
+        return reply;
+    }
+    void Restore(bool cutFirst, int input) override {
+        r_.Restore(cutFirst, input);
+        t_.line() << "switcher: restore" << (cutFirst ? " with a cut" : "") << std::endl;
+    }
+    void RearmError() override { r_.RearmError(); }
+    std::vector<std::string> SourceNames() const override { return r_.SourceNames(); }
+    int RunScript(const std::string& path) override {
+        const int n = r_.RunScript(path);
+        t_.line() << "switcher: run " << platform::FileNameOf(path) << (n ? "" : "  (failed)") << std::endl;
+        return n;
+    }
+
+private:
+    air::AirRemote& r_;
+    Traffic& t_;
+};
+
+bool isVideoPlaylist(const std::string& file) {
+    return platform::EqualsNoCase(platform::ExtensionOfPath(file), ".vid") ||
+           platform::EqualsNoCase(platform::ExtensionOfPath(file), ".zxp");
+}
+
+}  // namespace
+
 std::string OneLine(std::string text) {
     for (char& c : text)
         if (c == '\n' || c == '\r') c = ' ';
     return text;
 }
 
-// The air log is appended by the frame; the lines that arrived since the last look.
-class AirLogTail {
-public:
-    explicit AirLogTail(std::string path) : path_(std::move(path)) {
-        std::vector<uint8_t> data;
-        if (platform::ReadFile(path_, data)) offset_ = data.size();
-    }
-    void print(std::ostream& out) {
-        std::vector<uint8_t> data;
-        if (!platform::ReadFile(path_, data)) return;
-        if (data.size() < offset_) offset_ = 0;  // started anew
-        size_t start = offset_;
-        for (size_t i = offset_; i < data.size(); ++i)
-            if (data[i] == '\n') {
-                std::string line(data.begin() + long(start), data.begin() + long(i));
-                if (!line.empty() && line.back() == '\r') line.pop_back();
-                out << "air log: " << line << "\n";
-                start = i + 1;
-            }
-        offset_ = start;
-    }
+AirLogTail::AirLogTail(std::string path) : path_(std::move(path)) {
+    std::vector<uint8_t> data;
+    if (platform::ReadFile(path_, data)) offset_ = data.size();
+}
 
-private:
-    std::string path_;
-    size_t offset_ = 0;
-};
-
-}  // namespace
-
-// Encodes and saves pictures away from the loop, so that the playout keeps its pace.
-class CPlayout::Writer {
-public:
-    Writer() : thread_([this] { run(); }) {}
-    ~Writer() {
-        {
-            std::lock_guard lock(m_);
-            stop_ = true;
+void AirLogTail::print(std::ostream& out) {
+    std::vector<uint8_t> data;
+    if (!platform::ReadFile(path_, data)) return;
+    if (data.size() < offset_) offset_ = 0;  // started anew
+    size_t start = offset_;
+    for (size_t i = offset_; i < data.size(); ++i)
+        if (data[i] == '\n') {
+            std::string line(data.begin() + long(start), data.begin() + long(i));
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            out << "air log: " << line << "\n";
+            start = i + 1;
         }
-        cv_.notify_all();
-        thread_.join();
-    }
-    void put(std::string path, pages::CBitmap32 picture) {
-        {
-            std::lock_guard lock(m_);
-            queue_.push_back({std::move(path), std::move(picture)});
-        }
-        cv_.notify_all();
-    }
-    size_t backlog() {
-        std::lock_guard lock(m_);
-        return queue_.size() + (busy_ ? 1 : 0);
-    }
-    // Waits until everything is written; the first file that failed, or "".
-    std::string finish() {
-        std::unique_lock lock(m_);
-        cv_.wait(lock, [&] { return queue_.empty() && !busy_; });
-        return failed_;
-    }
-
-private:
-    struct Job {
-        std::string path;
-        pages::CBitmap32 picture;
-    };
-    void run() {
-        std::unique_lock lock(m_);
-        for (;;) {
-            cv_.wait(lock, [&] { return stop_ || !queue_.empty(); });
-            if (queue_.empty()) return;
-            Job job = std::move(queue_.front());
-            queue_.pop_front();
-            busy_ = true;
-            lock.unlock();
-            const bool ok = pages::WritePng(job.path, job.picture);
-            lock.lock();
-            busy_ = false;
-            if (!ok && failed_.empty()) failed_ = job.path;
-            cv_.notify_all();
-        }
-    }
-
-    std::mutex m_;
-    std::condition_variable cv_;
-    std::deque<Job> queue_;
-    bool busy_ = false;
-    bool stop_ = false;
-    std::string failed_;
-    std::thread thread_;
-};
+    offset_ = start;
+}
 
 std::string AirStateName(int32_t state) {
     switch (state) {
@@ -136,6 +157,10 @@ std::string AirStateName(int32_t state) {
         case air::AIR_CLOCK_RUN: return "clock";
         case air::AIR_CLOCK_LOADING: return "clock-loading";
         case air::AIR_CLOCK_FLIPPING: return "clock-flipping";
+        case air::AIR_BANNER_LOADING: return "banner-loading";
+        case air::AIR_BANNER_SHOWING: return "banner";
+        case air::AIR_BANNER_HOLD: return "banner-hold";
+        case air::AIR_WAIT_VIDEO_END: return "video-end";
         default: return "state-" + std::to_string(state);
     }
 }
@@ -149,7 +174,7 @@ CPlayout::~CPlayout() = default;
 int CPlayout::Run(const PlayOptions& o, std::string& error) {
     snapshotFiles_.clear();
     states_.clear();
-    std::unique_ptr<Writer> writer;
+    std::unique_ptr<CSnapshotWriter> writer;
     std::string snapDir;
     if (!o.snapshots.empty()) {
         snapDir = app::WithSlash(o.snapshots);
@@ -157,43 +182,85 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
             error = "cannot create the snapshots folder " + o.snapshots;
             return PLAY_OUTPUT_ERROR;
         }
-        writer = std::make_unique<Writer>();
+        writer = std::make_unique<CSnapshotWriter>();
     }
 
     // Declared before the session: what the session's observers write must outlive it.
     int linkError = 0;
     air::AirObjects objects;
     objects.clock = clock_;
+    objects.banner = banner_;
     objects.remote = remote_;
+    Traffic traffic(out_, loop_.clock());
+    std::unique_ptr<TracedVideo> tracedVideo;
+    std::unique_ptr<TracedRemote> tracedRemote;
+    if (video_) {
+        tracedVideo = std::make_unique<TracedVideo>(*video_, traffic);
+        objects.video = tracedVideo.get();
+        objects.playlist = playlist_;
+        if (remote_) {
+            tracedRemote = std::make_unique<TracedRemote>(*remote_, traffic);
+            objects.remote = tracedRemote.get();
+        }
+    }
     air::CAirSession session(app_, engine_, fonts_, loop_, objects);
+    session.SetVideo(o.videoPlaylist, o.videoFile, o.videoLoop);
     air::CAirFrame& frame = session.frame();
     session.setEngineObserver([&](int code, int value) {
         if (code == device::NOTE_LINK_ERROR || code == device::NOTE_COMMAND_ERROR) linkError = value;
     });
 
-    const int cued = session.Cue(o.file);
+    const int cued = o.cue ? 0 : session.Cue(o.file);
     if (cued != 0 && cued != air::SEQ_MISSING_PAGES) {
         error = OneLine(app::FileResultText(cued, o.file));
         return PLAY_FILE_ERROR;
     }
     if (cued == air::SEQ_MISSING_PAGES) out_ << "warning: " << OneLine(app::FileResultText(cued, o.file)) << "\n";
-    const bool isSequence = platform::EqualsNoCase(platform::ExtensionOfPath(o.file), ".zxs");
+    const bool isSequence = !o.cue && platform::EqualsNoCase(platform::ExtensionOfPath(o.file), ".zxs");
     const bool isClock = platform::EqualsNoCase(platform::ExtensionOfPath(o.file), ".zck");
-    if (isClock) {
+    const bool isBanner = platform::EqualsNoCase(platform::ExtensionOfPath(o.file), ".zxa");
+    if (o.cue) {
+        out_ << "title " << o.file << "\n";
+    } else if (isClock) {
         out_ << "clock " << o.file << "\n";
+    } else if (isBanner && banner_) {
+        out_ << "banner " << o.file << ": " << banner_->TotalMs() / banner_->FramePeriodMs() << " frames, "
+             << banner_->FramePeriodMs() << " ms each" << (banner_->Loop() ? ", looping" : "") << "\n";
     } else if (isSequence) {
         air::CSeqDoc& seq = session.sequence();
         seq.ComputeTotal(0);
         out_ << "sequence " << o.file << ": " << seq.count() << " pages, " << seq.checkedCount << " to play, "
              << seq.totalTime << " s" << (seq.loop ? ", looping" : "") << "\n";
+    } else if (platform::EqualsNoCase(platform::ExtensionOfPath(o.file), ".mpg")) {
+        out_ << "clip " << o.file << (o.videoLoop ? ", looping" : "") << "\n";
+    } else if (isVideoPlaylist(o.file)) {
+        out_ << "video playlist " << o.file << "\n";
     } else {
         out_ << "page " << o.file << "\n";
     }
+    if (o.videoPlaylist && !isVideoPlaylist(o.file)) out_ << "with the video playlist\n";
+    else if (!o.videoFile.empty()) out_ << "with the clip " << o.videoFile << (o.videoLoop ? ", looping" : "") << "\n";
 
     AirLogTail airLog(frame.airLog().path());
     if (!app_.settings().airLog) out_ << "(the air log is off: [Start] AirLog=0)\n";
 
     session.Open();
+    if (o.cue) {
+        const bool up = session.RunUntil(
+            [&] {
+                const air::AirFrameState fs = frame.State();
+                return linkError != 0 || (o.interrupted && o.interrupted->load()) ||
+                       (fs.linkUp && (fs.state == air::AIR_IDLE || fs.state == air::AIR_CUED));
+            },
+            o.keepGoing ? UINT32_MAX : o.linkWaitMs);
+        if (up && !linkError && !(o.interrupted && o.interrupted->load())) {
+            std::string why;
+            if (const int code = o.cue(frame, why); code != 0) {
+                error = why.empty() ? OneLine(app::FileResultText(code, o.file)) : why;
+                return PLAY_FILE_ERROR;
+            }
+        }
+    }
     // With keep-going the first link-up is waited for as long as it takes, like every later one.
     const bool ready = session.RunUntil(
         [&] {
@@ -214,6 +281,7 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
 
     platform::Clock& clock = loop_.clock();
     const uint32_t t0 = clock.ticks();
+    traffic.restart();
     uint32_t lastPeriodic = t0;
     int32_t lastState = -1;
     int lastIn = -1;
@@ -235,6 +303,8 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
         snapshotFiles_.push_back(name);
         writer->put(snapDir + name, std::move(pic));
     };
+    // A banner changes state twice a frame: it is told once, and pictured once a second.
+    auto isBannerState = [](int32_t st) { return st == air::AIR_BANNER_LOADING || st == air::AIR_BANNER_SHOWING; };
     auto isClockState = [](int32_t st) {
         return st == air::AIR_CLOCK_RUN || st == air::AIR_CLOCK_LOADING || st == air::AIR_CLOCK_FLIPPING;
     };
@@ -249,7 +319,8 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
         out_ << std::endl;
     };
 
-    if (o.loops <= 1) frame.SetLoop(false);
+    // A looping banner keeps looping only for a --duration run: on its own it would never end.
+    if (o.loops <= 1 && !(isBanner && o.durationMs)) frame.SetLoop(false);
     out_ << "play" << std::endl;
     frame.OnPlay();
     const bool done = session.RunUntil(
@@ -267,8 +338,8 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
                 leftCue = false;
                 lastIn = -1;
             }
-            const air::AirFrameState fs = frame.State();
-            const int32_t st = fs.state;
+            air::AirFrameState fs = frame.State();
+            int32_t st = fs.state;
             const uint32_t now = clock.ticks();
             if (waitingForLink) {
                 if (!fs.linkUp || st != air::AIR_CUED) return false;
@@ -286,6 +357,10 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
                     stopped = true;
                     out_ << "stop after " << o.durationMs / 1000.0 << " s on air" << std::endl;
                     frame.OnStop();
+                    // The Cut may already have reached the Device: what follows goes by the state
+                    // after the Stop, never by a picture of the banner taken once it was cut.
+                    fs = frame.State();
+                    st = fs.state;
                 }
             }
             if (isClockState(st) && isClockState(lastState)) {
@@ -304,6 +379,12 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
                     snapshot(std::string("clock-") + shown);
                 }
                 lastState = st;
+            } else if (isBannerState(st) && isBannerState(lastState)) {
+                lastState = st;
+                if (now - lastPeriodic >= 1000) {
+                    lastPeriodic = now;
+                    if (writer && writer->backlog() < 8) snapshot("banner");
+                }
             } else if (st != lastState) {
                 lastState = st;
                 states_.push_back(st);

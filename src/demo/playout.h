@@ -15,8 +15,12 @@
 #include "pages/bitmap32.h"
 
 namespace air {
+class CAirFrame;
+class AirBanner;
 class AirClock;
 class AirRemote;
+class AirVideo;
+class AirPlaylist;
 }  // namespace air
 namespace app {
 class CZentrixApp;
@@ -46,6 +50,14 @@ struct PlayOptions {
     // sig_atomic_t: the signal may be taken on any of the process's threads (the engine's, the
     // embedded Device's), and a lock-free atomic is safe both in a handler and across threads.
     const std::atomic<bool>* interrupted = nullptr;
+    // Cues what to play itself, once the Device is reset, instead of reading file (a title
+    // filled in first): a file result code, with what went wrong in the string.
+    std::function<int(air::CAirFrame&, std::string&)> cue;
+    // Video with it (needs setVideo): an MPEG file on board 1, or the air playlist (setPlaylist,
+    // filled already). A file ".mpg", ".vid" or ".zxp" is the video alone.
+    bool videoPlaylist = false;
+    std::string videoFile;
+    bool videoLoop = false;
 };
 
 // Fills a 720 x 576 bitmap with what the Device shows on air; false when nothing can be seen.
@@ -59,8 +71,22 @@ enum PlayStatus : int {
     PLAY_INTERRUPTED = 4,   // ended early, before every playout ran
 };
 
+// A message of the program on one line (its line breaks become blanks).
+std::string OneLine(std::string text);
+
 // Short name of an air state ("cued", "in-effect", ...), for logs and file names.
 std::string AirStateName(int32_t state);
+
+// The air log is appended by the frame; prints the lines that arrived since the last look.
+class AirLogTail {
+public:
+    explicit AirLogTail(std::string path);
+    void print(std::ostream& out);
+
+private:
+    std::string path_;
+    size_t offset_ = 0;
+};
 
 class CPlayout {
 public:
@@ -75,8 +101,15 @@ public:
     void setGrabber(OutputGrabber grabber) { grabber_ = std::move(grabber); }
     // The clock object clock files are loaded into (the application's shared one).
     void setClock(air::AirClock* clock) { clock_ = clock; }
+    // The banner player banner files and pages' banners are played with (the application's).
+    void setBanner(air::AirBanner* banner) { banner_ = banner; }
     // The switcher's remote control, for the air frame's video playlists.
     void setRemote(air::AirRemote* remote) { remote_ = remote; }
+    // The MPEG players and the air playlist the air frame plays; their traffic is printed.
+    void setVideo(air::AirVideo* video, air::AirPlaylist* playlist) {
+        video_ = video;
+        playlist_ = playlist;
+    }
 
     // Plays to the end of the last loop. A PlayStatus, with the reason in error.
     int Run(const PlayOptions& options, std::string& error);
@@ -89,8 +122,6 @@ public:
     int interruptions() const { return interruptions_; }
 
 private:
-    class Writer;
-
     app::CZentrixApp& app_;
     device::CEngine& engine_;
     pages::CFontManager& fonts_;
@@ -98,7 +129,10 @@ private:
     std::ostream& out_;
     OutputGrabber grabber_;
     air::AirClock* clock_ = nullptr;
+    air::AirBanner* banner_ = nullptr;
     air::AirRemote* remote_ = nullptr;
+    air::AirVideo* video_ = nullptr;
+    air::AirPlaylist* playlist_ = nullptr;
     std::vector<std::string> snapshotFiles_;
     std::vector<int32_t> states_;
     int interruptions_ = 0;

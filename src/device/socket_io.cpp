@@ -217,7 +217,7 @@ int ListenTcp(const std::string& hostIn, uint16_t& port, std::string* error) {
         }
         int one = 1;
         ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-        if (::bind(fd, a->ai_addr, a->ai_addrlen) != 0 || ::listen(fd, 16) != 0) {
+        if (::bind(fd, a->ai_addr, a->ai_addrlen) != 0 || ::listen(fd, SOMAXCONN) != 0) {
             err = errno;
             Close(fd);
         }
@@ -245,7 +245,7 @@ int ListenUnix(const std::string& path, std::string* error) {
     std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
     ::unlink(path.c_str());
     int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 8) != 0) {
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, SOMAXCONN) != 0) {
         if (error) *error = errorText("cannot listen on " + path, errno);
         Close(fd);
         return -1;

@@ -28,6 +28,12 @@ public:
         d.wake_ = wakeFd;
         return d;
     }
+    // A limit that a readable wakeFd also ends.
+    static Deadline Within(int ms, int wakeFd) {
+        Deadline d(ms);
+        d.wake_ = wakeFd;
+        return d;
+    }
     // -1 without a limit.
     int remainingMs() const;
     bool expired() const { return ms_ >= 0 && remainingMs() <= 0; }

@@ -30,14 +30,27 @@ struct BannerHeader {
     uint8_t border = 0;
 };
 
-// Decodes the header from the start of a file (at least BANNER_HEADER_SIZE bytes). A file
-// result code: 259 without the magic "ZAVI" or with a frame size no banner has, 260 for another
-// version.
-int ParseBannerHeader(const uint8_t* data, size_t size, BannerHeader& header);
+// The frame rates a banner may have (× 100) and the largest frame border.
+constexpr uint32_t BANNER_MIN_RATE100 = 100, BANNER_MAX_RATE100 = 3000;
+constexpr uint8_t BANNER_MAX_BORDER = 14;
 
-// Reads the header and the preview (all zero when the file has none). A file result code: 257
-// when the file cannot be opened, 259 when it is not a banner file or too short for its
-// preview, 260 for another version.
+// Bytes of the preview, of one frame's Device block, where the frames begin and the whole file.
+uint64_t BannerPreviewSize(const BannerHeader& h);
+uint64_t BannerBlockSize(const BannerHeader& h);
+uint64_t BannerFramesOffset(const BannerHeader& h);
+uint64_t BannerFileSize(const BannerHeader& h);
+
+// Decodes the header from the start of a file (at least BANNER_HEADER_SIZE bytes). A file
+// result code: 259 without the magic "ZAVI" or with values no banner can be played with (a
+// frame size beyond the limits, an odd width or x, a frame off the 720 × 576 picture, no frames,
+// a frame rate outside 1..30 per second, a border above 14), 260 for another version.
+int ParseBannerHeader(const uint8_t* data, size_t size, BannerHeader& header);
+// The same, and 259 when a file of fileSize bytes is shorter than its preview and frames.
+int CheckBannerFile(const uint8_t* data, size_t size, uint64_t fileSize, BannerHeader& header);
+
+// Reads the header and the preview (all zero when the file has none), checking the file as
+// CheckBannerFile does. A file result code: 257 when the file cannot be opened, 259 when it is
+// not a banner file or too short for its frames, 260 for another version.
 int ReadBannerHead(const std::string& path, BannerHeader& header, CBitmap32& preview);
 
 // The 64-byte header and preview as a writer lays them out (tests, tools).

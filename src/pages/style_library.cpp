@@ -337,4 +337,15 @@ ApplyStyleResult ApplyStyle(CPageDoc& page, int frameIndex, StyleRecord& style) 
     return result;
 }
 
+int CStyleLibrary::IndexOfFrame(const CPageFrame& frame) const {
+    // Compared as the library writes them, so that fields a line does not keep never differ;
+    // a colour font takes no tint, so its colour does not count.
+    for (size_t i = 0; i < styles.size(); ++i) {
+        StyleRecord own = StyleFromFrame(frame, styles[i].name);
+        if (own.text.tint == 0 && styles[i].text.tint == 0) own.text.colour = styles[i].text.colour;
+        if (FormatStyleLine(own) == FormatStyleLine(styles[i])) return int(i);
+    }
+    return -1;
+}
+
 }  // namespace pages

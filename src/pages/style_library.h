@@ -70,6 +70,10 @@ public:
     std::vector<StyleRecord> styles;  // never empty after Load
     int current = 0;
 
+    // The first style whose formats (all a library line keeps) are the frame's; -1 when the
+    // frame has been formatted apart from every style.
+    int IndexOfFrame(const CPageFrame& frame) const;
+
     // Reads STYLE.INI; a missing or unreadable file, or one without a valid line, gives the
     // default style alone. The current style becomes the first.
     void Load(const std::string& path, const CFontManager& fonts);

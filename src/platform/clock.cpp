@@ -17,6 +17,22 @@ LocalTime SystemClock::localTime() const {
     return ToLocalTime(ts.tv_sec, int(ts.tv_nsec / 1000000));
 }
 
+namespace {
+int64_t MonotonicNs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+}  // namespace
+
+ScaledClock::ScaledClock(double scale) : scale_(scale > 0 ? scale : 1.0), startNs_(MonotonicNs()) {}
+
+uint32_t ScaledClock::ticks() const {
+    return uint32_t(uint64_t(double(MonotonicNs() - startNs_) / 1e6 * scale_) + 1000);
+}
+
+LocalTime ScaledClock::localTime() const { return SystemClock::instance().localTime(); }
+
 SystemClock& SystemClock::instance() {
     static SystemClock clock;
     return clock;

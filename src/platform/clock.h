@@ -50,6 +50,19 @@ private:
     int64_t localMs_;
 };
 
+// Ticks that run scale times faster than the system's (from 1000 at construction); the local time
+// is the system's. Lets an engine run against a stand-in in scaled time.
+class ScaledClock final : public Clock {
+public:
+    explicit ScaledClock(double scale);
+    uint32_t ticks() const override;
+    LocalTime localTime() const override;
+
+private:
+    double scale_;
+    int64_t startNs_;
+};
+
 // Converts seconds since the epoch to local time (the process's time zone).
 LocalTime ToLocalTime(time_t seconds, int millisecond = 0);
 

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -70,19 +71,78 @@ bool AppendToFile(const std::string& path, std::string_view data) {
 bool ReadFile(const std::string& path, std::vector<uint8_t>& out) { return readAll(path, out); }
 bool ReadFile(const std::string& path, std::string& out) { return readAll(path, out); }
 
+namespace {
+
+// Temporaries are named "NAME.tmp<PID>_<N>". One left by a save that was killed stays until the
+// next save of the same file removes it, once its process has gone.
+void removeStaleTemporaries(const std::string& dir, const std::string& base) {
+    const std::string prefix = base + ".tmp";
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) return;
+    const pid_t self = ::getpid();
+    while (dirent* e = ::readdir(d)) {
+        std::string_view name(e->d_name);
+        if (name.size() <= prefix.size() || name.substr(0, prefix.size()) != prefix) continue;
+        std::string_view rest = name.substr(prefix.size());
+        const size_t us = rest.find('_');
+        if (us == 0 || us == std::string_view::npos || us > 9) continue;
+        long pid = 0;
+        bool digits = true;
+        for (char c : rest.substr(0, us)) {
+            if (c < '0' || c > '9') digits = false;
+            pid = pid * 10 + (c - '0');
+        }
+        for (char c : rest.substr(us + 1)) digits = digits && c >= '0' && c <= '9';
+        if (!digits || rest.size() == us + 1 || pid <= 0 || pid == self) continue;
+        if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH) ::unlinkat(::dirfd(d), e->d_name, 0);
+    }
+    ::closedir(d);
+}
+
+bool writeAndSync(int fd, const void* data, size_t size) { return WriteAll(fd, data, size) && ::fsync(fd) == 0; }
+
+// Keeps the permissions of a file we replace.
+void keepMode(int fd, const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
+}
+
+}  // namespace
+
 bool WriteFileAtomic(const std::string& path, const void* data, size_t size) {
     static std::atomic<unsigned> serial{0};
-    std::string tmp = path + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(serial++);
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    bool ok = WriteAll(fd, data, size) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok) {
-        // Keep the permissions of a file we replace.
-        struct stat st {};
-        if (::stat(path.c_str(), &st) == 0) ::chmod(tmp.c_str(), st.st_mode & 07777);
-        ok = ::rename(tmp.c_str(), path.c_str()) == 0;
+    const size_t slash = path.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    removeStaleTemporaries(dir, base);
+    const std::string tmp = path + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(serial++);
+
+    // An unnamed file in the target's folder: a crash while it is written leaves nothing behind.
+    // It gets a name only for the moment between linking it in and the rename.
+    int fd = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+    if (fd >= 0) {
+        bool ok = writeAndSync(fd, data, size);
+        if (ok) {
+            keepMode(fd, path);
+            const std::string self = "/proc/self/fd/" + std::to_string(fd);
+            ok = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, tmp.c_str(), AT_SYMLINK_FOLLOW) == 0;
+            if (ok && ::rename(tmp.c_str(), path.c_str()) != 0) {
+                ::unlink(tmp.c_str());
+                ok = false;
+            }
+        }
+        ok = (::close(fd) == 0) && ok;
+        return ok;
     }
+
+    // File systems without unnamed files: a named temporary, removed on failure (and by the next
+    // save when this process is killed meanwhile).
+    fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    bool ok = writeAndSync(fd, data, size);
+    if (ok) keepMode(fd, path);
+    ok = (::close(fd) == 0) && ok;
+    if (ok) ok = ::rename(tmp.c_str(), path.c_str()) == 0;
     if (!ok) ::unlink(tmp.c_str());
     return ok;
 }

@@ -14,7 +14,9 @@ bool ReadFile(const std::string& path, std::vector<uint8_t>& out);
 bool ReadFile(const std::string& path, std::string& out);
 
 // Writes a file atomically: the data goes to a temporary file in the same folder, is flushed,
-// and replaces the target by rename, so a crash never leaves a half-written file behind.
+// and replaces the target by rename, so a crash never leaves a half-written file behind. The
+// temporary has no name while it is written where the file system allows it; temporaries left
+// by killed saves of the same target are removed first.
 bool WriteFileAtomic(const std::string& path, const void* data, size_t size);
 inline bool WriteFileAtomic(const std::string& path, std::string_view data) {
     return WriteFileAtomic(path, data.data(), data.size());

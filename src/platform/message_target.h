@@ -3,6 +3,7 @@
 // send waits for the handler's answer.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -19,6 +20,19 @@ public:
     virtual bool stale() const { return false; }
 };
 using PostedBlockPtr = std::shared_ptr<const PostedBlock>;
+
+// A copy of a value as a posted block, stale once the sender's flag says it has closed.
+template <class T>
+class BlockCopy final : public PostedBlock {
+public:
+    BlockCopy(const T& value, std::shared_ptr<std::atomic<bool>> closed) : value_(value), closed_(std::move(closed)) {}
+    const void* data() const override { return &value_; }
+    bool stale() const override { return closed_ && closed_->load(); }
+
+private:
+    T value_;
+    std::shared_ptr<std::atomic<bool>> closed_;
+};
 
 class MessageTarget {
 public:

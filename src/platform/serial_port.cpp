@@ -196,18 +196,51 @@ SerialTimeouts SerialPort::Timeouts() const {
     return timeouts_;
 }
 
+namespace {
+
+// A terminal without modem lines (a pseudo-terminal) keeps their state in its settings, where the
+// program at the other end reads it (PtyModemLines).
+int SetPtyLine(int fd, uint8_t bit, bool on) {
+    struct termios2 t {};
+    if (ioctl(fd, TCGETS2, &t) != 0) return SERIAL_IO;
+    uint8_t v = (t.c_cc[VSWTC] & kPtyLinesMark) ? t.c_cc[VSWTC] : kPtyLinesMark;
+    v = on ? uint8_t(v | bit) : uint8_t(v & ~bit);
+    t.c_cc[VSWTC] = v;
+    return ioctl(fd, TCSETS2, &t) == 0 ? SERIAL_OK : SERIAL_IO;
+}
+
+int SetModemLine(int fd, int tiocm, uint8_t ptyBit, bool on) {
+    int bits = tiocm;
+    if (ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &bits) == 0) return SERIAL_OK;
+    if (errno == ENOTTY || errno == EINVAL || errno == EIO) return SetPtyLine(fd, ptyBit, on);
+    return SERIAL_IO;
+}
+
+}  // namespace
+
 int SerialPort::SetDtr(bool on) {
     Use use(*this);
     if (use.error()) return use.error();
-    int bits = TIOCM_DTR;
-    return ioctl(use.fd(), on ? TIOCMBIS : TIOCMBIC, &bits) == 0 ? SERIAL_OK : SERIAL_IO;
+    return SetModemLine(use.fd(), TIOCM_DTR, kPtyDtr, on);
 }
 
 int SerialPort::SetRts(bool on) {
     Use use(*this);
     if (use.error()) return use.error();
-    int bits = TIOCM_RTS;
-    return ioctl(use.fd(), on ? TIOCMBIS : TIOCMBIC, &bits) == 0 ? SERIAL_OK : SERIAL_IO;
+    return SetModemLine(use.fd(), TIOCM_RTS, kPtyRts, on);
+}
+
+bool PtyModemLines(int fd, bool& dtr, bool& rts) {
+    struct termios2 t {};
+    if (ioctl(fd, TCGETS2, &t) != 0) return false;
+    const uint8_t v = t.c_cc[VSWTC];
+    if (!(v & kPtyLinesMark)) {
+        dtr = rts = false;
+        return false;
+    }
+    dtr = (v & kPtyDtr) != 0;
+    rts = (v & kPtyRts) != 0;
+    return true;
 }
 
 int SerialPort::Purge(bool input, bool output) {

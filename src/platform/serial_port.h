@@ -77,7 +77,8 @@ public:
     void SetTimeouts(const SerialTimeouts& timeouts);
     SerialTimeouts Timeouts() const;
 
-    // The modem control lines. Pseudo-terminals have none and answer SERIAL_IO.
+    // The modem control lines. A pseudo-terminal has none: there the state is kept in the
+    // terminal's settings for the program at its other end (PtyModemLines), and the call succeeds.
     int SetDtr(bool on);
     int SetRts(bool on);
     // Discards what is waiting to be read and/or sent.
@@ -115,5 +116,12 @@ private:
     uint32_t baud_ = 9600;
     SerialTimeouts timeouts_;
 };
+
+// How a pseudo-terminal carries DTR and RTS: SetDtr and SetRts store them in the otherwise unused
+// control character VSWTC of its settings (bit 7 marks the byte as set, bit 0 DTR, bit 1 RTS),
+// which a stand-in reads through any descriptor of the terminal. False (both lines off) while
+// the program has set neither.
+constexpr uint8_t kPtyLinesMark = 0x80, kPtyDtr = 0x01, kPtyRts = 0x02;
+bool PtyModemLines(int fd, bool& dtr, bool& rts);
 
 }  // namespace platform

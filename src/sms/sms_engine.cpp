@@ -77,33 +77,6 @@ private:
     std::atomic<bool>& open_;
 };
 
-template <class T>
-class BlockCopy final : public platform::PostedBlock {
-public:
-    BlockCopy(const T& value, std::shared_ptr<std::atomic<bool>> closed) : value_(value), closed_(std::move(closed)) {}
-    const void* data() const override { return &value_; }
-    bool stale() const override { return closed_->load(); }
-
-private:
-    T value_;
-    std::shared_ptr<std::atomic<bool>> closed_;
-};
-
-// Ticks that run timeScale times faster than the system's.
-class ScaledClock final : public platform::Clock {
-public:
-    explicit ScaledClock(double scale) : scale_(scale), start_(std::chrono::steady_clock::now()) {}
-    uint32_t ticks() const override {
-        auto ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start_).count();
-        return uint32_t(uint64_t(ms * scale_) + 1000);
-    }
-    platform::LocalTime localTime() const override { return platform::SystemClock::instance().localTime(); }
-
-private:
-    double scale_;
-    std::chrono::steady_clock::time_point start_;
-};
-
 int ApplicationCodePage() {
     app::CZentrixApp* theApp = app::CZentrixApp::Instance();
     return theApp ? theApp->settings().codePage : 1251;
@@ -114,7 +87,7 @@ int ApplicationCodePage() {
 struct CSMSEngine::Session {
     Session(std::unique_ptr<ModemPort> modem, int codePageNumber, EngineConfig config, platform::Clock* givenClock,
             double timeScale, platform::MessageTarget* owner)
-        : scaled(timeScale != 1.0 && !givenClock ? std::make_unique<ScaledClock>(timeScale) : nullptr),
+        : scaled(timeScale != 1.0 && !givenClock ? std::make_unique<platform::ScaledClock>(timeScale) : nullptr),
           clock(givenClock ? *givenClock
                 : scaled   ? static_cast<platform::Clock&>(*scaled)
                            : static_cast<platform::Clock&>(platform::SystemClock::instance())),
@@ -124,7 +97,7 @@ struct CSMSEngine::Session {
           codePage(codePageNumber),
           core(port, rx, codePage, config) {}
 
-    std::unique_ptr<ScaledClock> scaled;
+    std::unique_ptr<platform::ScaledClock> scaled;
     platform::Clock& clock;
     double timeScale;
     platform::MessageTarget* owner;
@@ -148,8 +121,8 @@ struct CSMSEngine::Session {
 
 void CSMSEngine::Session::notify(int note) {
     platform::PostedBlockPtr block;
-    if (note == SMS_NOTE_STATUS) block = std::make_shared<BlockCopy<SMSStatus>>(core.status(), closed);
-    else block = std::make_shared<BlockCopy<SMSRecord>>(core.record(), closed);
+    if (note == SMS_NOTE_STATUS) block = std::make_shared<platform::BlockCopy<SMSStatus>>(core.status(), closed);
+    else block = std::make_shared<platform::BlockCopy<SMSRecord>>(core.record(), closed);
     std::lock_guard l(commandLock);
     if (running && owner) owner->postBlock(WM_SMSENGINE_NOTIFY, uintptr_t(note), std::move(block));
 }
@@ -201,12 +174,13 @@ void CSMSEngine::Session::readerLoop() {
 }
 
 std::unique_ptr<ModemPort> MakeConfiguredPort(int portIndex) {
-    app::CZentrixApp* theApp = app::CZentrixApp::Instance();
-    std::string device = DefaultSerialDevice(portIndex), script;
-    if (theApp) {
-        device = SerialDevice(theApp->profile(), portIndex);
-        script = SimScriptPath(theApp->profile(), theApp->GetPath(app::FOLDER_PROGRAM));
-    }
+    if (app::CZentrixApp* theApp = app::CZentrixApp::Instance()) return MakeConfiguredPort(*theApp, portIndex);
+    return std::make_unique<SerialModemPort>([device = DefaultSerialDevice(portIndex)] { return device; });
+}
+
+std::unique_ptr<ModemPort> MakeConfiguredPort(app::CZentrixApp& theApp, int portIndex) {
+    const std::string device = SerialDevice(theApp.profile(), portIndex);
+    const std::string script = SimScriptPath(theApp.profile(), theApp.GetPath(app::FOLDER_PROGRAM));
     if (device == kSimDevice) {
         return std::make_unique<SerialModemPort>([portIndex, script] {
             EmbeddedModem modem = GetEmbeddedModem();

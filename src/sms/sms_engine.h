@@ -22,6 +22,10 @@
 #include "sms/modem_port.h"
 #include "sms/sms_types.h"
 
+namespace app {
+class CZentrixApp;
+}
+
 namespace sms {
 
 constexpr int kCloseWaitMs = 2000;
@@ -71,5 +75,7 @@ private:
 // The port index's default port: the serial device of [Serial] COMn in the application's settings
 // (defaults without an application), the embedded simulator for "sim".
 std::unique_ptr<ModemPort> MakeConfiguredPort(int portIndex);
+// The same from the settings of an application of the caller's.
+std::unique_ptr<ModemPort> MakeConfiguredPort(app::CZentrixApp& theApp, int portIndex);
 
 }  // namespace sms

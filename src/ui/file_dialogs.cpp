@@ -2,10 +2,20 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QFileIconProvider>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTreeView>
+#include <memory>
 
 #include "app/file_types.h"
 #include "app/zentrix_app.h"
+#include "pages/font_manager.h"
+#include "pages/page_doc.h"
+#include "pages/page_image.h"
 #include "platform/files.h"
+#include "ui/air/air_pictures.h"
 #include "ui/text.h"
 
 namespace ui {
@@ -15,7 +25,65 @@ namespace {
 QString decoded(const std::string& path) { return QFile::decodeName(path.c_str()); }
 std::string encoded(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
+// The Type column names the program's files as the file-type table does, not "unknown".
+class CFileTypes final : public QFileIconProvider {
+public:
+    QString type(const QFileInfo& info) const override {
+        if (info.isFile())
+            if (const int t = app::FileTypeOf(encoded(info.fileName())); t >= 0 && t != app::FT_LINK)
+                if (const std::string name = app::FileTypeName(t); !name.empty()) return FromProgramText(name);
+        return QFileIconProvider::type(info);
+    }
+};
+
+constexpr const char* kThumbnailName = "zxThumbnail";
+constexpr int kThumbWidth = 180, kThumbHeight = 144;  // half the page's thumbnail
+
+void showThumbnail(QLabel* pane, const QString& path) {
+    pane->setPixmap({});
+    pane->setText("No preview");
+    if (app::FileTypeOf(encoded(path)) != app::FT_PAGE || !QFileInfo(path).isFile()) return;
+    // Only the summary and the thumbnail are read: no fonts are needed.
+    pages::CFontManager noFonts;
+    pages::CPageDoc doc(noFonts);
+    pages::CPageImage image;
+    if (doc.Load(pages::LOAD_SUMMARY | pages::LOAD_THUMBNAIL, encoded(path), image) != 0 || image.thumbnail.empty())
+        return;
+    pane->setPixmap(QPixmap::fromImage(ImageOfBitmap(image.thumbnail))
+                        .scaled(kThumbWidth, kThumbHeight, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+
 }  // namespace
+
+QFileDialog* MakeFileDialog(QWidget* parent, const QString& title, const QString& start, int type) {
+    static CFileTypes types;
+    auto* d = new QFileDialog(parent, title, start, FilterOf(type));
+    d->setOption(QFileDialog::DontUseNativeDialog);
+    d->setIconProvider(&types);
+    d->setViewMode(QFileDialog::Detail);
+    d->resize(type == app::FT_PAGE ? 900 : 720, 480);
+    if (auto* list = d->findChild<QTreeView*>("treeView")) {
+        // Name takes what is left; size, type and date as wide as their texts.
+        QHeaderView* h = list->header();
+        h->setStretchLastSection(false);
+        h->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int c = 1; c < h->count(); ++c) h->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    }
+    if (type == app::FT_PAGE)
+        if (auto* grid = qobject_cast<QGridLayout*>(d->layout())) {
+            auto* pane = new QLabel("No preview");
+            pane->setObjectName(kThumbnailName);
+            pane->setAlignment(Qt::AlignCenter);
+            pane->setFixedSize(kThumbWidth + 8, kThumbHeight + 8);
+            pane->setFrameShape(QFrame::StyledPanel);
+            grid->addWidget(pane, 1, grid->columnCount(), 1, 1, Qt::AlignTop);
+            QObject::connect(d, &QFileDialog::currentChanged, pane,
+                             [pane](const QString& p) { showThumbnail(pane, p); });
+        }
+    return d;
+}
+
+QLabel* ThumbnailOf(const QFileDialog& dialog) { return dialog.findChild<QLabel*>(kThumbnailName); }
 
 std::string FolderPath(int folder) {
     const app::CZentrixApp* theApp = app::CZentrixApp::Instance();
@@ -66,24 +134,28 @@ QString FilterOf(int type) {
 }
 
 std::string AskOpenFile(QWidget* parent, const QString& title, int folder, int type) {
-    const QString chosen = QFileDialog::getOpenFileName(parent, title, decoded(FolderPath(folder)), FilterOf(type));
-    return chosen.isEmpty() ? std::string() : encoded(chosen);
+    std::unique_ptr<QFileDialog> d(MakeFileDialog(parent, title, decoded(FolderPath(folder)), type));
+    d->setFileMode(QFileDialog::ExistingFile);
+    if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty()) return {};
+    return encoded(d->selectedFiles().first());
 }
 
 std::vector<std::string> AskOpenFiles(QWidget* parent, const QString& title, int folder, int type) {
+    std::unique_ptr<QFileDialog> d(MakeFileDialog(parent, title, decoded(FolderPath(folder)), type));
+    d->setFileMode(QFileDialog::ExistingFiles);
     std::vector<std::string> out;
-    for (const QString& f : QFileDialog::getOpenFileNames(parent, title, decoded(FolderPath(folder)), FilterOf(type)))
-        out.push_back(encoded(f));
+    if (d->exec() != QDialog::Accepted) return out;
+    for (const QString& f : d->selectedFiles()) out.push_back(encoded(f));
     return out;
 }
 
 std::string AskSaveFile(QWidget* parent, const QString& title, const std::string& proposed, int type) {
-    QFileDialog d(parent, title, decoded(proposed), FilterOf(type));
-    d.setAcceptMode(QFileDialog::AcceptSave);
-    d.setDefaultSuffix(QString(app::ExtensionOf(type)).mid(1));
-    d.selectFile(decoded(proposed));
-    if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return {};
-    return encoded(d.selectedFiles().first());
+    std::unique_ptr<QFileDialog> d(MakeFileDialog(parent, title, decoded(proposed), type));
+    d->setAcceptMode(QFileDialog::AcceptSave);
+    d->setDefaultSuffix(QString(app::ExtensionOf(type)).mid(1));
+    d->selectFile(decoded(proposed));
+    if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty()) return {};
+    return encoded(d->selectedFiles().first());
 }
 
 }  // namespace ui

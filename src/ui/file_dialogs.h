@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+class QFileDialog;
+class QLabel;
 class QWidget;
 
 namespace ui {
@@ -19,6 +21,13 @@ void RememberFolder(int folder, const std::string& file);
 std::string QtFilterOf(const std::string& programFilter);
 // The Qt filter of one file type (app::FT_...).
 QString FilterOf(int type);
+
+// The program's own file dialog (Qt's, not the desktop's): the types of the file-type table in
+// its Type column, the size column wide enough for its numbers, and for pages a thumbnail of
+// the chosen page beside the list.
+QFileDialog* MakeFileDialog(QWidget* parent, const QString& title, const QString& start, int type);
+// The thumbnail pane of such a dialog (nullptr for types other than pages).
+QLabel* ThumbnailOf(const QFileDialog& dialog);
 
 // An open dialog for a file of the type in the data folder: the file, "" when cancelled.
 std::string AskOpenFile(QWidget* parent, const QString& title, int folder, int type);

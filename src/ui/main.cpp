@@ -12,10 +12,13 @@
 #include "device/engine.h"
 #include "device/program_feed.h"
 #include "gsmsim/embedded.h"
+#include "interactive/interactive.h"
 #include "ktgsim/embedded.h"
+#include "ktgsim/server.h"
 #include "pages/font_manager.h"
 #include "pages/page_doc.h"
 #include "pages/page_image.h"
+#include "phonesim/embedded.h"
 #include "ui/air/air_frame_wnd.h"
 #include "ui/editor/page_editor_frame.h"
 #include "ui/fonts/font_substitution_dialog.h"
@@ -23,11 +26,17 @@
 #include "ui/mainframe/gui_shell.h"
 #include "ui/mainframe/main_frame.h"
 #include "ui/mainframe/mode_frames.h"
+#include "ui/monitor/device_panel.h"
 #include "ui/monitor/program_monitor.h"
 #include "ui/qt_message_boxes.h"
 #include "ui/seqedit/seq_frame.h"
 #include "ui/text.h"
+#include "video/playlist.h"
 #include "video/remote_cmd.h"
+#include "video/sample_clip.h"
+#include "video/video_cmd.h"
+#include "video/video_playlist_player.h"
+#include "wizards/banner_player.h"
 #include "wizards/clock_image.h"
 
 int main(int argc, char** argv) {
@@ -49,6 +58,8 @@ int main(int argc, char** argv) {
         [&programFeed](const ktgsim::Picture& p) { programFeed.publish(p.rgba.data(), p.width, p.height); });
     // A serial port set to "sim" reaches the GSM modem simulator in-process.
     gsmsim::RegisterEmbeddedModem();
+    // ... or, with a phone-lines adapter ("ITVModel" 0 or 1), the adapter stand-in.
+    phonesim::RegisterEmbeddedAdapter();
     ui::RegisterPageEditor();
     int status = 1;
     {
@@ -56,6 +67,7 @@ int main(int argc, char** argv) {
         device::CEngine engine;
         app::CZentrixApp theApp;
         theApp.setDeviceLink(&engine);
+        theApp.setInteractiveLink(&interactive::CInteractive::Instance());
         ui::CGuiShell shell(theApp);
         theApp.setShell(&shell);
         app::StartupHooks hooks;
@@ -75,35 +87,78 @@ int main(int argc, char** argv) {
         pages::CPageImage pageImage;
         // The one clock object: Live mode loads clock files into it for air.
         wizards::CClockImage clock;
+        // The one banner player: banner files in Live mode, and the banners linked to pages
+        // (on air, in the sequence editor's preview and "Play page!").
+        wizards::CBannerPlayer banner;
         air::CSeqDoc sequence(theApp.folders(), platform::SystemClock::instance());
-        hooks.createSharedObjects = [&theApp, &page, &sequence] {
+        // The MPEG players (one zx-player per board, started by the air frame), the air playlist
+        // they play, and Live mode's video playlists.
+        video::CVideoCmd players;
+        video::CPlaylist airPlaylist;
+        video::CVideoPlaylistPlayer videoPlaylists(theApp, airPlaylist);
+        hooks.createSharedObjects = [&theApp, &page, &sequence, &players, &airPlaylist] {
             page.setBannersFolder(theApp.GetPath(app::FOLDER_BANNERS));
             sequence.NewSequence();
+            players.SetProgram(theApp.settings().player);
+            airPlaylist.SetRoot(theApp.GetPath(app::FOLDER_ROOT));
         };
         // The switcher's remote-control program: Live and Automation mode start it, the air
         // frame's video playlists drive it.
         video::CRemoteCmd remote;
         ui::Factories().launchRemote = [&remote](const std::string& folder) { return remote.Launch(folder); };
+        // "Check" in the Hardware dialog: the sample clip, with the players of the air frame
+        // unless an on-air mode holds them (then the check waits for it to close).
+        ui::Factories().checkVideo = [&theApp, &remote, &players](QWidget*, int board, int input, const std::string&) {
+            if (players.started() > 0) {
+                QApplication::beep();
+                return;
+            }
+            video::SampleCheck check;
+            check.board = board;
+            check.input = input;
+            video::CheckSampleClip(theApp, remote, players, check);
+        };
         ui::AirShared air;
         air.engine = &engine;
         air.objects.remote = &remote;
+        air.objects.video = &players;
+        air.objects.playlist = &airPlaylist;
+        air.objects.videoPlaylist = &videoPlaylists;
         air.objects.page = &page;
         air.objects.pageImage = &pageImage;
         air.objects.sequence = &sequence;
         air.objects.clock = &clock;
+        air.objects.banner = &banner;
         ui::InstallAirFrame(theApp, air);
         ui::RegisterSequenceEditor(air.objects);
         theApp.setHooks(hooks);
         switch (theApp.InitInstance(app::CommandLine::Parse(argc, argv))) {
             case app::StartResult::Started: {
                 // The program monitor: open at once when the link goes to the embedded Device,
-                // and always reachable from the Window menu.
-                // A window of the main frame's, so that closing the main frame still ends the program.
+                // and always reachable from the Window menu. A tool window of the main frame's:
+                // it stays above the main window, and closing the main frame still ends the
+                // program.
                 QPointer<ui::CProgramMonitor> monitor;
                 if (ui::CMainFrame* frame = shell.mainFrame()) {
                     monitor = new ui::CProgramMonitor(programFeed, frame);
                     frame->addWindowCommand(monitor->showAction());
                     if (device::LinkUsesEmbeddedDevice(theApp)) {
+                        // The Device's own keys and display under the picture, so that the
+                        // bindings of Automation mode can be tried without the unit.
+                        monitor->SetPanel(new ui::CDevicePanel(
+                            [](int code, std::string& why) {
+                                bool ok = false;
+                                if (!ktgsim::WithEmbeddedServer(
+                                        [&](ktgsim::Server& s) { ok = s.device().press(code, why); }))
+                                    why = "the embedded Device does not run";
+                                return ok;
+                            },
+                            [] {
+                                int v = -1;
+                                ktgsim::WithEmbeddedServer([&](ktgsim::Server& s) { v = s.device().display(); });
+                                return v;
+                            }));
+                        monitor->PlaceBeside(frame);
                         monitor->show();
                         frame->activateWindow();  // the operator works in the main window
                     }
@@ -129,6 +184,7 @@ int main(int argc, char** argv) {
                     });
                 }
                 status = QApplication::exec();
+                if (monitor && monitor->isVisible()) monitor->SaveGeometry();
                 theApp.ExitInstance();
                 shell.destroyMainFrame();
                 break;
@@ -137,6 +193,7 @@ int main(int argc, char** argv) {
             default: status = 1; break;
         }
         ui::Factories().launchRemote = nullptr;
+        ui::Factories().checkVideo = nullptr;
     }
     ktgsim::SetEmbeddedFrameCallback(nullptr);
     ktgsim::UnregisterEmbeddedDevice();

@@ -134,6 +134,13 @@ bool CRemoteCmd::WaitForWindow(uint32_t ms) {
     }
 }
 
+std::vector<std::string> CRemoteCmd::SourceNames() const {
+    std::vector<std::string> names;
+    for (int i = 0; i < kRemoteInputCount && kRemoteInputs[i] && *kRemoteInputs[i]; ++i)
+        names.emplace_back(kRemoteInputs[i]);
+    return names;
+}
+
 int CRemoteCmd::Seize(bool logoOff) {
     LogMessage("CRemoteCmd::Seize(%d)", logoOff ? 1 : 0);
     restorePending_ = false;

@@ -59,7 +59,7 @@ public:
     int SendCmd(int action, const std::string& button) override { return SendCmd(action, button, sender_); }
     int SendCmd(int action, const std::string& button, uintptr_t wParam);
     // Runs a macro file in the remote program: the number of its commands, 0 on failure.
-    int RunScript(const std::string& path) { return RunScript(path, sender_); }
+    int RunScript(const std::string& path) override { return RunScript(path, sender_); }
     int RunScript(const std::string& path, uintptr_t wParam);
 
     // Starts the remote program from folder (the RemotePath setting, or the data root), which
@@ -72,6 +72,8 @@ public:
     int Seize(bool logoOff) override;
     void Restore(bool cutFirst, int input) override;
     void RearmError() override { errorShown_ = false; }
+    // The input buttons, in table order.
+    std::vector<std::string> SourceNames() const override;
 
     // The window handle sent with each message as the sender (0 = none).
     void setSenderWindow(uintptr_t window) { sender_ = window; }

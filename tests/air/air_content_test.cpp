@@ -192,6 +192,37 @@ TEST_F(AirContentTest, BannerOnItsOwnPlaysEveryFrameAtItsPace) {
     EXPECT_EQ(state(), AIR_CUED);
 }
 
+TEST_F(AirContentTest, APausedBannerHoldsItsFrameAndGoesOnWhereItStopped) {
+    open();
+    frame->PlayBanner();
+    finish();
+    frame->OnPlay();
+    finish();  // the in-effect: the first frame is loaded
+    ASSERT_EQ(engine.last().code, CMD_LOAD_RECT);
+    ASSERT_TRUE(frame->State().actions & ACTION_PAUSE);
+    frame->OnPause();
+    // The load finishes while paused: the display is not flipped, and nothing comes however
+    // long the pause lasts.
+    finish();
+    const size_t held = engine.cmds.size();
+    advance(400);
+    finish();
+    EXPECT_EQ(engine.cmds.size(), held);
+    // Resumed: the frame loaded before the pause is shown, then the rest at their pace.
+    frame->OnPause();
+    ASSERT_GT(engine.cmds.size(), held);
+    EXPECT_EQ(engine.cmds[held].code, CMD_SET_MODE);
+    int loads = 1;
+    for (int guard = 0; guard < 100 && state() != AIR_OUT_EFFECT; ++guard) {
+        const size_t before = engine.cmds.size();
+        finish();
+        if (engine.cmds.size() == before) advance(40);
+        if (engine.last().code == CMD_LOAD_RECT && engine.cmds.size() > before) ++loads;
+    }
+    EXPECT_EQ(state(), AIR_OUT_EFFECT);
+    EXPECT_EQ(loads, 3);  // every frame once, none skipped or sent twice
+}
+
 TEST_F(AirContentTest, BannerInsideAPageRunsUntilThePageTimeEnds) {
     platform::MakeDirectories(dir.file("Banners"));
     zxtest::WriteText(dir.file("Banners/b.zxa"), "banner");

@@ -22,6 +22,7 @@ struct Cmd {
     size_t bytes = 0;              // data block size
     uint16_t seq = 0;              // the number the engine gave the command
     std::vector<uint8_t> block{};  // a copy of a LoadRect's data, when the commands keep them
+    device::DataRef ref{};         // and the block itself, as the engine holds it while it sends
     bool operator==(uint16_t c) const { return code == c; }
 };
 inline Cmd Code(uint16_t code) {
@@ -46,7 +47,10 @@ public:
     }
     uint16_t LoadRect(const device::Rect& r, device::DataRef p, int f) override {
         Cmd c{device::CMD_LOAD_RECT, r, f, 0, p.size()};
-        if (keepBlocks && p.data()) c.block.assign(p.data(), p.data() + p.size());
+        if (keepBlocks && p.data()) {
+            c.block.assign(p.data(), p.data() + p.size());
+            c.ref = p;
+        }
         return data(std::move(c), device::RectBlockSize(r.right - r.left, r.bottom - r.top), p.size());
     }
     uint16_t InEffect(uint16_t f, uint32_t p, const device::Rect& r) override {
@@ -205,8 +209,13 @@ public:
     }
     void Restore(bool cutFirst, int input) override { restores.push_back({cutFirst, input}); }
     void RearmError() override { ++rearms; }
+    int RunScript(const std::string& path) override {
+        scripts.push_back(path);
+        return 3;
+    }
 
     int seizeResult = 0;
+    std::vector<std::string> scripts;
     bool sendOk = true;
     std::vector<std::string> commands;
     std::vector<std::pair<bool, int>> restores;

@@ -611,3 +611,41 @@ TEST_F(AirFrameTest, StartBeforeTheLinkWaitsFiveSecondsThenCues) {
     advance(20000);
     EXPECT_EQ(engine.count(CMD_LOAD_RECT), 2u);
 }
+
+TEST_F(AirFrameTest, PlayWhenCuedGoesOnAirOnceAndOnlyForItsStart) {
+    // Before the link: the page plays when the link has come up and the page is in the Device.
+    addPage("a.zxg");
+    make();
+    frame->PlayWhenCued();
+    frame->PlayPageList();
+    EXPECT_EQ(state(), AIR_IDLE);
+    linkUp();  // the reset finished: cued, copying
+    ASSERT_EQ(state(), AIR_COPYING);
+    finish();
+    EXPECT_EQ(state(), AIR_IN_EFFECT);
+    EXPECT_FALSE(frame->playsWhenCued());
+    finish();  // in-effect done
+    frame->OnStop();
+    finish();  // stopped: the page is copied again ...
+    finish();  // ... and stays cued
+    EXPECT_EQ(state(), AIR_CUED);
+    EXPECT_EQ(frame->State().endReason, air::END_STOPPED);
+
+    // A start that cues nothing forgets the request: the next start waits for Play.
+    seq->items[0].SetChecked(false);  // nothing left to play
+    frame->PlayWhenCued();
+    frame->PlayPageList();
+    EXPECT_EQ(state(), AIR_IDLE);
+    EXPECT_FALSE(frame->playsWhenCued());
+    seq->items[0].SetChecked(true);
+    frame->PlayPageList();
+    finish();
+    EXPECT_EQ(state(), AIR_CUED);
+
+    // A link error on the way forgets it too.
+    frame->PlayWhenCued();
+    frame->PlayPageList();
+    frame->OnEngine(device::NOTE_COMMAND_ERROR, 3, engine.lastSeq());
+    EXPECT_EQ(state(), AIR_IDLE);
+    EXPECT_FALSE(frame->playsWhenCued());
+}

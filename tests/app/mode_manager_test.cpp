@@ -39,7 +39,10 @@ struct FakeAir : AirFrame {
     bool ViewCanClose(int slot) override { return slot != VIEW_INTERACTIVE || viewOk; }
     void OpenAir(bool automation) override { log.push_back(automation ? "open air automation" : "open air"); }
     bool CanLeave() override { return leaveOk; }
-    void PlayPreview(bool sequence) override { log.push_back(sequence ? "play sequence" : "play page"); }
+    bool PlayPreview(bool sequence) override {
+        log.push_back(sequence ? "play sequence" : "play page");
+        return leaveOk;
+    }
     Log& log;
     bool& leaveOk;
     bool& viewOk;
@@ -61,7 +64,9 @@ struct FakeHost : ModeHost {
         log.push_back("remote " + folder);
         return remoteOk;
     }
+    void ShowRefusal(const std::string& text) override { refusals.push_back(text); }
     Log log;
+    Log refusals;
     bool toolbar = true, prepareOk = true, closeOk = true, leaveOk = true, viewOk = true, remoteOk = true;
     int editorsMade = 0, airFramesMade = 0;
 };
@@ -212,19 +217,27 @@ TEST_F(Modes, RefusedClosesLeaveEverythingAsItWas) {
     host.leaveOk = false;  // material on air
     host.log.clear();
     EXPECT_FALSE(modes->CloseOnAirMode());
+    EXPECT_EQ(host.refusals, (Log{"Something is on air: stop it before closing the on-air window."}));
     EXPECT_FALSE(modes->CanCloseAll());
+    // Closing the program is refused with a message box as well.
+    EXPECT_EQ(host.refusals.back(), "Something is on air: stop it before closing Zentrix.");
+    EXPECT_EQ(boxes.lastText(), "Something is on air: stop it before closing Zentrix.");
+    EXPECT_EQ(boxes.count(), 1);
     EXPECT_EQ(modes->openFlags(), OPEN_PAGE_EDITOR | OPEN_INTERACTIVE | OPEN_LIVE);
     EXPECT_EQ(air()->shown, VIEW_LIVE);
     EXPECT_EQ(air()->title, LoadString(16002));
     EXPECT_TRUE(host.log.empty());  // nothing destroyed, the editor not even asked
     // Another on-air mode cannot push a busy one aside.
     EXPECT_FALSE(modes->OpenMode(kAutomation));
+    EXPECT_EQ(host.refusals.back(), "Something is on air: stop it before opening Automation mode.");
     EXPECT_EQ(modes->openFlags(), OPEN_PAGE_EDITOR | OPEN_INTERACTIVE | OPEN_LIVE);
 
     // Live may go; the Interactive view then refuses.
     host.leaveOk = true;
     host.viewOk = false;
+    const int boxesBefore = boxes.count();
     EXPECT_FALSE(modes->CanCloseAll());
+    EXPECT_EQ(boxes.count(), boxesBefore);  // the view asked the operator itself
     EXPECT_EQ(modes->openFlags(), OPEN_PAGE_EDITOR | OPEN_INTERACTIVE);
     EXPECT_EQ(air()->shown, VIEW_INTERACTIVE);
     EXPECT_FALSE(has("editor0 destroy"));
@@ -292,10 +305,31 @@ TEST_F(Modes, PreviewFromTheEditors) {
     // Closing returns to the editor the preview came from.
     ASSERT_TRUE(modes->CloseOnAirMode());
     EXPECT_EQ(host.log, (Log{"air destroy", "editor1 activate"}));
-    // An open on-air mode is not taken over by a preview.
+    // An idle on-air mode gives way to the preview, which plays at once.
     modes->OpenMode(kLive);
-    EXPECT_FALSE(modes->OpenPreviewPage());
+    host.log.clear();
+    EXPECT_TRUE(modes->OpenPreviewPage());
+    EXPECT_EQ(host.log, (Log{"air destroy", "create view 0", "open air", "play page"}));
+    EXPECT_EQ(modes->openFlags() & OPEN_ONAIR, OPEN_PREVIEW);
+    EXPECT_EQ(air()->shown, VIEW_PREVIEW);
+    // A busy one does not, and the operator is told why.
+    modes->CloseOnAirMode();
+    modes->OpenMode(kLive);
+    host.leaveOk = false;
+    host.log.clear();
+    EXPECT_FALSE(modes->OpenPreviewSequence());
+    EXPECT_TRUE(host.log.empty());
     EXPECT_EQ(modes->openFlags() & OPEN_ONAIR, OPEN_LIVE);
+    EXPECT_EQ(air()->shown, VIEW_LIVE);
+    EXPECT_EQ(host.refusals, (Log{"Something is on air: stop it before playing the sequence."}));
+    host.leaveOk = true;
+    // So does a preview whose frame is busy.
+    modes->CloseOnAirMode();
+    ASSERT_TRUE(modes->OpenPreviewPage());
+    host.leaveOk = false;
+    EXPECT_FALSE(modes->OpenPreviewPage());
+    EXPECT_EQ(host.refusals.back(), "Something is on air: stop it before playing the page.");
+    host.leaveOk = true;
     // Opening a mode leaves the preview.
     modes->CloseOnAirMode();
     modes->OpenPreviewPage();

@@ -22,6 +22,13 @@ TEST(ZxArgs, OptionsFlagsAndPositionals) {
     EXPECT_FALSE(a.get("home"));
 }
 
+TEST(ZxArgs, RepeatedOptionsKeepEveryValueInOrder) {
+    const zx::Args a = zx::ParseArgs({"--field", "Name=A", "--field=Role=B=C", "--field", "Name=D"}, {"field"});
+    EXPECT_EQ(a.getAll("field"), (std::vector<std::string>{"Name=A", "Role=B=C", "Name=D"}));
+    EXPECT_EQ(a.get("field", ""), "Name=D");  // a single get sees the last
+    EXPECT_TRUE(a.getAll("other").empty());
+}
+
 TEST(ZxArgs, CommandLineOfHomeAnd400M) {
     const app::CommandLine plain = zx::CommandLineOf(zx::ParseArgs({}, {"home"}));
     EXPECT_TRUE(plain.home.empty());

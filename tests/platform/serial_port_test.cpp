@@ -105,8 +105,22 @@ TEST(SerialPort, LineSettingsReadBack) {
     EXPECT_TRUE(got.rtsCtsFlow);
     EXPECT_EQ(port.SetLine(SerialLine{0, 8, 'N', 1, false, false}), SERIAL_BAD_SETTING);
     EXPECT_EQ(port.SetLine(SerialLine{9600, 9, 'N', 1, false, false}), SERIAL_BAD_SETTING);
-    // A pseudo-terminal has no modem lines.
-    EXPECT_EQ(port.SetDtr(true), SERIAL_IO);
+    // A pseudo-terminal has no modem lines: their state travels in its settings instead.
+    bool dtr = true, rts = true;
+    EXPECT_FALSE(PtyModemLines(port.Handle(), dtr, rts));
+    EXPECT_FALSE(dtr || rts);
+    EXPECT_EQ(port.SetDtr(true), SERIAL_OK);
+    ASSERT_TRUE(PtyModemLines(port.Handle(), dtr, rts));
+    EXPECT_TRUE(dtr);
+    EXPECT_FALSE(rts);
+    EXPECT_EQ(port.SetRts(true), SERIAL_OK);
+    EXPECT_EQ(port.SetDtr(false), SERIAL_OK);
+    ASSERT_TRUE(PtyModemLines(port.Handle(), dtr, rts));
+    EXPECT_FALSE(dtr);
+    EXPECT_TRUE(rts);
+    ASSERT_EQ(port.SetLine(SerialLine{9600, 8, 'N', 1, false, false}), SERIAL_OK);
+    ASSERT_TRUE(PtyModemLines(port.Handle(), dtr, rts)) << "a new line keeps the lines";
+    EXPECT_TRUE(rts);
 }
 
 TEST(SerialPort, RawBytesBothWays) {

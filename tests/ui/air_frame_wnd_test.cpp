@@ -20,6 +20,7 @@
 #include "ui/air/accelerators.h"
 #include "ui/air/air_frame_wnd.h"
 #include "ui/air/air_view.h"
+#include "ui/air/titr_view.h"
 #include "ui/mainframe/main_frame.h"
 #include "ui_fixture.h"
 
@@ -76,9 +77,9 @@ TEST_F(AirFrameWnd, ButtonsTimesAndTheListFollowTheController) {
     airtest::FakeCommands* cmds = fake.get();
     CAirFrameWnd wnd(a, std::move(fake), objects());
     EXPECT_EQ(wnd.windowTitle(), "Live");
-    wnd.CreateView(app::VIEW_LIVE);
-    wnd.ShowView(app::VIEW_LIVE);
-    auto* view = dynamic_cast<CAirView*>(wnd.view(app::VIEW_LIVE));
+    wnd.CreateView(app::VIEW_PREVIEW);
+    wnd.ShowView(app::VIEW_PREVIEW);
+    auto* view = dynamic_cast<CAirView*>(wnd.view(app::VIEW_PREVIEW));
     ASSERT_NE(view, nullptr);
     wnd.OpenAir(false);
     EXPECT_EQ(cmds->inits, 1);
@@ -135,7 +136,7 @@ TEST_F(AirFrameWnd, ButtonsTimesAndTheListFollowTheController) {
     EXPECT_EQ(wnd.statusText()->maximumWidth(), 80);
     wnd.HideProgress();
     EXPECT_TRUE(bar->isHidden());
-    EXPECT_EQ(wnd.statusText()->text(), "Ready...");
+    EXPECT_EQ(wnd.statusText()->text(), "In effect: two.zxg");  // the air state is back
 
     // A single page: no list.
     wnd.action(CMD_STOP)->trigger();
@@ -143,6 +144,48 @@ TEST_F(AirFrameWnd, ButtonsTimesAndTheListFollowTheController) {
     c.OnEngine(device::NOTE_FINISHED, 0, cmds->lastSeq());
     c.PlayPage(nullptr);
     EXPECT_TRUE(list->isHidden());
+}
+
+TEST_F(AirFrameWnd, StatusBarShowsTheAirStateAndThePage) {
+    prepare();
+    addPage("news.zxg", "words");
+    auto fake = std::make_unique<airtest::FakeCommands>();
+    airtest::FakeCommands* cmds = fake.get();
+    CAirFrameWnd wnd(a, std::move(fake), objects());
+    wnd.CreateView(app::VIEW_LIVE);
+    wnd.ShowView(app::VIEW_LIVE);
+    wnd.OpenAir(false);
+    air::CAirFrame& c = wnd.controller();
+    auto pane = [&] {
+        wnd.RefreshAirState();
+        return wnd.statusText()->text().toStdString();
+    };
+    auto finish = [&] { c.OnEngine(device::NOTE_FINISHED, 0, cmds->lastSeq()); };
+    EXPECT_EQ(pane(), "Ready...");
+    c.OnEngine(device::NOTE_LINK_UP, 0);
+    finish();
+    c.PlayPageList();
+    EXPECT_EQ(pane(), "Cueing: news.zxg");
+    for (int i = 0; i < 4 && c.State().state != air::AIR_CUED; ++i) finish();
+    EXPECT_EQ(pane(), "Cued: news.zxg");
+    wnd.OnCommand(CMD_PLAY);
+    EXPECT_EQ(pane(), "In effect: news.zxg");
+    finish();
+    EXPECT_EQ(c.State().state, air::AIR_WAIT_OUT);
+    EXPECT_EQ(pane(), "On air: news.zxg");
+    wnd.OnCommand(CMD_PAUSE);
+    EXPECT_EQ(pane(), "Paused: news.zxg");
+    wnd.OnCommand(CMD_PAUSE);
+    EXPECT_EQ(pane(), "On air: news.zxg");
+    wnd.OnCommand(CMD_STOP);
+    EXPECT_EQ(pane(), "Stopping: news.zxg");
+    for (int i = 0; i < 4 && c.State().state != air::AIR_CUED; ++i) finish();
+    EXPECT_EQ(pane(), "Cued: news.zxg");
+    // A text of the frame's own stays a while before the state takes the pane again.
+    wnd.SetStatusText("Something else");
+    EXPECT_EQ(pane(), "Something else");
+    wnd.HideProgress();
+    EXPECT_EQ(pane(), "Cued: news.zxg");
 }
 
 TEST_F(AirFrameWnd, DevicePictureForStatusClassTwo) {
@@ -163,7 +206,7 @@ TEST_F(AirFrameWnd, LiveModeOpensTheAirFrame) {
     auto* wnd = dynamic_cast<CAirFrameWnd*>(f.modes().airFrame());
     ASSERT_NE(wnd, nullptr);
     EXPECT_EQ(wnd->windowTitle(), "Live mode");
-    EXPECT_NE(dynamic_cast<CAirView*>(wnd->view(app::VIEW_LIVE)), nullptr);
+    EXPECT_NE(dynamic_cast<CTitrView*>(wnd->view(app::VIEW_LIVE)), nullptr);
     EXPECT_TRUE(wnd->CanLeave());
     f.mdiArea()->activeSubWindow()->close();
     settle();

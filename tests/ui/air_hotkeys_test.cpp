@@ -6,6 +6,7 @@
 
 #include "air/hotkeys.h"
 #include "air_qt_app.h"
+#include "app/message_boxes.h"
 #include "ui/air/accelerators.h"
 #include "ui/air/hotkey_edit.h"
 #include "ui/air/hotkeys_dialog.h"
@@ -95,6 +96,29 @@ TEST(HotkeysDialog, FieldsTakeKeys) {
     odd[5] = 0x7F000071;
     dlg.setTable(odd);
     EXPECT_EQ(dlg.table()[5], 0x71u);
+}
+
+TEST(HotkeysDialog, RefusesAKeyGivenTwice) {
+    zxtest::EnsureQtApp();
+    app::HeadlessMessageBoxes boxes;
+    app::SetMessageBoxes(&boxes);
+    CHotkeysDialog dlg;
+    dlg.setTable(air::DefaultHotkeys());
+    EXPECT_TRUE(dlg.problem().isEmpty());
+    press(dlg.field(2), Qt::Key_F5);  // Next on Play's key
+    EXPECT_EQ(dlg.problem(), "The key F5 is given to both \"Play\" and \"Next\": give each hotkey a key of its own.");
+    dlg.accept();
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);  // still open
+    EXPECT_EQ(boxes.lastText(), dlg.problem().toStdString());
+    press(dlg.field(2), Qt::Key_F7);
+    EXPECT_TRUE(dlg.problem().isEmpty());
+    dlg.setKeysInUse({{QKeySequence(Qt::Key_F7), "Refresh", "Sequence editor"}});
+    EXPECT_EQ(dlg.problem(),
+              "The key F7 for \"Next\" is already used by \"Refresh\" in Sequence editor: choose another key.");
+    dlg.setKeysInUse({});
+    dlg.accept();
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    app::SetMessageBoxes(nullptr);
 }
 
 TEST(Accelerators, RebuiltAsAWhole) {

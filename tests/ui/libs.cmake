@@ -8,3 +8,7 @@ set(test_libs ui video ktgsim demo)
 add_test(NAME ui.ScreenshotsProgram COMMAND zentrix_screenshots ${CMAKE_CURRENT_BINARY_DIR}/ui_screenshots)
 set_tests_properties(ui.ScreenshotsProgram PROPERTIES TIMEOUT 300
                      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0:abort_on_error=1")
+
+# Keys pressed as the window system delivers them (shortcuts included).
+find_package(Qt6 REQUIRED COMPONENTS Test)
+target_link_libraries(${target} PRIVATE Qt6::Test)

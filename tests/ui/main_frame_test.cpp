@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStatusBar>
 #include <QToolBar>
 
 #include "app/mode_manager.h"
@@ -69,7 +70,10 @@ TEST_F(MainFrame, ModeFramesHideTheToolbarAndCloseThroughTheManager) {
     ASSERT_EQ(f.mdiArea()->subWindowList().size(), 2);
     EXPECT_TRUE(f.toolbar()->isHidden());
     EXPECT_EQ(f.mdiArea()->activeSubWindow()->windowTitle(), "Live mode");
-    EXPECT_FALSE(f.hardwareAction()->isEnabled());  // the link is in use
+    // The link is in use: "Hardware..." says so instead of opening.
+    EXPECT_TRUE(f.hardwareAction()->isEnabled());
+    f.hardwareAction()->trigger();
+    EXPECT_EQ(f.statusBar()->currentMessage().toStdString(), app::RefusalHardware());
 
     // The Interactive system from the menu takes the on-air frame over (one on-air mode at a time).
     f.modeAction(app::MODE_INTERACTIVE)->trigger();
@@ -105,7 +109,17 @@ TEST_F(MainFrame, RefusedCloseKeepsTheWindowAndItsLayout) {
     CMainFrame f(a);
     f.ShowWithLayout();
     f.modeAction(app::MODE_AUTOMATION)->trigger();
+    // Each refusal says why: another mode, the on-air frame's close, the program's close.
+    f.modeAction(app::MODE_LIVE)->trigger();
+    EXPECT_EQ(f.statusBar()->currentMessage(), "Something is on air: stop it before opening Live mode.");
+    f.mdiArea()->activeSubWindow()->close();
+    settle();
+    EXPECT_EQ(f.statusBar()->currentMessage(), "Something is on air: stop it before closing the on-air window.");
+    EXPECT_EQ(boxes.count(), 0);
     EXPECT_FALSE(f.close());
+    EXPECT_EQ(boxes.lastText(), "Something is on air: stop it before closing Zentrix.");
+    EXPECT_EQ(boxes.count(), 1);
+    EXPECT_EQ(f.statusBar()->currentMessage(), "Something is on air: stop it before closing Zentrix.");
     EXPECT_TRUE(f.isVisible());
     EXPECT_EQ(f.modes().openFlags(), app::OPEN_AUTOMATION);
     EXPECT_FALSE(a.profile().hasKey("Layout", "Width"));

@@ -6,26 +6,41 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStatusBar>
+#include <QTest>
 #include <QThread>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
 #include <cstdlib>
 #include <functional>
+#include <map>
 
 #include "air/air_frame.h"
+#include "air/seq_doc.h"
+#include "app/file_types.h"
 #include "app/profile.h"
 #include "device/engine.h"
 #include "device/net_transport.h"
+#include "device/program_feed.h"
 #include "ktgsim/server.h"
 #include "pages/file_result.h"
 #include "pages/font_manager.h"
@@ -34,13 +49,22 @@
 #include "pages/preview_page.h"
 #include "pages/scalable_font.h"
 #include "platform/files.h"
+#include "ui/air/accelerators.h"
 #include "ui/air/air_frame_wnd.h"
+#include "ui/air/air_view.h"
+#include "ui/air/hotkey_edit.h"
+#include "ui/air/hotkeys_dialog.h"
 #include "ui/editor/colour_dialog.h"
 #include "ui/editor/editor_dialogs.h"
 #include "ui/editor/page_editor_frame.h"
 #include "ui/editor/page_view.h"
+#include "ui/file_dialogs.h"
 #include "ui/mainframe/main_frame.h"
+#include "ui/monitor/program_monitor.h"
+#include "ui/seqedit/seq_frame.h"
 #include "ui_fixture.h"
+#include "wizards/banner_player.h"
+#include "wizards/banner_writer.h"
 
 using namespace ui;
 
@@ -191,6 +215,39 @@ TEST_F(PageEditorGui, MakeAFrameTypeApplyAStyleSaveAndReopen) {
     EXPECT_TRUE(doc.modified);
     f.action(CMD_REDO)->trigger();
     EXPECT_EQ(doc.frame(0)->paragraphs[1].runs[0].format.fontName(), "Title");
+}
+
+TEST_F(PageEditorGui, StyleBoxShowsTheSelectedFramesStyle) {
+    CPageEditorFrame f(fonts);
+    ASSERT_TRUE(f.Prepare(""));
+    f.resize(1280, 900);
+    f.show();
+    settle();
+    CPageView* v = f.view();
+    drag(v, {80, 60}, {640, 200});  // Body, the current style
+    type(v, "Body text");
+    f.ChooseStyle(1);                // applied to the first frame too
+    drag(v, {80, 300}, {640, 400});  // Title, now the current style
+    type(v, "Title text");
+    pages::CPageEditor& ed = f.editor();
+    ed.Select(0);
+    f.Refresh();
+    f.ChooseStyle(0);  // the first frame back to Body; Title stays for the second
+    ASSERT_EQ(f.document().frameCount(), 2);
+    ed.Select(1);
+    f.Refresh();
+    EXPECT_EQ(f.styleBox()->currentText(), "Title");
+    ed.Select(0);
+    f.Refresh();
+    EXPECT_EQ(f.styleBox()->currentText(), "Body");
+    // Formatted apart from every style: the box names none; undo brings the style back.
+    ed.SetFrameColour(0xFF00FF00);
+    f.Refresh();
+    EXPECT_EQ(f.styleBox()->currentIndex(), -1);
+    f.action(CMD_UNDO)->trigger();
+    EXPECT_EQ(f.styleBox()->currentText(), "Body");
+    f.action(CMD_UNDO)->trigger();  // choosing Body for the first frame
+    EXPECT_EQ(f.styleBox()->currentText(), "Title");
 }
 
 TEST_F(PageEditorGui, MovingFramesAndTheTracker) {
@@ -344,9 +401,10 @@ TEST_F(PageEditorGui, ImportsAndTheirMessages) {
 
 TEST_F(PageEditorGui, PlayPageHandsTheRenderedPageToThePreview) {
     struct Air : COnAirFrame {
-        void PlayPreview(bool sequence) override {
+        bool PlayPreview(bool sequence) override {
             played = !sequence;
             page = pages::CurrentPreviewPage();
+            return true;
         }
         bool played = false;
         pages::PreviewPage page;
@@ -450,6 +508,8 @@ TEST_F(PageEditorOnAir, PlayPagePutsTheEditedPageOnTheDevice) {
     InstallAirFrame(a, shared);
     RegisterPageEditor();
     CMainFrame main(a);
+    main.resize(600, 400);  // as [Layout] has it by default
+    main.show();
     ASSERT_TRUE(main.modes().OpenMode(app::ID_MODE_FIRST + app::MODE_PAGE_EDITOR));
     auto* ed = dynamic_cast<CPageEditorFrame*>(main.modes().editorFrame(app::MODE_PAGE_EDITOR));
     ASSERT_NE(ed, nullptr);
@@ -459,21 +519,18 @@ TEST_F(PageEditorOnAir, PlayPagePutsTheEditedPageOnTheDevice) {
     drag(ed->view(), {80, 380}, {640, 470});
     type(ed->view(), "Evening news");
     ASSERT_EQ(ed->document().frameCount(), 1);
+    // Without an on-air frame yet: Play page! opens it and the page goes on air by itself.
     ed->action(CMD_PLAY)->trigger();
     EXPECT_TRUE(main.modes().isOpen(app::OPEN_PREVIEW));
     auto* air = dynamic_cast<CAirFrameWnd*>(main.modes().airFrame());
     ASSERT_NE(air, nullptr);
     air::CAirFrame& c = air->controller();
-    ASSERT_TRUE(runUntil([&] { return c.State().state == air::AIR_CUED; })) << "state " << c.State().state;
-    EXPECT_EQ(c.State().pageName, ed->document().pathName);
-    EXPECT_TRUE(sharedImage.data.empty());  // the shared page document was not used
-
-    // The operator edits on while the page waits in the Device: the copy is what goes on air.
+    // The operator edits on at once: the copy handed over is what goes on air.
     ed->editor().SetPageColour(0x0000FF00);
     ed->editor().Render();
-    ASSERT_TRUE(air->action(air::CMD_PLAY)->isEnabled());
-    air->action(air::CMD_PLAY)->trigger();
     ASSERT_TRUE(runUntil([&] { return red(output(), 360, 100); })) << "state " << c.State().state;
+    EXPECT_EQ(c.State().pageName, ed->document().pathName);
+    EXPECT_TRUE(sharedImage.data.empty());  // the shared page document was not used
     ASSERT_TRUE(runUntil([&] { return c.State().state == air::AIR_WAIT_OUT; })) << "state " << c.State().state;
     const ktgsim::Picture pic = output();
     int text = 0;
@@ -482,29 +539,142 @@ TEST_F(PageEditorOnAir, PlayPagePutsTheEditedPageOnTheDevice) {
     EXPECT_GT(text, 100);  // the typed words are in the frame
     for (int x = 8; x < 712; x += 40) EXPECT_TRUE(red(pic, x, 200)) << x;
     EXPECT_EQ(server->device().stats().rejects, 0u);
-    air->resize(900, 700);
-    air->show();
+    // The preview opens large enough for its picture.
+    auto* view = air->findChild<CAirView*>();
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(view->missingRoom().isEmpty())
+        << view->missingRoom().width() << "x" << view->missingRoom().height() << " main " << main.width() << "x"
+        << main.height() << " view " << view->viewport()->width() << "x" << view->viewport()->height();
     shot(*air, "air_preview_of_the_edited_page");
 
-    // Play page! again while the page is on air: refused, the page stays.
+    // Play page! again while the page is on air: refused with the reason, the page stays.
     ed->action(CMD_PLAY)->trigger();
     EXPECT_EQ(c.State().state, air::AIR_WAIT_OUT);
-    EXPECT_TRUE(air->statusText()->text().startsWith("Stop what is on air"));
-    air->action(air::CMD_STOP)->trigger();
+    EXPECT_EQ(air->statusText()->text(), "Something is on air: stop it before playing the page.");
+    EXPECT_EQ(ed->window()->statusBar()->currentMessage(), "Something is on air: stop it before playing the page.");
+
+    // F8 pressed in the page editor stops the show.
+    QApplication::setActiveWindow(&main);
+    ed->view()->setFocus();
+    QTest::keyClick(ed->view(), Qt::Key_F8);
     ASSERT_TRUE(runUntil([&] { return c.State().state == air::AIR_CUED; })) << "state " << c.State().state;
 
-    // Stopped, the next Play page! hands over the page as it is now (green).
-    ed->action(CMD_PLAY)->trigger();
-    ASSERT_TRUE(runUntil([&] { return c.State().state == air::AIR_CUED && air->action(air::CMD_PLAY)->isEnabled(); }));
-    air->action(air::CMD_PLAY)->trigger();
-    ASSERT_TRUE(runUntil([&] {
+    // Stopped, the next Play page! hands over the page as it is now (green), at once too.
+    auto green = [&] {
         const ktgsim::Picture now = output();
         const uint8_t* p = now.pixel(360, 100);
         return p[1] > 150 && p[0] < 90 && p[2] < 90;
+    };
+    ed->action(CMD_PLAY)->trigger();
+    ASSERT_TRUE(runUntil(green)) << "state " << c.State().state;
+
+    // F8 in the program monitor stops it as well.
+    device::ProgramFeed feed;
+    auto* monitor = new CProgramMonitor(feed, &main);
+    monitor->show();
+    QApplication::setActiveWindow(monitor);
+    QTest::keyClick(monitor, Qt::Key_F8);
+    ASSERT_TRUE(runUntil([&] { return c.State().state == air::AIR_CUED; })) << "state " << c.State().state;
+    EXPECT_TRUE(main.modes().CloseOnAirMode());
+    settle();
+    // Back in the editor, maximized as it was.
+    EXPECT_TRUE(ed->isMaximized());
+    EXPECT_EQ(main.mdiArea()->activeSubWindow(), ed);
+
+    // Live mode open and idle: the preview takes its place and plays.
+    ASSERT_TRUE(main.modes().OpenMode(app::ID_MODE_FIRST + app::MODE_LIVE));
+    ed->editor().SetPageColour(0x000000FF);
+    ed->action(CMD_PLAY)->trigger();
+    EXPECT_EQ(main.modes().openFlags() & app::OPEN_ONAIR, app::OPEN_PREVIEW);
+    air = dynamic_cast<CAirFrameWnd*>(main.modes().airFrame());
+    ASSERT_NE(air, nullptr);
+    ASSERT_TRUE(runUntil([&] { return red(output(), 360, 100) && air->controller().IsOnAir(); }));
+    air->OnCommand(air::CMD_STOP);
+    ASSERT_TRUE(runUntil([&] { return air->controller().State().state == air::AIR_CUED; }));
+    EXPECT_TRUE(main.modes().CloseOnAirMode());
+    settle();
+
+    // Another on-air mode: the same.
+    ASSERT_TRUE(main.modes().OpenMode(app::ID_MODE_FIRST + app::MODE_AUTOMATION));
+    ed->editor().SetPageColour(0x0000FF00);
+    ed->action(CMD_PLAY)->trigger();
+    EXPECT_EQ(main.modes().openFlags() & app::OPEN_ONAIR, app::OPEN_PREVIEW);
+    air = dynamic_cast<CAirFrameWnd*>(main.modes().airFrame());
+    ASSERT_NE(air, nullptr);
+    ASSERT_TRUE(runUntil([&] { return green() && air->controller().IsOnAir(); }));
+    // Something on air: changing the mode is refused, and the main window says why.
+    main.modeAction(app::MODE_LIVE)->trigger();
+    EXPECT_EQ(main.statusBar()->currentMessage(), "Something is on air: stop it before opening Live mode.");
+    EXPECT_TRUE(main.modes().isOpen(app::OPEN_PREVIEW));
+    air->OnCommand(air::CMD_STOP);
+    ASSERT_TRUE(runUntil([&] { return air->controller().State().state == air::AIR_CUED; }));
+    EXPECT_TRUE(main.modes().CloseOnAirMode());
+    boxes.setQuestionAnswer(app::IDNO);
+    EXPECT_TRUE(main.modes().CanCloseAll());
+}
+
+TEST_F(PageEditorOnAir, PlayPageTakesTheLinkedBannerOnAir) {
+    // A looping banner of green frames in the page's Banners folder.
+    pages::BannerHeader h;
+    h.frames = 4, h.rate100 = 2500, h.width = 64, h.height = 32, h.x = 100, h.y = 100;
+    h.flags = pages::BANNER_HAS_PREVIEW | pages::BANNER_LOOP;
+    {
+        wizards::CBannerWriter w;
+        ASSERT_TRUE(w.Create(home.file("Banners/green.zxa"), h));
+        pages::CBitmap32 f(h.width, h.height);
+        f.fillAll(0x0000FF00);  // opaque green (the top byte is transparency)
+        ASSERT_TRUE(w.WritePreview(f));
+        for (uint32_t i = 0; i < h.frames; ++i) ASSERT_TRUE(w.AddFrame(f));
+        ASSERT_TRUE(w.Finish());
+    }
+    wizards::CBannerPlayer banner;
+    AirShared shared;
+    shared.engine = &engine;
+    shared.objects.page = &sharedPage;
+    shared.objects.pageImage = &sharedImage;
+    shared.objects.banner = &banner;
+    InstallAirFrame(a, shared);
+    RegisterPageEditor();
+    CMainFrame main(a);
+    main.resize(600, 400);
+    main.show();
+    ASSERT_TRUE(main.modes().OpenMode(app::ID_MODE_FIRST + app::MODE_PAGE_EDITOR));
+    auto* ed = dynamic_cast<CPageEditorFrame*>(main.modes().editorFrame(app::MODE_PAGE_EDITOR));
+    ASSERT_NE(ed, nullptr);
+    ed->editor().SetPageColour(0x000000FF);
+    drag(ed->view(), {80, 380}, {640, 470});
+    type(ed->view(), "Weather");
+    ed->Refresh();
+    ASSERT_TRUE(ed->action(CMD_LINK_BANNER)->isEnabled());
+    ed->LinkBannerFile(home.file("Banners/green.zxa"));
+    EXPECT_EQ(boxes.count(), 0);
+    // The frame takes the banner's size at its top left corner.
+    const pages::Rect at = ed->document().frame(0)->rect;
+    EXPECT_EQ(at.right - at.left, h.width);
+    EXPECT_EQ(at.bottom - at.top, h.height);
+
+    // Played from the editor: the red page and the banner's frames over it, on the Device.
+    ed->action(CMD_PLAY)->trigger();
+    auto* air = dynamic_cast<CAirFrameWnd*>(main.modes().airFrame());
+    ASSERT_NE(air, nullptr);
+    air::CAirFrame& c = air->controller();
+    auto green = [](const ktgsim::Picture& pic, int x, int y) {
+        const uint8_t* p = pic.pixel(x, y);
+        return p[1] > 150 && p[0] < 90 && p[2] < 90;
+    };
+    ASSERT_TRUE(runUntil([&] {
+        const ktgsim::Picture pic = output();
+        return red(pic, 360, 60) && green(pic, at.left + 30, at.top + 15);
     })) << "state "
         << c.State().state;
-    air->action(air::CMD_STOP)->trigger();
+    EXPECT_TRUE(banner.isOpen());
+    EXPECT_EQ(server->device().stats().rejects, 0u);
+    shot(*air, "air_page_with_linked_banner");
+
+    // Stopped: the banner goes off air with its page.
+    air->OnCommand(air::CMD_STOP);
     ASSERT_TRUE(runUntil([&] { return c.State().state == air::AIR_CUED; })) << "state " << c.State().state;
+    EXPECT_TRUE(runUntil([&] { return !green(output(), at.left + 30, at.top + 15); }));
     EXPECT_TRUE(main.modes().CloseOnAirMode());
     boxes.setQuestionAnswer(app::IDNO);
     EXPECT_TRUE(main.modes().CanCloseAll());
@@ -579,4 +749,238 @@ TEST_F(PageEditorGui, Dialogs) {
     EXPECT_EQ(e.preferences().clipX, 100);
     EXPECT_FALSE(e.preferences().filter);
     EXPECT_TRUE(e.preferences().dither);  // not in the dialog, kept
+}
+
+namespace {
+
+// Every key a window answers to: its own commands, the main window's (for the windows inside it)
+// and the program-wide ones; each with the name of its command.
+using KeyNames = std::multimap<QString, QString>;
+
+void addKeys(KeyNames& keys, const QList<QAction*>& actions, const QString& where) {
+    for (QAction* a : actions)
+        if (a->shortcutContext() != Qt::ApplicationShortcut)
+            for (const QKeySequence& k : a->shortcuts())
+                if (!k.isEmpty()) keys.emplace(k.toString(), where + ": " + a->text());
+}
+
+QStringList duplicates(const KeyNames& keys) {
+    QStringList out;
+    for (auto it = keys.begin(); it != keys.end();) {
+        auto range = keys.equal_range(it->first);
+        if (std::distance(range.first, range.second) > 1) {
+            QStringList names;
+            for (auto r = range.first; r != range.second; ++r) names << r->second;
+            out << it->first + " = " + names.join(" | ");
+        }
+        it = range.second;
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST_F(PageEditorOnAir, OnAirKeysActEverywhereAndNoKeyIsBoundTwice) {
+    QStringList warnings;
+    static QStringList* sink = nullptr;
+    sink = &warnings;
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& m) {
+            if (sink) sink->append(m);
+        });
+    air::CSeqDoc sequence(a.folders(), platform::SystemClock::instance());
+    AirShared shared;
+    shared.engine = &engine;
+    shared.objects.page = &sharedPage;
+    shared.objects.pageImage = &sharedImage;
+    shared.objects.sequence = &sequence;
+    InstallAirFrame(a, shared);
+    RegisterPageEditor();
+    RegisterSequenceEditor(shared.objects);
+    {
+        CMainFrame main(a);
+        main.resize(1000, 700);
+        main.show();
+        device::ProgramFeed feed;
+        auto* monitor = new CProgramMonitor(feed, &main);
+        main.addWindowCommand(monitor->showAction());
+        monitor->show();
+        ASSERT_TRUE(main.modes().OpenMode(app::ID_MODE_FIRST + app::MODE_SEQUENCE_EDITOR));
+        ASSERT_TRUE(main.modes().OpenMode(app::ID_MODE_FIRST + app::MODE_PAGE_EDITOR));
+        auto* ed = dynamic_cast<CPageEditorFrame*>(main.modes().editorFrame(app::MODE_PAGE_EDITOR));
+        ASSERT_NE(ed, nullptr);
+        ed->editor().SetPageColour(0x000000FF);
+        ed->action(CMD_PLAY)->trigger();
+        auto* air = dynamic_cast<CAirFrameWnd*>(main.modes().airFrame());
+        ASSERT_NE(air, nullptr);
+        air::CAirFrame& c = air->controller();
+        ASSERT_TRUE(runUntil([&] { return c.IsOnAir(); })) << "state " << c.State().state;
+
+        // The program-wide keys: the on-air frame's hotkeys.
+        KeyNames global;
+        int hotkeys = 0;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            for (QShortcut* s : top->findChildren<QShortcut*>())
+                if (s->context() == Qt::ApplicationShortcut && !s->key().isEmpty()) {
+                    global.emplace(s->key().toString(), "on air: hotkey");
+                    ++hotkeys;
+                }
+        EXPECT_EQ(hotkeys, 8);
+        EXPECT_TRUE(duplicates(global).isEmpty()) << duplicates(global).join("\n").toStdString();
+        // The main window's own commands (not those of the windows in it).
+        QList<QAction*> mainOwn;
+        auto inside = [](const QObject* o, const QObject* w) {
+            for (; o; o = o->parent())
+                if (o == w) return true;
+            return false;
+        };
+        for (QAction* act : main.findChildren<QAction*>())
+            if (!inside(act, main.mdiArea()) && !inside(act, monitor)) mainOwn << act;
+        int windows = 0;
+        for (QMdiSubWindow* w : main.mdiArea()->subWindowList()) {
+            KeyNames keys = global;
+            addKeys(keys, mainOwn, "main window");
+            addKeys(keys, w->findChildren<QAction*>(), w->windowTitle());
+            EXPECT_TRUE(duplicates(keys).isEmpty()) << w->windowTitle().toStdString() << ":\n"
+                                                    << duplicates(keys).join("\n").toStdString();
+            ++windows;
+        }
+        EXPECT_EQ(windows, 3);  // both editors and the on-air frame
+        KeyNames monitorKeys = global;
+        addKeys(monitorKeys, monitor->findChildren<QAction*>(), "monitor");
+        EXPECT_TRUE(duplicates(monitorKeys).isEmpty()) << duplicates(monitorKeys).join("\n").toStdString();
+
+        // The sequence editor's window has the keyboard: F6 pauses the show, F6 again goes on.
+        auto* seqFrame = main.modes().editorFrame(app::MODE_SEQUENCE_EDITOR);
+        auto* seqWidget = dynamic_cast<QMdiSubWindow*>(seqFrame);
+        ASSERT_NE(seqWidget, nullptr);
+        main.mdiArea()->setActiveSubWindow(seqWidget);
+        QApplication::setActiveWindow(&main);
+        QWidget* focus = seqWidget->widget()->focusWidget() ? seqWidget->widget()->focusWidget() : seqWidget->widget();
+        QTest::keyClick(focus, Qt::Key_F6);
+        EXPECT_TRUE(c.State().paused);
+        QTest::keyClick(focus, Qt::Key_F6);
+        EXPECT_FALSE(c.State().paused);
+
+        // The Hotkeys dialog refuses a key that another window's command answers to.
+        CHotkeysDialog dlg;
+        dlg.setTable(c.hotkeys());
+        dlg.setKeysInUse(KeysInUse(air));
+        EXPECT_TRUE(dlg.problem().isEmpty()) << dlg.problem().toStdString();
+        dlg.field(2)->setValue(air::HOTKEY_CTRL | 'S');
+        EXPECT_EQ(dlg.problem(), "The key Ctrl+S for \"Next\" is already used by \"Save\" in " +
+                                     ed->windowTitle().remove("[*]") + ": choose another key.")
+            << dlg.problem().toStdString();
+
+        air->OnCommand(air::CMD_STOP);
+        ASSERT_TRUE(runUntil([&] { return c.State().state == air::AIR_CUED; }));
+        EXPECT_TRUE(main.modes().CloseOnAirMode());
+        boxes.setQuestionAnswer(app::IDNO);
+        EXPECT_TRUE(main.modes().CanCloseAll());
+    }
+    qInstallMessageHandler(previous);
+    sink = nullptr;
+    for (const QString& w : warnings) EXPECT_FALSE(w.contains("Ambiguous")) << w.toStdString();
+}
+
+TEST_F(PageEditorGui, CancelledNewPageLeavesTheWindowsAsTheyWere) {
+    {
+        CPageEditorFrame t(fonts);
+        ASSERT_TRUE(t.Prepare(""));
+        ASSERT_TRUE(t.SaveTo(home.file("Templates/Weather.zxg")));
+    }
+    RegisterPageEditor();  // the sequence editor stays a placeholder
+    CMainFrame main(a);
+    main.resize(900, 700);
+    main.show();
+    ASSERT_TRUE(main.modes().OpenMode(app::ID_MODE_FIRST + app::MODE_SEQUENCE_EDITOR));
+    QMdiSubWindow* seqFrame = main.mdiArea()->activeSubWindow();
+    ASSERT_NE(seqFrame, nullptr);
+    settle();
+    ASSERT_TRUE(seqFrame->isMaximized());
+    // "Create new page" asks which kind of page; the operator cancels.
+    zxtest::WhenModal([](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
+    EXPECT_FALSE(main.modes().OpenMode(app::ID_MODE_FIRST + app::MODE_PAGE_EDITOR));
+    settle();
+    EXPECT_EQ(main.modes().editorFrame(app::MODE_PAGE_EDITOR), nullptr);
+    ASSERT_EQ(main.mdiArea()->subWindowList().size(), 1);
+    EXPECT_TRUE(seqFrame->isMaximized());
+    EXPECT_EQ(main.mdiArea()->activeSubWindow(), seqFrame);
+    EXPECT_TRUE(main.toolbar()->isHidden());
+
+    // The Window menu names the windows as their title bars do.
+    seqFrame->setWindowTitle("Evening test.zxs[*]");
+    seqFrame->setWindowModified(true);
+    EXPECT_EQ(ShownTitle(*seqFrame), "Evening test.zxs*");
+    seqFrame->setWindowModified(false);
+    EXPECT_EQ(ShownTitle(*seqFrame), "Evening test.zxs");
+}
+
+TEST_F(PageEditorGui, EveryToolShowsAt870PixelsWide) {
+    CPageEditorFrame f(fonts);
+    ASSERT_TRUE(f.Prepare(""));
+    f.resize(870, 640);
+    f.show();
+    settle();
+    int tools = 0;
+    for (QToolBar* bar : f.window()->findChildren<QToolBar*>()) {
+        for (QAction* act : bar->actions()) {
+            if (act->isSeparator()) continue;
+            QWidget* w = bar->widgetForAction(act);
+            ASSERT_NE(w, nullptr) << bar->objectName().toStdString();
+            EXPECT_TRUE(w->isVisible() && bar->rect().contains(w->geometry()))
+                << bar->objectName().toStdString() << ": " << act->text().toStdString();
+            ++tools;
+        }
+        // The overflow button stays hidden.
+        for (QToolButton* b : bar->findChildren<QToolButton*>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (b->objectName() == "qt_toolbar_ext_button") {
+                EXPECT_FALSE(b->isVisible()) << bar->objectName().toStdString();
+            }
+        }
+    }
+    EXPECT_GT(tools, 35);
+    shot(f, "editor_870");
+}
+
+TEST_F(PageEditorGui, FileDialogsNameTheTypesAndShowAPageThumbnail) {
+    {
+        CPageEditorFrame t(fonts);
+        ASSERT_TRUE(t.Prepare(""));
+        t.editor().SetPageColour(0x000000FF);  // red
+        ASSERT_TRUE(t.SaveTo(home.file("Pages/red.zxg")));
+    }
+    std::unique_ptr<QFileDialog> d(
+        MakeFileDialog(nullptr, "Open page", QString::fromStdString(home.file("Pages")), app::FT_PAGE));
+    EXPECT_TRUE(d->testOption(QFileDialog::DontUseNativeDialog));
+    EXPECT_EQ(d->nameFilters().size(), 1);
+    EXPECT_TRUE(d->nameFilters().first().contains("*.zxg"));
+    d->show();
+    auto* list = d->findChild<QTreeView*>("treeView");
+    ASSERT_NE(list, nullptr);
+    // The file system model reads the folder in the background.
+    QElapsedTimer t;
+    t.start();
+    QModelIndex red;
+    while (!red.isValid() && t.elapsed() < 5000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        auto* model = qobject_cast<QFileSystemModel*>(list->model());
+        if (model) red = model->index(QString::fromStdString(home.file("Pages/red.zxg")));
+    }
+    ASSERT_TRUE(red.isValid());
+    const QString type = list->model()->index(red.row(), 2, red.parent()).data().toString();
+    EXPECT_EQ(type.toStdString(), app::FileTypeName(app::FT_PAGE));
+    EXPECT_FALSE(type.contains("unknown"));
+    EXPECT_EQ(list->header()->sectionResizeMode(1), QHeaderView::ResizeToContents);
+    // Choosing the page shows its thumbnail.
+    QLabel* thumb = ThumbnailOf(*d);
+    ASSERT_NE(thumb, nullptr);
+    d->selectFile(QString::fromStdString(home.file("Pages/red.zxg")));
+    emit d->currentChanged(QString::fromStdString(home.file("Pages/red.zxg")));
+    ASSERT_FALSE(thumb->pixmap().isNull());
+    const QImage img = thumb->pixmap().toImage();
+    EXPECT_EQ(img.pixelColor(img.width() / 2, img.height() / 2), QColor(255, 0, 0));
+    emit d->currentChanged(QString::fromStdString(home.file("Pages")));
+    EXPECT_TRUE(thumb->pixmap().isNull());
+    shot(*d, "file_dialog_page");
 }

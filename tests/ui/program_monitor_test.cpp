@@ -1,8 +1,10 @@
 // The program monitor: new pictures only when the feed has one, transparent parts over the chosen
 // backdrop (kept in the settings), and its entry in the main frame's Window menu.
 #include <QAction>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 
 #include "device/program_feed.h"
 #include "ui/mainframe/main_frame.h"
@@ -79,9 +81,60 @@ TEST_F(ProgramMonitor, ReachableFromTheWindowMenu) {
     ASSERT_FALSE(window->actions().isEmpty());
     EXPECT_EQ(window->actions().first(), m->showAction());
     EXPECT_TRUE(m->isWindow());
+    EXPECT_EQ(m->windowType(), Qt::Tool);  // above the main window, which owns it
     EXPECT_FALSE(m->isVisible());
     m->showAction()->trigger();
     EXPECT_TRUE(m->isVisible());
+}
+
+TEST_F(ProgramMonitor, OpensBesideTheMainWindowAndKeepsItsPlace) {
+    start("", false);
+    device::ProgramFeed feed;
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    {
+        // A main window with room to its right: the monitor goes there, clear of it.
+        CMainFrame f(a);
+        f.setGeometry(work.left() + 10, work.top() + 40, work.width() / 2, work.height() / 2);
+        f.show();
+        auto* m = new CProgramMonitor(feed, &f);
+        m->PlaceBeside(&f);
+        EXPECT_FALSE(m->geometry().intersects(f.frameGeometry()));
+        EXPECT_TRUE(work.contains(m->geometry())) << m->geometry().x() << "," << m->geometry().y();
+        EXPECT_GE(m->width(), 240);
+        EXPECT_EQ(m->height(), m->width() * 576 / 720);
+    }
+    {
+        // A maximized main window: a half-size picture in the lower right, below the toolbars.
+        CMainFrame f(a);
+        f.showMaximized();
+        settle();
+        auto* m = new CProgramMonitor(feed, &f);
+        m->PlaceBeside(&f);
+        EXPECT_EQ(m->size(), QSize(360, 288));
+        EXPECT_TRUE(work.contains(m->geometry()));
+        EXPECT_GT(m->geometry().top(), work.top() + 120);
+        EXPECT_GT(m->geometry().left(), work.center().x());
+        // Moved and resized by the operator, the place is kept when it is hidden ...
+        m->show();
+        m->setGeometry(work.left() + 50, work.top() + 60, 400, 320);
+        m->hide();
+    }
+    EXPECT_EQ(a.profile().getInt("Monitor", "Left", 0), work.left() + 50);
+    EXPECT_EQ(a.profile().getInt("Monitor", "Width", 0), 400);
+    {
+        // ... and taken again at the next start.
+        CMainFrame f(a);
+        f.showMaximized();
+        CProgramMonitor m(feed, &f);
+        m.PlaceBeside(&f);
+        EXPECT_EQ(m.geometry(), QRect(work.left() + 50, work.top() + 60, 400, 320));
+    }
+    // A place on a screen that is gone is forgotten.
+    a.profile().putInt("Monitor", "Left", 20000);
+    CMainFrame f(a);
+    f.showMaximized();
+    CProgramMonitor m(feed, &f);
+    EXPECT_TRUE(work.contains(m.InitialGeometry(&f)));
 }
 
 }  // namespace

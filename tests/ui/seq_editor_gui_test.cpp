@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QThread>
 
 #include "air/air_frame.h"
@@ -282,9 +283,7 @@ TEST_F(SeqEditorGui, PlaysTheSequenceOnTheVirtualDevice) {
     auto* wnd = dynamic_cast<CAirFrameWnd*>(f.modes().airFrame());
     ASSERT_NE(wnd, nullptr);
     air::CAirFrame& c = wnd->controller();
-    ASSERT_TRUE(waitFor([&] { return c.State().state == air::AIR_CUED; }, 30000)) << "state " << c.State().state;
-    EXPECT_EQ(c.State().current, 0);
-    wnd->OnCommand(air::CMD_PLAY);
+    // Play goes on air at once, without the frame's own Play.
     ktgsim::Picture pic;
     auto onAir = [&] {
         server->render(pic);
@@ -293,8 +292,9 @@ TEST_F(SeqEditorGui, PlaysTheSequenceOnTheVirtualDevice) {
         for (size_t i = 0; i < pic.rgba.size(); i += 4) lit += pic.rgba[i] + pic.rgba[i + 1] + pic.rgba[i + 2] > 60;
         return lit > 10000;
     };
-    ASSERT_TRUE(waitFor(onAir, 20000)) << "state " << c.State().state;
+    ASSERT_TRUE(waitFor(onAir, 30000)) << "state " << c.State().state;
     EXPECT_TRUE(c.IsOnAir());
+    EXPECT_EQ(c.State().current, 0);
     EXPECT_EQ(server->device().stats().rejects, 0u);
     if (const char* dir = std::getenv("ZX_SCREENSHOTS"); dir && *dir)
         ktgsim::WritePng(std::string(dir) + "/seq_on_air.png", pic);
@@ -309,11 +309,41 @@ TEST_F(SeqEditorGui, PlaysTheSequenceOnTheVirtualDevice) {
     EXPECT_EQ(c.showParams().inType, 3);
     EXPECT_EQ(air::PreviewShowParams(), nullptr);  // only for that preview: what was set before
     EXPECT_EQ(page.pathName, seq.FullPath(seq.items[2]));
-    ASSERT_TRUE(waitFor([&] { return c.State().state == air::AIR_CUED; }, 30000)) << "state " << c.State().state;
+    ASSERT_TRUE(waitFor([&] { return c.IsOnAir(); }, 30000)) << "state " << c.State().state;
     wnd->OnCommand(air::CMD_STOP);
     ASSERT_TRUE(waitFor([&] { return c.CanStart(); }, 20000));
     EXPECT_TRUE(f.modes().CloseOnAirMode());
     settle();
+}
+
+TEST_F(SeqEditorGui, StatusPanesNeverOverlap) {
+    CSeqFrame frame(objects());
+    frame.AddFiles(threePages());
+    frame.Refresh();
+    for (int width : {1240, 640, 420}) {
+        frame.resize(width, 400);
+        frame.show();
+        settle();
+        QStatusBar* bar = frame.window()->statusBar();
+        QRect previous;
+        for (int i = 0; i < 3; ++i) {
+            QLabel* pane = frame.statusPane(i);
+            const QRect r(pane->mapTo(bar, QPoint(0, 0)), pane->size());
+            EXPECT_TRUE(bar->rect().contains(r)) << width << " pane " << i;
+            if (i > 0) {
+                EXPECT_LE(previous.right(), r.left()) << width << " pane " << i;
+            }
+            previous = r;
+            EXPECT_FALSE(pane->toolTip().isEmpty());  // the whole text when it is cut
+        }
+        // A passing message takes the file name's place, not a place over the counts.
+        bar->showMessage("Saved /a/rather/long/folder/name/of/the/sequence.zxs");
+        settle();
+        EXPECT_TRUE(frame.statusPane(0)->isHidden()) << width;
+        bar->clearMessage();
+        settle();
+        EXPECT_FALSE(frame.statusPane(0)->isHidden()) << width;
+    }
 }
 
 TEST_F(SeqEditorGui, DateDialogs) {

@@ -75,6 +75,10 @@ TEST(RemoteButtons, TablesAndMessageBlock) {
     EXPECT_STREQ(kRemoteInputs[17], "IN16");
     EXPECT_STREQ(kRemoteInputs[21], "PIC4");
     EXPECT_STREQ(kRemoteInputs[kRemoteInputCount], "");
+    // Live mode's "Resore input" lists the sources in the order Restore counts them.
+    const std::vector<std::string> sources = CRemoteCmd().SourceNames();
+    ASSERT_EQ(sources.size(), size_t(kRemoteInputCount));
+    EXPECT_EQ(sources[2], "IN1");
     EXPECT_STREQ(kRemoteEffects[8], "EFFECT8");
     EXPECT_STREQ(kRemotePlaylistButtons[0], "AIR");
     EXPECT_STREQ(kRemotePlaylistButtons[13], "FADE");
@@ -345,10 +349,13 @@ TEST_F(RemoteCmd, LaunchStartsTheProgramMinimizedInItsFolderOrShows18002Once) {
     EXPECT_EQ(remote->SendCmd(REMOTE_PUSH, "IN1"), 0);  // the failure after it is not shown again
     EXPECT_EQ(boxes.count(), 1);
 
-    // A stand-in that writes down how it was started.
+    // A stand-in that writes down how it was started (renamed into place: the test reads it as
+    // soon as it appears).
     auto fake = [&](const std::string& folder) {
         const std::string path = folder + kRemoteProgram;
-        ASSERT_TRUE(zxtest::WriteText(path, "#!/bin/sh\necho \"$0 $*\" > \"$PWD/started.txt\"\n"));
+        ASSERT_TRUE(zxtest::WriteText(
+            path,
+            "#!/bin/sh\necho \"$0 $*\" > \"$PWD/started.tmp\" && mv \"$PWD/started.tmp\" \"$PWD/started.txt\"\n"));
         ::chmod(path.c_str(), 0755);
     };
     auto started = [&](const std::string& folder) {

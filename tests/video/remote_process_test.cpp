@@ -61,6 +61,11 @@ protected:
     void launch() {
         ASSERT_TRUE(remote->Launch(data));
         ASSERT_TRUE(remote->WaitForWindow(20000));
+        // The window comes up just before the control interface does (which must not take the
+        // socket of another zx-remote still running): wait for that too.
+        for (int i = 0; i < 200 && ctl("state").rfind("ERR", 0) == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        ASSERT_EQ(ctl("state").rfind("ERR", 0), std::string::npos);
     }
 };
 

@@ -19,7 +19,7 @@ struct Px {
     int b = 0, g = 0, r = 0, t = 255;
 };
 
-// Part 3.3's conversion of one pair into two words.
+// The Device's conversion of one pixel pair into its two words.
 void Convert(const Px& L, const Px& R, uint16_t& wl, uint16_t& wr) {
     int yl = (7472 * L.b + 38469 * L.g + 19595 * L.r) >> 16;
     int yr = (7472 * R.b + 38469 * R.g + 19595 * R.r) >> 16;

@@ -130,7 +130,7 @@ void Device::block(const uint8_t* data, size_t size) {
     }
     store_.load(transfer_, data + 2, size - 2);
     prepared_ = false;
-    dirty_ = true;
+    markChangedLocked();
 }
 
 bool Device::status(Link link, uint8_t* out, size_t& length) {
@@ -192,7 +192,7 @@ uint64_t Device::powerEpoch() const {
 // Registers
 
 void Device::applyWrite(uint8_t reg, uint16_t value) {
-    dirty_ = true;
+    markChangedLocked();
     switch (reg) {
         case REG_TRIGGER:
             regs_[reg] = value;
@@ -385,7 +385,7 @@ void Device::advanceField() {
     const bool transition = edgeMoved || faded;
     if (transition && !transition_) ++stats_.effects;
     transition_ = transition;
-    if (moved || faded) dirty_ = true;
+    if (moved || faded) markChangedLocked();
     noteMotionLocked();
 }
 
@@ -461,7 +461,7 @@ void Device::setPower(bool on) {
     if (on == powered_) return;
     powered_ = on;
     if (on) powerUp();
-    dirty_ = true;
+    markChangedLocked();
 }
 
 Faults Device::faults() const {
@@ -487,6 +487,11 @@ int Device::request() const {
 uint16_t Device::display() const {
     std::lock_guard lock(m_);
     return display_;
+}
+
+uint64_t Device::changeCount() const {
+    std::lock_guard lock(m_);
+    return changes_;
 }
 
 bool Device::takeDirty() {

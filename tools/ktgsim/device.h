@@ -108,6 +108,8 @@ public:
     void render(Picture& out, const Background& background) const;
     // True once after anything that may change the output.
     bool takeDirty();
+    // Counts the changes that may have changed the output: unchanged, so is the picture.
+    uint64_t changeCount() const;
 
     // ---- Inspection (tests, the control interface) ----
     uint16_t reg(int number) const;
@@ -165,6 +167,11 @@ private:
     Faults faults_;
     DeviceStats stats_;
     bool dirty_ = true;
+    uint64_t changes_ = 1;
+    void markChangedLocked() {
+        dirty_ = true;
+        ++changes_;
+    }
 };
 
 }  // namespace ktgsim

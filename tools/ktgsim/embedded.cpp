@@ -21,6 +21,8 @@ struct Embedded {
     std::unique_ptr<Server> server;
     int statusClass = -1;
     FrameCallback callback;
+    FieldTap tap;
+    int tapStep = 2;
 };
 
 Embedded& State() {
@@ -54,6 +56,7 @@ Server* EnsureRunning(Embedded& e, std::string* error) {
         return nullptr;
     }
     server->setFrameCallback(e.callback);
+    server->setFieldTap(e.tap, e.tapStep);
     LogMessage("ktgsim: embedded Device, status class %d, on %s and %s", cls, server->netAddress().c_str(),
                o.lptSocket.c_str());
     e.statusClass = cls;
@@ -116,6 +119,14 @@ void SetEmbeddedFrameCallback(FrameCallback callback) {
     std::lock_guard lock(e.m);
     e.callback = callback;
     if (e.server) e.server->setFrameCallback(std::move(callback));
+}
+
+void SetEmbeddedFieldTap(FieldTap tap, int fieldsPerFrame) {
+    Embedded& e = State();
+    std::lock_guard lock(e.m);
+    e.tap = tap;
+    e.tapStep = fieldsPerFrame;
+    if (e.server) e.server->setFieldTap(std::move(tap), fieldsPerFrame);
 }
 
 }  // namespace ktgsim

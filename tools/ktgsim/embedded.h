@@ -35,5 +35,7 @@ bool WithEmbeddedServer(const std::function<void(Server&)>& f);
 // The program monitor's callback, kept across restarts of the embedded Device. It runs on the
 // Device's field clock and must not call the functions above.
 void SetEmbeddedFrameCallback(FrameCallback callback);
+// The same for a video output's field tap (see Server::setFieldTap).
+void SetEmbeddedFieldTap(FieldTap tap, int fieldsPerFrame = 2);
 
 }  // namespace ktgsim

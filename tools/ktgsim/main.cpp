@@ -16,6 +16,7 @@ void Usage() {
     std::fprintf(stderr,
                  "usage: ktgsim [--class N] [--listen HOST:PORT] [--lpt-socket PATH] [--control HOST:PORT]\n"
                  "              [--time-scale K] [--background black|checker|none|FILE.png] [--no-data-check]\n"
+                 "              [--silent-timeout MS]\n"
                  "  --class N          status class 0, 1 (default) or 2\n"
                  "  --listen           NetBIOS session service (Ethernet models); port 0 picks a free one\n"
                  "  --lpt-socket       socket of the simulated parallel-port driver (LPT models)\n"
@@ -23,6 +24,8 @@ void Usage() {
                  "  --time-scale K     run fields K times faster than 20 ms\n"
                  "  --background       what the program output is keyed over (default black)\n"
                  "  --no-data-check    take data blocks whatever their checksum\n"
+                 "  --silent-timeout   close a link that sends nothing this long after connecting\n"
+                 "                     (ms, default 10000; control connections six times that; 0: never)\n"
                  "Hosts default to loopback.\n");
 }
 
@@ -64,6 +67,15 @@ int main(int argc, char** argv) {
             }
         } else if (a == "--background") {
             value(background);
+        } else if (a == "--silent-timeout") {
+            value(v);
+            char* end = nullptr;
+            const long ms = std::strtol(v.c_str(), &end, 10);
+            if (end == v.c_str() || *end || ms < 0 || ms > 3600000) {
+                std::fprintf(stderr, "ktgsim: --silent-timeout is a number of ms from 0 to 3600000\n");
+                return 2;
+            }
+            o.silentTimeoutMs = int(ms);
         } else if (a == "--no-data-check") {
             o.device.checkData = false;
         } else if (a == "--help" || a == "-h") {

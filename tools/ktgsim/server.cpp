@@ -100,6 +100,12 @@ void Server::setFrameCallback(FrameCallback callback) {
     callback_ = std::move(callback);
 }
 
+void Server::setFieldTap(FieldTap tap, int fieldsPerFrame) {
+    std::lock_guard lock(tapMutex_);
+    tap_ = std::move(tap);
+    tapStep_ = fieldsPerFrame == 1 ? 1 : 2;
+}
+
 bool Server::snapshot(const std::string& path, std::string& error) const {
     Picture pic;
     render(pic);
@@ -128,15 +134,37 @@ void Server::fieldLoop() {
     const auto t0 = Clock::now();
     uint64_t done = 0;
     auto lastFrame = Clock::now() - std::chrono::seconds(1);
-    Picture pic;
+    Picture pic, tapPic;
+    uint64_t tapChanges = 0;
+    Background none;
+    none.kind = Background::None;
     std::unique_lock lock(m_);
     while (!stopping_) {
         lock.unlock();
         const auto now = Clock::now();
         const uint64_t due = uint64_t((now - t0) / period);
         if (due > done) {
-            device_.advanceFields(int(std::min<uint64_t>(due - done, 1u << 20)));
-            done = due;
+            std::lock_guard tapLock(tapMutex_);
+            if (tap_) {
+                // Field by field, each frame's picture taken; a bounded batch, so that stop is
+                // heard while the clock catches up.
+                for (uint64_t k = 0; k < std::min<uint64_t>(due - done, 50); ++k) {
+                    device_.advanceFields(1);
+                    const uint64_t field = device_.fieldCount();
+                    if (field % uint64_t(tapStep_) == 0) {
+                        // A picture no change has touched is not rendered again.
+                        const uint64_t changes = device_.changeCount();
+                        const bool changed = changes != tapChanges;
+                        if (changed) device_.render(tapPic, none);
+                        tapChanges = changes;
+                        tap_(field, tapPic, changed);
+                    }
+                    ++done;
+                }
+            } else {
+                device_.advanceFields(int(std::min<uint64_t>(due - done, 1u << 20)));
+                done = due;
+            }
         }
         // The viewer gets a frame at most every 40 ms of real time, however fast the fields run.
         {
@@ -171,41 +199,117 @@ void Server::acceptLoop() {
             if (!(p[i].revents & POLLIN)) continue;
             sock::Deadline now(0);
             int fd = sock::Accept(p[i].fd, now);
-            if (fd < 0) continue;
-            std::lock_guard lock(connMutex_);
-            // Forget connections that have ended.
-            for (auto it = connections_.begin(); it != connections_.end();) {
-                if ((*it)->done) {
-                    (*it)->thread.join();
-                    it = connections_.erase(it);
-                } else {
-                    ++it;
-                }
+            if (fd >= 0) {
+                admit(kinds[i], fd);
+                continue;
             }
-            auto c = std::make_unique<Connection>();
-            c->fd = fd;
-            Connection* raw = c.get();
-            Kind kind = kinds[i];
-            c->thread = std::thread([this, kind, raw] {
-                serve(kind, raw->fd);
-                {
-                    std::lock_guard l(connMutex_);
-                    close(raw->fd);
-                    raw->fd = -1;
-                }
-                raw->done = true;
-            });
-            connections_.push_back(std::move(c));
+            if (errno != EMFILE && errno != ENFILE && errno != ENOBUFS && errno != ENOMEM) continue;
+            // Out of descriptors: the pending connection stays queued, so trying again at once
+            // would spin. Make room from a link nobody has used for a while, then wait a little.
+            ++backoffs_;
+            {
+                std::lock_guard lock(connMutex_);
+                reap();
+                evictIdlest(true, 1000);
+            }
+            pollfd w{wake_[0], POLLIN, 0};
+            if (poll(&w, 1, 100) > 0) return;
         }
     }
 }
 
-void Server::serve(Kind kind, int fd) {
-    switch (kind) {
-        case Kind::Net: serveNet(fd); break;
-        case Kind::Lpt: serveLpt(fd); break;
-        case Kind::Control: serveControl(fd); break;
+namespace {
+
+int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+// Forgets connections that have ended (connMutex_ held).
+void Server::reap() {
+    for (auto it = connections_.begin(); it != connections_.end();) {
+        if ((*it)->done) {
+            (*it)->thread.join();
+            it = connections_.erase(it);
+        } else {
+            ++it;
+        }
     }
+}
+
+// Closes the link (or control) connection idle longest, if it has been idle that long; its thread
+// then sees the end and leaves (connMutex_ held).
+bool Server::evictIdlest(bool links, int64_t idleAtLeastMs) {
+    Connection* idlest = nullptr;
+    for (auto& c : connections_) {
+        if (c->done || c->fd < 0 || c->evicted || (c->kind == Kind::Control) == links) continue;
+        if (!idlest || c->lastActive < idlest->lastActive) idlest = c.get();
+    }
+    if (!idlest || NowMs() - idlest->lastActive < idleAtLeastMs) return false;
+    idlest->evicted = true;
+    shutdown(idlest->fd, SHUT_RDWR);
+    return true;
+}
+
+int Server::connectionCount() {
+    std::lock_guard lock(connMutex_);
+    reap();
+    int n = 0;
+    for (auto& c : connections_) n += !c->done && !c->evicted;
+    return n;
+}
+
+void Server::admit(Kind kind, int fd) {
+    std::lock_guard lock(connMutex_);
+    reap();
+    const bool link = kind != Kind::Control;
+    int same = 0;
+    for (auto& c : connections_) same += !c->done && !c->evicted && (c->kind != Kind::Control) == link;
+    if (!link && options_.maxControls > 0 && same >= options_.maxControls) {
+        static const char busy[] = "ERR too many control connections\n";
+        (void)!::send(fd, busy, sizeof busy - 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+        close(fd);
+        return;
+    }
+    if (link && options_.maxLinks > 0 && same >= options_.maxLinks) evictIdlest(true, 0);
+    auto c = std::make_unique<Connection>();
+    c->kind = kind;
+    c->fd = fd;
+    c->lastActive = NowMs();
+    Connection* raw = c.get();
+    c->thread = std::thread([this, raw] {
+        serve(*raw);
+        {
+            std::lock_guard l(connMutex_);
+            close(raw->fd);
+            raw->fd = -1;
+        }
+        raw->done = true;
+    });
+    connections_.push_back(std::move(c));
+}
+
+void Server::serve(Connection& c) {
+    switch (c.kind) {
+        case Kind::Net: serveNet(c); break;
+        case Kind::Lpt: serveLpt(c); break;
+        case Kind::Control: serveControl(c); break;
+    }
+}
+
+// Until its first byte a connection gets a limited wait, so that connections that never say
+// anything do not hold a thread and a descriptor for good; after that it is waited for as long as
+// the peer likes.
+sock::Deadline Server::readWait(Connection& c) const {
+    if (c.heard || options_.silentTimeoutMs <= 0) return untilStop();
+    const int ms = c.kind == Kind::Control ? options_.silentTimeoutMs * 6 : options_.silentTimeoutMs;
+    return sock::Deadline::Within(ms, wake_[0]);
+}
+
+void Server::heard(Connection& c) const {
+    c.heard = true;
+    c.lastActive = NowMs();
 }
 
 // A connection waits for its peer as long as the peer likes; the server's stop ends every wait.
@@ -216,19 +320,21 @@ bool Server::send(int fd, const void* data, size_t size) const {
     return sock::WriteAll(fd, data, size, wait) == sock::Io::Ok;
 }
 
-void Server::serveControl(int fd) {
+void Server::serveControl(Connection& c) {
+    const int fd = c.fd;
     ControlInterface control(device_,
                              [this](const std::string& path, std::string& error) { return snapshot(path, error); });
     std::string pending;
     char buf[512];
-    sock::Deadline wait = untilStop();
     for (;;) {
         size_t eol;
         while ((eol = pending.find('\n')) == std::string::npos) {
             // A line longer than any command is a client gone wrong.
             if (pending.size() > 4096) return;
             size_t got = 0;
+            sock::Deadline wait = readWait(c);
             if (sock::ReadSome(fd, buf, sizeof buf, got, wait) != sock::Io::Ok) return;
+            heard(c);
             pending.append(buf, got);
         }
         std::string line = pending.substr(0, eol);
@@ -260,13 +366,13 @@ bool Server::sendSession(int fd, uint8_t type, const std::vector<uint8_t>& paylo
     return sock::WriteAll(fd, head.data(), head.size(), payload.data(), payload.size(), wait) == sock::Io::Ok;
 }
 
-void Server::serveNet(int fd) {
+void Server::serveNet(Connection& c) {
+    const int fd = c.fd;
     const uint64_t epoch = device_.powerEpoch();
     EthernetSide side(device_);
     device::SessionPacketReader reader;
     bool established = false;
     std::vector<uint8_t> buf(64 * 1024);
-    sock::Deadline wait = untilStop();
     for (;;) {
         uint8_t type = 0;
         std::vector<uint8_t> payload;
@@ -295,13 +401,16 @@ void Server::serveNet(int fd) {
         }
         if (reader.failed()) return;
         size_t got = 0;
+        sock::Deadline wait = readWait(c);
         if (sock::ReadSome(fd, buf.data(), buf.size(), got, wait) != sock::Io::Ok) return;
+        heard(c);
         if (device_.powerEpoch() != epoch) return;
         reader.feed(buf.data(), got);
     }
 }
 
-void Server::serveLpt(int fd) {
+void Server::serveLpt(Connection& c) {
+    const int fd = c.fd;
     using namespace device::simlpt;
     const uint64_t epoch = device_.powerEpoch();
     LptSide side(device_);
@@ -310,7 +419,9 @@ void Server::serveLpt(int fd) {
     for (;;) {
         uint8_t head[kSimLptHeaderSize];
         Frame req;
-        if (sock::ReadExact(fd, head, sizeof head, wait) != sock::Io::Ok || !DecodeFrame(head, req)) return;
+        sock::Deadline first = readWait(c);
+        if (sock::ReadExact(fd, head, sizeof head, first) != sock::Io::Ok || !DecodeFrame(head, req)) return;
+        heard(c);
         // Only data writes carry a payload; anything else with one is a client out of step.
         if (req.length > 0 && req.code != device::PAR_IOCTL_WRITE_DATA) return;
         if (req.code == device::PAR_IOCTL_WRITE_DATA && req.length != req.value) return;

@@ -27,11 +27,25 @@ struct ServerOptions {
     double timeScale = 1.0;     // fields run this many times faster than 20 ms
     bool manualFields = false;  // no field clock: fields move only by device().advanceFields
     Background background;
+    // A Device has one controlling program; beyond this many link connections at once the one
+    // idle longest is closed to make room for the newcomer (a restarted program gets in).
+    int maxLinks = 4;
+    // Control connections beyond this many are refused with an error line.
+    int maxControls = 8;
+    // A connection that sends nothing this long after it was accepted is closed (ms); a control
+    // connection, typed by hand, gets six times as long. 0: wait for ever.
+    int silentTimeoutMs = 10000;
 };
 
 // Receives the program output about once per frame while it changes (on the field clock's
 // thread; keep it short).
 using FrameCallback = std::function<void(const Picture&)>;
+// Receives the program output over nothing (straight alpha) at every field whose count is a
+// multiple of its step, with that count, on the field clock's thread: a video output's frames.
+// While one is set the clock moves the fields one at a time, so no such field is skipped even
+// when the clock runs late; a slow tap slows the fields instead. `changed` is false when nothing
+// has changed the picture since the tap's previous call: it is the same picture again.
+using FieldTap = std::function<void(uint64_t field, const Picture&, bool changed)>;
 
 class Server {
 public:
@@ -52,6 +66,8 @@ public:
     std::string controlAddress() const { return controlAddress_; }
 
     void setFrameCallback(FrameCallback callback);
+    // fieldsPerFrame: 1 (50 frames a second) or 2 (25). An empty tap removes it.
+    void setFieldTap(FieldTap tap, int fieldsPerFrame = 2);
     void render(Picture& out) const { device_.render(out, options_.background); }
     bool snapshot(const std::string& path, std::string& error) const;
 
@@ -59,21 +75,34 @@ public:
     void waitForQuit();
     void requestQuit();
 
+    // Connections being served now, and how often accepting had to wait for a free descriptor.
+    int connectionCount();
+    uint64_t acceptBackoffs() const { return backoffs_; }
+
 private:
     enum class Kind { Net, Lpt, Control };
     struct Connection {
+        Kind kind = Kind::Net;
         int fd = -1;
         std::thread thread;
         std::atomic<bool> done{false};
+        std::atomic<int64_t> lastActive{0};  // steady-clock ms of the last byte received
+        bool heard = false;                  // the serving thread's own: a byte came
+        bool evicted = false;                // closed to make room (connMutex_)
     };
 
     void fieldLoop();
     void acceptLoop();
-    void serve(Kind kind, int fd);
-    void serveControl(int fd);
-    void serveNet(int fd);
-    void serveLpt(int fd);
+    void admit(Kind kind, int fd);
+    void reap();
+    bool evictIdlest(bool links, int64_t idleAtLeastMs);
+    void serve(Connection& c);
+    void serveControl(Connection& c);
+    void serveNet(Connection& c);
+    void serveLpt(Connection& c);
     device::sock::Deadline untilStop() const;
+    device::sock::Deadline readWait(Connection& c) const;
+    void heard(Connection& c) const;
     bool send(int fd, const void* data, size_t size) const;
     bool sendSession(int fd, uint8_t type, const std::vector<uint8_t>& payload) const;
 
@@ -90,8 +119,12 @@ private:
     bool stopping_ = false;
     bool quit_ = false;
     bool started_ = false;
+    std::atomic<uint64_t> backoffs_{0};
     std::mutex callbackMutex_;
     FrameCallback callback_;
+    std::mutex tapMutex_;
+    FieldTap tap_;
+    int tapStep_ = 2;
 };
 
 }  // namespace ktgsim

@@ -104,6 +104,13 @@ ControlResult HandleControl(RemoteProgram& program, std::string_view line) {
 
 bool ControlServer::Start(const std::string& path, RemoteProgram& program, std::function<void()> onQuit,
                           std::function<void()> onVanish, std::string& error) {
+    return Start(
+        path, [&program](std::string_view line) { return HandleControl(program, line); }, std::move(onQuit),
+        std::move(onVanish), error);
+}
+
+bool ControlServer::Start(const std::string& path, Handler handler, std::function<void()> onQuit,
+                          std::function<void()> onVanish, std::string& error) {
     Stop();
     sockaddr_un addr;
     if (!Address(path, addr)) {
@@ -119,7 +126,7 @@ bool ControlServer::Start(const std::string& path, RemoteProgram& program, std::
         return false;
     }
     path_ = path;
-    program_ = &program;
+    handler_ = std::move(handler);
     onQuit_ = std::move(onQuit);
     onVanish_ = std::move(onVanish);
     thread_ = std::thread([this] { serve(); });
@@ -156,7 +163,7 @@ void ControlServer::serve() {
             in.append(buf, size_t(n));
             if (in.size() > 4096) break;
             for (size_t eol; open && (eol = in.find('\n')) != std::string::npos;) {
-                const ControlResult r = HandleControl(*program_, std::string_view(in).substr(0, eol));
+                const ControlResult r = handler_(std::string_view(in).substr(0, eol));
                 in.erase(0, eol + 1);
                 open = SendAll(c, r.reply + "\n");
                 if (r.vanish && onVanish_) onVanish_();
@@ -180,7 +187,7 @@ bool ControlRequest(const std::string& path, const std::string& line, std::strin
     }
     int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        error = "no zx-remote answers on " + path;
+        error = "nothing answers on " + path;
         CloseFd(fd);
         return false;
     }
@@ -201,7 +208,7 @@ bool ControlRequest(const std::string& path, const std::string& line, std::strin
     }
     CloseFd(fd);
     if (!ok) {
-        error = "no reply from zx-remote on " + path;
+        error = "no reply on " + path;
         return false;
     }
     reply = in.substr(0, in.find('\n'));

@@ -25,18 +25,22 @@ const char* ControlHelp();
 // The control socket's default place: the runtime folder.
 std::string DefaultControlPath();
 
+// The line server, also zx-player's: each line goes to a handler on the server's thread.
 class ControlServer {
 public:
+    using Handler = std::function<ControlResult(std::string_view line)>;
     ~ControlServer() { Stop(); }
     // Listens on path. onQuit and onVanish run on the server's thread after the reply is sent.
     bool Start(const std::string& path, RemoteProgram& program, std::function<void()> onQuit,
                std::function<void()> onVanish, std::string& error);
+    bool Start(const std::string& path, Handler handler, std::function<void()> onQuit, std::function<void()> onVanish,
+               std::string& error);
     void Stop();
 
 private:
     void serve();
 
-    RemoteProgram* program_ = nullptr;
+    Handler handler_;
     std::function<void()> onQuit_, onVanish_;
     std::string path_;
     int listen_ = -1;

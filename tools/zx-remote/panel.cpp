@@ -110,8 +110,17 @@ int RunPanel(int argc, char** argv, RemoteServer& server, bool minimized) {
                               .arg(log.back().reply));
     });
     refresh.start(100);
-    if (minimized) window.showMinimized();
-    else window.show();
+    if (minimized) {
+        // Some window managers map a window shown minimized as a normal one; asking again once
+        // it is mapped leaves it iconified on all of them.
+        window.showMinimized();
+        QTimer::singleShot(200, &window, [&window] {
+            window.setWindowState(Qt::WindowNoState);
+            window.showMinimized();
+        });
+    } else {
+        window.show();
+    }
     // ZX_SCREENSHOT=FILE.png: a picture of the panel after a moment, then the end (as zentrix).
     if (const char* shot = std::getenv("ZX_SCREENSHOT"); shot && *shot) {
         const QString file = QString::fromLocal8Bit(shot);

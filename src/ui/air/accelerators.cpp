@@ -1,11 +1,49 @@
 #include "ui/air/accelerators.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QMdiSubWindow>
 #include <QShortcut>
 #include <QWidget>
 
 #include "ui/air/virtual_keys.h"
 
 namespace ui {
+
+namespace {
+
+bool under(const QObject* o, const QWidget* w) {
+    for (; o; o = o->parent())
+        if (o == w) return true;
+    return false;
+}
+
+// The window an action belongs to, for the operator: the mode frame's title, else the window's.
+QString windowName(const QAction* a) {
+    for (const QObject* o = a->parent(); o; o = o->parent()) {
+        if (auto* sub = qobject_cast<const QMdiSubWindow*>(o)) return sub->windowTitle().remove("[*]");
+        if (auto* w = qobject_cast<const QWidget*>(o); w && w->isWindow()) return w->windowTitle().remove("[*]");
+    }
+    return {};
+}
+
+}  // namespace
+
+std::vector<KeyInUse> KeysInUse(const QWidget* except) {
+    std::vector<KeyInUse> keys;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->parentWidget()) continue;  // found through its parent
+        QList<QAction*> actions = top->findChildren<QAction*>();
+        actions += top->actions();
+        for (QAction* a : actions) {
+            if (under(a, except)) continue;
+            const QString name = a->text().remove('&'), where = windowName(a);
+            for (const QKeySequence& k : a->shortcuts())
+                if (!k.isEmpty()) keys.push_back({k, name, where});
+        }
+    }
+    return keys;
+}
 
 CAccelTable::CAccelTable(QWidget* window, std::function<void(int)> onCommand)
     : window_(window), onCommand_(std::move(onCommand)) {}
@@ -38,7 +76,8 @@ void CAccelTable::rebuild(const std::vector<air::Accelerator>& table) {
             continue;
         }
         auto* s = new QShortcut(key, window_);
-        s->setContext(Qt::WindowShortcut);
+        // On air the operator may be working in an editor or looking at the monitor.
+        s->setContext(Qt::ApplicationShortcut);
         int command = a.command;
         QObject::connect(s, &QShortcut::activated, window_, [this, command] {
             if (onCommand_) onCommand_(command);

@@ -1,10 +1,13 @@
-// The air frame's accelerator table: one shortcut per hotkey entry on the frame's window, each
-// sending its command. Rebuilt as a whole after loading the hotkeys and after the dialog.
+// The air frame's accelerator table: one shortcut per hotkey entry, each sending its command.
+// They act from every window of the program while the frame exists (the editors, the program
+// monitor), never from under a modal dialog. Rebuilt as a whole after loading the hotkeys and
+// after the dialog.
 #pragma once
 
 #include <QKeySequence>
 #include <QPointer>
 #include <QShortcut>
+#include <QString>
 #include <functional>
 #include <vector>
 
@@ -13,6 +16,16 @@
 class QWidget;
 
 namespace ui {
+
+// A key that a command of the program's windows answers to, with the command's name.
+struct KeyInUse {
+    QKeySequence key;
+    QString command;  // "Play page!"
+    QString window;   // "Page editor"; may be empty
+};
+// The keys of the commands of every window of the program except those inside except (the air
+// frame, whose own hotkeys are being chosen).
+std::vector<KeyInUse> KeysInUse(const QWidget* except);
 
 class CAccelTable {
 public:

@@ -2,16 +2,17 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QContextMenuEvent>
-#include <QFileDialog>
+#include <QDateTime>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QProgressBar>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -24,6 +25,7 @@
 #include "app/strings.h"
 #include "app/zentrix_app.h"
 #include "device/engine.h"
+#include "pages/font_manager.h"
 #include "pages/page_doc.h"
 #include "pages/page_image.h"
 #include "pages/preview_page.h"
@@ -31,8 +33,11 @@
 #include "ui/air/accelerators.h"
 #include "ui/air/air_pictures.h"
 #include "ui/air/air_view.h"
+#include "ui/air/block_view.h"
+#include "ui/air/caption_view.h"
 #include "ui/air/effect_dialog.h"
 #include "ui/air/hotkeys_dialog.h"
+#include "ui/air/titr_view.h"
 #include "ui/qt_message_target.h"
 #include "ui/text.h"
 #include "ui/translate.h"
@@ -59,32 +64,6 @@ constexpr Transport kTransport[6] = {
 constexpr const char* kReady = "Ready...";
 constexpr int kProgressLeft = 80;
 
-// The air view with the operator's way of choosing what to play until the mode's own view
-// takes over: a context menu to play a sequence or a page.
-class CLiveAirView final : public CAirView {
-public:
-    CLiveAirView(CAirFrameWnd& frame, bool statusClass2, bool is400M)
-        : CAirView(frame.controller(), frame.objects().sequence, statusClass2, is400M), frame_(frame) {}
-
-protected:
-    void contextMenuEvent(QContextMenuEvent* event) override {
-        QMenu menu(this);
-        QAction* play = menu.addAction("&Play sequence, page or clock...");
-        play->setEnabled(frame_.controller().CanStart());
-        if (menu.exec(event->globalPos()) != play) return;
-        app::CZentrixApp* theApp = app::CZentrixApp::Instance();
-        const QString folder = theApp ? FromProgramText(theApp->GetPath(app::FOLDER_SEQUENCES)) : QString();
-        const QString filter = FromProgramText(app::FileTypeName(app::FT_SEQUENCE)) + " (*.zxs);;" +
-                               FromProgramText(app::FileTypeName(app::FT_PAGE)) + " (*.zxg);;" +
-                               FromProgramText(app::FileTypeName(app::FT_CLOCK)) + " (*.zck)";
-        const QString file = QFileDialog::getOpenFileName(this, QString(), folder, filter);
-        if (!file.isEmpty()) frame_.PlayFile(file.toLocal8Bit().toStdString());
-    }
-
-private:
-    CAirFrameWnd& frame_;
-};
-
 }  // namespace
 
 CAirFrameWnd::CAirFrameWnd(app::CZentrixApp& app, std::unique_ptr<air::DeviceCommands> commands,
@@ -109,9 +88,16 @@ CAirFrameWnd::CAirFrameWnd(app::CZentrixApp& app, std::unique_ptr<air::DeviceCom
     controller_->setReceiver(receiver_.get());
     controller_->setWindow(this);
     RebuildHotkeys(controller_->hotkeys());
+    // The state changes inside the controller, on the engine's notes and its own timers: the
+    // pane follows at the pace of the page timer.
+    stateTimer_ = new QTimer(this);
+    connect(stateTimer_, &QTimer::timeout, this, &CAirFrameWnd::RefreshAirState);
+    stateTimer_->start(int(air::PERIOD_PAGE));
 }
 
 CAirFrameWnd::~CAirFrameWnd() {
+    // The views go while the controller they use still exists.
+    for (int slot = 0; slot < app::VIEW_COUNT; ++slot) DestroyView(slot);
     // The controller stops the engine and its timers while the window parts still exist.
     controller_.reset();
     accel_.reset();
@@ -196,26 +182,62 @@ QAction* CAirFrameWnd::action(int command) const {
 void CAirFrameWnd::ShowView(int slot) {
     COnAirFrame::ShowView(slot);
     controller_->setView(dynamic_cast<platform::MessageTarget*>(view(slot)));
+    // Once the frame has its size in the document area.
+    QTimer::singleShot(0, this, &CAirFrameWnd::FitPreview);
+}
+
+void CAirFrameWnd::FitPreview() {
+    auto* v = dynamic_cast<CAirView*>(stack()->currentWidget());
+    if (!v || !isVisible()) return;
+    const QSize missing = v->missingRoom();
+    if (missing.isEmpty()) return;
+    QWidget* top = window();
+    // Inside a document area that is itself too small, the main window grows.
+    QWidget* grow = isMaximized() || !mdiArea() ? top : this;
+    if (grow == top && (top->isMaximized() || top->isFullScreen())) return;
+    QRect g = grow == top ? top->geometry() : geometry();
+    g.setSize(g.size() + missing);
+    if (grow == top) {
+        const QRect work = top->screen() ? top->screen()->availableGeometry() : g;
+        g.setWidth(std::min(g.width(), work.width()));
+        g.setHeight(std::min(g.height(), work.height() - 40));  // the window manager's title
+        if (g.right() > work.right()) g.moveRight(work.right());
+        if (g.bottom() > work.bottom()) g.moveBottom(work.bottom());
+        top->setGeometry(g);
+    } else {
+        setGeometry(g);
+        // A frame that no longer fits the document area makes the main window grow in turn.
+        QTimer::singleShot(0, this, &CAirFrameWnd::FitPreview);
+    }
+}
+
+void CAirFrameWnd::DestroyView(int slot) {
+    // The controller stops telling a view that is gone.
+    if (QWidget* v = view(slot); v && dynamic_cast<platform::MessageTarget*>(v) == controller_->view())
+        controller_->setView(nullptr);
+    COnAirFrame::DestroyView(slot);
 }
 
 void CAirFrameWnd::OpenAir(bool automation) { controller_->OpenAir(automation); }
 
 bool CAirFrameWnd::CanLeave() { return controller_->CanLeave(); }
 
-void CAirFrameWnd::PlayPreview(bool sequence) {
+bool CAirFrameWnd::PlayPreview(bool sequence) {
     // A new start would cut short what is on air or a command under way: that is stopped first.
     const int32_t state = controller_->State().state;
     if (state != air::AIR_IDLE && state != air::AIR_CUED) {
         // A refused hand-over does not linger to be played by a later, unrelated preview.
         pages::ClearPreviewPage();
         Beep();
-        SetStatusText(QStringLiteral("Stop what is on air before playing another page"));
-        return;
+        SetStatusText(FromProgramText(app::RefusalPreview(sequence)));
+        return false;
     }
-    SetStatusText(QString::fromLatin1(kReady));
+    // The editors' Play goes on air at once: the content plays as soon as it is in the Device
+    // (after the link has come up, for a frame that has just opened).
+    controller_->PlayWhenCued();
     if (sequence) {
         controller_->PlayPageList();
-        return;
+        return true;
     }
     // "Play page!" hands over a copy of the editor's page; without one the shared page plays.
     // Either plays with the show parameters the sequence editor set for it (an item's own), or
@@ -224,6 +246,7 @@ void CAirFrameWnd::PlayPreview(bool sequence) {
     pages::ClearPreviewPage();
     if (page.image) controller_->PlayHandedPage(page, air::PreviewShowParams());
     else controller_->PlayPage(air::PreviewShowParams());
+    return true;
 }
 
 bool CAirFrameWnd::PlayFile(const std::string& path) {
@@ -240,6 +263,17 @@ bool CAirFrameWnd::PlayFile(const std::string& path) {
             return false;
         }
         controller_->PlayClock();
+        return true;
+    }
+    if (app::FileTypeOf(path) == app::FT_BANNER) {
+        // Opened in the program's banner player with the file's loop flag; its preview shows.
+        if (!objects_.banner) return false;
+        const int code = objects_.banner->OpenFile(path);
+        if (code != 0) {
+            app::ShowFileResult(code, path);
+            return false;
+        }
+        controller_->PlayBanner();
         return true;
     }
     if (app::FileTypeOf(path) == app::FT_SEQUENCE) {
@@ -298,17 +332,27 @@ void CAirFrameWnd::RebuildHotkeys(const air::HotkeyTable& table) {
 
 void CAirFrameWnd::OnCommand(int command) {
     if (controller_->OnCommand(command)) return;
+    if (auto* v = dynamic_cast<AirViewCommands*>(stack()->currentWidget()); v && v->OnViewCommand(command)) return;
     LogMessage("CAirFrame : view command %d", command);
 }
 
 void CAirFrameWnd::OnHotkeys() {
     air::HotkeyTable table = controller_->hotkeys();
-    if (CHotkeysDialog::Edit(this, app_.profile(), table)) controller_->setHotkeys(table);
+    if (CHotkeysDialog::Edit(this, app_.profile(), table, KeysInUse(this))) controller_->setHotkeys(table);
 }
 
 // ---- Status bar
 
-void CAirFrameWnd::SetStatusText(const QString& text) { statusText_->setText(text); }
+void CAirFrameWnd::SetStatusText(const QString& text) {
+    statusText_->setText(text);
+    noteUntil_ = QDateTime::currentMSecsSinceEpoch() + 6000;
+}
+
+void CAirFrameWnd::RefreshAirState() {
+    if (!controller_ || !progress_->isHidden() || QDateTime::currentMSecsSinceEpoch() < noteUntil_) return;
+    const QString text = FromProgramText(air::AirStateText(controller_->State()));
+    if (statusText_->text() != text) statusText_->setText(text);
+}
 
 QProgressBar* CAirFrameWnd::ShowProgress(int range) {
     statusText_->setMaximumWidth(kProgressLeft);
@@ -322,6 +366,8 @@ void CAirFrameWnd::HideProgress() {
     progress_->hide();
     statusText_->setMaximumWidth(QWIDGETSIZE_MAX);
     statusText_->setText(QString::fromLatin1(kReady));
+    noteUntil_ = 0;
+    RefreshAirState();
 }
 
 // ---- Registration
@@ -334,8 +380,14 @@ void InstallAirFrame(app::CZentrixApp& app, const AirShared& shared) {
     };
     Factories().airView = [&app](COnAirFrame& frame, int slot) -> QWidget* {
         auto* wnd = dynamic_cast<CAirFrameWnd*>(&frame);
-        if (!wnd || (slot != app::VIEW_PREVIEW && slot != app::VIEW_LIVE)) return nullptr;
-        return new CLiveAirView(*wnd, app.settings().isStatusClass2(), app.is400M());
+        if (!wnd) return nullptr;
+        if (slot == app::VIEW_CAPTIONS && pages::CFontManager::Instance())
+            return new CCaptionView(*wnd, app, *pages::CFontManager::Instance());
+        if (slot == app::VIEW_AUTOMATION) return new CBlockView(*wnd, app);
+        // Live mode chooses from its titles tree; the editors' preview only shows what plays.
+        if (slot == app::VIEW_LIVE) return new CTitrView(*wnd, app);
+        if (slot != app::VIEW_PREVIEW) return nullptr;
+        return new CAirView(wnd->controller(), wnd->objects().sequence, app.settings().isStatusClass2(), app.is400M());
     };
 }
 

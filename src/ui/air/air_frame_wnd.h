@@ -19,6 +19,7 @@ class QLineEdit;
 class QMainWindow;
 class QProgressBar;
 class QStatusBar;
+class QTimer;
 class QToolBar;
 
 namespace app {
@@ -32,6 +33,14 @@ namespace ui {
 
 class CAccelTable;
 class QtMessageTarget;
+
+// A view of the on-air frame that takes the view commands of the frame's hotkeys ("Render",
+// "Refresh list").
+class AirViewCommands {
+public:
+    virtual ~AirViewCommands() = default;
+    virtual bool OnViewCommand(int command) = 0;
+};
 
 class CAirFrameWnd : public COnAirFrame, public air::AirFrameWindow {
     Q_OBJECT
@@ -47,9 +56,10 @@ public:
 
     // app::AirFrame
     void ShowView(int slot) override;
+    void DestroyView(int slot) override;
     void OpenAir(bool automation) override;
     bool CanLeave() override;
-    void PlayPreview(bool sequence) override;
+    bool PlayPreview(bool sequence) override;
 
     // air::AirFrameWindow
     void EnableActions(uint16_t actions) override;
@@ -68,8 +78,11 @@ public:
     // now.
     bool PlayFile(const std::string& path);
 
-    // Status bar: the text pane, and a progress bar over it from 80 pixels in (range 0..n).
+    // Status bar: the text pane, and a progress bar over it from 80 pixels in (range 0..n). The
+    // pane shows the air state and what plays; a text set here stays for a few seconds.
     void SetStatusText(const QString& text);
+    // Shows the controller's state in the text pane (a timer calls it; the tests too).
+    void RefreshAirState();
     QProgressBar* ShowProgress(int range);
     void HideProgress();
 
@@ -82,6 +95,10 @@ public:
     QProgressBar* progress() const { return progress_; }
     QToolBar* toolbar() const { return toolbar_; }
     CAccelTable& accelerators() { return *accel_; }
+
+    // Makes the frame (or, while it is maximized, the main window) large enough for the shown
+    // view's preview, within the screen.
+    void FitPreview();
 
 private:
     void buildToolbar();
@@ -96,6 +113,8 @@ private:
     QAction* actions_[6] = {};
     QLineEdit* times_[2] = {};
     QLabel* statusText_ = nullptr;
+    QTimer* stateTimer_ = nullptr;
+    qint64 noteUntil_ = 0;  // ms since the epoch until which a set text stays
     QProgressBar* progress_ = nullptr;
     QLabel* indicators_[3] = {};
     int indicatorStates_[3] = {};

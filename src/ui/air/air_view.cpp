@@ -132,6 +132,14 @@ void CAirView::selectCurrent() {
     list_->scrollToItem(item);
 }
 
+QSize CAirView::missingRoom() const {
+    int width = kPreviewWidth + 2 + 2 * kMargin;
+    if (device_) width += kDeviceWidth + kMargin;
+    const int height = kPreviewHeight + 2 + 2 * kMargin;
+    const QSize view = viewport()->size();
+    return {std::max(0, width - view.width()), std::max(0, height - view.height())};
+}
+
 void CAirView::resizeEvent(QResizeEvent* event) {
     QScrollArea::resizeEvent(event);
     layoutForm();

@@ -52,6 +52,9 @@ public:
     QLabel* devicePicture() const { return device_; }
     // Fills the list from the sequence again (shown only while a page list plays).
     void refreshList();
+    // How much wider and higher the view must be to show the preview (and the Device's
+    // picture) whole; empty when it does.
+    QSize missingRoom() const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

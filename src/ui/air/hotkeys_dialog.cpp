@@ -4,8 +4,11 @@
 #include <QFormLayout>
 #include <QVBoxLayout>
 
+#include "app/message_boxes.h"
 #include "app/profile.h"
 #include "ui/air/hotkey_edit.h"
+#include "ui/air/virtual_keys.h"
+#include "ui/text.h"
 
 namespace ui {
 
@@ -46,9 +49,38 @@ air::HotkeyTable CHotkeysDialog::table() const {
     return t;
 }
 
-bool CHotkeysDialog::Edit(QWidget* parent, app::Profile& ini, air::HotkeyTable& table) {
+QString CHotkeysDialog::problem() const {
+    const air::HotkeyTable t = table();
+    for (int i = 0; i < air::kHotkeyCount; ++i) {
+        const QKeySequence key = ShortcutOfHotkey(t[size_t(i)]);
+        if (key.isEmpty()) continue;
+        const QString name = key.toString(QKeySequence::NativeText);
+        const QString label = QString::fromLatin1(air::kHotkeyEntries[i].label);
+        for (int j = 0; j < i; ++j)
+            if (ShortcutOfHotkey(t[size_t(j)]) == key)
+                return QString("The key %1 is given to both \"%2\" and \"%3\": give each hotkey a key of its own.")
+                    .arg(name, QString::fromLatin1(air::kHotkeyEntries[j].label), label);
+        for (const KeyInUse& used : inUse_)
+            if (used.key == key)
+                return QString("The key %1 for \"%2\" is already used by \"%3\"%4: choose another key.")
+                    .arg(name, label, used.command, used.window.isEmpty() ? QString() : " in " + used.window);
+    }
+    return {};
+}
+
+void CHotkeysDialog::accept() {
+    const QString why = problem();
+    if (!why.isEmpty()) {
+        app::MessageBoxText(ToProgramText(why), app::MB_OK | app::MB_ICONWARNING);
+        return;
+    }
+    QDialog::accept();
+}
+
+bool CHotkeysDialog::Edit(QWidget* parent, app::Profile& ini, air::HotkeyTable& table, std::vector<KeyInUse> inUse) {
     CHotkeysDialog dlg(parent);
     dlg.setTable(table);
+    dlg.setKeysInUse(std::move(inUse));
     if (dlg.exec() != QDialog::Accepted) return false;
     table = dlg.table();
     air::SaveHotkeys(ini, table);

@@ -3,6 +3,9 @@
 
 #include <QDialog>
 #include <array>
+#include <vector>
+
+#include "ui/air/accelerators.h"
 
 #include "air/hotkeys.h"
 
@@ -24,14 +27,22 @@ public:
     void setTable(const air::HotkeyTable& table);
     // Every entry as (modifiers × 65536) | key from its field.
     air::HotkeyTable table() const;
+    // The keys the program's other commands answer to: a hotkey may not take one.
+    void setKeysInUse(std::vector<KeyInUse> keys) { inUse_ = std::move(keys); }
+    // Why the fields cannot be taken as they are (a key given twice, or one in use); empty
+    // when they can.
+    QString problem() const;
+    // OK: refused with a message while there is a problem.
+    void accept() override;
     CHotkeyEdit* field(int entry) const { return fields_[size_t(entry)]; }
 
     // Shows the dialog on table; on OK stores the new table in it and writes all eight entries
     // to the settings file (the caller then rebuilds its accelerators). Cancel changes nothing.
-    static bool Edit(QWidget* parent, app::Profile& ini, air::HotkeyTable& table);
+    static bool Edit(QWidget* parent, app::Profile& ini, air::HotkeyTable& table, std::vector<KeyInUse> inUse = {});
 
 private:
     std::array<CHotkeyEdit*, air::kHotkeyCount> fields_{};
+    std::vector<KeyInUse> inUse_;
 };
 
 }  // namespace ui

@@ -63,7 +63,8 @@ void CPageEditorFrame::buildActions() {
         {CMD_IMPORT_PICTURE, "Import picture...", EditorIcon::Picture},
         {CMD_REMOVE_PICTURE, "Remove picture"},
         {CMD_LINK_BANNER, "Link banner..."},
-        {CMD_PLAY, "Play page!", EditorIcon::Play, QKeySequence(Qt::Key_F5)},
+        // Not F5: the on-air frame's Play answers to that from every window.
+        {CMD_PLAY, "Play page!", EditorIcon::Play, QKeySequence(Qt::CTRL | Qt::Key_F5)},
         {CMD_PREFERENCES, "Preferences..."},
         {CMD_CLOSE, "Close"},
         {CMD_UNDO, "Undo", EditorIcon::Undo, QKeySequence::Undo},
@@ -319,22 +320,21 @@ void CPageEditorFrame::buildToolbars() {
         if (c < 0) file->addSeparator();
         else file->addAction(actions_[c]);
     }
-    QToolBar* view = bar("View");
-    view->addAction(actions_[CMD_PAGE_COLOUR]);
-    view->addAction(actions_[CMD_IMPORT_BACKGROUND]);
-    view->addAction(actions_[CMD_VIEW_BACKGROUND]);
-    zoomBox_ = new QComboBox;
-    for (int z : kZooms) zoomBox_->addItem(QString("%1%").arg(z));
-    zoomBox_->addItem("Fit page");
-    zoomBox_->setCurrentIndex(3);
-    zoomBox_->setToolTip("Zoom");
-    connect(zoomBox_, qOverload<int>(&QComboBox::activated), this, [this](int i) { applyZoomChoice(i); });
-    view->addWidget(zoomBox_);
+    // Two rows that fit a window of 870 pixels: files and frames above, text formats and the
+    // view below, the boxes no wider than their usual contents need.
+    QToolBar* frame = bar("Frame");
+    for (int c : std::initializer_list<int>{CMD_FIXED, CMD_SCROLLER, CMD_ROLL, -1, CMD_VTOP, CMD_VCENTER, CMD_VBOTTOM,
+                                            -1, CMD_FRAME_COLOUR, CMD_FRAME_FORMAT, CMD_IMPORT_PICTURE, -1, CMD_FRONT,
+                                            CMD_BACK, CMD_LOCK, CMD_DELETE_FRAME}) {
+        if (c < 0) frame->addSeparator();
+        else frame->addAction(actions_[c]);
+    }
     main_->addToolBarBreak();
 
     QToolBar* format = bar("Format");
     styleBox_ = new QComboBox;
-    styleBox_->setMinimumContentsLength(14);
+    styleBox_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    styleBox_->setMinimumContentsLength(10);
     styleBox_->setToolTip("Style");
     connect(styleBox_, qOverload<int>(&QComboBox::activated), this, [this](int i) { ChooseStyle(i); });
     format->addWidget(styleBox_);
@@ -342,7 +342,8 @@ void CPageEditorFrame::buildToolbars() {
     format->addAction(actions_[CMD_STYLES]);
     format->addSeparator();
     fontBox_ = new QComboBox;
-    fontBox_->setMinimumContentsLength(16);
+    fontBox_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    fontBox_->setMinimumContentsLength(12);
     fontBox_->setToolTip("Font");
     connect(fontBox_, qOverload<int>(&QComboBox::activated), this, [this](int i) {
         if (i >= 0) ed_->SetFont(ToProgramText(fontBox_->itemText(i)));
@@ -354,13 +355,17 @@ void CPageEditorFrame::buildToolbars() {
         if (c < 0) format->addSeparator();
         else format->addAction(actions_[c]);
     }
-    QToolBar* frame = bar("Frame");
-    for (int c : std::initializer_list<int>{CMD_FIXED, CMD_SCROLLER, CMD_ROLL, -1, CMD_VTOP, CMD_VCENTER, CMD_VBOTTOM,
-                                            -1, CMD_FRAME_COLOUR, CMD_FRAME_FORMAT, CMD_IMPORT_PICTURE, -1, CMD_FRONT,
-                                            CMD_BACK, CMD_LOCK, CMD_DELETE_FRAME}) {
-        if (c < 0) frame->addSeparator();
-        else frame->addAction(actions_[c]);
-    }
+    QToolBar* view = bar("View");
+    view->addAction(actions_[CMD_PAGE_COLOUR]);
+    view->addAction(actions_[CMD_IMPORT_BACKGROUND]);
+    view->addAction(actions_[CMD_VIEW_BACKGROUND]);
+    zoomBox_ = new QComboBox;
+    for (int z : kZooms) zoomBox_->addItem(QString("%1%").arg(z));
+    zoomBox_->addItem("Fit page");
+    zoomBox_->setCurrentIndex(3);
+    zoomBox_->setToolTip("Zoom");
+    connect(zoomBox_, qOverload<int>(&QComboBox::activated), this, [this](int i) { applyZoomChoice(i); });
+    view->addWidget(zoomBox_);
 }
 
 }  // namespace ui

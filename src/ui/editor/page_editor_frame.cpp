@@ -223,8 +223,11 @@ void CPageEditorFrame::updateCommands() {
         fontBox_->setCurrentIndex(fontBox_->findText(FromProgramText(tf.fontName()), Qt::MatchFixedString));
     }
     {
+        // The selected frame's style (none when it was formatted apart from the library, and
+        // after an undo whatever the frame has again); without a selection, the style new
+        // frames take.
         const QSignalBlocker block(styleBox_);
-        styleBox_->setCurrentIndex(ed_->styles.current);
+        styleBox_->setCurrentIndex(sel ? ed_->styles.IndexOfFrame(*f) : ed_->styles.current);
     }
 
     QString status;
@@ -369,8 +372,8 @@ void CPageEditorFrame::PlayPage() {
     }
     pages::SetPreviewPage(pages::MakePreviewPage(doc_, ed_->image));
     LogMessage("CPageEditor::PlayPage %s", doc_.pathName.c_str());
-    if (!a->modes()->OpenPreviewPage())
-        main_->statusBar()->showMessage("The preview cannot open while another on-air mode is open", 5000);
+    if (!a->modes()->OpenPreviewPage() && !a->modes()->lastRefusal().empty())
+        main_->statusBar()->showMessage(FromProgramText(a->modes()->lastRefusal()), 8000);
 }
 
 void CPageEditorFrame::ImportTextFile(const std::string& path) {

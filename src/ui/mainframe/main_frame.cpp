@@ -1,5 +1,7 @@
 #include "ui/mainframe/main_frame.h"
+#include "ui/wizards/wiz_banner.h"
 #include "ui/wizards/wiz_clock.h"
+#include "ui/wizards/wiz_font.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -48,6 +50,15 @@ QRect workArea() {
 }
 
 }  // namespace
+
+QString ShownTitle(const QWidget& w) {
+    // Qt's marker of a modified document: "[*]" shows as "*" while modified, "[*][*]" as "[*]".
+    QString t = w.windowTitle();
+    t.replace("[*][*]", QChar(0x1));
+    t.replace("[*]", w.isWindowModified() ? "*" : "");
+    t.replace(QChar(0x1), "[*]");
+    return t.trimmed();
+}
 
 // ---- CMdiArea
 
@@ -134,6 +145,10 @@ void CMainFrame::buildMenu() {
     toolsMenu_ = bar->addMenu("&Tools");
     QAction* clock = commandAction(toolsMenu_, "Create new &clock...", ID_WIZARD_CLOCK);
     connect(clock, &QAction::triggered, this, [this] { RunClockWizard(this); });
+    QAction* font = commandAction(toolsMenu_, "Create new &font...", ID_WIZARD_FONT);
+    connect(font, &QAction::triggered, this, [this] { RunFontWizard(this); });
+    QAction* banner = commandAction(toolsMenu_, "TV &banners converter...", ID_WIZARD_BANNER);
+    connect(banner, &QAction::triggered, this, [this] { RunBannerWizard(this); });
 
     windowMenu_ = bar->addMenu("&Window");
     connect(windowMenu_, &QMenu::aboutToShow, this, &CMainFrame::rebuildWindowMenu);
@@ -183,7 +198,7 @@ void CMainFrame::rebuildWindowMenu() {
     windowMenu_->addSeparator();
     int n = 1;
     for (QMdiSubWindow* w : frames) {
-        QAction* a = windowMenu_->addAction(QString("&%1 %2").arg(n++).arg(w->windowTitle()));
+        QAction* a = windowMenu_->addAction(QString("&%1 %2").arg(n++).arg(ShownTitle(*w)));
         a->setCheckable(true);
         a->setChecked(w == mdi_->activeSubWindow());
         connect(a, &QAction::triggered, this, [this, w] {
@@ -241,8 +256,6 @@ QString CMainFrame::linkText() const {
 void CMainFrame::RefreshModes() {
     for (int m = 0; m < app::MODE_COUNT; ++m)
         modeActions_[m]->setEnabled(modes_->IsModeAllowed(app::ID_MODE_FIRST + m));
-    // The link is reopened by the hardware dialog: not under a running on-air mode.
-    hardwareAction_->setEnabled(modes_->airFrame() == nullptr);
     bool up = app_.hardwareState() & app::HW_DEVICE;
     QColor light = up                            ? QColor(0x2E, 0xB8, 0x4F)
                    : app_.settings().enable == 1 ? QColor(0xD3, 0x2F, 0x37)
@@ -316,7 +329,11 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 }
 
 void CMainFrame::OnHardware() {
-    if (modes_->airFrame()) return;
+    // The link is reopened by the hardware dialog: not under an open on-air mode.
+    if (modes_->airFrame()) {
+        ShowRefusal(app::RefusalHardware());
+        return;
+    }
     CHardwareDlg dlg(app_, this);
     dlg.exec();
     RefreshModes();
@@ -339,6 +356,7 @@ void CMainFrame::OnAbout() {
 std::unique_ptr<app::EditorFrame> CMainFrame::CreateEditorFrame(int mode) {
     std::unique_ptr<CEditorFrame> frame = Factories().editor ? Factories().editor(mode) : nullptr;
     if (!frame) frame = std::make_unique<CEditorFrame>(mode);
+    frame->setPrevious(mdi_->activeSubWindow());
     mdi_->addSubWindow(frame.get());
     frame->setCloseRequest([this, mode] {
         modes_->CloseEditor(mode);
@@ -359,6 +377,11 @@ std::unique_ptr<app::AirFrame> CMainFrame::CreateAirFrame() {
 }
 
 void CMainFrame::ShowToolbar(bool show) { toolbar_->setVisible(show); }
+
+void CMainFrame::ShowRefusal(const std::string& text) {
+    QApplication::beep();
+    statusBar()->showMessage(FromProgramText(text), 10000);
+}
 
 bool CMainFrame::LaunchRemote(const std::string& folder) {
     // The launcher tells the operator itself when it cannot start the program; the mode manager

@@ -28,6 +28,8 @@ enum : int {
     ID_SETTINGS_HARDWARE = 32771,
     ID_SETTINGS_PREFERENCES = 32772,
     ID_WIZARD_CLOCK = 32800,
+    ID_WIZARD_FONT = 32801,
+    ID_WIZARD_BANNER = 32802,
     ID_LANGUAGE_FIRST = 33500,
     ID_LANGUAGE_LAST = 33515,
     ID_WINDOW_CASCADE = 0xE132,
@@ -39,6 +41,9 @@ enum : int {
     IDS_LINK_DOWN = 33601,
     IDS_LINK_OFF = 33602,
 };
+
+// A window's title as its title bar shows it (Qt's "[*]" modified marker resolved), for menus.
+QString ShownTitle(const QWidget& w);
 
 // The empty document area shows the program's mark.
 class CMdiArea : public QMdiArea {
@@ -100,6 +105,7 @@ public:
     void ShowToolbar(bool show) override;
     bool LaunchRemote(const std::string& folder) override;
     bool FontsPresent(const std::string& fontsFolder) override;
+    void ShowRefusal(const std::string& text) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

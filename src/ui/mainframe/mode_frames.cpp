@@ -38,6 +38,33 @@ CModeFrame::CModeFrame(QWidget* parent) : QMdiSubWindow(parent) {
     setMinimumSize(320, 240);
 }
 
+CModeFrame::~CModeFrame() {
+    // The document area lets the next window down from maximized when a maximized one goes (or
+    // one that was never shown, made over a maximized one): put it back afterwards.
+    QMdiArea* area = mdiArea();
+    if (!area) return;
+    const bool maximized = shownOnce_ ? isMaximized() : previous_ && previousMaximized_;
+    if (!maximized) return;
+    QPointer<QMdiSubWindow> previous = shownOnce_ ? nullptr : previous_;
+    QPointer<QMdiArea> where = area;
+    QTimer::singleShot(0, area, [where, previous] {
+        if (!where) return;
+        QMdiSubWindow* next = previous ? previous.data() : where->activeSubWindow();
+        if (!next) {
+            const QList<QMdiSubWindow*> stack = where->subWindowList(QMdiArea::StackingOrder);
+            if (!stack.isEmpty()) next = stack.last();
+        }
+        if (!next) return;
+        if (!next->isMaximized()) next->showMaximized();
+        where->setActiveSubWindow(next);
+    });
+}
+
+void CModeFrame::setPrevious(QMdiSubWindow* previous) {
+    previous_ = previous;
+    previousMaximized_ = previous && previous->isMaximized();
+}
+
 void CModeFrame::closeEvent(QCloseEvent* event) {
     event->ignore();
     if (!closeRequest_) return;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,8 +23,12 @@ class CModeFrame : public QMdiSubWindow {
     Q_OBJECT
 public:
     explicit CModeFrame(QWidget* parent = nullptr);
+    ~CModeFrame() override;
     // What the close button asks for; runs after the close event has returned.
     void setCloseRequest(std::function<void()> fn) { closeRequest_ = std::move(fn); }
+    // The window that was active when this one was made: a frame that goes without ever having
+    // been shown (its document was refused) gives it back its place, maximized as it was.
+    void setPrevious(QMdiSubWindow* previous);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -33,6 +38,8 @@ protected:
 private:
     std::function<void()> closeRequest_;
     bool shownOnce_ = false;
+    QPointer<QMdiSubWindow> previous_;
+    bool previousMaximized_ = false;
 };
 
 // An editor's frame. The editors derive from it; the placeholder accepts every document.

@@ -2,8 +2,12 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QHideEvent>
+#include <QMainWindow>
 #include <QMenu>
 #include <QPainter>
+#include <QScreen>
 #include <QTimer>
 
 #include <algorithm>
@@ -17,6 +21,8 @@ namespace {
 
 constexpr int kWidth = 720, kHeight = 576;
 constexpr int kPollMs = 40;  // the Device's fields come in pairs of 20 ms: one frame
+constexpr int kGap = 8;      // between the monitor and the main window or the screen's edge
+constexpr int kTitle = 30;   // room for the window manager's title bar above the picture
 
 app::Profile* Settings() {
     app::CZentrixApp* a = app::CZentrixApp::Instance();
@@ -26,7 +32,8 @@ app::Profile* Settings() {
 }  // namespace
 
 CProgramMonitor::CProgramMonitor(device::ProgramFeed& feed, QWidget* parent)
-    : QWidget(parent, Qt::Window),
+    // A tool window of the main window: above it, never lost behind it.
+    : QWidget(parent, parent ? Qt::Tool : Qt::Window),
       feed_(feed),
       timer_(new QTimer(this)),
       showAction_(new QAction("&Program monitor", this)) {
@@ -41,13 +48,96 @@ CProgramMonitor::CProgramMonitor(device::ProgramFeed& feed, QWidget* parent)
     });
     timer_->start(kPollMs);
     connect(showAction_, &QAction::triggered, this, [this] {
+        if (!placed_ && parentWidget()) PlaceBeside(parentWidget()->window());
         show();
         raise();
         activateWindow();
     });
 }
 
-QSize CProgramMonitor::sizeHint() const { return {kWidth, kHeight}; }
+QRect CProgramMonitor::InitialGeometry(const QWidget* mainWindow) const {
+    if (app::Profile* ini = Settings(); ini && ini->hasKey("Monitor", "Width")) {
+        const QRect kept(ini->getInt("Monitor", "Left", 0), ini->getInt("Monitor", "Top", 0),
+                         std::max(ini->getInt("Monitor", "Width", kWidth), minimumWidth()),
+                         std::max(ini->getInt("Monitor", "Height", kHeight), minimumHeight()));
+        // A place on a screen that is no longer there is forgotten.
+        for (QScreen* s : QGuiApplication::screens()) {
+            const QRect common = s->availableGeometry().intersected(kept);
+            if (common.width() >= 64 && common.height() >= 32) return kept;
+        }
+    }
+    QScreen* screen = mainWindow && mainWindow->screen() ? mainWindow->screen() : QGuiApplication::primaryScreen();
+    const QRect work = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const bool fills = !mainWindow || mainWindow->isMaximized() || mainWindow->isFullScreen() ||
+                       (mainWindow->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
+    const QRect main = !mainWindow ? work : fills ? work : mainWindow->frameGeometry();
+    auto sized = [](int width) { return QSize(width, width * kHeight / kWidth); };
+    // Beside the main window, as large as the room there allows (up to full size).
+    const int right = work.right() - main.right() - 2 * kGap, left = main.left() - work.left() - 2 * kGap;
+    const int room = std::max(right, left);
+    if (!fills && room >= kWidth / 3) {
+        QSize size = sized(std::min(kWidth, room));
+        if (size.height() > work.height() - kTitle - kGap)
+            size = sized((work.height() - kTitle - kGap) * kWidth / kHeight);
+        const int x = right >= left ? main.right() + 1 + kGap : main.left() - kGap - size.width();
+        const int y = std::clamp(main.top() + kTitle, work.top() + kTitle,
+                                 std::max(work.top() + kTitle, work.bottom() - size.height()));
+        return QRect(QPoint(x, y), size);
+    }
+    // Over the lower right corner of the document area, clear of the menu, the toolbars (the
+    // modes' and the on-air frame's transport buttons) and the status bar.
+    QRect area = main;
+    if (auto* mw = qobject_cast<const QMainWindow*>(mainWindow); mw && mw->centralWidget() && !fills) {
+        const QWidget* c = mw->centralWidget();
+        area = QRect(c->mapToGlobal(QPoint(0, 0)), c->size());
+    } else if (fills) {
+        area = work.adjusted(0, 120, 0, -32);  // below menu and toolbars, above the status bar
+    }
+    const QSize size = sized(kWidth / 2);
+    return QRect(QPoint(area.right() - kGap - size.width(), area.bottom() - kGap - size.height()), size);
+}
+
+void CProgramMonitor::PlaceBeside(const QWidget* mainWindow) {
+    setGeometry(InitialGeometry(mainWindow));
+    placed_ = true;
+}
+
+void CProgramMonitor::SaveGeometry() {
+    app::Profile* ini = Settings();
+    if (!ini || !placed_) return;
+    const QRect r = geometry();
+    app::Profile::Batch batch(*ini);
+    ini->putInt("Monitor", "Left", r.left());
+    ini->putInt("Monitor", "Top", r.top());
+    ini->putInt("Monitor", "Width", r.width());
+    ini->putInt("Monitor", "Height", r.height());
+}
+
+void CProgramMonitor::hideEvent(QHideEvent* event) {
+    // Hidden by its close button or with the main window: its place is kept for the next start.
+    if (!event->spontaneous()) SaveGeometry();
+    QWidget::hideEvent(event);
+}
+
+QSize CProgramMonitor::sizeHint() const { return {kWidth, kHeight + panelHeight()}; }
+
+int CProgramMonitor::panelHeight() const { return panel_ ? panel_->sizeHint().height() : 0; }
+
+void CProgramMonitor::SetPanel(QWidget* panel) {
+    delete panel_;
+    panel_ = panel;
+    if (!panel_) return;
+    panel_->setParent(this);
+    panel_->setAutoFillBackground(true);
+    resize(width(), height() + panelHeight());
+    panel_->setGeometry(0, height() - panelHeight(), width(), panelHeight());
+    panel_->show();
+}
+
+void CProgramMonitor::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (panel_) panel_->setGeometry(0, height() - panelHeight(), width(), panelHeight());
+}
 
 bool CProgramMonitor::Poll() {
     int w = 0, h = 0;
@@ -66,13 +156,14 @@ void CProgramMonitor::SetBackdrop(Backdrop b) {
 
 void CProgramMonitor::SetZoom(int percent) {
     // The window's frame is the window manager's; the picture area is what is sized.
-    resize(kWidth * percent / 100, kHeight * percent / 100);
+    resize(kWidth * percent / 100, kHeight * percent / 100 + panelHeight());
 }
 
 QRect CProgramMonitor::pictureRect() const {
     // The whole picture, as large as fits, in its own proportions.
-    const QSize s = QSize(kWidth, kHeight).scaled(size(), Qt::KeepAspectRatio);
-    return QRect(QPoint((width() - s.width()) / 2, (height() - s.height()) / 2), s);
+    const QSize room(width(), height() - panelHeight());
+    const QSize s = QSize(kWidth, kHeight).scaled(room, Qt::KeepAspectRatio);
+    return QRect(QPoint((room.width() - s.width()) / 2, (room.height() - s.height()) / 2), s);
 }
 
 void CProgramMonitor::paintBackdrop(QPainter& p, const QRect& r) const {

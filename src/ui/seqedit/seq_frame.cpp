@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -50,6 +51,23 @@ constexpr int kSaveError = 0x102;
 constexpr const char* kSection = "SequenceEditor";
 
 app::CZentrixApp* theApp() { return app::CZentrixApp::Instance(); }
+
+// A status pane that gives up width when the window is narrow: its text ends in "..." (the
+// whole text in its tooltip) instead of running under its neighbour.
+class CElidedPane final : public QLabel {
+public:
+    QSize minimumSizeHint() const override {
+        return {fontMetrics().horizontalAdvance("Xx..."), QLabel::minimumSizeHint().height()};
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        const QRect r = contentsRect();
+        p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter, fontMetrics().elidedText(text(), Qt::ElideRight, r.width()));
+    }
+};
+
 QString fileNameOf(const std::string& path) { return QFileInfo(QFile::decodeName(path.c_str())).fileName(); }
 
 }  // namespace
@@ -71,10 +89,13 @@ CSeqFrame::CSeqFrame(const AirObjects& objects, QWidget* parent)
     connect(view_->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int c, int, int w) {
         if (c >= 0 && c < SEQ_COLUMN_COUNT && w > 0) settings_.columnWidth[c] = w;
     });
+    // The file name gives way to a passing message; the counts stay at the right. None of them
+    // runs under another when the window is narrow.
     for (int i = 0; i < 3; ++i) {
-        panes_[i] = new QLabel;
-        panes_[i]->setMinimumWidth(i == 0 ? 200 : 140);
-        main_->statusBar()->addPermanentWidget(panes_[i], i == 0 ? 1 : 0);
+        panes_[i] = new CElidedPane;
+        panes_[i]->setSizePolicy(i == 0 ? QSizePolicy::Ignored : QSizePolicy::Preferred, QSizePolicy::Preferred);
+        if (i == 0) main_->statusBar()->addWidget(panes_[i], 1);
+        else main_->statusBar()->addPermanentWidget(panes_[i], 0);
     }
 
     buildActions();
@@ -132,7 +153,9 @@ void CSeqFrame::buildActions() {
     add(ID_SEQ_COPY, "&Copy", QKeySequence::Copy);
     add(ID_SEQ_PASTE, "&Paste", QKeySequence::Paste);
     add(ID_SEQ_SELECT_ALL, "Select &All", QKeySequence::SelectAll);
-    add(ID_SEQ_REFRESH, "&Refresh", QKeySequence::Refresh)->setIcon(st->standardIcon(QStyle::SP_BrowserReload));
+    // F5 and Ctrl+R are the on-air frame's (Play, Refresh list), which act from every window.
+    add(ID_SEQ_REFRESH, "&Refresh", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R))
+        ->setIcon(st->standardIcon(QStyle::SP_BrowserReload));
     add(ID_SEQ_REVERSE_SORT, "Re&verse sort")->setCheckable(true);
     add(ID_SEQ_ADD_PAGE, "Add &page");
     add(ID_SEQ_ADD_FILES, "Add &files...", QKeySequence(Qt::Key_Insert));
@@ -146,7 +169,7 @@ void CSeqFrame::buildActions() {
     add(ID_SEQ_DOWN, "Do&wn", QKeySequence(Qt::CTRL | Qt::Key_Down))->setIcon(st->standardIcon(QStyle::SP_ArrowDown));
     add(ID_SEQ_DEF_EFFECT, "Default e&ffect...");
     add(ID_SEQ_LOOP, "&Loop")->setCheckable(true);
-    add(ID_SEQ_PLAY, "&Play", QKeySequence(Qt::Key_F5))->setIcon(st->standardIcon(QStyle::SP_MediaPlay));
+    add(ID_SEQ_PLAY, "&Play", QKeySequence(Qt::CTRL | Qt::Key_F5))->setIcon(st->standardIcon(QStyle::SP_MediaPlay));
     action(ID_SEQ_LOOP)->setIcon(st->standardIcon(QStyle::SP_BrowserReload));
 }
 
@@ -219,6 +242,7 @@ void CSeqFrame::updateCommands() {
     panes_[2]->setText(QString("Total: %1%2")
                            .arg(FromProgramText(CSeqEditor::TotalText(doc.totalTime)))
                            .arg(doc.loop ? "   Loop" : ""));
+    for (QLabel* pane : panes_) pane->setToolTip(pane->text());
 }
 
 // ---- app::EditorFrame
@@ -338,15 +362,8 @@ void CSeqFrame::OnCommand(int command) {
             document().ComputeTotal(0);
             if (!a || !a->modes() || !(a->modeMask() & app::MASK_PREVIEW) || document().checkedCount == 0) break;
             LogMessage("CSeqView::OnPlay %s", document().pathName.c_str());
-            if (a->modes()->OpenPreviewSequence()) break;
-            // Live mode holds the on-air frame (and is now in front): it plays the sequence
-            // when it is free.
-            auto* air = dynamic_cast<CAirFrameWnd*>(a->modes()->airFrame());
-            if (air && a->modes()->isOpen(app::OPEN_LIVE) && air->controller().CanStart())
-                air->controller().PlayPageList();
-            else
-                main_->statusBar()->showMessage("The sequence cannot be played while another on-air mode is busy",
-                                                5000);
+            if (!a->modes()->OpenPreviewSequence() && !a->modes()->lastRefusal().empty())
+                main_->statusBar()->showMessage(FromProgramText(a->modes()->lastRefusal()), 8000);
             break;
         }
         default: return;
@@ -482,8 +499,8 @@ void CSeqFrame::PreviewItem(int item) {
     SetPreviewShowParams(it->showParams);
     // The item's page, just loaded, plays: not a page the page editor handed over earlier.
     pages::ClearPreviewPage();
-    if (!a->modes()->OpenPreviewPage())
-        main_->statusBar()->showMessage("The preview cannot open while another on-air mode is open", 5000);
+    if (!a->modes()->OpenPreviewPage() && !a->modes()->lastRefusal().empty())
+        main_->statusBar()->showMessage(FromProgramText(a->modes()->lastRefusal()), 8000);
     SetPreviewShowParams(keep);
 }
 

@@ -14,6 +14,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <memory>
 
 #include "app/file_types.h"
 #include "app/folders.h"
@@ -23,6 +24,7 @@
 #include "pages/file_result.h"
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "ui/file_dialogs.h"
 #include "ui/pictures/picture_file_dialog.h"
 #include "ui/text.h"
 
@@ -225,12 +227,11 @@ const platform::Clock& CWizClock::timeSource() const {
 std::string CWizClock::askSavePath() {
     const std::string folder = clockFolder();
     if (askSave_) return askSave_(folder);
-    const int types[4] = {app::FT_CLOCK, -1, -1, -1};
-    QFileDialog dialog(this, QString(), pathText(folder), FromProgramText(QtFilterOf(app::BuildFilter(types, false))));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QString(app::ExtensionOf(app::FT_CLOCK)).mid(1));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return QFile::encodeName(dialog.selectedFiles().first()).toStdString();
+    std::unique_ptr<QFileDialog> dialog(MakeFileDialog(this, QString(), pathText(folder), app::FT_CLOCK));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setDefaultSuffix(QString(app::ExtensionOf(app::FT_CLOCK)).mid(1));
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return {};
+    return QFile::encodeName(dialog->selectedFiles().first()).toStdString();
 }
 
 void RunClockWizard(QWidget* parent) {

@@ -1,0 +1,2 @@
+# The video output: its sinks, fed synthetic pictures and read back through FFmpeg.
+set(test_libs output)
