@@ -54,9 +54,20 @@ int64_t SeekMemory(void* opaque, int64_t offset, int whence) {
     return at;
 }
 
+// The containers of kBannerVideoExtensions, by FFmpeg's demuxer names. Other demuxers (text
+// subtitles, raw streams, image pipes) are never asked to guess at a file: some of them take a
+// damaged header's sizes at their word.
+constexpr const char* kDemuxers = "avi,mov,mp4,m4a,3gp,3g2,mj2,matroska,webm,gif";
+
+// No single block FFmpeg allocates for a banner source may exceed this: the largest frame the
+// converter reads (7680 x 4320 at 32 bits) is 133 MB, and a damaged header that asks for more is
+// answered with "out of memory" by FFmpeg itself instead of taking the machine's memory.
+constexpr size_t kMaxFfmpegBlock = size_t(256) << 20;
+
 void QuietFfmpeg() {
     static const bool once = [] {
         av_log_set_level(AV_LOG_QUIET);
+        av_max_alloc(kMaxFfmpegBlock);
         return true;
     }();
     (void)once;
@@ -93,7 +104,10 @@ struct Demuxer {
             }
             fmt->pb = io;
         }
-        const int rc = avformat_open_input(&fmt, data ? nullptr : path.c_str(), nullptr, nullptr);
+        AVDictionary* opts = nullptr;
+        av_dict_set(&opts, "format_whitelist", kDemuxers, 0);
+        const int rc = avformat_open_input(&fmt, data ? nullptr : path.c_str(), nullptr, &opts);
+        av_dict_free(&opts);
         if (rc < 0) {
             fmt = nullptr;  // freed by avformat_open_input
             return rc == AVERROR_INVALIDDATA ? IDS_VIDEO_FORMAT : IDS_VIDEO_OPEN;
