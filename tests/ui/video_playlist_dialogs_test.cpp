@@ -167,10 +167,10 @@ TEST_F(VideoDialogs, EditVideoPlaylistAddsMovesEditsSavesAndReloads) {
 
     // The column widths go back on close.
     dlg.list->setColumnWidth(1, 150);
-    dlg.library->setColumnWidth(2, 111);
+    dlg.library->setColumnWidth(1, 111);
     dlg.reject();
     EXPECT_EQ(a.profile().getInt("VideoList", "ListColumnWidth1", -1), 150);
-    EXPECT_EQ(a.profile().getInt("VideoList", "BaseColumnWidth2", -1), 111);
+    EXPECT_EQ(a.profile().getInt("VideoList", "BaseColumnWidth1", -1), 111);
 }
 
 TEST_F(VideoDialogs, DeletingAClipAsksAsTheCatalogueAndPlaylistsNeed) {

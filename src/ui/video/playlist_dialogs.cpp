@@ -50,8 +50,6 @@ QTreeWidget* MakeList(const QStringList& headers) {
     t->setSelectionBehavior(QAbstractItemView::SelectRows);
     t->setAllColumnsShowFocus(true);
     t->setHeaderLabels(headers);
-    // Every column keeps the width it is given (they are kept in the settings).
-    t->header()->setStretchLastSection(false);
     return t;
 }
 
@@ -281,7 +279,18 @@ CVideoPlaylistDlg::CVideoPlaylistDlg(app::CZentrixApp& app, const std::string& p
     app::ShowFileResult(opened.playlist, path);
     fillLibrary(editor_->library().Entries().empty() ? -1 : 0);
     fillList(0);
-    resize(1000, 520);
+    // Names and transitions are not cut at the first sight (narrow widths from the settings
+    // grow to their text, up to a point).
+    auto fit = [](QTreeWidget* t, std::initializer_list<int> columns) {
+        for (int c : columns) {
+            const int stored = t->columnWidth(c);
+            t->resizeColumnToContents(c);
+            t->setColumnWidth(c, std::max(stored, std::min(t->columnWidth(c), 260)));
+        }
+    };
+    fit(library, {0, 1});
+    fit(list, {1, 2, 3});
+    resize(1060, 540);
     TranslateDialog(IDD_VIDEO_PLAYLIST, this);
 }
 
@@ -309,6 +318,7 @@ void CVideoPlaylistDlg::fillLibrary(int select) {
         item->setText(1, FromProgramText(l.duration));
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         item->setText(2, FromProgramText(l.comment));
+        item->setToolTip(0, item->text(0));
     }
     library->header()->setSortIndicator(editor_->settings().sortMode, Qt::AscendingOrder);
     if (select >= 0 && select < library->topLevelItemCount()) library->setCurrentItem(library->topLevelItem(select));
@@ -326,6 +336,7 @@ void CVideoPlaylistDlg::fillList(int select) {
         item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
         item->setText(3, FromProgramText(l.transition));
         item->setText(4, FromProgramText(l.comment));
+        for (int c : {1, 3, 4}) item->setToolTip(c, item->text(c));
     }
     if (select >= 0 && select < list->topLevelItemCount()) list->setCurrentItem(list->topLevelItem(select));
     {
@@ -695,6 +706,7 @@ bool CAirPlaylistDlg::LoadFile(const std::string& path) {
     if (rc & 0x100) return false;
     path_ = path;
     changed_ = true;
+    setWindowTitle(QStringLiteral("Edit playlist - %1").arg(FromProgramText(platform::FileNameOf(path))));
     fill();
     return true;
 }
@@ -704,6 +716,7 @@ bool CAirPlaylistDlg::SaveFile(const std::string& path) {
     app::ShowFileResult(rc, path);
     if (rc != 0) return false;
     path_ = path;
+    setWindowTitle(QStringLiteral("Edit playlist - %1").arg(FromProgramText(platform::FileNameOf(path))));
     return true;
 }
 
