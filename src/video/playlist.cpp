@@ -251,6 +251,7 @@ void CPlaylist::resolve() const {
     for (int k = 0; k < 2; ++k) {
         auto& out = played_[k];
         out.clear();
+        out.reserve(tracks_[k].size());
         int64_t previous = 0, previousLength = 0;
         bool first = true;
         for (const ClipRecord& c : tracks_[k]) {
@@ -264,18 +265,22 @@ void CPlaylist::resolve() const {
             first = false;
             end_ = uint32_t(std::clamp<int64_t>(std::max<int64_t>(end_, start + previousLength), 0, UINT32_MAX));
         }
-        std::stable_sort(out.begin(), out.end(),
-                         [](const air::PlaylistClip& a, const air::PlaylistClip& b) { return a.startMs < b.startMs; });
+        const auto byStart = [](const air::PlaylistClip& a, const air::PlaylistClip& b) {
+            return a.startMs < b.startMs;
+        };
+        if (!std::is_sorted(out.begin(), out.end(), byStart)) std::stable_sort(out.begin(), out.end(), byStart);
     }
     pressed_.clear();
+    pressed_.reserve(buttons_.size());
     uint32_t previous = 0;
     for (const ButtonEvent& b : buttons_) {
         const uint32_t t = b.time > 0 ? uint32_t(b.time) : previous;
         pressed_.push_back({t, b.name, b.action});
         previous = t;
     }
-    std::stable_sort(pressed_.begin(), pressed_.end(),
-                     [](const air::PlaylistButton& a, const air::PlaylistButton& b) { return a.timeMs < b.timeMs; });
+    const auto byTime = [](const air::PlaylistButton& a, const air::PlaylistButton& b) { return a.timeMs < b.timeMs; };
+    if (!std::is_sorted(pressed_.begin(), pressed_.end(), byTime))
+        std::stable_sort(pressed_.begin(), pressed_.end(), byTime);
     dirty_ = false;
 }
 
