@@ -159,8 +159,8 @@ int main(int argc, char** argv) {
                 ui::COutputs* videoOutputs = nullptr;
                 if (ui::CMainFrame* frame = shell.mainFrame()) {
                     // Settings > Output...: the video outputs, their lamps in the status bar.
-                    videoOutputs =
-                        new ui::COutputs(theApp.profile(), outputs, device::LinkUsesEmbeddedDevice(theApp), frame);
+                    videoOutputs = new ui::COutputs(theApp.profile(), outputs, device::LinkUsesEmbeddedDevice(theApp),
+                                                    theApp.GetPath(app::FOLDER_ROOT), frame);
                     frame->settingsMenu()->addSeparator();
                     QAction* outputAction = frame->settingsMenu()->addAction("&Output...");
                     QObject::connect(outputAction, &QAction::triggered, frame, [frame, videoOutputs] {

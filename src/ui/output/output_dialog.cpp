@@ -17,6 +17,7 @@
 #include "app/message_boxes.h"
 #include "app/profile.h"
 #include "pages/page_doc.h"
+#include "platform/files.h"
 
 namespace ui {
 
@@ -41,8 +42,13 @@ bool SinksOf(const app::OutputSinkSetting& s, std::vector<output::SinkOptions>& 
 
 // ---- COutputs ----------------------------------------------------------------------------------
 
-COutputs::COutputs(app::Profile& ini, output::OutputSet& set, bool available, QObject* parent)
-    : QObject(parent), ini_(ini), set_(set), available_(available), sinks_(app::LoadOutputSettings(ini)) {}
+COutputs::COutputs(app::Profile& ini, output::OutputSet& set, bool available, std::string root, QObject* parent)
+    : QObject(parent),
+      ini_(ini),
+      set_(set),
+      available_(available),
+      root_(std::move(root)),
+      sinks_(app::LoadOutputSettings(ini)) {}
 
 COutputs::~COutputs() { stopAll(); }
 
@@ -317,7 +323,7 @@ COutputLamps::COutputLamps(COutputs& outputs, QWidget* parent) : QWidget(parent)
 
 QString COutputLamps::lampText(int n) const {
     auto it = lamps_.find(n);
-    return it == lamps_.end() || !it->second->isVisible() ? QString() : it->second->text();
+    return it == lamps_.end() || it->second->isHidden() ? QString() : it->second->text();
 }
 
 void COutputLamps::Refresh() {

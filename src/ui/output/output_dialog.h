@@ -33,8 +33,10 @@ namespace ui {
 class COutputs : public QObject {
     Q_OBJECT
 public:
-    // available: the program output can be taken (the link goes to the embedded virtual Device).
-    COutputs(app::Profile& ini, output::OutputSet& set, bool available, QObject* parent = nullptr);
+    // available: the program output can be taken (the link goes to the embedded virtual Device);
+    // root: the folder a relative file name is below (the data root).
+    COutputs(app::Profile& ini, output::OutputSet& set, bool available, std::string root = {},
+             QObject* parent = nullptr);
     ~COutputs() override;
 
     bool available() const { return available_; }
@@ -60,6 +62,7 @@ private:
     app::Profile& ini_;
     output::OutputSet& set_;
     bool available_;
+    std::string root_;
     std::vector<app::OutputSinkSetting> sinks_;
 };
 
