@@ -299,7 +299,7 @@ zx::Register r(
      "[--model N] [--snapshots DIR] [--loops N] [--duration S] [--time-scale K] [--keep-going] "
      "[--video FILE.mpg|FILE.vid|FILE.zxp] [--video-loop] [--restore-input N] "
      "[--output FILE|URL [--output-format F|keyfill] [--output-codec C] [--output-background B] "
-     "[--output-rate 25|50]]...",
+     "[--output-rate 25|50] [--output-audio silence]]...",
      "Play a sequence, a page, a clock or a banner headless through the air controller, pressing Play itself; "
      "print the air states and the air log; with --snapshots, pictures of the program output at each "
      "state change and every second (a clock: each second it shows); --duration presses Stop after S "
@@ -313,7 +313,7 @@ zx::Register r(
      ".mp4/.mkv; NAME%06d.png), a stream (udp://HOST:PORT as MPEG-TS, rtmp://) or, with --output-format "
      "keyfill, a fill and a key file; the background is black, none (transparent), #RRGGBB or a PNG file.",
      {"home", "device", "model", "snapshots", "loops", "duration", "time-scale", "video", "restore-input", "output",
-      "output-format", "output-codec", "output-background", "output-rate"},
+      "output-format", "output-codec", "output-background", "output-rate", "output-audio"},
      play});
 
 }  // namespace

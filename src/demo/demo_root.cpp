@@ -7,6 +7,7 @@
 #include "air/show_params.h"
 #include "app/folders.h"
 #include "app/log/event_log.h"
+#include "app/output_settings.h"
 #include "app/zentrix_app.h"
 #include "demo/demo_banners.h"
 #include "demo/demo_captions.h"
@@ -331,6 +332,15 @@ bool MakeDemoRoot(const std::string& dir, const DemoOptions& options, DemoResult
     result.titles = int(DemoTitleFiles().size());
     // SMS Chat's template, word filter and the simulated modem's messages.
     if (!WriteDemoChat(theApp, fonts, result.files, error)) return false;
+    // A video output ready in Settings > Output... (started by hand): a recording below the data
+    // root that any player opens. An output the operator set up in that place stays.
+    {
+        std::vector<app::OutputSinkSetting> outputs = app::LoadOutputSettings(theApp.profile());
+        if (!outputs[0].used()) {
+            outputs[0].target = "Recordings/Program.mov";
+            app::SaveOutputSettings(theApp.profile(), outputs);
+        }
+    }
 
     // The page editor's style library.
     const std::string styles = StyleFile();

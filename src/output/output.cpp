@@ -67,6 +67,20 @@ std::string DefaultCodec(const std::string& muxer, const std::string& target) {
     return DefaultVideoEncoder();
 }
 
+// The sound encoder for a container's silence: uncompressed where QuickTime and AVI take it, AAC
+// for MP4, Matroska and FLV, MPEG audio for transport streams; "" when it carries no sound.
+std::string SilenceCodec(const AVOutputFormat* f, const std::string& muxer) {
+    if (muxer == "image2" || muxer == "apng") return "";
+    std::vector<std::string> order = {"aac", "mp2", "pcm_s16le"};
+    if (muxer == "mov" || muxer == "avi") order = {"pcm_s16le", "aac"};
+    if (muxer == "mpegts") order = {"mp2", "aac"};
+    for (const std::string& name : order) {
+        const AVCodec* c = avcodec_find_encoder_by_name(name.c_str());
+        if (c && avformat_query_codec(f, c->id, FF_COMPLIANCE_NORMAL) == 1) return name;
+    }
+    return "";
+}
+
 bool HasAlpha(AVPixelFormat f) {
     const AVPixFmtDescriptor* d = av_pix_fmt_desc_get(f);
     return d && (d->flags & AV_PIX_FMT_FLAG_ALPHA);
@@ -93,6 +107,38 @@ AVPixelFormat PixelFormatFor(const AVCodec* codec, bool wantAlpha) {
 }
 
 }  // namespace
+
+// Frames that no sink holds any more, kept for the next pictures. Shared with the frames' deleters,
+// so that a frame a sink still holds after its Output has gone is freed, not returned.
+class FramePool {
+public:
+    std::shared_ptr<Frame> take(const std::shared_ptr<FramePool>& self) {
+        Frame* f = nullptr;
+        {
+            std::lock_guard lock(m_);
+            if (!free_.empty()) {
+                f = free_.back().release();
+                free_.pop_back();
+            }
+        }
+        if (!f) f = new Frame;
+        std::weak_ptr<FramePool> pool = self;
+        return std::shared_ptr<Frame>(f, [pool](Frame* done) {
+            if (auto p = pool.lock()) p->give(done);
+            else delete done;
+        });
+    }
+
+private:
+    void give(Frame* f) {
+        std::lock_guard lock(m_);
+        if (free_.size() < kKept) free_.emplace_back(f);
+        else delete f;
+    }
+    static constexpr size_t kKept = 64;  // more than every sink's queue holds at once
+    std::mutex m_;
+    std::vector<std::unique_ptr<Frame>> free_;
+};
 
 bool HasEncoder(const std::string& name) { return avcodec_find_encoder_by_name(name.c_str()) != nullptr; }
 
@@ -192,7 +238,10 @@ public:
 private:
     void run();
     bool encode(const Frame* f, std::string& error);
-    bool writePackets(std::string& error);
+    bool writePackets(AVCodecContext* enc, AVStream* stream, std::string& error);
+    bool openSilence(const AVOutputFormat* f, const std::string& muxer, std::string& error);
+    // Silence up to the end of the video frames encoded so far; at the end, the encoder flushed.
+    bool encodeSilence(bool flush, std::string& error);
     void fail(const std::string& why) {
         std::lock_guard lock(m_);
         stats_.failed = true;
@@ -209,6 +258,10 @@ private:
     AVFrame* pic_ = nullptr;
     AVPacket* pkt_ = nullptr;
     bool headerWritten_ = false;
+    AVCodecContext* sound_ = nullptr;  // the silence's encoder, stream and frame (option)
+    AVStream* soundStream_ = nullptr;
+    AVFrame* quiet_ = nullptr;
+    int64_t samples_ = 0;
     std::vector<uint8_t> composed_;
     int64_t pts_ = 0;
     std::shared_ptr<const Frame> previous_;  // the picture converted into pic_
@@ -252,6 +305,10 @@ bool Validate(const SinkOptions& o, std::string& error) {
     std::string why;
     if (!Background::Parse(o.background, bg, why)) {
         error = who + why;
+        return false;
+    }
+    if (o.silence && SilenceCodec(f, muxer).empty()) {
+        error = who + "the " + muxer + " container carries no sound for the silence";
         return false;
     }
     if (o.role == Role::Program && bg.kind == Background::None && !HasAlpha(PixelFormatFor(codec, true))) {
@@ -310,6 +367,7 @@ bool Sink::open(int width, int height, std::string& error) {
     avcodec_parameters_from_context(stream_->codecpar, enc_);
     stream_->time_base = enc_->time_base;
     stream_->avg_frame_rate = enc_->framerate;
+    if (o_.silence && !openSilence(f, muxer, error)) return false;
     if (!(fmt_->oformat->flags & AVFMT_NOFILE)) {
         AVDictionary* opts = nullptr;
         if (IsUrl(o_.target)) av_dict_set(&opts, "rw_timeout", "2000000", 0);
@@ -347,6 +405,70 @@ bool Sink::open(int width, int height, std::string& error) {
     }
     composed_.resize(size_t(width) * height * 4);
     return true;
+}
+
+bool Sink::openSilence(const AVOutputFormat* f, const std::string& muxer, std::string& error) {
+    const std::string who = "output " + o_.target + ": ";
+    const std::string name = SilenceCodec(f, muxer);
+    const AVCodec* codec = name.empty() ? nullptr : avcodec_find_encoder_by_name(name.c_str());
+    soundStream_ = codec ? avformat_new_stream(fmt_, nullptr) : nullptr;
+    sound_ = soundStream_ ? avcodec_alloc_context3(codec) : nullptr;
+    if (!sound_) {
+        error = who + "no sound encoder for the silence";
+        return false;
+    }
+    sound_->sample_rate = 48000;
+    sound_->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
+    av_channel_layout_default(&sound_->ch_layout, 2);
+    sound_->bit_rate = name == "pcm_s16le" ? 0 : 128000;
+    sound_->time_base = AVRational{1, 48000};
+    if (fmt_->oformat->flags & AVFMT_GLOBALHEADER) sound_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    int rc = avcodec_open2(sound_, codec, nullptr);
+    if (rc < 0) {
+        error = who + "the sound encoder " + name + " does not open: " + AvError(rc);
+        return false;
+    }
+    avcodec_parameters_from_context(soundStream_->codecpar, sound_);
+    soundStream_->time_base = sound_->time_base;
+    quiet_ = av_frame_alloc();
+    if (!quiet_) {
+        error = who + "out of memory";
+        return false;
+    }
+    // Encoders that take any length get a video frame's worth at a time.
+    quiet_->nb_samples = sound_->frame_size > 0 ? sound_->frame_size : 48000 / o_.rate;
+    quiet_->format = sound_->sample_fmt;
+    quiet_->sample_rate = 48000;
+    av_channel_layout_copy(&quiet_->ch_layout, &sound_->ch_layout);
+    if (av_frame_get_buffer(quiet_, 0) < 0) {
+        error = who + "out of memory";
+        return false;
+    }
+    av_samples_set_silence(quiet_->data, 0, quiet_->nb_samples, 2, sound_->sample_fmt);
+    return true;
+}
+
+bool Sink::encodeSilence(bool flush, std::string& error) {
+    if (!sound_) return true;
+    const int64_t until = pts_ * 48000 / o_.rate;
+    while (samples_ < until) {
+        if (av_frame_make_writable(quiet_) < 0) {
+            error = "out of memory";
+            return false;
+        }
+        av_samples_set_silence(quiet_->data, 0, quiet_->nb_samples, 2, sound_->sample_fmt);
+        quiet_->pts = samples_;
+        samples_ += quiet_->nb_samples;
+        const int rc = avcodec_send_frame(sound_, quiet_);
+        if (rc < 0) {
+            error = "the sound encoder refused a frame: " + AvError(rc);
+            return false;
+        }
+        if (!writePackets(sound_, soundStream_, error)) return false;
+    }
+    if (!flush) return true;
+    avcodec_send_frame(sound_, nullptr);
+    return writePackets(sound_, soundStream_, error);
 }
 
 void Sink::run() {
@@ -446,7 +568,8 @@ bool Sink::encode(const Frame* f, std::string& error) {
         error = "the encoder refused a frame: " + AvError(rc);
         return false;
     }
-    if (!writePackets(error)) return false;
+    if (!writePackets(enc_, stream_, error)) return false;
+    if (!encodeSilence(f == nullptr, error)) return false;
     if (f) {
         std::lock_guard lock(m_);
         ++stats_.frames;
@@ -454,16 +577,16 @@ bool Sink::encode(const Frame* f, std::string& error) {
     return true;
 }
 
-bool Sink::writePackets(std::string& error) {
+bool Sink::writePackets(AVCodecContext* enc, AVStream* stream, std::string& error) {
     for (;;) {
-        int rc = avcodec_receive_packet(enc_, pkt_);
+        int rc = avcodec_receive_packet(enc, pkt_);
         if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF) return true;
         if (rc < 0) {
             error = "the encoder failed: " + AvError(rc);
             return false;
         }
-        av_packet_rescale_ts(pkt_, enc_->time_base, stream_->time_base);
-        pkt_->stream_index = stream_->index;
+        av_packet_rescale_ts(pkt_, enc->time_base, stream->time_base);
+        pkt_->stream_index = stream->index;
         const int size = pkt_->size;
         rc = av_interleaved_write_frame(fmt_, pkt_);
         if (rc >= 0 && fmt_->pb && fmt_->pb->error < 0) rc = fmt_->pb->error;
@@ -483,13 +606,15 @@ void Sink::close() {
     avformat_free_context(fmt_);
     fmt_ = nullptr;
     avcodec_free_context(&enc_);
+    avcodec_free_context(&sound_);
+    av_frame_free(&quiet_);
     sws_freeContext(sws_);
     sws_ = nullptr;
     av_frame_free(&pic_);
     av_packet_free(&pkt_);
 }
 
-Output::Output() = default;
+Output::Output() : pool_(std::make_shared<FramePool>()) {}
 Output::~Output() { stop(); }
 
 bool Output::add(const SinkOptions& options, int width, int height, std::string& error) {
@@ -514,7 +639,7 @@ void Output::frame(const uint8_t* rgba, int width, int height, uint64_t field, b
     // Fed at 50 a second when one sink wants that: the others take every second frame.
     const bool everySecond = fieldsPerFrame() == 1 && (received_++ % 2) != 0;
     if (changed || !last_ || last_->width != width || last_->height != height) {
-        auto f = std::make_shared<Frame>();
+        std::shared_ptr<Frame> f = pool_->take(pool_);
         f->width = width;
         f->height = height;
         f->field = field;
@@ -651,6 +776,12 @@ bool ParseSinks(const std::vector<std::pair<std::string, std::string>>& options,
             o.codec = value;
         } else if (name == "output-background") {
             o.background = value;
+        } else if (name == "output-audio") {
+            if (value != "silence" && value != "none") {
+                error = "output " + o.target + ": --output-audio takes silence or none";
+                return false;
+            }
+            o.silence = value == "silence";
         } else if (name == "output-rate") {
             if (value != "25" && value != "50") {
                 error = "output " + o.target + ": --output-rate takes 25 or 50";

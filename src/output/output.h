@@ -52,6 +52,8 @@ struct SinkOptions {
     // Wait for room in the queue instead of dropping: a recording made in scaled time, where
     // every frame by field count is wanted and the Device's pace is not real time anyway.
     bool lossless = false;
+    // A sound track of silence at 48 kHz stereo, for containers and receivers that want one.
+    bool silence = false;
 };
 
 struct SinkStats {
@@ -65,6 +67,7 @@ struct SinkStats {
 };
 
 class Sink;
+class FramePool;
 
 // The sinks of one run, fed together: frame-aligned, since they take the same frames.
 class Output {
@@ -94,6 +97,9 @@ private:
     std::vector<std::unique_ptr<Sink>> sinks_;
     uint64_t received_ = 0;
     std::shared_ptr<const Frame> last_;
+    // Pictures handed to the sinks come back here when the last of them is done with one, so
+    // that a new picture is a copy into memory already mapped, not a fresh 1.6 MB allocation.
+    std::shared_ptr<FramePool> pool_;
 };
 
 // Checks a sink's options without opening anything (for a command line before the run).

@@ -1,7 +1,10 @@
 // zentrix: the operator's program.
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
 #include <QPixmap>
 #include <QPointer>
+#include <QStatusBar>
 #include <QTimer>
 #include <QWidget>
 #include <cstdlib>
@@ -28,6 +31,7 @@
 #include "ui/mainframe/mode_frames.h"
 #include "ui/monitor/device_panel.h"
 #include "ui/monitor/program_monitor.h"
+#include "ui/output/output_dialog.h"
 #include "ui/qt_message_boxes.h"
 #include "ui/seqedit/seq_frame.h"
 #include "ui/text.h"
@@ -62,6 +66,19 @@ int main(int argc, char** argv) {
     // ... or, with a phone-lines adapter ("ITVModel" 0 or 1), the adapter stand-in.
     phonesim::RegisterEmbeddedAdapter();
     ui::RegisterPageEditor();
+    // Program output as video: the outputs take the embedded Device's fields while one runs.
+    output::OutputSet outputs;
+    outputs.setTapControl([&outputs](bool wanted, int fieldsPerFrame) {
+        if (!wanted) {
+            ktgsim::SetEmbeddedFieldTap(nullptr);
+            return;
+        }
+        ktgsim::SetEmbeddedFieldTap(
+            [&outputs](uint64_t field, const ktgsim::Picture& p, bool changed) {
+                outputs.frame(p.rgba.data(), p.width, p.height, field, changed);
+            },
+            fieldsPerFrame);
+    });
     int status = 1;
     {
         // The Device link: StartHardware opens it through the engine, exit closes it.
@@ -149,7 +166,21 @@ int main(int argc, char** argv) {
                 // it stays above the main window, and closing the main frame still ends the
                 // program.
                 QPointer<ui::CProgramMonitor> monitor;
+                ui::COutputs* videoOutputs = nullptr;
                 if (ui::CMainFrame* frame = shell.mainFrame()) {
+                    // Settings > Output...: the video outputs, their lamps in the status bar.
+                    videoOutputs = new ui::COutputs(theApp.profile(), outputs, device::LinkUsesEmbeddedDevice(theApp),
+                                                    theApp.GetPath(app::FOLDER_ROOT), frame);
+                    frame->settingsMenu()->addSeparator();
+                    QAction* outputAction = frame->settingsMenu()->addAction("&Output...");
+                    QObject::connect(outputAction, &QAction::triggered, frame, [frame, videoOutputs] {
+                        ui::COutputDialog dialog(*videoOutputs, frame);
+                        dialog.exec();
+                    });
+                    frame->statusBar()->addPermanentWidget(new ui::COutputLamps(*videoOutputs, frame));
+                    if (videoOutputs->available())
+                        for (const std::string& why : videoOutputs->startEnabled())
+                            frame->statusBar()->showMessage(QString::fromStdString(why), 10000);
                     monitor = new ui::CProgramMonitor(programFeed, frame);
                     frame->addWindowCommand(monitor->showAction());
                     if (device::LinkUsesEmbeddedDevice(theApp)) {
@@ -195,6 +226,9 @@ int main(int argc, char** argv) {
                 }
                 status = QApplication::exec();
                 if (monitor && monitor->isVisible()) monitor->SaveGeometry();
+                // The recordings are finished before the Device and the engine go.
+                if (videoOutputs) videoOutputs->stopAll();
+                outputs.stopAll();
                 theApp.ExitInstance();
                 shell.destroyMainFrame();
                 break;

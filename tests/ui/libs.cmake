@@ -1,6 +1,7 @@
 # The front end's tests, with the virtual Device the air frame's windows play to, the remote,
-# and the demo root the clock maker's tests start from.
-set(test_libs ui video ktgsim demo)
+# the demo root the clock maker's and the chat view's tests start from, and the modem simulator
+# the chat view receives its messages from.
+set(test_libs ui video ktgsim demo gsmsim)
 
 # The program of scripts/screenshots takes its pictures of the editor and its dialogs.
 # (Leaks: the system libraries' caches, which the test programs' own suppressions cover, are not

@@ -8,7 +8,9 @@
 #include <string>
 #include <thread>
 
+#include "ktgsim/picture.h"
 #include "ktgsim/server.h"
+#include "output/output.h"
 
 namespace {
 
@@ -17,6 +19,8 @@ void Usage() {
                  "usage: ktgsim [--class N] [--listen HOST:PORT] [--lpt-socket PATH] [--control HOST:PORT]\n"
                  "              [--time-scale K] [--background black|checker|none|FILE.png] [--no-data-check]\n"
                  "              [--silent-timeout MS]\n"
+                 "              [--output FILE|URL [--output-format F|keyfill] [--output-codec C]\n"
+                 "               [--output-background B] [--output-rate 25|50] [--output-audio silence]]...\n"
                  "  --class N          status class 0, 1 (default) or 2\n"
                  "  --listen           NetBIOS session service (Ethernet models); port 0 picks a free one\n"
                  "  --lpt-socket       socket of the simulated parallel-port driver (LPT models)\n"
@@ -26,6 +30,9 @@ void Usage() {
                  "  --no-data-check    take data blocks whatever their checksum\n"
                  "  --silent-timeout   close a link that sends nothing this long after connecting\n"
                  "                     (ms, default 10000; control connections six times that; 0: never)\n"
+                 "  --output           send the program output as video, field by field, to a recording\n"
+                 "                     (.mov, .mp4, .mkv, NAME%%06d.png) or a stream (udp://HOST:PORT);\n"
+                 "                     repeatable, each followed by its own --output-* options\n"
                  "Hosts default to loopback.\n");
 }
 
@@ -34,6 +41,7 @@ void Usage() {
 int main(int argc, char** argv) {
     ktgsim::ServerOptions o;
     std::string background;
+    std::vector<std::pair<std::string, std::string>> outputArgs;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         auto value = [&](std::string& out) {
@@ -76,6 +84,9 @@ int main(int argc, char** argv) {
                 return 2;
             }
             o.silentTimeoutMs = int(ms);
+        } else if (a == "--output" || a.rfind("--output-", 0) == 0) {
+            value(v);
+            outputArgs.emplace_back(a.substr(2), v);
         } else if (a == "--no-data-check") {
             o.device.checkData = false;
         } else if (a == "--help" || a == "-h") {
@@ -97,6 +108,20 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "ktgsim: %s\n", error.c_str());
         return 1;
     }
+    std::vector<output::SinkOptions> sinks;
+    if (!output::ParseSinks(outputArgs, sinks, error)) {
+        std::fprintf(stderr, "ktgsim: %s\n", error.c_str());
+        return 2;
+    }
+    // Every sink opens before the Device starts: one that cannot be written stops it from
+    // starting. The Device runs at its own pace for the programs that drive it, so a sink that
+    // cannot keep up drops frames rather than holding the fields back.
+    output::Output video;
+    for (const output::SinkOptions& s : sinks)
+        if (!video.add(s, ktgsim::kFrameWidth, ktgsim::kFrameHeight, error)) {
+            std::fprintf(stderr, "ktgsim: %s\n", error.c_str());
+            return 1;
+        }
     // Interrupts are taken by one thread, which asks the server to end like a "quit" would, so
     // that the sockets are closed and the socket file removed.
     sigset_t signals;
@@ -105,6 +130,14 @@ int main(int argc, char** argv) {
     sigaddset(&signals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     ktgsim::Server server(o);
+    if (video.size()) {
+        video.start();
+        server.setFieldTap(
+            [&video](uint64_t field, const ktgsim::Picture& pic, bool changed) {
+                video.frame(pic.rgba.data(), pic.width, pic.height, field, changed);
+            },
+            video.fieldsPerFrame());
+    }
     if (!server.start(error)) {
         std::fprintf(stderr, "ktgsim: %s\n", error.c_str());
         return 1;
@@ -122,5 +155,17 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     server.waitForQuit();
     server.stop();
-    return 0;
+    server.setFieldTap(nullptr);
+    video.stop();
+    int status = 0;
+    for (const output::SinkStats& st : video.stats()) {
+        std::printf("output %s: %llu frames, %llu dropped, %llu bytes\n", st.target.c_str(),
+                    static_cast<unsigned long long>(st.frames), static_cast<unsigned long long>(st.dropped),
+                    static_cast<unsigned long long>(st.bytes));
+        if (st.failed) {
+            std::fprintf(stderr, "ktgsim: %s\n", st.error.c_str());
+            status = 1;
+        }
+    }
+    return status;
 }

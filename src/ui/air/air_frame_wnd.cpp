@@ -30,11 +30,14 @@
 #include "pages/page_image.h"
 #include "pages/preview_page.h"
 #include "platform/files.h"
+#include "sms/chat_model.h"
+#include "sms/sms_engine.h"
 #include "ui/air/accelerators.h"
 #include "ui/air/air_pictures.h"
 #include "ui/air/air_view.h"
 #include "ui/air/block_view.h"
 #include "ui/air/caption_view.h"
+#include "ui/air/chat_view.h"
 #include "ui/air/effect_dialog.h"
 #include "ui/air/hotkeys_dialog.h"
 #include "ui/air/titr_view.h"
@@ -378,11 +381,18 @@ void InstallAirFrame(app::CZentrixApp& app, const AirShared& shared) {
         return std::make_unique<CAirFrameWnd>(app, std::make_unique<air::EngineCommands>(*shared.engine),
                                               shared.objects);
     };
-    Factories().airView = [&app](COnAirFrame& frame, int slot) -> QWidget* {
+    Factories().airView = [&app, chatEngine = shared.chatEngine](COnAirFrame& frame, int slot) -> QWidget* {
         auto* wnd = dynamic_cast<CAirFrameWnd*>(&frame);
         if (!wnd) return nullptr;
         if (slot == app::VIEW_CAPTIONS && pages::CFontManager::Instance())
             return new CCaptionView(*wnd, app, *pages::CFontManager::Instance());
+        // SMS Chat plays its messages as the application's page.
+        if (slot == app::VIEW_SMS_CHAT && pages::CFontManager::Instance() && wnd->objects().page &&
+            wnd->objects().pageImage) {
+            static sms::SmsChatEngine processEngine(sms::CSMSEngine::Instance());
+            return new CChatView(*wnd, app, *pages::CFontManager::Instance(),
+                                 chatEngine ? *chatEngine : static_cast<sms::ChatEngine&>(processEngine));
+        }
         if (slot == app::VIEW_AUTOMATION) return new CBlockView(*wnd, app);
         // Live mode chooses from its titles tree; the editors' preview only shows what plays.
         if (slot == app::VIEW_LIVE) return new CTitrView(*wnd, app);

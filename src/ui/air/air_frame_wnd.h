@@ -28,6 +28,9 @@ class CZentrixApp;
 namespace device {
 class CEngine;
 }
+namespace sms {
+class ChatEngine;
+}
 
 namespace ui {
 
@@ -128,9 +131,11 @@ private:
 struct AirShared {
     device::CEngine* engine = nullptr;
     air::AirObjects objects;
+    // The SMS engine of SMS Chat; nullptr = the process's.
+    sms::ChatEngine* chatEngine = nullptr;
 };
 
-// Registers the air frame and its view (the preview and Live slots) in Factories().
+// Registers the air frame and the views of its slots in Factories().
 void InstallAirFrame(app::CZentrixApp& app, const AirShared& shared);
 
 }  // namespace ui

@@ -92,6 +92,8 @@ public:
     QMenu* toolsMenu() const { return toolsMenu_; }
     // The sub-menu the translation fills with the languages (commands 33500-33515).
     QMenu* languageMenu() const { return languageMenu_; }
+    // Settings of the program as a whole; commands added after the Language sub-menu.
+    QMenu* settingsMenu() const { return settingsMenu_; }
     QToolBar* toolbar() const { return toolbar_; }
     QMdiArea* mdiArea() const { return mdi_; }
     QString linkText() const;
