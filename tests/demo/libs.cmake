@@ -1,7 +1,7 @@
 # The demo tests: the demo library, the virtual Device the playout plays to, and the
 # remote-control stand-in, whose own reader checks the demo's macro files; the playout with video
 # runs the zx-player and zx-remote programs.
-set(test_libs demo ktgsim zxremote gsmsim video output)
+set(test_libs demo ktgsim zxremote gsmsim phonesim video output)
 add_dependencies(${target} zx_player_program zx_remote_program)
 
 # The README's main command on a fresh data folder, headless, with the programs of this build.
