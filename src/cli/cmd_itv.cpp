@@ -12,6 +12,8 @@
 #include <sstream>
 #include <string>
 
+#include <unistd.h>
+
 #include <atomic>
 #include <csignal>
 
@@ -430,6 +432,25 @@ bool grabEmbedded(pages::CBitmap32& out) {
     return true;
 }
 
+// The script's times divided by the time scale, in a file of the runtime folder; "" when it
+// cannot be read (error says why) or written.
+std::string ScaledScript(const std::string& path, double scale, std::string& error) {
+    std::vector<gsmsim::ScriptLine> lines;
+    if (!gsmsim::ReadScript(path, lines, error)) return {};
+    std::string text;
+    for (const gsmsim::ScriptLine& l : lines) {
+        char t[32];
+        std::snprintf(t, sizeof t, "%.3f ", l.seconds / scale);
+        text += t + l.command + "\n";
+    }
+    const std::string out = platform::RuntimeDir() + "zx-itv-" + std::to_string(::getpid()) + ".txt";
+    if (!platform::WriteFileAtomic(out, std::string_view(text))) {
+        error = "cannot write " + out;
+        return {};
+    }
+    return out;
+}
+
 int run(const zx::Args& a) {
     if (a.positional.size() != 1) {
         std::cerr << "zx itv run: give one interactive system (.zxi)\n";
@@ -506,6 +527,18 @@ int run(const zx::Args& a) {
     } else {
         ini.putString(device::kEthernetSection, device::kHostsKey, device);
     }
+    // The modem simulator's script keeps pace with the scaled clock.
+    std::string scaled;
+    const std::string script = sms::SimScriptPath(ini, theApp.GetPath(app::FOLDER_PROGRAM));
+    if (s.itv && s.itvModel == ITV_MODEL_GSM && !script.empty() && scale != 1) {
+        std::string why;
+        scaled = ScaledScript(script, scale, why);
+        if (scaled.empty()) {
+            std::cerr << "zx itv run: " << why << "\n";
+            return 1;
+        }
+        ini.putString(sms::kSerialSection, sms::kSimScriptKey, scaled);
+    }
     std::cout << "hardware " << (s.itv ? std::to_string(s.itvModel) : std::string("none")) << ", port "
               << sms::SerialKey(port) << "\n";
     if (embedded) {
@@ -549,6 +582,7 @@ int run(const zx::Args& a) {
     phonesim::UnregisterEmbeddedAdapter();
     gsmsim::UnregisterEmbeddedModem();
     if (embedded) ktgsim::UnregisterEmbeddedDevice();
+    if (!scaled.empty()) std::remove(scaled.c_str());
     if (status != demo::PLAY_OK) {
         std::cerr << "zx itv run: " << error << "\n";
         return 1;

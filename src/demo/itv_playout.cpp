@@ -190,7 +190,7 @@ int CItvPlayout::Run(const ItvPlayOptions& o, std::string& error) {
         [&] {
             if ((o.interrupted && o.interrupted->load()) || linkError) return true;
             const uint32_t elapsed = clock.ticks() - t0;
-            if (o.during) o.during(model, elapsed);
+            if (o.during && o.during(model, elapsed)) return true;
             const auto& log = model.counter().log();
             for (; printed < log.size(); ++printed) {
                 votes_.push_back(model.counter().LogLine(printed));
@@ -209,7 +209,7 @@ int CItvPlayout::Run(const ItvPlayOptions& o, std::string& error) {
                         writer->put(snapDir + name, std::move(pic));
                     }
                 }
-                if (st != air::AIR_ITV_UPDATING && st != air::AIR_ITV_FLIPPING && st != air::AIR_ITV_RUN)
+                if (st < air::AIR_ITV_COPYING || st > air::AIR_ITV_RUN)
                     out_ << when() << "  " << AirStateName(st) << std::endl;
                 lastState = st;
             }

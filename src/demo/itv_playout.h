@@ -26,8 +26,9 @@ struct ItvPlayOptions {
     double timeScale = 1;    // the engines' times run this much faster
     uint32_t linkWaitMs = 20000;
     const std::atomic<bool>* interrupted = nullptr;
-    // Called on every turn of the loop once running (ms since Start): votes by hand, say.
-    std::function<void(interactive::CITVModel&, uint32_t)> during;
+    // Called on every turn of the loop once running (ms since Start): votes by hand, say; true
+    // ends the run before forMs.
+    std::function<bool(interactive::CITVModel&, uint32_t)> during;
 };
 
 class CItvPlayout {

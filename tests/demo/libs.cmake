@@ -46,3 +46,9 @@ if(TARGET zx)
   add_test(NAME demo.OutputCommand COMMAND ${CMAKE_CURRENT_LIST_DIR}/output_command_test.sh ${PROJECT_BINARY_DIR})
   set_tests_properties(demo.OutputCommand PROPERTIES TIMEOUT 300)
 endif()
+
+# zx itv on the demo's vote.
+if(TARGET zx)
+  add_test(NAME demo.ItvCommands COMMAND ${CMAKE_CURRENT_LIST_DIR}/itv_command_test.sh ${PROJECT_BINARY_DIR})
+  set_tests_properties(demo.ItvCommands PROPERTIES TIMEOUT 300)
+endif()
