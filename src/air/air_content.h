@@ -66,8 +66,9 @@ public:
     virtual Entry Front() const = 0;
     // Frees the first entry's pixels and removes it.
     virtual void PopFront() = 0;
-    // A changed picture waits to go on air.
-    virtual bool HasNewPicture() const { return !QueueEmpty(); }
+    // Asked at the frame's tick: brings the picture up to date and answers whether changed
+    // rectangles wait to go on air.
+    virtual bool HasNewPicture() { return !QueueEmpty(); }
 };
 
 // One caption of the captions list.

@@ -53,7 +53,16 @@ constexpr char kScript[] =
     "39   sms --from +79267778899 --coding auto Спасибо за передачу!\r\n"
     "43   sms --from +38160700700 Hello from Novi Sad, greetings to my family\r\n"
     "47   sms --from +447911123456 --coding ucs2 Ёлки-палки, what a show! €5 says they win\r\n"
-    "51   sms --from +38164111222 Last one for tonight: good night everybody\r\n";
+    "51   sms --from +38164111222 Last one for tonight: good night everybody\r\n"
+    "# Votes for the Interactive system's demo (keywords TEA, COFFEE, JUICE; one number twice).\r\n"
+    "5    sms --from +38164222333 I vote for tea!\r\n"
+    "9    sms --from +79165550101 --coding ucs2 Голосую: coffee\r\n"
+    "13   sms --from +447700900555 JUICE please\r\n"
+    "17   sms --from +38164222333 tea again, tea forever\r\n"
+    "21   sms --from +38165000111 Coffee, of course\r\n"
+    "25   sms --from +79035550202 --coding ucs2 Чай? Нет, juice!\r\n"
+    "33   sms --from +38160999888 Is this the vote? I like nothing\r\n"
+    "37   sms --from +38160777666 tea\r\n";
 
 }  // namespace
 

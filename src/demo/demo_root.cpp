@@ -17,6 +17,7 @@
 #include "demo/demo_pages.h"
 #include "demo/demo_schedule.h"
 #include "demo/demo_titles.h"
+#include "demo/demo_vote.h"
 #include "pages/font_manager.h"
 #include "pages/page_doc.h"
 #include "pages/page_image.h"
@@ -341,6 +342,8 @@ bool MakeDemoRoot(const std::string& dir, const DemoOptions& options, DemoResult
             app::SaveOutputSettings(theApp.profile(), outputs);
         }
     }
+    // The Interactive system's vote page and file, its SMS votes from the same modem.
+    if (!WriteDemoVote(theApp, fonts, result.files, error)) return false;
 
     // The page editor's style library.
     const std::string styles = StyleFile();

@@ -31,6 +31,7 @@ constexpr unsigned char kMicro = 0xB5;
 struct Tables {
     std::array<bool, 256> alnum{};
     std::array<unsigned char, 256> lower{};
+    std::array<unsigned char, 256> upper{};
     Tables() {
         for (int c = 0; c < 256; ++c) lower[size_t(c)] = static_cast<unsigned char>(c);
         for (int c = '0'; c <= '9'; ++c) alnum[size_t(c)] = true;
@@ -44,6 +45,9 @@ struct Tables {
             lower[p[0]] = p[1];
         }
         alnum[kMicro] = true;
+        for (int c = 0; c < 256; ++c) upper[size_t(c)] = static_cast<unsigned char>(c);
+        for (int c = 0; c < 256; ++c)
+            if (lower[size_t(c)] != c) upper[lower[size_t(c)]] = static_cast<unsigned char>(c);
     }
 };
 
@@ -58,6 +62,13 @@ bool IsBlank(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 bool IsChatAlnum(unsigned char c) { return T().alnum[c]; }
 unsigned char ChatLower(unsigned char c) { return T().lower[c]; }
+unsigned char ChatUpper(unsigned char c) { return T().upper[c]; }
+
+std::string ChatUpperText(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = char(ChatUpper(static_cast<unsigned char>(c)));
+    return out;
+}
 
 std::string ChatLowerText(std::string_view text) {
     std::string out(text);

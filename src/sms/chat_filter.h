@@ -21,6 +21,9 @@ bool IsChatAlnum(unsigned char c);
 // A capital's small partner; every other byte stays.
 unsigned char ChatLower(unsigned char c);
 std::string ChatLowerText(std::string_view text);
+// A small letter's capital (the SMS vote keywords compare in upper case); every other byte stays.
+unsigned char ChatUpper(unsigned char c);
+std::string ChatUpperText(std::string_view text);
 // White space at both ends removed (space, tab, CR, LF, vertical tab, form feed).
 std::string TrimChat(std::string_view text);
 

@@ -1,7 +1,7 @@
 # The demo tests: the demo library, the virtual Device the playout plays to, and the
 # remote-control stand-in, whose own reader checks the demo's macro files; the playout with video
 # runs the zx-player and zx-remote programs.
-set(test_libs demo ktgsim zxremote gsmsim video output)
+set(test_libs demo ktgsim zxremote gsmsim phonesim video output)
 add_dependencies(${target} zx_player_program zx_remote_program)
 
 # The README's main command on a fresh data folder, headless, with the programs of this build.
@@ -45,4 +45,10 @@ endif()
 if(TARGET zx)
   add_test(NAME demo.OutputCommand COMMAND ${CMAKE_CURRENT_LIST_DIR}/output_command_test.sh ${PROJECT_BINARY_DIR})
   set_tests_properties(demo.OutputCommand PROPERTIES TIMEOUT 300)
+endif()
+
+# zx itv on the demo's vote.
+if(TARGET zx)
+  add_test(NAME demo.ItvCommands COMMAND ${CMAKE_CURRENT_LIST_DIR}/itv_command_test.sh ${PROJECT_BINARY_DIR})
+  set_tests_properties(demo.ItvCommands PROPERTIES TIMEOUT 300)
 endif()

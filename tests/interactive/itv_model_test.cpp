@@ -1,0 +1,514 @@
+// The interactive system's view rules and on-air picture against the air frame in simulated time
+// (the Device's commands recorded) with the hardware a stand-in: the picture's values and
+// rectangles in both halves, the bars, the clock; Start and Stop for every "ITVModel", votes
+// from the buttons, the adapter, the USB ports and SMS; the log and the buttons.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "air/air_frame_fixture.h"
+#include "app/profile.h"
+#include "interactive/interactive.h"
+#include "interactive/itv_model.h"
+#include "interactive/itv_result.h"
+#include "pages/bitmap_font.h"
+#include "pages/device_picture.h"
+#include "pages/file_result.h"
+#include "pages/page_frame.h"
+#include "voiceboardsim/voiceboard.h"
+
+using namespace interactive;
+using airtest::AirFrameFixture;
+
+namespace {
+
+class FakeCalls final : public UsbCalls {
+public:
+    int GetNumber(int, char (&number)[32]) override {
+        std::strcpy(number, "5557777");
+        return 0;
+    }
+    int OffHook(int) override { return 0; }
+    int Pause(int, int) override { return 0; }
+    int PlayFile(int, const std::string&) override { return 0; }
+    int Hangup(int) override { return 0; }
+};
+
+class FakeHardware final : public ItvHardware {
+public:
+    int OpenAdapter(platform::MessageTarget*) override {
+        ++adapterOpens;
+        return adapterResult;
+    }
+    void CloseAdapter() override { ++adapterCloses; }
+    bool StartLines(uint8_t l, uint16_t v) override {
+        lines = l;
+        value = v;
+        return true;
+    }
+    void OpenSms(platform::MessageTarget*, int port, uint32_t baud, bool list, bool del, bool me) override {
+        ++smsOpens;
+        smsArgs = {port, int(baud), list, del, me};
+    }
+    void CloseSms() override { ++smsCloses; }
+    bool StartUsb(platform::MessageTarget*, bool, bool, int) override { return usbOk; }
+    void StopUsb() override { ++usbStops; }
+    UsbCalls& usbCalls() override { return calls; }
+    uint32_t usbMessage() const override { return 0xC123; }
+
+    FakeCalls calls;
+    int adapterResult = 0, adapterOpens = 0, adapterCloses = 0, smsOpens = 0, smsCloses = 0, usbStops = 0;
+    uint8_t lines = 0;
+    uint16_t value = 0;
+    bool usbOk = true;
+    struct {
+        int port = -1, baud = 0;
+        bool list = false, del = false, me = false;
+    } smsArgs;
+};
+
+class Panel final : public ItvPanel {
+public:
+    void GsmStatusChanged(const std::string& t) override { gsm = t; }
+    void UsbStatusChanged(const std::string& t) override { usb = t; }
+    void SmsCountChanged(int n) override { sms = n; }
+    void Beep() override { ++beeps; }
+    std::string AskLogPath(const std::string&) override { return logPath; }
+    std::string gsm, usb, logPath;
+    int sms = -1, beeps = 0;
+};
+
+// Blank for ' ', a white block for every other character: 6 wide, 16 high.
+void WriteBlockFont(pages::CFontManager& fonts, const std::string& path) {
+    pages::CBitmapFont font;
+    font.Create(0, 2, 16);
+    font.header().baseline = 12;
+    font.header().widths[0] = 4;
+    font.header().widths[1] = 6;
+    for (int c = 33; c < 256; ++c) font.header().map[c] = 1;
+    font.Allocate();
+    const int bpp = font.bytesPerPixel();
+    for (int g = 0; g < 2; ++g) {
+        uint8_t* p = font.glyphPixels(pages::LAYER_GLYPHS, g);
+        for (int i = 0; i < font.header().widths[g] * 16; ++i, p += bpp) {
+            p[0] = 255;
+            p[bpp - 1] = g == 0 ? 255 : 0;
+        }
+    }
+    font.setName("Block");
+    ASSERT_TRUE(fonts.Save(font, path));
+}
+
+constexpr uint32_t kGreen = 0x0000FF00, kRed = 0x000000FF;
+const pages::Rect kBar1{100, 100, 140, 400};  // upright: grows from the bottom
+const pages::Rect kBar2{200, 100, 602, 140};  // lying: grows from the left
+
+struct ItvModelTest : AirFrameFixture {
+    FakeHardware hardware;
+    Panel panel;
+    std::unique_ptr<CITVModel> model;
+
+    std::string settings() const override { return "[Hardware]\nITV=1\nITVModel=0\nITVPortNo=2\nUseME=1\n"; }
+
+    void SetUp() override {
+        AirFrameFixture::SetUp();
+        platform::MakeDirectories(dir.file("Fonts"));
+        WriteBlockFont(fonts, dir.file("Fonts/Block.bmf"));
+        fonts.setFolder(dir.file("Fonts/"));
+        fonts.Enumerate();
+    }
+    void TearDown() override {
+        model.reset();
+        AirFrameFixture::TearDown();
+    }
+
+    int addFrame(pages::CPageDoc& doc, const std::string& name, const pages::Rect& r, uint32_t colour = 0xFF000000) {
+        pages::FrameFormat ff;
+        ff.colour = colour;
+        pages::TextFormat tf;
+        tf.setFontName("Block");
+        tf.colour = 0x00FFFFFF;
+        const int i = doc.CreateFrame(r, ff, pages::ParaFormat{}, tf, name);
+        doc.frame(i)->InsertText("old", fonts);
+        return i;
+    }
+    // A page with every kind of binding and its system; answers the system's path.
+    std::string writeSystem(bool blinking = true) {
+        pages::CPageDoc doc(fonts);
+        addFrame(doc, "Question", {40, 20, 680, 60});
+        addFrame(doc, "A1", {40, 420, 200, 460});
+        addFrame(doc, "Bar1", kBar1, kGreen);
+        addFrame(doc, "Bar2", kBar2, kRed);
+        addFrame(doc, "V1", {40, 470, 120, 500});
+        addFrame(doc, "V2", {140, 470, 220, 500});
+        addFrame(doc, "P1", {240, 470, 360, 500});
+        addFrame(doc, "C1", {380, 470, 560, 500});
+        addFrame(doc, "Total", {580, 470, 680, 500});
+        addFrame(doc, "Clock", {580, 520, 680, 550});
+        addFrame(doc, "Temp", {460, 520, 560, 550});
+        pages::CPageImage img;
+        img.Compile(doc, pages::COMPILE_THUMBNAIL | pages::COMPILE_DEVICE);
+        EXPECT_EQ(doc.Save(dir.file("Pages/Vote.zxg"), img), 0);
+
+        CITVDoc d;
+        d.answers = 2;
+        d.SetPageFile(dir.file("Pages/Vote.zxg"), dir.file("Pages/"));
+        d.bindings[ITV_ROW_ANSWER][0] = "A1";
+        d.bindings[ITV_ROW_SCALE][0] = "Bar1";
+        d.bindings[ITV_ROW_SCALE][1] = "Bar2";
+        d.bindings[ITV_ROW_VOTES][0] = "V1";
+        d.bindings[ITV_ROW_VOTES][1] = "V2";
+        d.bindings[ITV_ROW_PERCENT][0] = "P1";
+        d.bindings[ITV_ROW_CALLER][0] = "C1";
+        d.bindings[ITV_ROW_OTHER][ITV_COL_QUESTION] = "Question";
+        d.bindings[ITV_ROW_OTHER][ITV_COL_TOTAL] = "Total";
+        d.bindings[ITV_ROW_OTHER][ITV_COL_CLOCK] = "Clock";
+        d.bindings[ITV_ROW_OTHER][ITV_COL_TEMPERATURE] = "Temp";
+        d.question = "Which?";
+        d.answerTexts = {"Tea", "Coffee"};
+        d.keywords = {"tea", "coffee"};
+        d.DefaultLineTable();
+        d.blinkingSeparator = blinking;
+        EXPECT_EQ(d.Save(dir.file("Vote.zxi")), 0);
+        return dir.file("Vote.zxi");
+    }
+    void makeModel() {
+        open();
+        model = std::make_unique<CITVModel>(app, fonts, *frame, loop, clock, hardware);
+        model->setPanel(&panel);
+    }
+    // The air frame takes the interactive picture up to on air.
+    void playToAir() {
+        for (int i = 0; i < 40 && state() != air::AIR_ITV_RUN; ++i) {
+            if (state() == air::AIR_CUED) frame->OnPlay();
+            else finish();
+            if (state() != air::AIR_ITV_RUN && state() != air::AIR_CUED) advance(100);
+        }
+        ASSERT_EQ(state(), air::AIR_ITV_RUN);
+    }
+    static bool PixelIs(const pages::CBitmap32& b, int x, int y, uint32_t colour) { return b.colourAt(x, y) == colour; }
+};
+
+}  // namespace
+
+TEST_F(ItvModelTest, PictureValuesBarsAndBothHalves) {
+    const std::string path = writeSystem();
+    makeModel();
+    ASSERT_EQ(model->Load(path), 0);
+    CITVPicture& pic = model->picture();
+    pic.showClock = false;
+    pic.PrepareBase();
+    ASSERT_TRUE(pic.prepared());
+    EXPECT_EQ(pic.FullPicture().size(), size_t(pages::DEVICE_STILL_SIZE));
+
+    pic.Rebuild();
+    // The first half: every changing binding once (the two bars, two counts, percent, caller,
+    // total, the clock switched off drawn empty, the temperature).
+    int entries = 0;
+    for (; !pic.QueueEmpty(); pic.PopFront()) ++entries;
+    EXPECT_EQ(entries, 9);
+    EXPECT_EQ(pic.drawnValue(0, ITV_ROW_VOTES, 0), 0);
+    EXPECT_EQ(pic.drawnValue(1, ITV_ROW_VOTES, 0), -2) << "the other half has not been drawn";
+    EXPECT_FALSE(pic.Update()) << "nothing changed in this half";
+
+    // The other half gets the base picture first, then every binding.
+    pic.SetBufferFlag(true);
+    ASSERT_TRUE(pic.Update());
+    EXPECT_EQ(pic.Front().rect.right, 720);
+    EXPECT_EQ(pic.Front().pixels.size(), size_t(pages::DEVICE_STILL_SIZE));
+    entries = 0;
+    for (; !pic.QueueEmpty(); pic.PopFront()) ++entries;
+    EXPECT_EQ(entries, 10);
+
+    // Three votes for the first answer, one for the second: scales 7500 and 2500.
+    model->VoteButton(1);
+    model->VoteButton(1);
+    model->VoteButton(1);
+    model->VoteButton(2);
+    ASSERT_TRUE(pic.Update());
+    std::vector<device::Rect> rects;
+    for (; !pic.QueueEmpty(); pic.PopFront()) {
+        const air::AirInteractive::Entry e = pic.Front();
+        EXPECT_EQ(e.pixels.size(), pages::DeviceBlockSize(e.rect.right - e.rect.left, e.rect.bottom - e.rect.top));
+        rects.push_back(e.rect);
+    }
+    EXPECT_EQ(rects.size(), 7u) << "bars, counts, percent, total and the caller frame (its last vote moved)";
+    pic.SetBufferFlag(false);
+    EXPECT_TRUE(pic.Update()) << "the same change goes into the first half in turn";
+    while (!pic.QueueEmpty()) pic.PopFront();
+    EXPECT_EQ(pic.drawnValue(0, ITV_ROW_SCALE, 0), 7500);
+    EXPECT_EQ(pic.drawnValue(1, ITV_ROW_SCALE, 0), 7500);
+
+    // The upright bar: 300 × 0.75 = 225 pixels from the bottom edge.
+    const pages::CBitmap32& c = pic.canvas();
+    EXPECT_TRUE(PixelIs(c, 120, kBar1.bottom - 1, kGreen));
+    EXPECT_TRUE(PixelIs(c, 120, kBar1.bottom - 225, kGreen));
+    EXPECT_TRUE(PixelIs(c, 120, kBar1.bottom - 226, 0xFF000000));
+    // The lying bar: 402 × 0.25 = 100.5, 100 pixels (even) from the left edge.
+    EXPECT_TRUE(PixelIs(c, kBar2.left, 120, kRed));
+    EXPECT_TRUE(PixelIs(c, kBar2.left + 99, 120, kRed));
+    EXPECT_TRUE(PixelIs(c, kBar2.left + 100, 120, 0xFF000000));
+    EXPECT_EQ(pic.Text(ITV_ROW_PERCENT, 0, model->counter().percent(0)), "75 %");
+}
+
+TEST_F(ItvModelTest, ClockTemperatureAndSwitchedOffFrames) {
+    const std::string path = writeSystem(true);
+    makeModel();
+    ASSERT_EQ(model->Load(path), 0);
+    CITVPicture& pic = model->picture();
+    pic.PrepareBase();
+    pic.Rebuild();
+    while (!pic.QueueEmpty()) pic.PopFront();
+    // The clock is drawn on every update, its separator blinking.
+    const int64_t first = pic.drawnValue(0, ITV_ROW_OTHER, ITV_COL_CLOCK);
+    ASSERT_TRUE(pic.Update());
+    int n = 0;
+    for (; !pic.QueueEmpty(); pic.PopFront()) ++n;
+    EXPECT_EQ(n, 1);
+    const int64_t second = pic.drawnValue(0, ITV_ROW_OTHER, ITV_COL_CLOCK);
+    EXPECT_EQ(second, first + 1);
+    const std::string a = pic.Text(ITV_ROW_OTHER, ITV_COL_CLOCK, first);
+    const std::string b = pic.Text(ITV_ROW_OTHER, ITV_COL_CLOCK, second);
+    EXPECT_EQ(a.size(), 5u);
+    EXPECT_NE(a.find(':') == std::string::npos, b.find(':') == std::string::npos) << a << "|" << b;
+
+    EXPECT_EQ(pic.Text(ITV_ROW_OTHER, ITV_COL_TEMPERATURE, 20), "+20OC");
+    EXPECT_EQ(pic.Text(ITV_ROW_OTHER, ITV_COL_TEMPERATURE, -5), " -5OC");
+    // Switching the temperature off draws its frame empty; on again at 0 degrees draws it again.
+    model->SetShowTemperature(false);
+    model->SetShowClock(false);
+    ASSERT_TRUE(pic.Update());
+    while (!pic.QueueEmpty()) pic.PopFront();
+    model->UpdateTemperature("0");
+    model->SetShowTemperature(true);
+    EXPECT_TRUE(pic.Update());
+    EXPECT_EQ(pic.drawnValue(0, ITV_ROW_OTHER, ITV_COL_TEMPERATURE), 0);
+}
+
+TEST_F(ItvModelTest, MissingFrameStopsTheLoad) {
+    std::string path = writeSystem();
+    CITVDoc d;
+    ASSERT_EQ(d.Load(path), 0);
+    d.bindings[ITV_ROW_VOTES][1] = "Gone";
+    ASSERT_EQ(d.Save(path), 0);
+    makeModel();
+    EXPECT_EQ(model->Load(path), IDS_ITV_FRAME_NOT_FOUND);
+    EXPECT_EQ(boxes.lastText(), "Frame Gone not found!");
+    EXPECT_FALSE(model->loaded());
+    EXPECT_FALSE(model->Buttons().start);
+    EXPECT_EQ(model->Load(dir.file("none.zxi")), pages::FILE_OPEN_ERROR);
+}
+
+TEST_F(ItvModelTest, StartGoesOnAirAndAdapterCallsVote) {
+    app.settings().itvModel = 1;
+    const std::string path = writeSystem();
+    makeModel();
+    ASSERT_EQ(model->Load(path), 0);
+    EXPECT_TRUE(model->Buttons().start);
+    model->Start();
+    EXPECT_TRUE(model->starting());
+    EXPECT_FALSE(model->running());
+    EXPECT_EQ(hardware.lines, 0x03);
+    EXPECT_EQ(hardware.value, 3);
+    playToAir();
+    EXPECT_TRUE(frame->IsOnAir());
+
+    model->OnMessage(platform::MSG_INTERACTIVE, ITV_NOTE_DONE, 0);
+    EXPECT_TRUE(model->running());
+    EXPECT_TRUE(model->Buttons().stop);
+    EXPECT_FALSE(model->Buttons().open);
+
+    CallRecord r;
+    r.line = 1;
+    std::strcpy(r.number, "5551234");
+    r.hasNumber = 1;
+    model->OnMessage(platform::MSG_INTERACTIVE, ITV_NOTE_CALL, intptr_t(&r));
+    EXPECT_EQ(model->counter().votes(1), 1);
+    EXPECT_EQ(model->Row(1).votes, "1");
+    EXPECT_EQ(model->Row(1).percent, "100 %");
+    EXPECT_EQ(model->Row(1).number, "5551234") << "the number shows on the answer it voted for";
+    EXPECT_EQ(model->Row(0).number, "");
+    EXPECT_EQ(model->counter().log().back().call.line, 2);
+
+    // The picture's tick takes the change on air: rectangles into the hidden half, then a flip.
+    advance(500);
+    EXPECT_EQ(state(), air::AIR_ITV_UPDATING);
+    playToAir();
+
+    // The last caller's number is forgotten after three seconds.
+    r.line = 0;
+    model->OnMessage(platform::MSG_INTERACTIVE, ITV_NOTE_CALL, intptr_t(&r));
+    EXPECT_EQ(model->Row(0).number, "5551234");
+    clock.advance(3100);
+    model->Tick();
+    EXPECT_EQ(model->Row(0).number, "");
+
+    EXPECT_FALSE(model->CanClose()) << "running with hardware";
+    EXPECT_EQ(panel.beeps, 1);
+    // A poll failure shows its message and stops.
+    model->OnMessage(platform::MSG_INTERACTIVE, ITV_NOTE_POLL_STOPPED, 2);
+    EXPECT_FALSE(model->running());
+    EXPECT_EQ(hardware.adapterCloses, 1);
+    EXPECT_EQ(boxes.lastText(), app::LoadString(18531));
+}
+
+TEST_F(ItvModelTest, AdapterThatCannotOpen) {
+    app.settings().itvModel = 0;
+    const std::string path = writeSystem();
+    hardware.adapterResult = ITV_NO_PORT;
+    makeModel();
+    ASSERT_EQ(model->Load(path), 0);
+    model->Start();
+    EXPECT_FALSE(model->running());
+    EXPECT_FALSE(model->starting());
+    EXPECT_EQ(boxes.lastText(), app::LoadString(18530));
+    hardware.adapterResult = 0;
+    model->Start();
+    model->OnMessage(platform::MSG_INTERACTIVE, ITV_NOTE_DONE, ITV_NO_REPLY);
+    EXPECT_FALSE(model->running()) << "an error notification stops the view";
+}
+
+TEST_F(ItvModelTest, GsmVotesKeepTheDocumentsLineTable) {
+    app.settings().itvModel = 2;
+    std::string path = writeSystem();
+    CITVDoc d;
+    ASSERT_EQ(d.Load(path), 0);
+    d.lineTable = {2, 1, 0, 0, 0, 0, 0, 0};  // crossed phone lines
+    ASSERT_EQ(d.Save(path), 0);
+    makeModel();
+    ASSERT_EQ(model->Load(path), 0);
+    model->Start();
+    EXPECT_TRUE(model->running());
+    EXPECT_EQ(hardware.smsOpens, 1);
+    EXPECT_EQ(hardware.smsArgs.port, 2);
+    EXPECT_TRUE(hardware.smsArgs.list && hardware.smsArgs.del && hardware.smsArgs.me);
+    EXPECT_EQ(panel.gsm, "Connecting...");
+
+    sms::SMSStatus st;
+    st.status = sms::SMS_PORT_FAILED;
+    model->OnMessage(sms::WM_SMSENGINE_NOTIFY, sms::SMS_NOTE_STATUS, intptr_t(&st));
+    EXPECT_EQ(panel.gsm, app::LoadString(18536));
+
+    sms::SMSRecord r;
+    r.kind = sms::SMS_KIND_DELIVER;
+    std::strcpy(r.number, "+491701");
+    std::strcpy(r.text, "one Tea please");
+    r.textLength = int(std::strlen(r.text));
+    model->OnMessage(sms::WM_SMSENGINE_NOTIFY, sms::SMS_NOTE_RECORD, intptr_t(&r));
+    std::strcpy(r.text, "nothing to see");
+    r.textLength = int(std::strlen(r.text));
+    model->OnMessage(sms::WM_SMSENGINE_NOTIFY, sms::SMS_NOTE_RECORD, intptr_t(&r));
+    r.kind = sms::SMS_KIND_STATUS_REPORT;
+    model->OnMessage(sms::WM_SMSENGINE_NOTIFY, sms::SMS_NOTE_RECORD, intptr_t(&r));
+    EXPECT_EQ(model->counter().votes(0), 1) << "tea is answer 1, whatever the phone lines say";
+    EXPECT_EQ(model->counter().total(), 1);
+    EXPECT_EQ(model->counter().log().size(), 1u) << "a message without a keyword is no vote";
+    EXPECT_EQ(panel.sms, 3) << "every message counts, status reports too";
+    EXPECT_EQ(model->Row(0).number, "+491701");
+
+    model->Stop();
+    EXPECT_EQ(hardware.smsCloses, 1);
+    EXPECT_EQ(panel.gsm, "Disconnected");
+    EXPECT_EQ(model->doc().lineTable[0], 2);
+    EXPECT_EQ(model->counter().rules().lineTable[0], 2) << "the document's table is back";
+}
+
+TEST_F(ItvModelTest, UsbPortsVote) {
+    app.settings().itvModel = 3;
+    const std::string path = writeSystem();
+    makeModel();
+    ASSERT_EQ(model->Load(path), 0);
+    model->Start();
+    ASSERT_TRUE(model->running());
+    const uint32_t msg = hardware.usbMessage();
+    auto event = [&](int e, int port, int value) {
+        model->OnMessage(msg, uintptr_t(e), intptr_t(port) * 65536 + value);
+    };
+    event(VB_EVENT_PORT, 102, 0);
+    event(VB_EVENT_LINE_STATUS, 102, VB_LINE_IDLE);
+    event(VB_EVENT_LINE_STATUS, 102, VB_LINE_INCOMING);
+    event(VB_EVENT_DONE, 102, 0);  // off-hook: the vote
+    EXPECT_EQ(model->counter().votes(1), 1) << "port 102 is line 2";
+    EXPECT_FALSE(model->usbStatus().empty());
+    model->Stop();
+    EXPECT_EQ(hardware.usbStops, 1);
+    EXPECT_EQ(model->usbStatus(), "Disconnected");
+    event(VB_EVENT_LINE_STATUS, 102, VB_LINE_INCOMING);
+    EXPECT_EQ(model->counter().total(), 1) << "no events after Stop";
+
+    hardware.usbOk = false;
+    model->Start();
+    EXPECT_FALSE(model->running());
+    EXPECT_EQ(model->usbStatus(), "Disconnected");
+}
+
+TEST_F(ItvModelTest, LogChecksAndButtons) {
+    app.settings().itvModel = 0;
+    const std::string path = writeSystem();
+    makeModel();
+    EXPECT_EQ(model->Buttons(), (ItvButtons{true, false, false, false, false, false, true, false}));
+    ASSERT_EQ(model->Load(path), 0);
+    model->VoteButton(2);
+    EXPECT_FALSE(model->counter().logSaved());
+
+    // Cancel keeps everything.
+    boxes.setQuestionAnswer(app::IDCANCEL);
+    model->ClearLog();
+    EXPECT_EQ(model->counter().total(), 1);
+    // Yes with a cancelled save dialog stops too.
+    boxes.setQuestionAnswer(app::IDYES);
+    EXPECT_FALSE(model->CanClose());
+    // Yes and a file: saved, then cleared.
+    panel.logPath = dir.file("log.txt");
+    model->ClearLog();
+    EXPECT_EQ(model->counter().total(), 0);
+    EXPECT_TRUE(model->counter().logSaved());
+    EXPECT_NE(zxtest::ReadText(dir.file("log.txt")).find("Total votes: 1"), std::string::npos);
+    EXPECT_EQ(model->settings().logFile, dir.file("log.txt"));
+
+    // Open file keeps the statistics on Yes.
+    model->VoteButton(1);
+    boxes.setQuestionAnswer(app::IDYES);
+    EXPECT_TRUE(model->BeginOpen());
+    EXPECT_EQ(model->counter().total(), 1);
+    // No: the unsaved-log check (No: go on) and the statistics go.
+    boxes.setQuestionAnswer(app::IDNO);
+    EXPECT_TRUE(model->BeginOpen());
+    EXPECT_EQ(model->counter().total(), 0);
+
+    // Without interactive hardware Start runs at once and Stop stops.
+    app.settings().itv = 0;
+    model->Start();
+    EXPECT_TRUE(model->running());
+    EXPECT_TRUE(model->CanClose());
+    model->Stop();
+    model->SetTransferRunning(true);
+    EXPECT_EQ(model->Buttons(), ItvButtons{});
+    EXPECT_FALSE(model->CanClose());
+
+    // The keys written back at the end.
+    model->UpdateTemperature("-7 degrees");
+    model->SetTransferRunning(false);
+    model.reset();
+    EXPECT_EQ(app.profile().getInt("ITV", "LastTemp", 0), -7);
+    EXPECT_EQ(app.profile().getString("ITV", "FileName"), path);
+}
+
+TEST_F(ItvModelTest, SettingsSheetSavesAndUnprepares) {
+    const std::string path = writeSystem();
+    makeModel();
+    ASSERT_EQ(model->Load(path), 0);
+    model->picture().PrepareBase();
+    CITVDoc edited = model->doc();
+    edited.question = "New question";
+    edited.ignoreDuplicates = true;
+    ASSERT_TRUE(model->ApplySettings(edited));
+    EXPECT_FALSE(model->picture().prepared());
+    CITVDoc back;
+    ASSERT_EQ(back.Load(path), 0);
+    EXPECT_EQ(back.question, "New question");
+    EXPECT_TRUE(model->counter().rules().ignoreDuplicates);
+}
