@@ -136,7 +136,7 @@ CITVView::CITVView(CAirFrameWnd& frame, app::CZentrixApp& app, pages::CFontManag
     total_ = new QLabel(QStringLiteral("0"));
     total_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     g->addWidget(total_, interactive::kItvAnswers + 1, 3);
-    outer->addWidget(answers, 1);
+    outer->addWidget(answers);
 
     // The clock, the temperature, and the hardware's lines.
     auto* bottom = new QHBoxLayout;
@@ -175,6 +175,7 @@ CITVView::CITVView(CAirFrameWnd& frame, app::CZentrixApp& app, pages::CFontManag
     bottom->addWidget(usbBox_, 1);
     bottom->addStretch(0);
     outer->addLayout(bottom);
+    outer->addStretch(1);
 
     button(IDC_ITV_LIVE)->setToolTip(QStringLiteral("Leave the picture and switch to Live mode"));
     // The voice messages' flows are not in this view yet.
@@ -203,7 +204,6 @@ CITVView::CITVView(CAirFrameWnd& frame, app::CZentrixApp& app, pages::CFontManag
     connect(showTemp_, &QCheckBox::toggled, this, [this](bool on) { model_->SetShowTemperature(on); });
     gsmStatus_->setText(FromProgramText(model_->gsmStatus()));
     usbStatus_->setText(FromProgramText(model_->usbStatus()));
-    for (Row& r : rows_) r.vote->setVisible(s.buttons);
     model_->setPanel(this);
     TranslateDialog(IDD_ITV, this);
     showHardwareLines();
@@ -316,10 +316,12 @@ void CITVView::FormChanged() {
         r.percent->setText(used ? QString::fromStdString(row.percent) : QString());
         r.number->setText(used ? FromProgramText(row.number) : QString());
         r.scale->setValue(used ? row.progress : 0);
+        // Only the system's answers have a line.
         for (QWidget* w :
              {static_cast<QWidget*>(r.index), static_cast<QWidget*>(r.text), static_cast<QWidget*>(r.scale),
               static_cast<QWidget*>(r.votes), static_cast<QWidget*>(r.percent), static_cast<QWidget*>(r.number)})
-            w->setEnabled(used);
+            w->setVisible(used);
+        r.vote->setVisible(used && model_->settings().buttons);
     }
     total_->setText(QString::fromStdString(model_->TotalText()));
     smsCount_->setText(QString::fromStdString(model_->SmsCountText()));
