@@ -203,6 +203,25 @@ TEST_F(ItvViewTest, VoteButtonsChangeTheStatisticsAndThePicture) {
     EXPECT_EQ(m.picture().temperature, -7);
 }
 
+TEST_F(ItvViewTest, BackFromLiveModeThePictureIsSetUpAgainNotAfterAMinimise) {
+    open();
+    view->Start();
+    ASSERT_TRUE(onAir());
+    // The window hidden and shown again: the picture stays on air.
+    wnd->hide();
+    wnd->show();
+    QApplication::processEvents();
+    EXPECT_EQ(wnd->controller().State().state, air::AIR_ITV_RUN);
+    // Another view of the frame, then this one again: cleared, and cued again.
+    view->Stop();
+    wnd->CreateView(app::VIEW_LIVE);
+    wnd->ShowView(app::VIEW_LIVE);
+    wnd->ShowView(app::VIEW_INTERACTIVE);
+    ASSERT_TRUE(view->model().loaded());
+    EXPECT_NE(wnd->controller().State().state, air::AIR_ITV_RUN);
+    EXPECT_TRUE(onAir()) << "the prepared picture is played again";
+}
+
 TEST_F(ItvViewTest, HardwareLinesAndButtonsSetting) {
     open([this] {
         a.settings().itv = 1;

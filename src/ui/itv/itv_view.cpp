@@ -241,12 +241,19 @@ intptr_t CITVView::send(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
 
 bool CITVView::CanClose() { return model_->CanClose(); }
 
+void CITVView::hideEvent(QHideEvent* event) {
+    // Hidden itself (the frame shows another of its views), not with its window.
+    if (isHidden()) left_ = true;
+    QWidget::hideEvent(event);
+}
+
 void CITVView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    // Shown again by the main frame (after Live mode): the picture is set up again.
-    if (event->spontaneous()) return;
-    if (shownOnce_) model_->Reactivate();
-    shownOnce_ = true;
+    // Shown again by the main frame (after Live mode): the picture is set up again. A window
+    // that was minimised and comes back changes nothing.
+    if (!left_) return;
+    left_ = false;
+    model_->Reactivate();
 }
 
 // ---- Commands

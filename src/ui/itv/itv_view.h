@@ -100,6 +100,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     // interactive::ItvPanel
@@ -149,7 +150,7 @@ private:
     QLabel* smsCount_ = nullptr;
     QGroupBox* usbBox_ = nullptr;
     QLabel* usbStatus_ = nullptr;
-    bool shownOnce_ = false;
+    bool left_ = false;  // hidden for another view of the frame
 };
 
 }  // namespace ui
