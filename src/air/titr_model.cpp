@@ -517,6 +517,12 @@ bool CTitrModel::EditPlaylist() {
     return true;
 }
 
+bool CTitrModel::EditNewPlaylist() {
+    if (!CanEditPlaylists() || !obj_.videoPlaylist->Edit({})) return false;
+    BuildTree();
+    return true;
+}
+
 // ---- MSG_AIR --------------------------------------------------------------------------------
 
 int CTitrModel::OnAirNote(int code, intptr_t value) {

@@ -188,6 +188,10 @@ public:
 
     // ---- Video playlist "Edit" ----
     bool EditPlaylist();
+    // The editor on a new video playlist (from the view's menu): true when one was saved (the
+    // tree is rebuilt then).
+    bool EditNewPlaylist();
+    bool CanEditPlaylists() const { return (playableKinds() & TITR_VIDEO_PLAYLIST) != 0; }
 
     // ---- The air frame's MSG_AIR ----
     // Code 3: the on-air preview; answers the list row to show as played (-1 none).

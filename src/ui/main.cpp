@@ -35,6 +35,7 @@
 #include "ui/qt_message_boxes.h"
 #include "ui/seqedit/seq_frame.h"
 #include "ui/text.h"
+#include "ui/video/playlist_dialogs.h"
 #include "video/playlist.h"
 #include "video/remote_cmd.h"
 #include "video/sample_clip.h"
@@ -135,6 +136,15 @@ int main(int argc, char** argv) {
             check.input = input;
             video::CheckSampleClip(theApp, remote, players, check);
         };
+        ui::Factories().videoInUse = [&players] { return players.started() > 0; };
+        // The playlist editors: "Edit video playlist" on a file of the titles tree, "Edit
+        // playlist" on the air playlist.
+        videoPlaylists.SetEditor([&theApp](const std::string& path) {
+            return ui::EditVideoPlaylist(theApp, path, QApplication::activeWindow());
+        });
+        ui::Factories().editAirPlaylist = [&theApp, &airPlaylist](QWidget* parent) {
+            return ui::EditAirPlaylist(theApp, airPlaylist, parent);
+        };
         ui::AirShared air;
         air.engine = &engine;
         air.objects.remote = &remote;
@@ -228,6 +238,9 @@ int main(int argc, char** argv) {
         }
         ui::Factories().launchRemote = nullptr;
         ui::Factories().checkVideo = nullptr;
+        ui::Factories().videoInUse = nullptr;
+        ui::Factories().editAirPlaylist = nullptr;
+        videoPlaylists.SetEditor(nullptr);
     }
     ktgsim::SetEmbeddedFrameCallback(nullptr);
     ktgsim::UnregisterEmbeddedDevice();

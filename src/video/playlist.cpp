@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 
 #include "app/folders.h"
 #include "pages/file_result.h"
 #include "platform/files.h"
+#include "video/clip_probe.h"
 #include "video/fixed_text.h"
+#include "video/remote_buttons.h"
 
 namespace video {
 
@@ -189,12 +192,66 @@ void CPlaylist::RemoveButton(size_t index) {
     dirty_ = true;
 }
 
+int CPlaylist::AddClipFile(int board, const std::string& fullPath, int32_t start, bool loop,
+                           const std::function<int(const std::string&, uint32_t&)>& probe) {
+    uint32_t ms = 0;
+    const int rc = probe ? probe(fullPath, ms) : ProbeDuration(fullPath, ms);
+    if (rc != PROBE_OK) return rc;
+    AddClip(board, MakeClip(fullPath, std::max(start, 0), int32_t(std::min<uint32_t>(ms, INT32_MAX)), loop));
+    return PROBE_OK;
+}
+
+std::vector<PlaylistLine> CPlaylist::Lines() const {
+    std::vector<PlaylistLine> out;
+    for (int k = 0; k < 2; ++k) {
+        // As the air frame is given them: 0 follows the clip before.
+        int64_t previous = 0, previousLength = 0;
+        for (size_t i = 0; i < tracks_[k].size(); ++i) {
+            const ClipRecord& c = tracks_[k][i];
+            int64_t start = std::max<int32_t>(c.start, 0);
+            if (start == 0 && i > 0) start = previous + previousLength;
+            previous = start = std::min<int64_t>(start, INT32_MAX);
+            previousLength = std::max<int32_t>(c.duration, 0);
+            out.push_back({int32_t(start), k, i, c.path + (c.loop ? " (loop)" : "")});
+        }
+    }
+    int32_t previous = 0;
+    for (size_t i = 0; i < buttons_.size(); ++i) {
+        const ButtonEvent& b = buttons_[i];
+        previous = b.time > 0 ? b.time : previous;
+        out.push_back({previous, LINE_BUTTONS, i, b.name + " " + RemoteActionName(b.action)});
+    }
+    std::stable_sort(out.begin(), out.end(),
+                     [](const PlaylistLine& a, const PlaylistLine& b) { return a.time < b.time; });
+    return out;
+}
+
+bool CPlaylist::RemoveLine(const PlaylistLine& line) {
+    if (line.column == LINE_BUTTONS) {
+        if (line.index >= buttons_.size()) return false;
+        RemoveButton(line.index);
+        return true;
+    }
+    if (line.column != LINE_TRACK_1 && line.column != LINE_TRACK_2) return false;
+    if (line.index >= tracks_[line.column].size()) return false;
+    RemoveClip(line.column, line.index);
+    return true;
+}
+
+std::string CPlaylist::FormatTime(int32_t ms) {
+    ms = std::max(ms, 0);
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "%d.%03d", ms / 1000, ms % 1000);
+    return buf;
+}
+
 void CPlaylist::resolve() const {
     if (!dirty_) return;
     end_ = 0;
     for (int k = 0; k < 2; ++k) {
         auto& out = played_[k];
         out.clear();
+        out.reserve(tracks_[k].size());
         int64_t previous = 0, previousLength = 0;
         bool first = true;
         for (const ClipRecord& c : tracks_[k]) {
@@ -208,18 +265,22 @@ void CPlaylist::resolve() const {
             first = false;
             end_ = uint32_t(std::clamp<int64_t>(std::max<int64_t>(end_, start + previousLength), 0, UINT32_MAX));
         }
-        std::stable_sort(out.begin(), out.end(),
-                         [](const air::PlaylistClip& a, const air::PlaylistClip& b) { return a.startMs < b.startMs; });
+        const auto byStart = [](const air::PlaylistClip& a, const air::PlaylistClip& b) {
+            return a.startMs < b.startMs;
+        };
+        if (!std::is_sorted(out.begin(), out.end(), byStart)) std::stable_sort(out.begin(), out.end(), byStart);
     }
     pressed_.clear();
+    pressed_.reserve(buttons_.size());
     uint32_t previous = 0;
     for (const ButtonEvent& b : buttons_) {
         const uint32_t t = b.time > 0 ? uint32_t(b.time) : previous;
         pressed_.push_back({t, b.name, b.action});
         previous = t;
     }
-    std::stable_sort(pressed_.begin(), pressed_.end(),
-                     [](const air::PlaylistButton& a, const air::PlaylistButton& b) { return a.timeMs < b.timeMs; });
+    const auto byTime = [](const air::PlaylistButton& a, const air::PlaylistButton& b) { return a.timeMs < b.timeMs; };
+    if (!std::is_sorted(pressed_.begin(), pressed_.end(), byTime))
+        std::stable_sort(pressed_.begin(), pressed_.end(), byTime);
     dirty_ = false;
 }
 

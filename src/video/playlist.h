@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -42,6 +43,15 @@ struct ButtonEvent {
     bool operator==(const ButtonEvent&) const = default;
 };
 
+// A line of the "Edit playlist" list: an entry of track 1, track 2 or the buttons at its time.
+enum : int { LINE_TRACK_1 = 0, LINE_TRACK_2 = 1, LINE_BUTTONS = 2 };
+struct PlaylistLine {
+    int32_t time = 0;  // when it happens ("right after the previous" resolved)
+    int column = LINE_TRACK_1;
+    size_t index = 0;  // in its track or the buttons
+    std::string text;
+};
+
 class CPlaylist final : public air::AirPlaylist {
 public:
     // root: the data root, which relative clip paths are taken from.
@@ -71,6 +81,15 @@ public:
     ClipRecord MakeClip(const std::string& fullPath, int32_t start, int32_t duration, bool loop) const;
     void RemoveClip(int board, size_t index);
     void RemoveButton(size_t index);
+    // A clip file for a track, with the length the probe finds: PROBE_OK, or the probe's code
+    // (nothing added; the editor shows 3046 + the code).
+    int AddClipFile(int board, const std::string& fullPath, int32_t start, bool loop,
+                    const std::function<int(const std::string&, uint32_t&)>& probe);
+    // Every entry in time order (the tracks before the buttons at equal times).
+    std::vector<PlaylistLine> Lines() const;
+    bool RemoveLine(const PlaylistLine& line);
+    // "12.345": seconds as the list shows times.
+    static std::string FormatTime(int32_t ms);
     void Changed() { dirty_ = true; }
 
     std::vector<ClipRecord>& Clips(int board) { return dirty_ = true, tracks_[board & 1]; }

@@ -203,4 +203,8 @@ bool CVideoLibrary::SetDescription(size_t index, const std::string& text) {
     return true;
 }
 
+void CVideoLibrary::Remove(size_t index) {
+    if (index < entries_.size()) entries_.erase(entries_.begin() + ptrdiff_t(index));
+}
+
 }  // namespace video

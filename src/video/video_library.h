@@ -60,6 +60,7 @@ public:
     int Find(const std::string& name, bool fullPath) const;
     // A description for an entry: false (unchanged) when too long or with a line break.
     bool SetDescription(size_t index, const std::string& text);
+    void Remove(size_t index);
 
 private:
     void scan(const std::string& dir, const std::string& relative, bool viaLink, std::vector<std::string>& seen,

@@ -175,6 +175,9 @@ void CVideoPlaylist::ConvertTo(CPlaylist& air, int boards, const std::array<int,
     air.SetTotal(total_);
     air.SetLogoOff(logoOff_);
     std::vector<ButtonEvent>& events = air.Events();
+    events.reserve(rows_.size() * 4);
+    air.Clips(0).reserve(boards == 2 ? rows_.size() / 2 + 1 : rows_.size());
+    if (boards == 2) air.Clips(1).reserve(rows_.size() / 2 + 1);
     auto event = [&events](const char* name, int action, int64_t t) { events.push_back({Clamp(t), name, action}); };
     int64_t start = 0;
     for (size_t i = 0; i < rows_.size(); ++i) {
@@ -219,12 +222,14 @@ void CVideoPlaylist::ConvertTo(CPlaylist& air, int boards, const std::array<int,
             }
         }
     }
-    // In time order: a clamped or early event must not wait behind a later one.
-    std::stable_sort(events.begin(), events.end(),
-                     [](const ButtonEvent& a, const ButtonEvent& b) { return a.time < b.time; });
+    // In time order: a clamped or early event must not wait behind a later one. (Mostly they
+    // are in order already, and a sort of them would take longer than all the rest.)
+    const auto byTime = [](const ButtonEvent& a, const ButtonEvent& b) { return a.time < b.time; };
+    if (!std::is_sorted(events.begin(), events.end(), byTime)) std::stable_sort(events.begin(), events.end(), byTime);
+    const auto byStart = [](const ClipRecord& a, const ClipRecord& b) { return a.start < b.start; };
     for (int k = 0; k < 2; ++k)
-        std::stable_sort(air.Clips(k).begin(), air.Clips(k).end(),
-                         [](const ClipRecord& a, const ClipRecord& b) { return a.start < b.start; });
+        if (!std::is_sorted(air.Clips(k).begin(), air.Clips(k).end(), byStart))
+            std::stable_sort(air.Clips(k).begin(), air.Clips(k).end(), byStart);
     air.Changed();
 }
 

@@ -251,3 +251,22 @@ TEST_F(TitrViewTest, ClosingTheLiveViewLeavesTheFrameNothingOfIt) {
     wnd->controller().ClearAir();  // tells no view that is gone
     wnd->controller().UpdateListButtons();
 }
+
+TEST_F(TitrViewTest, EditPlaylistFromTheMenuLeavesACuedSequenceAlone) {
+    const std::string path = makeSequence("Cued", 1);
+    open();
+    int edits = 0;
+    Factories().editAirPlaylist = [&](QWidget* parent) {
+        EXPECT_EQ(parent, view);
+        ++edits;
+        return edits == 2;
+    };
+    ASSERT_TRUE(view->CueFile(path));
+    finish();
+    ASSERT_EQ(wnd->controller().State().state, air::AIR_CUED);
+    EXPECT_FALSE(view->EditAirPlaylist());
+    // Changed: the air playlist is no part of a sequence, which stays cued.
+    EXPECT_TRUE(view->EditAirPlaylist());
+    EXPECT_EQ(edits, 2);
+    EXPECT_EQ(wnd->controller().State().state, air::AIR_CUED);
+}

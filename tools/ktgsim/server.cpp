@@ -117,10 +117,10 @@ bool Server::snapshot(const std::string& path, std::string& error) const {
 }
 
 void Server::requestQuit() {
-    {
-        std::lock_guard lock(m_);
-        quit_ = true;
-    }
+    // Told under the lock: the program's interrupt thread asks, and the main thread may destroy
+    // the server as soon as its wait returns, which it cannot before this lock is let go.
+    std::lock_guard lock(m_);
+    quit_ = true;
     cv_.notify_all();
 }
 

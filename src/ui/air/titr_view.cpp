@@ -34,6 +34,7 @@
 #include "platform/files.h"
 #include "ui/air/air_pictures.h"
 #include "ui/file_dialogs.h"
+#include "ui/mainframe/mode_frames.h"
 #include "ui/text.h"
 #include "ui/translate.h"
 
@@ -565,16 +566,47 @@ void CTitrView::contextMenuEvent(QContextMenuEvent* event) {
     QAction* cuePage = menu.addAction(QStringLiteral("Cue &page..."));
     cueSequence->setEnabled(free);
     cuePage->setEnabled(free);
+    // The playlist editors, with MPEG boards.
+    QAction* newPlaylist = nullptr;
+    QAction* airPlaylist = nullptr;
+    if (app_.hardwareState() & app::HW_MPEG) {
+        menu.addSeparator();
+        if (model_->CanEditPlaylists()) {
+            newPlaylist = menu.addAction(QStringLiteral("&New video playlist..."));
+            newPlaylist->setEnabled(free);
+        }
+        if (Factories().editAirPlaylist) {
+            airPlaylist = menu.addAction(QStringLiteral("&Edit playlist..."));
+            airPlaylist->setEnabled(free);
+        }
+    }
     menu.addSeparator();
     QAction* refresh = menu.addAction(QStringLiteral("&Refresh list"));
     SetResourceId(refresh, IDC_TITR_REFRESH);
     QAction* chosen = menu.exec(event->globalPos());
     if (chosen == refresh) RebuildTree();
+    if (chosen && chosen == newPlaylist) {
+        if (model_->EditNewPlaylist()) fillTree();
+        return;
+    }
+    if (chosen && chosen == airPlaylist) {
+        EditAirPlaylist();
+        return;
+    }
     if (chosen != cueSequence && chosen != cuePage) return;
     const std::string file = chosen == cueSequence
                                  ? AskOpenFile(this, QString(), app::FOLDER_SEQUENCES, app::FT_SEQUENCE)
                                  : AskOpenFile(this, QString(), app::FOLDER_LAST_PAGES, app::FT_PAGE);
     if (!file.empty()) CueFile(file);
+}
+
+bool CTitrView::EditAirPlaylist() {
+    if (!Factories().editAirPlaylist) return false;
+    if (!Factories().editAirPlaylist(this)) return false;
+    // A video playlist cued may be the air playlist as it was: Render cues it anew.
+    air::CAirFrame& frame = frame_.controller();
+    if (model_->selectedKind() == air::TITR_VIDEO_PLAYLIST && frame.CanStart() && !frame.IsOnAir()) frame.ClearAir();
+    return true;
 }
 
 bool CTitrView::eventFilter(QObject* object, QEvent* event) {

@@ -90,6 +90,8 @@ public:
     void SaveAs(const std::string& path);
     // A file dropped or chosen: cued as the drop does.
     bool CueFile(const std::string& path);
+    // The menu's "Edit playlist..." on the program's air playlist: true when it changed.
+    bool EditAirPlaylist();
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;

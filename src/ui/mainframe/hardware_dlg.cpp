@@ -186,7 +186,11 @@ void CHardwareDlg::updateControls() {
     // Board 2 only beside board 1: the board count is 1 with board 1, plus one with board 2.
     if (!board1->isChecked()) board2->setChecked(false);
     board2->setEnabled(board1->isChecked());
-    bool canCheck = bool(Factories().checkVideo);
+    // The players of an on-air mode are not lent to the check.
+    const bool inUse = Factories().videoInUse && Factories().videoInUse();
+    const bool canCheck = Factories().checkVideo && !inUse;
+    for (QPushButton* b : {check1, check2})
+        b->setToolTip(inUse ? QStringLiteral("The MPEG players are in use on air") : QString());
     input1->setEnabled(board1->isChecked());
     check1->setEnabled(board1->isChecked() && canCheck);
     input2->setEnabled(board2->isChecked());

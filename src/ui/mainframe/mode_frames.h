@@ -114,6 +114,10 @@ struct ModeFactories {
     // The hardware dialog's "Check": plays the sample clip (file) on a board (0, 1) through a
     // router input (0 = "IN1").
     std::function<void(QWidget* parent, int board, int input, const std::string& file)> checkVideo;
+    // True while an on-air mode holds the MPEG players ("Check" waits until it lets them go).
+    std::function<bool()> videoInUse;
+    // "Edit playlist" on the program's air playlist: true when it changed.
+    std::function<bool(QWidget* parent)> editAirPlaylist;
 };
 ModeFactories& Factories();
 
