@@ -41,6 +41,7 @@
 #include "ui/air/effect_dialog.h"
 #include "ui/air/hotkeys_dialog.h"
 #include "ui/air/titr_view.h"
+#include "ui/itv/itv_view.h"
 #include "ui/qt_message_target.h"
 #include "ui/text.h"
 #include "ui/translate.h"
@@ -381,7 +382,8 @@ void InstallAirFrame(app::CZentrixApp& app, const AirShared& shared) {
         return std::make_unique<CAirFrameWnd>(app, std::make_unique<air::EngineCommands>(*shared.engine),
                                               shared.objects);
     };
-    Factories().airView = [&app, chatEngine = shared.chatEngine](COnAirFrame& frame, int slot) -> QWidget* {
+    Factories().airView = [&app, chatEngine = shared.chatEngine, itvHardware = shared.itvHardware](
+                              COnAirFrame& frame, int slot) -> QWidget* {
         auto* wnd = dynamic_cast<CAirFrameWnd*>(&frame);
         if (!wnd) return nullptr;
         if (slot == app::VIEW_CAPTIONS && pages::CFontManager::Instance())
@@ -392,6 +394,11 @@ void InstallAirFrame(app::CZentrixApp& app, const AirShared& shared) {
             static sms::SmsChatEngine processEngine(sms::CSMSEngine::Instance());
             return new CChatView(*wnd, app, *pages::CFontManager::Instance(),
                                  chatEngine ? *chatEngine : static_cast<sms::ChatEngine&>(processEngine));
+        }
+        if (slot == app::VIEW_INTERACTIVE && pages::CFontManager::Instance()) {
+            static const std::unique_ptr<interactive::ItvHardware> processHardware = interactive::MakeProcessHardware();
+            return new CITVView(*wnd, app, *pages::CFontManager::Instance(),
+                                itvHardware ? *itvHardware : *processHardware);
         }
         if (slot == app::VIEW_AUTOMATION) return new CBlockView(*wnd, app);
         // Live mode chooses from its titles tree; the editors' preview only shows what plays.

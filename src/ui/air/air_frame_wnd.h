@@ -31,6 +31,9 @@ class CEngine;
 namespace sms {
 class ChatEngine;
 }
+namespace interactive {
+class ItvHardware;
+}
 
 namespace ui {
 
@@ -133,6 +136,8 @@ struct AirShared {
     air::AirObjects objects;
     // The SMS engine of SMS Chat; nullptr = the process's.
     sms::ChatEngine* chatEngine = nullptr;
+    // The hardware of the Interactive system; nullptr = the process's engines.
+    interactive::ItvHardware* itvHardware = nullptr;
 };
 
 // Registers the air frame and the views of its slots in Factories().
