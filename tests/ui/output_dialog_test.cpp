@@ -90,6 +90,19 @@ TEST_F(OutputDialog, AnOutputSetUpRecordsWithItsLampAndIsKeptInTheSettings) {
     EXPECT_FALSE(dialog.editButton()->isEnabled());
 }
 
+TEST_F(OutputDialog, ARelativeFileIsRecordedBelowTheDataRootInAFolderMadeForIt) {
+    start("[Output]\r\nSink1=Recordings/Program.mov\r\n", false);
+    output::OutputSet set;
+    COutputs outputs(a.profile(), set, true, home.path());
+    std::string error;
+    ASSERT_TRUE(outputs.start(0, error)) << error;
+    set.frame(Grey(90).data(), 720, 576, 0, true);
+    outputs.stop(0);
+    std::vector<output::Frame> back;
+    ASSERT_TRUE(output::Decode(home.file("Recordings/Program.mov"), back, error)) << error;
+    EXPECT_EQ(outputs.sinks()[0].target, "Recordings/Program.mov") << "the setting stays relative";
+}
+
 TEST_F(OutputDialog, WithoutTheEmbeddedDeviceNothingStartsAndTheReasonIsGiven) {
     start("[Output]\r\nSink2=" + home.file("a.mov") + "\r\nSink2Enabled=1\r\n", false);
     output::OutputSet set;

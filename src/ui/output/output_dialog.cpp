@@ -74,9 +74,15 @@ bool COutputs::start(int n, std::string& error) {
         error = "video output comes from the embedded virtual Device only (the link goes to a Device unit)";
         return false;
     }
+    // A relative file name is below the data root, whatever folder the program was started in;
+    // its folder is made when it is missing.
+    app::OutputSinkSetting s = sinks_[size_t(n)];
+    if (!IsStream(s.target) && s.target[0] != '/' && !root_.empty()) {
+        s.target = root_ + (root_.back() == '/' ? "" : "/") + s.target;
+        platform::MakeDirectories(s.target.substr(0, s.target.rfind('/')));
+    }
     std::vector<output::SinkOptions> sinks;
-    const bool ok =
-        SinksOf(sinks_[size_t(n)], sinks, error) && set_.start(n, sinks, pages::PAGE_WIDTH, pages::PAGE_HEIGHT, error);
+    const bool ok = SinksOf(s, sinks, error) && set_.start(n, sinks, pages::PAGE_WIDTH, pages::PAGE_HEIGHT, error);
     emit changed();
     return ok;
 }
@@ -194,6 +200,8 @@ COutputDialog::COutputDialog(COutputs& outputs, QWidget* parent) : QDialog(paren
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The file or URL takes the room the others leave; they are as wide as what they show.
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     table_->verticalHeader()->setVisible(true);
     table_->setMinimumWidth(720);
