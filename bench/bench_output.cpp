@@ -66,11 +66,13 @@ void Encode(benchmark::State& state, const std::string& codec, const char* ext, 
 void BM_OutputEncode_qtrle(benchmark::State& state) { Encode(state, "qtrle", ".mov", "none"); }
 void BM_OutputEncode_png(benchmark::State& state) { Encode(state, "png", ".mov", "none"); }
 void BM_OutputEncode_prores_ks(benchmark::State& state) { Encode(state, "prores_ks", ".mov", "none"); }
+void BM_OutputEncode_prores_aw(benchmark::State& state) { Encode(state, "prores_aw", ".mov", "none"); }
 void BM_OutputEncode_libx264(benchmark::State& state) { Encode(state, "libx264", ".mkv", "black"); }
 void BM_OutputEncode_mpeg2video(benchmark::State& state) { Encode(state, "mpeg2video", ".mpg", "black"); }
 BENCHMARK(BM_OutputEncode_qtrle)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OutputEncode_png)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OutputEncode_prores_ks)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OutputEncode_prores_aw)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OutputEncode_libx264)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OutputEncode_mpeg2video)->UseRealTime()->Unit(benchmark::kMillisecond);
 

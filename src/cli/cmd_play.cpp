@@ -309,7 +309,7 @@ zx::Register r(
      "with the switcher's zx-remote (started when none runs); their traffic is printed. --restore-input: "
      "the input the switcher gets back (-2 what is on preview, -1 the one it had, else the source). --output sends the "
      "embedded Device's "
-     "program output as video, frame by frame, to a recording (.mov with alpha: qtrle, png, prores_ks; "
+     "program output as video, frame by frame, to a recording (.mov with alpha: qtrle, png, prores_aw, prores_ks; "
      ".mp4/.mkv; NAME%06d.png), a stream (udp://HOST:PORT as MPEG-TS, rtmp://) or, with --output-format "
      "keyfill, a fill and a key file; the background is black, none (transparent), #RRGGBB or a PNG file.",
      {"home", "device", "model", "snapshots", "loops", "duration", "time-scale", "video", "restore-input", "output",

@@ -118,6 +118,26 @@ TEST(OutputRecording, LosslessCodecsGiveBackThePicturesBitExactAlphaIncluded) {
     }
 }
 
+TEST(OutputRecording, ProResFourFourFourFourKeepsTheKeyWithEitherEncoder) {
+    zxtest::TempDir dir;
+    for (const std::string codec : {"prores_aw", "prores_ks"}) {
+        if (!HasEncoder(codec)) continue;
+        SCOPED_TRACE(codec);
+        SinkOptions o;
+        o.target = dir.file(codec + ".mov");
+        o.codec = codec;
+        o.background = "none";
+        o.lossless = true;
+        const auto back = RoundTrip(o, 3);
+        ASSERT_EQ(back.size(), 3u);
+        const auto want = TestPicture(2);
+        int worst = 0;
+        for (size_t k = 3; k < want.size(); k += 4)
+            worst = std::max(worst, std::abs(int(back[2].rgba[k]) - int(want[k])));
+        EXPECT_LE(worst, 2) << "the key's largest error";
+    }
+}
+
 TEST(OutputRecording, BackgroundsAndLossyCodecs) {
     zxtest::TempDir dir;
     // Over black, the lossless codecs again exactly; the compressed ones close.

@@ -136,7 +136,7 @@ COutputSinkDialog::COutputSinkDialog(const app::OutputSinkSetting& s, QWidget* p
     codec_ = new QComboBox;
     codec_->setEditable(true);
     codec_->addItem("");
-    for (const char* c : {"qtrle", "png", "prores_ks", "libx264", "mpeg2video"})
+    for (const char* c : {"qtrle", "png", "prores_aw", "prores_ks", "libx264", "mpeg2video"})
         if (output::HasEncoder(c)) codec_->addItem(c);
     codec_->setCurrentText(QString::fromStdString(s.codec));
     codec_->setToolTip("Empty: the container's usual one (QuickTime Animation for .mov).");
