@@ -12,6 +12,7 @@
 #include "app/strings.h"
 #include "app/zentrix_app.h"
 #include "cli/command.h"
+#include "cli/run_helpers.h"
 #include "demo/caption_playout.h"
 #include "device/engine.h"
 #include "device/net_transport.h"
@@ -28,13 +29,6 @@ namespace {
 
 std::atomic<bool> gInterrupted{false};
 void onInterrupt(int) { gInterrupted.store(true); }
-
-// A file named below the data root may be given as such ("Text/Captions.txt").
-std::string underHome(const zx::Args& a, const std::string& file) {
-    if (auto h = a.get("home"); h && !platform::FileExists(file) && platform::FileExists(app::WithSlash(*h) + file))
-        return app::WithSlash(*h) + file;
-    return file;
-}
 
 bool timeBaseOption(const zx::Args& a, const char* who, int& out) {
     if (auto t = a.get("time-base"); t && !zx::ParseNumber(*t, 0, int(air::CAPTION_TIME_BASE_MAX), out)) {
@@ -53,7 +47,7 @@ int list(const zx::Args& a) {
     theApp.InitSettingsOnly(zx::CommandLineOf(a));
     int timeBase = air::LoadCaptionSettings(theApp.profile()).timeBase;
     if (!timeBaseOption(a, "zx captions list", timeBase)) return 2;
-    const std::string file = underHome(a, a.positional[0]);
+    const std::string file = zx::UnderHome(a, a.positional[0]);
     air::CaptionList captions;
     if (air::ReadCaptionsFile(file, captions) != pages::FILE_OK) {
         std::cerr << "zx captions list: " << zx::OneLine(app::FileResultText(pages::FILE_OPEN_ERROR, file)) << "\n";
@@ -89,7 +83,7 @@ int render(const zx::Args& a) {
     fonts.Enumerate();
     air::CCaptions captions(theApp, fonts);
     captions.SetTimeBase(timeBase);
-    const std::string page = underHome(a, a.positional[0]), titles = underHome(a, a.positional[1]);
+    const std::string page = zx::UnderHome(a, a.positional[0]), titles = zx::UnderHome(a, a.positional[1]);
     int code = captions.OpenPage(page);
     if (code != pages::FILE_OK) {
         std::cerr << "zx captions render: "
@@ -121,13 +115,6 @@ int render(const zx::Args& a) {
               << s.captionRect.bottom - s.captionRect.top << (s.filter ? ", filtered" : "") << ": "
               << demo::CaptionLine(captions.list()[size_t(index - 1)], theApp.settings().codePage) << "\n";
     return 0;
-}
-
-bool grabEmbedded(pages::CBitmap32& out) {
-    ktgsim::Picture pic;
-    if (!ktgsim::WithEmbeddedServer([&](ktgsim::Server& s) { s.render(pic); })) return false;
-    out = ktgsim::ToBitmap(pic);
-    return true;
 }
 
 int playWith(const zx::Args& a, const demo::CaptionPlayOptions& o, bool embedded, double scale) {
@@ -172,7 +159,7 @@ int playWith(const zx::Args& a, const demo::CaptionPlayOptions& o, bool embedded
     std::string error;
     {
         demo::CCaptionPlayout playout(theApp, engine, fonts, loop, std::cout);
-        if (embedded) playout.setGrabber(grabEmbedded);
+        if (embedded) playout.setGrabber(zx::GrabEmbeddedDevice);
         status = playout.Run(run, error);
     }
     std::signal(SIGINT, SIG_DFL);
@@ -191,8 +178,8 @@ int play(const zx::Args& a) {
         return 2;
     }
     demo::CaptionPlayOptions o;
-    o.page = underHome(a, a.positional[0]);
-    o.titles = underHome(a, a.positional[1]);
+    o.page = zx::UnderHome(a, a.positional[0]);
+    o.titles = zx::UnderHome(a, a.positional[1]);
     if (a.get("time-base")) {
         o.timeBase = 0;
         if (!timeBaseOption(a, "zx captions play", o.timeBase)) return 2;

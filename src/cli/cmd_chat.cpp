@@ -13,6 +13,7 @@
 #include "app/profile.h"
 #include "app/zentrix_app.h"
 #include "cli/command.h"
+#include "cli/run_helpers.h"
 #include "demo/chat_playout.h"
 #include "device/engine.h"
 #include "device/net_transport.h"
@@ -32,46 +33,13 @@ namespace {
 std::atomic<bool> gInterrupted{false};
 void onInterrupt(int) { gInterrupted.store(true); }
 
-// A file named below the data root may be given as such ("Titr/SMS chat.zxs").
-std::string underHome(const zx::Args& a, const std::string& file) {
-    if (auto h = a.get("home"); h && !platform::FileExists(file) && platform::FileExists(app::WithSlash(*h) + file))
-        return app::WithSlash(*h) + file;
-    return file;
-}
-
-bool grabEmbedded(pages::CBitmap32& out) {
-    ktgsim::Picture pic;
-    if (!ktgsim::WithEmbeddedServer([&](ktgsim::Server& s) { s.render(pic); })) return false;
-    out = ktgsim::ToBitmap(pic);
-    return true;
-}
-
-// The script's times divided by the time scale, in a file of the runtime folder; "" when it
-// cannot be read (error says why) or written.
-std::string ScaledScript(const std::string& path, double scale, std::string& error) {
-    std::vector<gsmsim::ScriptLine> lines;
-    if (!gsmsim::ReadScript(path, lines, error)) return {};
-    std::string text;
-    for (const gsmsim::ScriptLine& l : lines) {
-        char t[32];
-        std::snprintf(t, sizeof t, "%.3f ", l.seconds / scale);
-        text += t + l.command + "\n";
-    }
-    const std::string out = platform::RuntimeDir() + "zx-chat-" + std::to_string(::getpid()) + ".txt";
-    if (!platform::WriteFileAtomic(out, std::string_view(text))) {
-        error = "cannot write " + out;
-        return {};
-    }
-    return out;
-}
-
 int chat(const zx::Args& a) {
     if (a.positional.size() != 1) {
         std::cerr << "zx chat: give the template sequence (.zxs)\n";
         return 2;
     }
     demo::ChatPlayOptions o;
-    o.templ = underHome(a, a.positional[0]);
+    o.templ = zx::UnderHome(a, a.positional[0]);
     const std::string queue = a.get("queue", "all");
     if (queue != "all" && queue != "none") {
         std::cerr << "zx chat: --queue takes all or none\n";
@@ -124,14 +92,14 @@ int chat(const zx::Args& a) {
         ini.putString(device::kEthernetSection, device::kHostsKey, device);
     }
     const int port = theApp.settings().itvPortNo;
-    std::string script =
-        a.get("script") ? underHome(a, *a.get("script")) : sms::SimScriptPath(ini, theApp.GetPath(app::FOLDER_PROGRAM));
+    std::string script = a.get("script") ? zx::UnderHome(a, *a.get("script"))
+                                         : sms::SimScriptPath(ini, theApp.GetPath(app::FOLDER_PROGRAM));
     std::string scaled;
     if (modem == "sim") {
         ini.putString(sms::kSerialSection, sms::SerialKey(port), sms::kSimDevice);
         if (!script.empty() && scale != 1) {
             std::string why;
-            scaled = ScaledScript(script, scale, why);
+            scaled = zx::ScaledSimScript(script, scale, "chat", why);
             if (scaled.empty()) {
                 std::cerr << "zx chat: " << why << "\n";
                 return 1;
@@ -170,7 +138,7 @@ int chat(const zx::Args& a) {
             std::signal(SIGTERM, onInterrupt);
             {
                 demo::CChatPlayout playout(theApp, engine, fonts, loop, std::cout);
-                if (embedded) playout.setGrabber(grabEmbedded);
+                if (embedded) playout.setGrabber(zx::GrabEmbeddedDevice);
                 status = playout.Run(o, error);
             }
             std::signal(SIGINT, SIG_DFL);

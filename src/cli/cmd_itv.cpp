@@ -23,6 +23,7 @@
 #include "app/strings.h"
 #include "app/zentrix_app.h"
 #include "cli/command.h"
+#include "cli/run_helpers.h"
 #include "demo/itv_playout.h"
 #include "device/engine.h"
 #include "device/net_transport.h"
@@ -425,42 +426,13 @@ int render(const zx::Args& a) {
 std::atomic<bool> gInterrupted{false};
 void onInterrupt(int) { gInterrupted.store(true); }
 
-bool grabEmbedded(pages::CBitmap32& out) {
-    ktgsim::Picture pic;
-    if (!ktgsim::WithEmbeddedServer([&](ktgsim::Server& s) { s.render(pic); })) return false;
-    out = ktgsim::ToBitmap(pic);
-    return true;
-}
-
-// The script's times divided by the time scale, in a file of the runtime folder; "" when it
-// cannot be read (error says why) or written.
-std::string ScaledScript(const std::string& path, double scale, std::string& error) {
-    std::vector<gsmsim::ScriptLine> lines;
-    if (!gsmsim::ReadScript(path, lines, error)) return {};
-    std::string text;
-    for (const gsmsim::ScriptLine& l : lines) {
-        char t[32];
-        std::snprintf(t, sizeof t, "%.3f ", l.seconds / scale);
-        text += t + l.command + "\n";
-    }
-    const std::string out = platform::RuntimeDir() + "zx-itv-" + std::to_string(::getpid()) + ".txt";
-    if (!platform::WriteFileAtomic(out, std::string_view(text))) {
-        error = "cannot write " + out;
-        return {};
-    }
-    return out;
-}
-
 int run(const zx::Args& a) {
     if (a.positional.size() != 1) {
         std::cerr << "zx itv run: give one interactive system (.zxi)\n";
         return 2;
     }
     demo::ItvPlayOptions o;
-    o.system = a.positional[0];
-    if (auto h = a.get("home");
-        h && !platform::FileExists(o.system) && platform::FileExists(app::WithSlash(*h) + o.system))
-        o.system = app::WithSlash(*h) + o.system;
+    o.system = zx::UnderHome(a, a.positional[0]);
     double scale = 1;
     if (auto t = a.get("time-scale")) {
         char* end = nullptr;
@@ -532,7 +504,7 @@ int run(const zx::Args& a) {
     const std::string script = sms::SimScriptPath(ini, theApp.GetPath(app::FOLDER_PROGRAM));
     if (s.itv && s.itvModel == ITV_MODEL_GSM && !script.empty() && scale != 1) {
         std::string why;
-        scaled = ScaledScript(script, scale, why);
+        scaled = zx::ScaledSimScript(script, scale, "itv", why);
         if (scaled.empty()) {
             std::cerr << "zx itv run: " << why << "\n";
             return 1;
@@ -571,7 +543,7 @@ int run(const zx::Args& a) {
             std::signal(SIGTERM, onInterrupt);
             {
                 demo::CItvPlayout playout(theApp, engine, fonts, loop, std::cout);
-                if (embedded) playout.setGrabber(grabEmbedded);
+                if (embedded) playout.setGrabber(zx::GrabEmbeddedDevice);
                 status = playout.Run(o, error);
             }
             std::signal(SIGINT, SIG_DFL);

@@ -9,6 +9,7 @@
 #include "app/message_boxes.h"
 #include "app/zentrix_app.h"
 #include "cli/command.h"
+#include "cli/run_helpers.h"
 #include "demo/playout.h"
 #include "device/engine.h"
 #include "device/link_errors.h"
@@ -34,14 +35,6 @@ std::atomic<bool> gInterrupted{false};  // lock-free: safe in the handler on whi
 static_assert(std::atomic<bool>::is_always_lock_free);
 
 void onInterrupt(int) { gInterrupted.store(true); }
-
-// The program output of the embedded Device as a page bitmap (transparency = 255 - alpha).
-bool grabEmbedded(pages::CBitmap32& out) {
-    ktgsim::Picture pic;
-    if (!ktgsim::WithEmbeddedServer([&](ktgsim::Server& s) { s.render(pic); })) return false;
-    out = ktgsim::ToBitmap(pic);
-    return true;
-}
 
 int playWith(const zx::Args& a, const std::string& file, bool embedded, double scale, const zx::PlayCue& cue,
              output::PacedClock* pacedClock = nullptr) {
@@ -154,7 +147,7 @@ int playWith(const zx::Args& a, const std::string& file, bool embedded, double s
         // used), except for a video playlist, which drives the switcher.
         video::CRemoteCmd remote;
         demo::CPlayout playout(theApp, engine, fonts, loop, std::cout);
-        if (embedded) playout.setGrabber(grabEmbedded);
+        if (embedded) playout.setGrabber(zx::GrabEmbeddedDevice);
         playout.setClock(&clockImage);
         playout.setBanner(&bannerPlayer);
         playout.setRemote(&remote);

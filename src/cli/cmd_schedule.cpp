@@ -15,6 +15,7 @@
 #include "app/message_boxes.h"
 #include "app/zentrix_app.h"
 #include "cli/command.h"
+#include "cli/run_helpers.h"
 #include "demo/schedule_playout.h"
 #include "device/engine.h"
 #include "device/net_transport.h"
@@ -359,13 +360,6 @@ int next(const zx::Args& a) {
     return 0;
 }
 
-bool grabEmbedded(pages::CBitmap32& out) {
-    ktgsim::Picture pic;
-    if (!ktgsim::WithEmbeddedServer([&](ktgsim::Server& s) { s.render(pic); })) return false;
-    out = ktgsim::ToBitmap(pic);
-    return true;
-}
-
 bool pressEmbedded(int code, std::string& why) {
     bool ok = false;
     if (!ktgsim::WithEmbeddedServer([&](ktgsim::Server& s) { ok = s.device().press(code, why); })) {
@@ -437,7 +431,7 @@ int runWith(const zx::Args& a, demo::SchedulePlayOptions& o, bool embedded, doub
         playout.setClock(&clockImage);
         playout.setRemote(&remote);
         if (embedded) {
-            playout.setGrabber(grabEmbedded);
+            playout.setGrabber(zx::GrabEmbeddedDevice);
             playout.setPresser(pressEmbedded);
             playout.setReplyReader(displayEmbedded);
         }
