@@ -1,6 +1,9 @@
 #include "app/zentrix_app.h"
 
 #include <sys/sysinfo.h>
+#include <unistd.h>
+
+#include <cstdlib>
 
 #include "app/file_types.h"
 #include "app/log/event_log.h"
@@ -54,6 +57,32 @@ int PhysicalMemoryMb() {
     return int((bytes >> 20) + ((bytes >> 20) & 1));
 }
 
+std::string InstalledDataFolderFor(const std::string& exeDir) {
+    const std::string share = WithSlash(exeDir) + "../share/zentrix/";
+    return platform::IsDirectory(share) ? share : std::string();
+}
+
+std::string InstalledDataFolder() { return InstalledDataFolderFor(platform::ExecutableDir()); }
+
+std::string ProgramFolderFor(const std::string& exeDir) {
+    const std::string exe = WithSlash(exeDir);
+    if (InstalledDataFolderFor(exe).empty() && ::access(exe.c_str(), W_OK) == 0) return exe;
+    // A relative XDG_DATA_HOME is invalid and so ignored, as the base-directory rules say.
+    std::string base;
+    if (const char* x = std::getenv("XDG_DATA_HOME"); x && x[0] == '/') {
+        base = x;
+    } else if (const char* home = std::getenv("HOME"); home && home[0] == '/') {
+        base = std::string(home) + "/.local/share";
+    } else {
+        base = "/tmp";
+    }
+    const std::string folder = WithSlash(base) + "zentrix/";
+    platform::MakeDirectories(folder);
+    return folder;
+}
+
+std::string DefaultProgramFolder() { return ProgramFolderFor(platform::ExecutableDir()); }
+
 CZentrixApp::CZentrixApp() { g_instance = this; }
 
 CZentrixApp::~CZentrixApp() {
@@ -72,7 +101,7 @@ void CZentrixApp::readSettings() { settings_ = LoadSettings(ini_, is400M_); }
 
 void CZentrixApp::InitSettingsOnly(const CommandLine& cmd) {
     is400M_ = cmd.is400M;
-    std::string program = cmd.home.empty() ? platform::ExecutableDir() : WithSlash(cmd.home);
+    std::string program = cmd.home.empty() ? DefaultProgramFolder() : WithSlash(cmd.home);
     ini_.open(IniFileName(program, is400M_));
     ConfigureEventLog(ini_.path(), program);
     folders_.setProgramFolder(program);
@@ -97,7 +126,7 @@ StartResult CZentrixApp::InitInstance(const CommandLine& cmd) {
     shell_->showSplash();
 
     // 7: the INI file beside the program (or in the home folder given).
-    std::string program = cmd.home.empty() ? platform::ExecutableDir() : WithSlash(cmd.home);
+    std::string program = cmd.home.empty() ? DefaultProgramFolder() : WithSlash(cmd.home);
     ini_.open(IniFileName(program, is400M_));
     ConfigureEventLog(ini_.path(), program);
 

@@ -82,6 +82,20 @@ struct CommandLine {
     static CommandLine Parse(const std::vector<std::string>& args);
 };
 
+// The program folder when the command line gives no --home: the executable's folder when the
+// program runs from a folder of its own (a build tree, a copied folder) that it may write, else
+// "$XDG_DATA_HOME/zentrix/" (by default "~/.local/share/zentrix/"), made when missing. An installed
+// program (one with the install's "share/zentrix" folder beside its "bin") always takes the latter,
+// even when run by a user who could write the system's folders.
+std::string DefaultProgramFolder();
+// The same for a program in exeDir (ends in '/'), from the environment as it is now.
+std::string ProgramFolderFor(const std::string& exeDir);
+
+// The install's read-only data folder ("<prefix>/share/zentrix/", with the translation files and
+// the control panel's pages), or "" when the program does not run from an install.
+std::string InstalledDataFolder();
+std::string InstalledDataFolderFor(const std::string& exeDir);
+
 // How start-up ended.
 enum class StartResult { Started, SecondInstance, ProcessorTooOld, MainFrameFailed };
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "app/file_types.h"
 #include "app/log/event_log.h"
 #include "app/message_boxes.h"
@@ -128,6 +130,39 @@ TEST(Folders, PathHelpers) {
     EXPECT_EQ(t.MakeAbsolute(10, "sport\\goal.zxa", false), "/data/Banners/sport/goal.zxa");
     EXPECT_EQ(t.MakeAbsolute(10, "/x/goal.zxa", true), "/x/goal.zxa");
     EXPECT_EQ(t.MakeAbsolute(10, "", false), "");
+}
+
+// Where the settings go without --home: beside a program that runs from a folder of its own, in
+// the user's data folder for an installed one (even when that one could write its bin folder, as
+// root could), never below a relative XDG_DATA_HOME.
+TEST(Folders, ProgramFolderOfABuildAndOfAnInstall) {
+    zxtest::TempDir dir;
+    const std::string build = dir.file("build/");
+    const std::string bin = dir.file("usr/bin/");
+    ASSERT_TRUE(platform::MakeDirectories(build));
+    ASSERT_TRUE(platform::MakeDirectories(bin));
+    ASSERT_TRUE(platform::MakeDirectories(dir.file("usr/share/zentrix")));
+    const char* oldXdg = std::getenv("XDG_DATA_HOME");
+    const char* oldHome = std::getenv("HOME");
+    const std::string savedXdg = oldXdg ? oldXdg : "", savedHome = oldHome ? oldHome : "";
+
+    setenv("XDG_DATA_HOME", dir.file("xdg").c_str(), 1);
+    EXPECT_EQ(app::ProgramFolderFor(build), build);
+    EXPECT_EQ(app::InstalledDataFolderFor(build), "");
+    EXPECT_EQ(app::ProgramFolderFor(bin), dir.file("xdg/zentrix/"));
+    EXPECT_TRUE(platform::IsDirectory(dir.file("xdg/zentrix")));  // made at the first start
+    EXPECT_EQ(app::InstalledDataFolderFor(bin), bin + "../share/zentrix/");
+
+    setenv("XDG_DATA_HOME", "relative/xdg", 1);
+    setenv("HOME", dir.file("home").c_str(), 1);
+    EXPECT_EQ(app::ProgramFolderFor(bin), dir.file("home/.local/share/zentrix/"));
+    unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(app::ProgramFolderFor(bin), dir.file("home/.local/share/zentrix/"));
+
+    if (oldXdg) setenv("XDG_DATA_HOME", savedXdg.c_str(), 1);
+    else unsetenv("XDG_DATA_HOME");
+    if (oldHome) setenv("HOME", savedHome.c_str(), 1);
+    else unsetenv("HOME");
 }
 
 TEST(FileTypes, LookupNamesAndFilters) {
