@@ -8,7 +8,7 @@
 #                   folder)
 #   share/applications, share/icons/hicolor, share/mime/packages: the desktop entry, the icon at
 #                   every size, the file types
-#   share/doc/zentrix/    README, copyright, changelog
+#   share/doc/zentrix/    README, copyright, changelog; share/man/man1: a page for each program
 include(GNUInstallDirs)
 
 set(ZX_INSTALL_SHARE ${CMAKE_INSTALL_DATADIR}/zentrix)
@@ -57,6 +57,24 @@ if(ZX_GZIP)
                      VERBATIM)
   add_custom_target(zentrix_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/changelog.gz)
   install(FILES ${PROJECT_BINARY_DIR}/changelog.gz DESTINATION ${zx_doc})
+endif()
+
+# A manual page for each program, compressed as Debian keeps them.
+file(GLOB zx_man_pages CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/resources/man/*.1)
+if(ZX_GZIP)
+  set(zx_man_out)
+  foreach(page IN LISTS zx_man_pages)
+    get_filename_component(name ${page} NAME)
+    set(out ${PROJECT_BINARY_DIR}/man/${name})
+    add_custom_command(OUTPUT ${out}.gz
+                       COMMAND ${CMAKE_COMMAND} -E copy ${page} ${out}
+                       COMMAND ${ZX_GZIP} -9nf ${out}
+                       DEPENDS ${page}
+                       VERBATIM)
+    list(APPEND zx_man_out ${out}.gz)
+  endforeach()
+  add_custom_target(zentrix_man_pages ALL DEPENDS ${zx_man_out})
+  install(FILES ${zx_man_out} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
 
 # --- The Debian package (scripts/package) --------------------------------------------------------

@@ -35,6 +35,7 @@
 #include "ui/monitor/program_monitor.h"
 #include "ui/output/output_dialog.h"
 #include "ui/qt_message_boxes.h"
+#include "ui/qt_message_target.h"
 #include "ui/seqedit/seq_frame.h"
 #include "ui/text.h"
 #include "ui/video/playlist_dialogs.h"
@@ -185,6 +186,10 @@ int main(int argc, char** argv) {
         ui::InstallAirFrame(theApp, air);
         ui::RegisterSequenceEditor(air.objects);
         theApp.setHooks(hooks);
+        // Another start of the program hands its file over to this one.
+        ui::QtMessageTarget handOverTarget(
+            [&theApp](uint32_t msg, uintptr_t w, intptr_t l) { return theApp.OnHandOver(msg, w, l); });
+        theApp.setHandOverTarget(&handOverTarget);
         switch (theApp.InitInstance(app::CommandLine::Parse(argc, argv))) {
             case app::StartResult::Started: {
                 // The program monitor: open at once when the link goes to the embedded Device,

@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <thread>
 
 #include "app/file_types.h"
 #include "app/log/event_log.h"
 #include "app/message_boxes.h"
 #include "app/strings.h"
 #include "app/zentrix_app.h"
+#include "platform/event_loop.h"
 #include "platform/files.h"
 #include "support/temp_dir.h"
 
@@ -237,6 +240,7 @@ public:
     }
     void openHardwareDialog() override { steps.push_back("hardwareDialog"); }
     void openMode(int command) override { steps.push_back("mode " + std::to_string(command)); }
+    void activateMainFrame() override { steps.push_back("activate"); }
     std::vector<std::string> steps;
     bool frameOk = true;
 };
@@ -285,6 +289,42 @@ TEST_F(AppStart, OrderLogAndFirstStart) {
     EXPECT_EQ(log.rfind("SESSION START\r\nMemory size: ", 0), 0u) << log;
     EXPECT_NE(log.find("SESSION END\r\n"), std::string::npos);
     EXPECT_EQ(calls.back(), "destroy");
+}
+
+// A second start while the program runs (a double click on a file in a file manager) gives its
+// file to the running program, which opens a page or a sequence in its editor and comes to the
+// front; the second start itself still ends silently, having opened nothing.
+TEST_F(AppStart, ASecondStartHandsItsFileToTheFirst) {
+    platform::EventLoop loop;
+    CZentrixApp a;
+    platform::LoopTarget target(loop, [&a](uint32_t m, uintptr_t w, intptr_t l) { return a.OnHandOver(m, w, l); });
+    a.setHandOverTarget(&target);
+    ASSERT_EQ(start(a, {}), StartResult::Started);
+    zxtest::WriteText(home.file("news.zxg"), "PAGE");
+    zxtest::WriteText(home.file("clock.zck"), "ZCLK");
+    shell.steps.clear();
+    auto secondStart = [&](const std::string& file) {
+        std::atomic<bool> done{false};
+        RecordingShell otherShell;
+        std::thread second([&] {
+            CZentrixApp b;
+            b.setShell(&otherShell);
+            b.setLockFolder(locks.path());
+            EXPECT_EQ(b.InitInstance(CommandLine::Parse({"--home", home.path(), file})), StartResult::SecondInstance);
+            done = true;
+        });
+        EXPECT_TRUE(loop.runUntil([&] { return done.load(); }, 10000));
+        second.join();
+        EXPECT_TRUE(otherShell.steps.empty());
+    };
+    secondStart(home.file("news.zxg"));
+    EXPECT_EQ(shell.steps, (std::vector<std::string>{"activate", "open 5 " + home.file("news.zxg")}));
+    shell.steps.clear();
+    secondStart(home.file("clock.zck"));  // not a file of an editor: only to the front
+    secondStart(home.file("missing.zxs"));
+    EXPECT_EQ(shell.steps, (std::vector<std::string>{"activate", "activate"}));
+    a.ExitInstance();
+    EXPECT_EQ(boxes.count(), 0);
 }
 
 TEST_F(AppStart, SecondInstanceEndsSilently) {
