@@ -415,7 +415,7 @@ int render(const zx::Args& a) {
     if (code) return fileError("render", code, page);
     picture.PrepareBase();
     picture.Rebuild();
-    pages::CBitmap32 out = picture.canvas();
+    pages::CBitmap32 out = picture.Composite();
     if (!pages::WritePng(*png, out)) return fileError("render", pages::FILE_SAVE_ERROR, *png);
     std::cout << "total " << counter.total() << "\n";
     return 0;
