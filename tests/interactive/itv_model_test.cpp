@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "air/air_frame_fixture.h"
+#include "block_font.h"
 #include "app/profile.h"
 #include "interactive/interactive.h"
 #include "interactive/itv_model.h"
@@ -81,27 +82,6 @@ public:
     int sms = -1, beeps = 0;
 };
 
-// Blank for ' ', a white block for every other character: 6 wide, 16 high.
-void WriteBlockFont(pages::CFontManager& fonts, const std::string& path) {
-    pages::CBitmapFont font;
-    font.Create(0, 2, 16);
-    font.header().baseline = 12;
-    font.header().widths[0] = 4;
-    font.header().widths[1] = 6;
-    for (int c = 33; c < 256; ++c) font.header().map[c] = 1;
-    font.Allocate();
-    const int bpp = font.bytesPerPixel();
-    for (int g = 0; g < 2; ++g) {
-        uint8_t* p = font.glyphPixels(pages::LAYER_GLYPHS, g);
-        for (int i = 0; i < font.header().widths[g] * 16; ++i, p += bpp) {
-            p[0] = 255;
-            p[bpp - 1] = g == 0 ? 255 : 0;
-        }
-    }
-    font.setName("Block");
-    ASSERT_TRUE(fonts.Save(font, path));
-}
-
 constexpr uint32_t kGreen = 0x0000FF00, kRed = 0x000000FF;
 const pages::Rect kBar1{100, 100, 140, 400};  // upright: grows from the bottom
 const pages::Rect kBar2{200, 100, 602, 140};  // lying: grows from the left
@@ -116,7 +96,7 @@ struct ItvModelTest : AirFrameFixture {
     void SetUp() override {
         AirFrameFixture::SetUp();
         platform::MakeDirectories(dir.file("Fonts"));
-        WriteBlockFont(fonts, dir.file("Fonts/Block.bmf"));
+        itvtest::WriteBlockFont(fonts, dir.file("Fonts/Block.bmf"));
         fonts.setFolder(dir.file("Fonts/"));
         fonts.Enumerate();
     }
