@@ -35,14 +35,22 @@ using namespace interactive;
 class PlayoutHardware final : public ItvHardware {
 public:
     PlayoutHardware(app::CZentrixApp& app, double scale)
-        : adapter_(adapterOptions(app, scale)), sms_(smsOptions(app, scale)) {
-        const app::Settings& s = app.settings();
-        adapter_.Configure(s.itvPortNo, s.useCID != 0, s.cidLength, s.itvModel, s.cidType);
+        : app_(app), adapter_(adapterOptions(app, scale)), sms_(smsOptions(app, scale)) {
         CUSBEngine::Instance().SetLibrarySetting(app.profile().getString("Hardware", "VoiceBoardPath"));
     }
-    int OpenAdapter(platform::MessageTarget* owner) override { return adapter_.Open(owner); }
+    // The settings as they are now: a run may change the hardware between a Stop and a Start.
+    int OpenAdapter(platform::MessageTarget* owner) override {
+        const app::Settings& s = app_.settings();
+        adapter_.Configure(s.itvPortNo, s.useCID != 0, s.cidLength, s.itvModel, s.cidType);
+        return adapter_.Open(owner);
+    }
     void CloseAdapter() override { adapter_.Close(); }
     bool StartLines(uint8_t lines, uint16_t value) override { return adapter_.StartLines(lines, value); }
+    bool WriteVoice(uint8_t lines, uint16_t length, uint8_t* data) override {
+        return adapter_.WriteVoiceMessage(lines, length, data);
+    }
+    bool ReadVoice(uint8_t mask, uint8_t* buffer) override { return adapter_.ReadVoiceMessage(mask, buffer); }
+    void AbortVoice() override { adapter_.AbortTransfer(); }
     void OpenSms(platform::MessageTarget* owner, int port, uint32_t baud, bool list, bool del, bool me) override {
         sms_.Open(owner, port, baud, list, del, me);
     }
@@ -78,6 +86,7 @@ private:
         o.makePort = [&app](int index) { return sms::MakeConfiguredPort(app, index); };
         return o;
     }
+    app::CZentrixApp& app_;
     CInteractive adapter_;
     sms::CSMSEngine sms_;
 };

@@ -55,6 +55,15 @@ public:
     int OpenAdapter(platform::MessageTarget*) override { return 0; }
     void CloseAdapter() override {}
     bool StartLines(uint8_t, uint16_t) override { return true; }
+    bool WriteVoice(uint8_t l, uint16_t length, uint8_t* data) override {
+        writes.push_back({l, std::vector<uint8_t>(data, data + length)});
+        return true;
+    }
+    bool ReadVoice(uint8_t, uint8_t* buffer) override {
+        readBuffer = buffer;
+        return true;
+    }
+    void AbortVoice() override { ++aborts; }
     void OpenSms(platform::MessageTarget*, int, uint32_t, bool, bool, bool) override { ++smsOpens; }
     void CloseSms() override { ++smsCloses; }
     bool StartUsb(platform::MessageTarget*, bool, bool, int) override {
@@ -66,6 +75,10 @@ public:
     uint32_t usbMessage() const override { return 0; }
     NoCalls calls;
     int smsOpens = 0, smsCloses = 0, usbStarts = 0, usbStops = 0;
+    std::vector<std::pair<uint8_t, std::vector<uint8_t>>> writes;
+    std::vector<uint8_t> reads;
+    uint8_t* readBuffer = nullptr;
+    int aborts = 0;
 };
 
 struct ItvViewTest : zxtest::UiTest {
