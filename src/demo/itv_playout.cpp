@@ -35,9 +35,7 @@ using namespace interactive;
 class PlayoutHardware final : public ItvHardware {
 public:
     PlayoutHardware(app::CZentrixApp& app, double scale)
-        : app_(app), adapter_(adapterOptions(app, scale)), sms_(smsOptions(app, scale)) {
-        CUSBEngine::Instance().SetLibrarySetting(app.profile().getString("Hardware", "VoiceBoardPath"));
-    }
+        : app_(app), adapter_(adapterOptions(app, scale)), sms_(smsOptions(app, scale)) {}
     // The settings as they are now: a run may change the hardware between a Stop and a Start.
     int OpenAdapter(platform::MessageTarget* owner) override {
         const app::Settings& s = app_.settings();
@@ -55,7 +53,9 @@ public:
         sms_.Open(owner, port, baud, list, del, me);
     }
     void CloseSms() override { sms_.Close(); }
-    bool StartUsb(platform::MessageTarget* w, bool useCID, bool aoh, int cidLength) override {
+    bool StartUsb(platform::MessageTarget* w, const std::string& library, bool useCID, bool aoh,
+                  int cidLength) override {
+        CUSBEngine::Instance().SetLibrarySetting(library);
         return CUSBEngine::Instance().Start(w, useCID, aoh, cidLength);
     }
     void StopUsb() override { CUSBEngine::Instance().Stop(); }

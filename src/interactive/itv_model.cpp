@@ -61,7 +61,9 @@ public:
                                          preferPhoneMemory);
     }
     void CloseSms() override { sms::CSMSEngine::Instance().Close(); }
-    bool StartUsb(platform::MessageTarget* window, bool useCID, bool aoh, int cidLength) override {
+    bool StartUsb(platform::MessageTarget* window, const std::string& library, bool useCID, bool aoh,
+                  int cidLength) override {
+        CUSBEngine::Instance().SetLibrarySetting(library);
         return CUSBEngine::Instance().Start(window, useCID, aoh, cidLength);
     }
     void StopUsb() override { CUSBEngine::Instance().Stop(); }
@@ -165,6 +167,10 @@ bool CITVModel::hardwareConfigured() const { return app_.settings().itv == 1; }
 
 std::string CITVModel::DialogStart() const {
     return settings_.fileName.empty() ? app_.GetPath(app::FOLDER_ITV) : settings_.fileName;
+}
+
+std::string CITVModel::VoiceDialogStart() const {
+    return settings_.soundFile.empty() ? app_.GetPath(app::FOLDER_ITV) : settings_.soundFile;
 }
 
 bool CITVModel::BeginOpen() {
@@ -292,7 +298,8 @@ void CITVModel::Start() {
         }
         case ITV_MODEL_USB: {
             setUsbStatus(app::LoadString(IDS_ITV_CONNECTING));
-            if (!hardware_.StartUsb(owner_, s.useCID != 0, s.cidType == 0, s.cidLength)) {
+            const std::string library = app_.profile().getString("Hardware", "VoiceBoardPath");
+            if (!hardware_.StartUsb(owner_, library, s.useCID != 0, s.cidType == 0, s.cidLength)) {
                 setUsbStatus(app::LoadString(IDS_ITV_DISCONNECTED));
                 break;
             }
@@ -554,7 +561,7 @@ bool CITVModel::WriteVoice(VoiceWrite write) {
     const size_t commands = version == ITV_VERSION_1 ? job->lines.size() : 1;
     voice_ = std::move(job);
     SetTransferRunning(true);
-    panel_->ShowProgress("Writing voice message...", int(std::min<size_t>(voice_->data.size() * commands, INT32_MAX)));
+    panel_->ShowProgress("Writing...", int(std::min<size_t>(voice_->data.size() * commands, INT32_MAX)));
     LogMessage("CITVView::OnWriteVoice lines %02X, %d bytes", write.lines, int(voice_->data.size()));
     if (!nextVoiceCommand()) endVoice(ITV_NO_REPLY);
     return true;
@@ -575,7 +582,7 @@ bool CITVModel::ReadVoice(int line) {
     }
     voice_ = std::move(job);
     SetTransferRunning(true);
-    panel_->ShowProgress("Reading voice message...", int(kMaxSamplesV2));
+    panel_->ShowProgress("Reading...", int(kMaxSamplesV2));
     LogMessage("CITVView::OnReadVoice line %d", line + 1);
     if (!nextVoiceCommand()) endVoice(ITV_NO_REPLY);
     return true;

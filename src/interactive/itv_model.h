@@ -137,8 +137,10 @@ public:
     virtual void OpenSms(platform::MessageTarget* owner, int portIndex, uint32_t baudRate, bool listPeriodically,
                          bool deleteAfterReading, bool preferPhoneMemory) = 0;
     virtual void CloseSms() = 0;
-    // The USB adapter (3): true when its device runs; its events arrive as usbMessage().
-    virtual bool StartUsb(platform::MessageTarget* window, bool useCID, bool aoh, int cidLength) = 0;
+    // The USB adapter (3) through the library [Hardware] VoiceBoardPath names: true when its
+    // device runs; its events arrive as usbMessage().
+    virtual bool StartUsb(platform::MessageTarget* window, const std::string& library, bool useCID, bool aoh,
+                          int cidLength) = 0;
     virtual void StopUsb() = 0;
     virtual UsbCalls& usbCalls() = 0;
     virtual uint32_t usbMessage() const = 0;
@@ -182,6 +184,9 @@ public:
     bool ApplySettings(const CITVDoc& edited);
     // Where the open dialog starts.
     std::string DialogStart() const;
+    // Where a voice message's file dialog starts: the last voice-message file, else the
+    // interactive systems folder.
+    std::string VoiceDialogStart() const;
 
     // ---- Running ----
     void Start();

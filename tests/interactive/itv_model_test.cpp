@@ -66,7 +66,10 @@ public:
         smsArgs = {port, int(baud), list, del, me};
     }
     void CloseSms() override { ++smsCloses; }
-    bool StartUsb(platform::MessageTarget*, bool, bool, int) override { return usbOk; }
+    bool StartUsb(platform::MessageTarget*, const std::string& library, bool, bool, int) override {
+        usbLibrary = library;
+        return usbOk;
+    }
     void StopUsb() override { ++usbStops; }
     UsbCalls& usbCalls() override { return calls; }
     uint32_t usbMessage() const override { return 0xC123; }
@@ -75,6 +78,7 @@ public:
     int adapterResult = 0, adapterOpens = 0, adapterCloses = 0, smsOpens = 0, smsCloses = 0, usbStops = 0;
     std::vector<std::pair<uint8_t, std::vector<uint8_t>>> writes;
     std::vector<uint8_t> reads;
+    std::string usbLibrary;
     uint8_t* readBuffer = nullptr;
     int aborts = 0;
     uint8_t lines = 0;
