@@ -209,13 +209,16 @@ int CItvPlayout::Run(const ItvPlayOptions& o, std::string& error) {
             if (st == air::AIR_CUED && lastState != air::AIR_CUED) frame.OnPlay();
             if (st != lastState) {
                 // After each flip (and once on air) the program output as it stands.
-                if (st == air::AIR_ITV_RUN && writer && grabber_) {
+                if (st == air::AIR_ITV_RUN && (writer || o.flipped) && grabber_) {
                     pages::CBitmap32 pic;
                     if (grabber_(pic)) {
-                        char name[64];
-                        std::snprintf(name, sizeof name, "%04zu-flip.png", snapshotFiles_.size() + 1);
-                        snapshotFiles_.push_back(name);
-                        writer->put(snapDir + name, std::move(pic));
+                        if (o.flipped) o.flipped(pic);
+                        if (writer) {
+                            char name[64];
+                            std::snprintf(name, sizeof name, "%04zu-flip.png", snapshotFiles_.size() + 1);
+                            snapshotFiles_.push_back(name);
+                            writer->put(snapDir + name, std::move(pic));
+                        }
                     }
                 }
                 if (st < air::AIR_ITV_COPYING || st > air::AIR_ITV_RUN)

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "demo/playout.h"
+#include "pages/bitmap32.h"
 
 namespace interactive {
 class CITVModel;
@@ -29,6 +30,8 @@ struct ItvPlayOptions {
     // Called on every turn of the loop once running (ms since Start): votes by hand, say; true
     // ends the run before forMs.
     std::function<bool(interactive::CITVModel&, uint32_t)> during;
+    // The Device's program output after each flip (with a grabber).
+    std::function<void(const pages::CBitmap32&)> flipped;
 };
 
 class CItvPlayout {
