@@ -106,6 +106,10 @@ private:
 
 }  // namespace
 
+std::unique_ptr<ItvHardware> MakePlayoutHardware(app::CZentrixApp& app, double scale) {
+    return std::make_unique<PlayoutHardware>(app, scale);
+}
+
 CItvPlayout::CItvPlayout(app::CZentrixApp& app, device::CEngine& engine, pages::CFontManager& fonts,
                          platform::EventLoop& loop, std::ostream& out)
     : app_(app), engine_(engine), fonts_(fonts), loop_(loop), out_(out) {}
@@ -138,12 +142,12 @@ int CItvPlayout::Run(const ItvPlayOptions& o, std::string& error) {
     int linkError = 0;
     air::CAirSession session(app_, engine_, fonts_, loop_);
     air::CAirFrame& frame = session.frame();
-    PlayoutHardware hardware(app_, o.timeScale);
+    const std::unique_ptr<ItvHardware> hardware = MakePlayoutHardware(app_, o.timeScale);
     CITVModel* current = nullptr;
     platform::LoopTarget owner(loop_, [&](uint32_t msg, uintptr_t w, intptr_t l) -> intptr_t {
         return current ? current->OnMessage(msg, w, l) : 0;
     });
-    CITVModel model(app_, fonts_, frame, loop_, clock, hardware);
+    CITVModel model(app_, fonts_, frame, loop_, clock, *hardware);
     PrintPanel panel(out_, app_.settings().codePage, when);
     model.setPanel(&panel);
     model.setOwner(&owner);

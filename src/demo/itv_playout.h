@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -15,7 +16,8 @@
 
 namespace interactive {
 class CITVModel;
-}
+class ItvHardware;
+}  // namespace interactive
 
 namespace demo {
 
@@ -33,6 +35,11 @@ struct ItvPlayOptions {
     // The Device's program output after each flip (with a grabber).
     std::function<void(const pages::CBitmap32&)> flipped;
 };
+
+// The hardware a headless run starts: the phone-lines adapter, the GSM modem and the USB adapter
+// as the application's settings name them when they start (the stand-ins inside the program for
+// "sim"), their times scale times shorter.
+std::unique_ptr<interactive::ItvHardware> MakePlayoutHardware(app::CZentrixApp& app, double scale);
 
 class CItvPlayout {
 public:

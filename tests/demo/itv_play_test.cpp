@@ -4,7 +4,8 @@
 // Cyrillic, one without a keyword), Stop, the USB adapter's simulated library; duplicates across
 // them. The statistics and the log as expected, and, at rest once the callers' numbers are
 // forgotten, the Device's output after each of the last two flips (both halves of the picture)
-// equal to that of a run casting the same votes with the buttons.
+// equal to that of a run casting the same votes with the buttons. And the voice messages into the
+// adapter's stand-in and back.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
@@ -13,13 +14,17 @@
 #include <string>
 #include <vector>
 
+#include "air/air_session.h"
+#include "app/message_boxes.h"
 #include "demo/demo_vote.h"
 #include "demo/itv_playout.h"
 #include "gsmsim/embedded.h"
 #include "interactive/itv_model.h"
+#include "interactive/itv_result.h"
 #include "interactive/voice_message.h"
 #include "interactive/voiceboard_library.h"
 #include "phonesim/embedded.h"
+#include "platform/event_loop.h"
 #include "playout_fixture.h"
 #include "sms/serial_settings.h"
 
@@ -223,4 +228,126 @@ TEST_F(ItvPlayout, EveryKindOfHardwareCountsAndTheDeviceShowsWhatTheButtonsWould
     // A count's panel looks as the answer's beside it: the same colour, keyed once.
     EXPECT_EQ(At(reference, 553, 108), At(reference, 225, 108));
     EXPECT_NE(At(reference, 553, 108), 0x00000000u) << "the panel is there";
+}
+
+namespace {
+
+struct VoicePanel final : ItvPanel {
+    std::string voicePath;
+    int progress = 0;
+    void ShowProgress(const std::string&, int) override { progress = 0; }
+    void StepProgress(int value) override { progress = value; }
+    std::string AskVoicePath(const std::string&) override { return voicePath; }
+};
+
+// A tone of `samples` samples as a 16-bit WAV file.
+std::string Tone(const std::string& path, size_t samples) {
+    std::vector<uint8_t> mulaw(samples);
+    for (size_t i = 0; i < samples; ++i) mulaw[i] = MuLawEncode(int16_t((i % 40 < 20 ? 1 : -1) * int(i % 20) * 900));
+    EXPECT_TRUE(SaveVoiceWav(path, mulaw));
+    return path;
+}
+
+}  // namespace
+
+// The voice messages through the view's rules and the adapter's stand-in: into two lines of the
+// second version and read back, into a line of the first, and a transfer cancelled on the way.
+TEST_F(ItvPlayout, VoiceMessagesGoIntoTheAdapterAndComeBack) {
+    app::HeadlessMessageBoxes boxes;
+    app::SetMessageBoxes(&boxes);
+    const int port = app.settings().itvPortNo;
+    app.settings().itv = 1;
+    app.settings().itvModel = ITV_MODEL_ADAPTER2;
+    app.profile().putString(sms::kSerialSection, sms::SerialKey(port), sms::kSimDevice);
+    phonesim::SimulatorOptions po;
+    po.timeScale = demotest::kScale;
+    phonesim::RegisterEmbeddedAdapter(po);
+    {
+        const std::unique_ptr<ItvHardware> hardware = demo::MakePlayoutHardware(app, demotest::kScale);
+        air::CAirSession session(app, engine, fonts, loop);
+        CITVModel* current = nullptr;
+        platform::LoopTarget owner(loop, [&](uint32_t msg, uintptr_t w, intptr_t l) -> intptr_t {
+            return current ? current->OnMessage(msg, w, l) : 0;
+        });
+        CITVModel model(app, fonts, session.frame(), loop, loop.clock(), *hardware);
+        VoicePanel panel;
+        model.setPanel(&panel);
+        model.setOwner(&owner);
+        current = &model;
+        auto finished = [&] { return loop.runUntil([&] { return !model.transferRunning(); }, 60000); };
+        auto dump = [&](int line, const std::string& file) {
+            std::string reply;
+            phonesim::WithEmbeddedAdapter(port, [&](phonesim::Simulator& s) {
+                reply = s.control("voice dump " + std::to_string(line) + " " + file);
+            });
+            return reply;
+        };
+
+        // Second version: lines 1 and 2 at once, then line 2 read back into a file.
+        std::vector<uint8_t> message;
+        ASSERT_TRUE(model.LoadVoice(Tone(dir.file("tone.wav"), 4000), message));
+        ASSERT_TRUE(model.WriteVoice({0x03, message}));
+        ASSERT_TRUE(finished());
+        EXPECT_EQ(boxes.count(), 0) << boxes.lastText();
+        EXPECT_EQ(panel.progress, 4000) << "the progress counted to the message's length";
+        std::vector<uint8_t> stored;
+        ASSERT_EQ(dump(0, dir.file("line1.wav")), "OK 4000 samples");
+        ASSERT_EQ(LoadVoiceWav(dir.file("line1.wav"), ITV_VERSION_2, stored), WAV_OK);
+        EXPECT_EQ(stored, message) << "the adapter keeps it in playing order";
+        panel.voicePath = dir.file("back.wav");
+        ASSERT_TRUE(model.ReadVoice(1));
+        ASSERT_TRUE(finished());
+        std::vector<uint8_t> back;
+        ASSERT_EQ(LoadVoiceWav(dir.file("back.wav"), ITV_VERSION_2, back), WAV_OK);
+        EXPECT_EQ(back, message);
+        // An erased line has nothing to read.
+        ASSERT_TRUE(model.ReadVoice(5));
+        ASSERT_TRUE(finished());
+        EXPECT_EQ(boxes.lastText(), "There's no voice message on this line!");
+
+        // First version: unsigned 8-bit samples, line 3 alone.
+        app.settings().itvModel = ITV_MODEL_ADAPTER1;
+        ASSERT_TRUE(model.LoadVoice(dir.file("tone.wav"), message));
+        ASSERT_TRUE(model.WriteVoice({0x04, message}));
+        ASSERT_TRUE(finished());
+        ASSERT_EQ(dump(2, dir.file("line3.wav")), "OK 4000 samples");
+        ASSERT_EQ(LoadVoiceWav(dir.file("line3.wav"), ITV_VERSION_1, stored), WAV_OK);
+        EXPECT_EQ(stored, message);
+        EXPECT_FALSE(model.ReadVoice(2)) << "the first version cannot read back";
+        model.setPanel(nullptr);
+        current = nullptr;
+    }
+    phonesim::UnregisterEmbeddedAdapter();
+
+    // At the adapter's own pace the operator's Cancel comes in time: the transfer ends with 4.
+    po.timeScale = 1;
+    po.pace = true;
+    phonesim::RegisterEmbeddedAdapter(po);
+    app.settings().itvModel = ITV_MODEL_ADAPTER2;
+    {
+        const std::unique_ptr<ItvHardware> hardware = demo::MakePlayoutHardware(app, 1);
+        air::CAirSession session(app, engine, fonts, loop);
+        CITVModel* current = nullptr;
+        platform::LoopTarget owner(loop, [&](uint32_t msg, uintptr_t w, intptr_t l) -> intptr_t {
+            return current ? current->OnMessage(msg, w, l) : 0;
+        });
+        CITVModel model(app, fonts, session.frame(), loop, loop.clock(), *hardware);
+        VoicePanel panel;
+        model.setPanel(&panel);
+        model.setOwner(&owner);
+        current = &model;
+        std::vector<uint8_t> message;
+        ASSERT_TRUE(model.LoadVoice(Tone(dir.file("long.wav"), 40000), message));
+        ASSERT_TRUE(model.WriteVoice({0x01, message}));
+        ASSERT_TRUE(loop.runUntil([&] { return panel.progress > 0; }, 60000));
+        model.CancelVoice();
+        ASSERT_TRUE(loop.runUntil([&] { return !model.transferRunning(); }, 60000));
+        EXPECT_LT(panel.progress, 40000);
+        EXPECT_NE(boxes.lastText().find("Voice message operation aborted!"), std::string::npos) << boxes.lastText();
+        EXPECT_TRUE(model.Buttons().writeVoice) << "ready for the next";
+        model.setPanel(nullptr);
+        current = nullptr;
+    }
+    phonesim::UnregisterEmbeddedAdapter();
+    app::SetMessageBoxes(nullptr);
 }
