@@ -34,6 +34,7 @@ void AirPort::close() {
 }
 
 bool AirPort::call(const std::function<void()>& fn) {
+    ++calls_;
     auto call = std::make_shared<Call>();
     {
         std::lock_guard<std::mutex> lock(core_->m);

@@ -4,6 +4,7 @@
 // (it is the program's own short work). The air frame never waits for the server.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -30,12 +31,15 @@ public:
     void close();
 
     uint32_t timeoutMs() const { return timeoutMs_; }
+    // The calls asked for so far (the air frame's share of the server's work).
+    uint64_t calls() const { return calls_.load(); }
 
 private:
     struct Core;
     platform::MessageTarget& target_;
     uint32_t timeoutMs_;
     std::shared_ptr<Core> core_;
+    std::atomic<uint64_t> calls_{0};
 };
 
 }  // namespace control

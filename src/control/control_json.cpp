@@ -160,6 +160,9 @@ std::string StateJson(const AirSnapshot& s, const platform::CodePage& cp) {
             {"page", s.pageOnAir.empty() ? json(nullptr) : json(Utf8(cp, NameBelowRoot(s.root, s.pageOnAir)))},
             {"since", f.startTick}};
     else j["onAir"] = nullptr;
+    // The air frame's own times (ms of its clock): when this phase began and how long it lasts.
+    j["phase"] = {{"start", f.phaseStart},
+                  {"length", f.phaseLength == air::PHASE_UNLIMITED ? json(nullptr) : json(f.phaseLength)}};
     j["paused"] = f.paused;
     j["canStart"] = s.canStart;
     json actions = json::object();

@@ -66,10 +66,10 @@ bool ControlServer::start(std::string& why) {
     http.set_payload_max_length(kMaxBody);
     http.set_read_timeout(options_.ioTimeoutSec, 0);
     http.set_write_timeout(options_.ioTimeoutSec, 0);
-    // A polling client keeps its connection only briefly, so that it does not hold a thread that
-    // others wait for.
+    // A connection holds a thread while it lasts: a polling client keeps its connection only for a
+    // few requests, so that the others waiting for a thread get their turn.
     http.set_keep_alive_timeout(1);
-    http.set_keep_alive_max_count(100);
+    http.set_keep_alive_max_count(10);
 
     auto handler = [this](const httplib::Request& req, httplib::Response& res) {
         const ApiRequest r = RequestOf(req);

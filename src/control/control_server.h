@@ -23,7 +23,7 @@ struct ServerOptions {
     int codePage = 1251;
     ProgramGrabber program;
     uint32_t airTimeoutMs = 5000;  // the longest wait for the air frame's answer
-    int threads = 32;              // requests answered at once (an event stream holds one)
+    int threads = 48;              // connections served at once (an event stream holds one)
     size_t maxStreams = 16;        // event streams at once
     int ioTimeoutSec = 5;          // a client that sends or takes nothing this long is dropped
     uint32_t heartbeatMs = 15000;  // a comment on a quiet event stream, so a dead reader is found
@@ -53,6 +53,8 @@ public:
     StateBoard& board() { return board_; }
     EventHub& hub() { return hub_; }
     ControlApi& api() { return api_; }
+    // The calls made to the air frame's thread so far.
+    uint64_t airCalls() const { return port_air_.calls(); }
 
 private:
     struct Impl;

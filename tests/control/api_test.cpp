@@ -88,7 +88,7 @@ TEST(EventHub, EachStreamGetsEveryEventAndASlowOneIsToldItLostSome) {
     ASSERT_FALSE(got.empty());
     EXPECT_EQ(got.front().type, "lost");
     EXPECT_EQ(got.back().data, "9");
-    EXPECT_LE(got.size(), 4u);
+    EXPECT_LE(got.size(), 5u);  // at most the queue's four, and the notice
     // A stream that goes makes room for another.
     a.reset();
     EXPECT_NE(hub.subscribe(), nullptr);

@@ -65,6 +65,7 @@ struct ServeFixture : ::testing::Test {
     std::thread serveThread;
     std::atomic<bool> stopServe{false};
     std::atomic<int> port{0};
+    std::atomic<control::ControlServer*> server{nullptr};
     std::atomic<bool> ended{false};
     std::string serveError;
 
@@ -103,8 +104,12 @@ struct ServeFixture : ::testing::Test {
             control::ServeOptions so;
             so.server = options;
             so.stop = [this] { return stopServe.load(); };
-            so.listening = [this](control::ControlServer& s) { port = s.port(); };
+            so.listening = [this](control::ControlServer& s) {
+                server = &s;
+                port = s.port();
+            };
             control::RunServe(app, *engine, fonts, *loop, objects, so, serveError);
+            server = nullptr;
             ended = true;
         });
         for (int i = 0; i < 2000 && port == 0 && !ended; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
