@@ -64,10 +64,17 @@ function showTimes(t) {
 }
 
 function showState(s) {
+  // The answer to a request may come after a newer state on the stream: the newer one stays.
+  if (state && s.seq !== undefined && state.seq !== undefined && s.seq < state.seq) return;
   const before = state;
   state = s;
   const status = $("status");
-  status.textContent = s.status;
+  // While a page is on air the frame has the next one loaded already: the headline names the page
+  // that is on air.
+  let headline = s.status;
+  if (s.onAir && s.onAir.page && headline.includes(": ") && !s.paused)
+    headline = headline.slice(0, headline.indexOf(": ") + 2) + s.onAir.page.split("/").pop();
+  status.textContent = headline;
   status.dataset.state = s.stateName;
   status.classList.toggle("onair", !!s.onAir);
   status.classList.toggle("cued", s.stateName === "cued");

@@ -21,6 +21,9 @@ void StateBoard::update(const AirSnapshot& s) {
     {
         std::lock_guard<std::mutex> lock(m_);
         ++updates_;
+        // Each state carries its number: a client that gets states by two roads (the answer to
+        // its request, the event stream) keeps the newer one.
+        whole.insert(1, "\"seq\":" + std::to_string(updates_) + ",");
         state_ = whole;
         stateChanged = signature != signature_;
         if (stateChanged) signature_ = std::move(signature);

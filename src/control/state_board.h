@@ -27,7 +27,8 @@ public:
     // Air thread: a request the Device raised.
     void deviceRequest(int code);
 
-    // Any thread: the JSON of the last state; "" before the first update.
+    // Any thread: the JSON of the last state, numbered ("seq") in the order of the updates; ""
+    // before the first update.
     std::string stateJson() const;
     uint64_t updates() const;
 

@@ -231,6 +231,9 @@ TEST_F(ControlApiTest, StateIsAnsweredFromTheBoardAndActionsReachTheHost) {
     ASSERT_EQ(r.status, 200);
     const json s = json::parse(r.body);
     EXPECT_EQ(s["stateName"], "cued");
+    // States are numbered in order, so a client can keep the newer of two that cross.
+    board.update(host.Snapshot());
+    EXPECT_GT(json::parse(ask("GET", "/api/v1/state").body)["seq"].get<int64_t>(), s["seq"].get<int64_t>());
     EXPECT_TRUE(s["actions"]["play"].get<bool>());
     EXPECT_FALSE(s["actions"]["stop"].get<bool>());
     EXPECT_EQ(ask("POST", "/api/v1/actions/play").status, 200);

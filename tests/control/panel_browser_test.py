@@ -15,6 +15,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import urllib.request
 
 SEQUENCE = "Sequences/Evening show.zxs"
 TITLE = "Titr/Name and role.zxs"
@@ -29,7 +30,9 @@ class Browser:
     """Chromium with --remote-debugging-pipe: requests on fd 3, answers on fd 4, each a JSON
     text ended by a NUL byte."""
 
-    def __init__(self, chromium, profile):
+    def __init__(self, chromium, profile, out_dir):
+        self.out_dir = out_dir
+        self.url = None
         to_browser_r, self.to_browser = os.pipe()
         self.from_browser, from_browser_w = os.pipe()
 
@@ -71,6 +74,7 @@ class Browser:
         fail("no answer to " + method)
 
     def open(self, url):
+        self.url = url
         target = self.call("Target.createTarget", {"url": "about:blank"}, session=False)["targetId"]
         self.session = self.call("Target.attachToTarget", {"targetId": target, "flatten": True},
                                  session=False)["sessionId"]
@@ -83,19 +87,30 @@ class Browser:
         self.call("Emulation.setDeviceMetricsOverride",
                   {"width": width, "height": height, "deviceScaleFactor": 1, "mobile": mobile})
 
-    def eval(self, expression):
+    def eval(self, expression, quiet=False):
         r = self.call("Runtime.evaluate", {"expression": expression, "returnByValue": True, "awaitPromise": True})
         if "exceptionDetails" in r:
+            if quiet:
+                return None
             fail("page script failed: %s: %s" % (expression, r["exceptionDetails"]))
         return r.get("result", {}).get("value")
 
     def wait(self, expression, timeout, what):
+        """Until the expression holds (one that fails, on a page still loading, does not)."""
         deadline = time.time() + timeout
         while time.time() < deadline:
-            if self.eval(expression):
+            if self.eval(expression, quiet=True):
                 return
             time.sleep(0.05)
-        fail("timed out waiting for " + what + "; the page shows: " + str(self.eval("document.getElementById('status').textContent")))
+        shown = self.eval("document.getElementById('status') && document.getElementById('status').textContent", True)
+        self.screenshot(os.path.join(self.out_dir, "panel-failed.png"))
+        server = ""
+        if self.url:
+            try:
+                server = json.loads(urllib.request.urlopen(self.url + "api/v1/state", timeout=10).read())["status"]
+            except Exception as e:  # the server's own state, for the message only
+                server = "(no answer: %s)" % e
+        fail("timed out waiting for " + what + "; the page shows: " + str(shown) + "; the server says: " + server)
 
     def click(self, selector):
         """A press of the mouse at the middle of the element, as an operator clicks."""
@@ -107,6 +122,7 @@ class Browser:
                       {"type": kind, "x": box[0], "y": box[1], "button": "left", "clickCount": 1})
 
     def screenshot(self, path):
+        self.eval("window.scrollTo(0, 0)")
         data = self.call("Page.captureScreenshot", {"format": "png", "captureBeyondViewport": False})["data"]
         with open(path, "wb") as f:
             f.write(base64.b64decode(data))
@@ -154,7 +170,7 @@ def main():
         if url is None:
             fail("zx serve did not listen")
 
-        browser = Browser(chromium, work + "/profile")
+        browser = Browser(chromium, work + "/profile", out_dir)
         browser.open(url)
         # The page has the state from the event stream once the Device is reset.
         browser.wait("document.getElementById('lamp-stream').classList.contains('on')", 30, "the event stream")
