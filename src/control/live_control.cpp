@@ -309,6 +309,7 @@ OpResult LiveControl::RenderTitle(const std::string& name, const std::vector<Fie
     startedKind_ = air::KIND_PAGE | air::KIND_SINGLE;
     if (play) f->OnPlay();  // carried out once the title is cued
     out.path = started_;
+    if (!m.sequence().items.empty()) out.page = m.sequence().items.front().pageName;
     out.fields = m.titleFields();
     out.summary = m.lastSummary();
     out.showTime = m.titleParams().showTime;

@@ -113,6 +113,7 @@ TEST_F(ControlServe, RendersATitleAndItsTextsReachTheProgramOutput) {
     ASSERT_EQ(r.status, 200) << r.body;
     const json answer = json::parse(r.body);
     EXPECT_EQ(answer["fields"][0]["text"], "WWWWWW WWWW");  // trimmed as Render trims
+    EXPECT_EQ(answer["page"], f["page"]);
     EXPECT_EQ(answer["fields"][1]["text"], "Ведущий ?");
     ASSERT_EQ(answer["warnings"].size(), 1u) << r.body;
     EXPECT_NE(answer["warnings"][0].get<std::string>().find("✓"), std::string::npos);

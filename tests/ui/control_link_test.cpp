@@ -51,20 +51,27 @@ struct ControlLinkTest : zxtest::UiTest {
         fonts.setFolder(home.file("Fonts/"));
         fonts.Enumerate();
         seq = std::make_unique<air::CSeqDoc>(a.folders(), platform::SystemClock::instance());
+        AirShared shared;
+        shared.engine = &engine;
+        shared.objects = objects();
+        InstallAirFrame(a, shared);
         makeTitle("Lower third");
+    }
+    air::AirObjects objects() {
+        air::AirObjects o;
+        o.page = &page;
+        o.pageImage = &image;
+        o.sequence = seq.get();
+        return o;
     }
     void TearDown() override {
         wnd.reset();
         UiTest::TearDown();
     }
     void open() {
-        air::AirObjects o;
-        o.page = &page;
-        o.pageImage = &image;
-        o.sequence = seq.get();
         auto fake = std::make_unique<airtest::FakeCommands>();
         cmds = fake.get();
-        wnd = std::make_unique<CAirFrameWnd>(a, std::move(fake), o);
+        wnd = std::make_unique<CAirFrameWnd>(a, std::move(fake), objects());
         wnd->CreateView(app::VIEW_LIVE);
         wnd->ShowView(app::VIEW_LIVE);
         view = dynamic_cast<CTitrView*>(wnd->view(app::VIEW_LIVE));
