@@ -63,6 +63,9 @@ bool ControlServer::start(std::string& why) {
     httplib::Server& http = impl_->http;
     const size_t threads = size_t(options_.threads > 2 ? options_.threads : 2);
     http.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
+    // An answer goes out as headers and body in two writes: without this the body waits for the
+    // client's delayed acknowledgement of the headers (40 ms on Linux) on a kept connection.
+    http.set_tcp_nodelay(true);
     http.set_payload_max_length(kMaxBody);
     http.set_read_timeout(options_.ioTimeoutSec, 0);
     http.set_write_timeout(options_.ioTimeoutSec, 0);
