@@ -2,6 +2,7 @@
 #include "ui/wizards/wiz_banner.h"
 #include "ui/wizards/wiz_clock.h"
 #include "ui/wizards/wiz_font.h"
+#include "ui/wizards/wiz_itv.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -149,6 +150,8 @@ void CMainFrame::buildMenu() {
     connect(font, &QAction::triggered, this, [this] { RunFontWizard(this); });
     QAction* banner = commandAction(toolsMenu_, "TV &banners converter...", ID_WIZARD_BANNER);
     connect(banner, &QAction::triggered, this, [this] { RunBannerWizard(this); });
+    QAction* itv = commandAction(toolsMenu_, "Create new &interactive system...", ID_WIZARD_ITV);
+    connect(itv, &QAction::triggered, this, [this] { RunItvWizard(this); });
 
     windowMenu_ = bar->addMenu("&Window");
     connect(windowMenu_, &QMenu::aboutToShow, this, &CMainFrame::rebuildWindowMenu);
