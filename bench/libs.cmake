@@ -32,3 +32,6 @@ set(bench_libs_bench_usb_adapter interactive)
 set(bench_libs_bench_video video zxplayer)
 set(bench_libs_bench_output output)
 set(bench_libs_bench_itv interactive demo ktgsim)
+# The control interface over loopback, with cpp-httplib's client (bench_control.cpp only).
+set(bench_libs_bench_control control)
+target_link_libraries(zx_bench PRIVATE PkgConfig::ZX_HTTPLIB)

@@ -1,6 +1,7 @@
 // zentrix: the operator's program.
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QPixmap>
 #include <QPointer>
@@ -19,12 +20,14 @@
 #include "gsmsim/embedded.h"
 #include "interactive/interactive.h"
 #include "ktgsim/embedded.h"
+#include "ktgsim/picture.h"
 #include "ktgsim/server.h"
 #include "pages/font_manager.h"
 #include "pages/page_doc.h"
 #include "pages/page_image.h"
 #include "phonesim/embedded.h"
 #include "ui/air/air_frame_wnd.h"
+#include "ui/control/control_link.h"
 #include "ui/editor/page_editor_frame.h"
 #include "ui/fonts/font_substitution_dialog.h"
 #include "ui/mainframe/artwork.h"
@@ -235,6 +238,15 @@ int main(int argc, char** argv) {
                         frame->activateWindow();  // the operator works in the main window
                     }
                 }
+                // [Control] Enabled=1: the remote control listens while the program runs.
+                ui::CControlLink remoteControl(theApp, fonts, shell, [](pages::CBitmap32& out) {
+                    ktgsim::Picture pic;
+                    if (!ktgsim::WithEmbeddedServer([&](ktgsim::Server& s) { s.render(pic); })) return false;
+                    out = ktgsim::ToBitmap(pic);
+                    return true;
+                });
+                if (ui::CMainFrame* frame = shell.mainFrame())
+                    if (QLabel* lamp = remoteControl.makeLamp(frame)) frame->statusBar()->addPermanentWidget(lamp);
                 // ZX_SCREENSHOT=FILE.png: take a picture of the window a few seconds after the
                 // start and end (documentation pictures, checks on a machine without a desktop).
                 if (const char* shot = std::getenv("ZX_SCREENSHOT"); shot && *shot) {
@@ -256,6 +268,7 @@ int main(int argc, char** argv) {
                     });
                 }
                 status = QApplication::exec();
+                remoteControl.stop();
                 if (monitor && monitor->isVisible()) monitor->SaveGeometry();
                 // The recordings are finished before the Device and the engine go.
                 if (videoOutputs) videoOutputs->stopAll();

@@ -84,8 +84,10 @@ CAirFrameWnd::CAirFrameWnd(app::CZentrixApp& app, std::unique_ptr<air::DeviceCom
     buildStatusBar();
     SetTitle(app::LoadString(app::IDS_TITLE_AIR));
 
-    receiver_ = std::make_unique<QtMessageTarget>(
-        [this](uint32_t msg, uintptr_t w, intptr_t l) { return controller_ ? controller_->OnMessage(msg, w, l) : 0; });
+    receiver_ = std::make_unique<QtMessageTarget>([this](uint32_t msg, uintptr_t w, intptr_t l) -> intptr_t {
+        if (msg == platform::MSG_ENGINE && engineObserver_) engineObserver_(device::NoteCode(w), int(l));
+        return controller_ ? controller_->OnMessage(msg, w, l) : 0;
+    });
     accel_ = std::make_unique<CAccelTable>(this, [this](int command) { OnCommand(command); });
     controller_ =
         std::make_unique<air::CAirFrame>(app, *commands_, timers_, platform::SystemClock::instance(), objects_);

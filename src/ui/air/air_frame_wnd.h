@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QPointer>
+#include <functional>
 #include <memory>
 
 #include "air/air_content.h"
@@ -79,6 +80,9 @@ public:
     void OnCommand(int command);
     // "Hotkeys..." of the frame's Settings menu.
     void OnHotkeys();
+    // Sees every engine notification (code, value) before the controller does (the remote
+    // control tells the Device's requests); nullptr: none.
+    void setEngineObserver(std::function<void(int, int)> fn) { engineObserver_ = std::move(fn); }
     // Plays a sequence (".zxs", as a page list), a page (".zxg", alone) or a clock (".zck") chosen
     // by a view. False (with the file's message) when it cannot be read or the frame cannot start
     // now.
@@ -127,6 +131,7 @@ private:
     std::unique_ptr<QtMessageTarget> receiver_;
     std::unique_ptr<CAccelTable> accel_;
     std::unique_ptr<air::CAirFrame> controller_;
+    std::function<void(int, int)> engineObserver_;
 };
 
 // What main.cpp shares with the air frame: the command engine and the application's documents

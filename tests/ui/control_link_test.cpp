@@ -1,0 +1,211 @@
+// The remote control in the operator's program, offscreen: a title rendered from the interface is
+// chosen in Live mode's tree and its texts show in the view's fields; outside Live mode only the
+// transport answers; the server's calls run on the GUI thread; [Control] starts the server or
+// says why not.
+#include <QApplication>
+#include <QLineEdit>
+#include <QTreeWidget>
+#include <atomic>
+#include <thread>
+
+#include "air/air_fakes.h"
+#include "air/effect_dialog_model.h"
+#include "air/seq_doc.h"
+#include "app/control_settings.h"
+#include "control/air_port.h"
+#include "device/engine.h"
+#include "pages/font_manager.h"
+#include "pages/page_doc.h"
+#include "pages/page_image.h"
+#include "pages/page_test_util.h"
+#include "platform/files.h"
+#include "ui/air/air_frame_wnd.h"
+#include "ui/air/titr_view.h"
+#include "ui/control/control_link.h"
+#include "ui/mainframe/gui_shell.h"
+#include "ui_fixture.h"
+
+using namespace ui;
+
+namespace {
+
+struct ControlLinkTest : zxtest::UiTest {
+    pages::CFontManager fonts;
+    pages::CPageDoc page{fonts};
+    pages::CPageImage image;
+    std::unique_ptr<air::CSeqDoc> seq;
+    device::CEngine engine;  // not opened: the frame plays to the fake commands
+    airtest::FakeCommands* cmds = nullptr;
+    std::unique_ptr<CAirFrameWnd> wnd;
+    CTitrView* view = nullptr;
+    int slot = app::VIEW_LIVE;
+
+    void SetUp() override {
+        UiTest::SetUp();
+        start("[Start]\nAirLog=1\n", true);
+        for (const char* f : {"Pages", "Titr", "Sequences"}) platform::MakeDirectories(home.file(f));
+        std::remove(home.file("Fonts/Title.bmf").c_str());
+        pages::CBitmapFont grid;
+        pagetest::MakeBlockFont(grid, 10, 10, 20, 16, 2);
+        ASSERT_TRUE(fonts.Save(grid, home.file("Fonts/Grid.bmf")));
+        fonts.setFolder(home.file("Fonts/"));
+        fonts.Enumerate();
+        seq = std::make_unique<air::CSeqDoc>(a.folders(), platform::SystemClock::instance());
+        AirShared shared;
+        shared.engine = &engine;
+        shared.objects = objects();
+        InstallAirFrame(a, shared);
+        makeTitle("Lower third");
+    }
+    air::AirObjects objects() {
+        air::AirObjects o;
+        o.page = &page;
+        o.pageImage = &image;
+        o.sequence = seq.get();
+        return o;
+    }
+    void TearDown() override {
+        wnd.reset();
+        UiTest::TearDown();
+    }
+    void open() {
+        auto fake = std::make_unique<airtest::FakeCommands>();
+        cmds = fake.get();
+        wnd = std::make_unique<CAirFrameWnd>(a, std::move(fake), objects());
+        wnd->CreateView(app::VIEW_LIVE);
+        wnd->ShowView(app::VIEW_LIVE);
+        view = dynamic_cast<CTitrView*>(wnd->view(app::VIEW_LIVE));
+        ASSERT_NE(view, nullptr);
+        wnd->OpenAir(false);
+        wnd->controller().OnEngine(device::NOTE_LINK_UP, 0);
+        finish();
+    }
+    void finish() { wnd->controller().OnEngine(device::NOTE_FINISHED, 0, cmds->lastSeq()); }
+    CGuiControlHost::Finder finder() {
+        return {[this] { return wnd.get(); }, [this] { return slot; }};
+    }
+    void makeTitle(const std::string& name) {
+        pages::CPageDoc doc(fonts);
+        doc.NewPage();
+        const char* frames[2] = {"Name", "Role"};
+        for (int k = 0; k < 2; ++k) {
+            pages::TextFormat tf;
+            tf.setFontName("Grid");
+            tf.colour = 0x00FFFFFF;
+            const int i =
+                doc.CreateFrame({60, 420 + k * 40, 660, 456 + k * 40}, {}, pages::ParaFormat{}, tf, frames[k]);
+            doc.frame(i)->InsertText(frames[k], fonts);
+            doc.frame(i)->ResetView();
+        }
+        pages::CPageImage img;
+        img.Compile(doc, pages::COMPILE_DEVICE | pages::COMPILE_THUMBNAIL);
+        ASSERT_EQ(doc.Save(home.file("Pages/" + name + ".zxg"), img), 0);
+        air::CSeqDoc s(a.folders(), platform::SystemClock::instance());
+        s.AppendPage(home.file("Pages/" + name + ".zxg"), air::ShowParams{});
+        ASSERT_EQ(s.SaveSequence(home.file("Titr/" + name + ".zxs")), 0);
+    }
+};
+
+}  // namespace
+
+TEST_F(ControlLinkTest, ARemoteRenderIsChosenInLiveModesTreeAndShowsInItsFields) {
+    open();
+    CGuiControlHost host(a, fonts, finder());
+    control::TitleInfo info;
+    ASSERT_EQ(host.TitleFields("Titr/Lower third.zxs", info).status, 200);
+    ASSERT_EQ(info.fields.size(), 2u);
+    EXPECT_EQ(info.fields[1].label, "Role");
+
+    const control::OpResult r =
+        host.RenderTitle("titr\\lower third.zxs", {{"Name", -1, "  ANNA "}, {{}, 1, "Editor"}}, false, info);
+    ASSERT_EQ(r.status, 200) << r.message;
+    EXPECT_EQ(info.summary, "[Name]:[ANNA],[Role]:[Editor]");
+    // The operator sees what the remote chose: the title selected in the tree, its texts in the
+    // fields.
+    ASSERT_NE(view->tree()->currentItem(), nullptr);
+    EXPECT_EQ(view->tree()->currentItem()->text(0), "Lower third");
+    EXPECT_EQ(view->field(0)->text(), "ANNA");
+    EXPECT_EQ(view->field(1)->text(), "Editor");
+    EXPECT_EQ(cmds->last().code, device::CMD_LOAD_RECT);
+    finish();
+    const control::AirSnapshot s = host.Snapshot();
+    EXPECT_EQ(s.frame.state, air::AIR_CUED);
+    EXPECT_EQ(s.mode, "live");
+    EXPECT_EQ(s.content, "title");
+    EXPECT_EQ(s.file, "Titr/Lower third.zxs");
+    // Effect from the remote changes the cued title's show time without a dialog on the
+    // operator's screen (a dialog would wait here for a press that never comes).
+    const control::EffectChanges longer{{air::CEffectDialogModel::SHOW_TIME, 7}};
+    air::ShowParams applied;
+    ASSERT_EQ(host.Action(air::ACTION_EFFECT, &longer, &applied).status, 200);
+    EXPECT_EQ(applied.showTime, 7);
+    EXPECT_EQ(wnd->controller().showParams().showTime, 7);
+    EXPECT_EQ(host.Action(air::ACTION_PLAY, nullptr, nullptr).status, 200);
+    EXPECT_EQ(cmds->last().code, device::CMD_IN_EFFECT);
+    EXPECT_EQ(host.Action(air::ACTION_EFFECT, &longer, nullptr).status, 409);  // on air now
+}
+
+TEST_F(ControlLinkTest, OutsideLiveModeOnlyTheTransportAnswers) {
+    CGuiControlHost host(a, fonts, finder());
+    EXPECT_FALSE(host.Snapshot().frameOpen);
+    EXPECT_EQ(host.Action(air::ACTION_PLAY, nullptr, nullptr).status, 409);  // no on-air mode open
+    open();
+    slot = app::VIEW_PREVIEW;
+    control::TitleInfo info;
+    const control::OpResult r = host.RenderTitle("Titr/Lower third.zxs", {}, false, info);
+    EXPECT_EQ(r.status, 409);
+    EXPECT_NE(r.message.find("Live mode"), std::string::npos);
+    EXPECT_EQ(host.Play("Titr/Lower third.zxs", false).status, 409);
+    const control::OpResult play = host.Action(air::ACTION_PLAY, nullptr, nullptr);
+    EXPECT_EQ(play.status, 409);  // nothing is cued: remembered
+    EXPECT_EQ(wnd->controller().State().delayedAction, air::ACTION_PLAY);
+    EXPECT_EQ(host.Snapshot().mode, "preview");
+}
+
+TEST_F(ControlLinkTest, TheServersCallsRunOnTheGuiThread) {
+    open();
+    CGuiControlHost host(a, fonts, finder());
+    control::AirPort port(host.target(), 10000);
+    std::atomic<bool> done{false};
+    std::thread::id where;
+    control::AirSnapshot seen;
+    std::thread server([&] {
+        port.call([&] {
+            where = std::this_thread::get_id();
+            seen = host.Snapshot();
+        });
+        done = true;
+    });
+    while (!done) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    server.join();
+    EXPECT_EQ(where, std::this_thread::get_id());
+    EXPECT_TRUE(seen.frameOpen);
+    EXPECT_TRUE(seen.frame.linkUp);
+}
+
+TEST_F(ControlLinkTest, ControlSettingsStartTheServerOrSayWhyNot) {
+    CGuiShell shell(a);
+    {
+        CControlLink off(a, fonts, shell, {});
+        EXPECT_FALSE(off.running());
+        EXPECT_TRUE(off.status().isEmpty());
+        EXPECT_EQ(off.makeLamp(nullptr), nullptr);
+    }
+    app::ControlSettings s;
+    s.enabled = true;
+    s.listen = "127.0.0.1:0";
+    ASSERT_TRUE(app::SaveControlSettings(a.profile(), s));
+    {
+        CControlLink on(a, fonts, shell, {});
+        EXPECT_TRUE(on.running());
+        EXPECT_TRUE(on.status().startsWith("Remote control: http://127.0.0.1:")) << on.status().toStdString();
+        std::unique_ptr<QLabel> lamp(on.makeLamp(nullptr));
+        ASSERT_NE(lamp, nullptr);
+        EXPECT_EQ(lamp->toolTip(), on.status());
+    }
+    s.listen = "0.0.0.0:0";  // beyond loopback without a token
+    ASSERT_TRUE(app::SaveControlSettings(a.profile(), s));
+    CControlLink refused(a, fonts, shell, {});
+    EXPECT_FALSE(refused.running());
+    EXPECT_NE(refused.status().toStdString().find("token"), std::string::npos);
+}
