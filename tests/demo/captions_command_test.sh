@@ -17,7 +17,7 @@ cat "$work/list.txt"
 grep -q "^   1    6840 ms  Good evening and welcome to the news$" "$work/list.txt" || fail "caption 1"
 grep -q "Добрый вечер! / Вы смотрите вечерние новости" "$work/list.txt" || fail "the Russian caption"
 grep -q "^12 captions$" "$work/list.txt" || fail "not a dozen captions"
-"$zx" captions list --time-base 0 "$work/data/Text/Captions.txt" | grep -q "^   1    1140 ms" || fail "--time-base"
+"$zx" captions list --time-base 0 "$work/data/Text/Captions.txt" | grep "^   1    1140 ms" >/dev/null || fail "--time-base"
 
 "$zx" captions render --home "$work/data" Pages/Captions.zxg Text/Captions.txt --index 2 --png "$work/c2.png" \
   >"$work/render.txt" 2>&1 || { cat "$work/render.txt"; fail "render"; }
