@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <iostream>
 
-#include "app/strings.h"
 #include "cli/command.h"
 #include "i18n/lang_table.h"
+#include "i18n/resources.h"
 #include "i18n/text_key.h"
 
 namespace {
@@ -48,15 +48,13 @@ int base(const zx::Args& a) {
         std::cerr << "zx lang base: --out FILE.lna is required\n";
         return 2;
     }
-    std::vector<std::pair<uint32_t, std::string>> texts;
-    app::ForEachBuiltinString([&](int id, const char* text) {
-        std::string stored;
-        for (const char* p = text; *p; ++p) {
-            if (*p == '\t') stored += "\\t";
-            else stored += *p;
-        }
-        texts.emplace_back(i18n::StringKey(id), std::move(stored));
-    });
+    const std::vector<i18n::KeyedText> texts = i18n::BaseTexts();
+    // Two texts under one key would lose one of them in every translation.
+    const std::vector<std::string> clashes = i18n::KeyCollisions(texts);
+    if (!clashes.empty()) {
+        for (const std::string& c : clashes) std::cerr << "zx lang base: two texts under key " << c << "\n";
+        return 1;
+    }
     i18n::LangTable t = i18n::LangTable::Build(texts);
     int rc = t.save(*out);
     if (rc != i18n::kLangOk) {
@@ -107,8 +105,11 @@ int dump(const zx::Args& a) {
     return 0;
 }
 
-zx::Register rBase(
-    {"lang base", "--out FILE.lna", "Write the base translation file from the program's string table.", {"out"}, base});
+zx::Register rBase({"lang base",
+                    "--out FILE.lna",
+                    "Write the base translation file: every text of the program's menus, dialogs and string table.",
+                    {"out"},
+                    base});
 zx::Register rInfo({"lang info",
                     "FILE",
                     "Print the entry count, pool size and texts per kind of a translation file, and its load result.",
