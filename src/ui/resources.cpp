@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolBar>
+#include <QWizard>
 #include <vector>
 
 #include "app/strings.h"
@@ -75,7 +76,10 @@ QString DlgText(int dialogId, int controlId) {
 
 DialogTexts::DialogTexts(QWidget* dialog, int dialogId) : dialog_(dialog), id_(dialogId) {
     SetDialogId(dialog, dialogId);
-    if (i18n::BuiltinDialogText(dialogId, 0)) dialog->setWindowTitle(text(0));
+    if (!i18n::BuiltinDialogText(dialogId, 0)) return;
+    dialog->setWindowTitle(text(0));
+    // A wizard's page shows its caption as its title.
+    if (auto* page = qobject_cast<QWizardPage*>(dialog)) page->setTitle(text(0));
 }
 
 QLabel* DialogTexts::label(int controlId, QWidget* buddy) const {
@@ -108,6 +112,15 @@ void ButtonTexts(QDialogButtonBox* box) {
     };
     for (const auto& [which, id] : texts)
         if (QPushButton* b = box->button(which)) b->setText(StrLine(id));
+}
+
+void WizardTexts(QWizard* wizard) {
+    wizard->setButtonText(QWizard::BackButton, StrLine(IDS_WIZARD_BACK));
+    wizard->setButtonText(QWizard::NextButton, StrLine(IDS_WIZARD_NEXT));
+    wizard->setButtonText(QWizard::CommitButton, StrLine(IDS_WIZARD_NEXT));
+    wizard->setButtonText(QWizard::FinishButton, StrLine(IDS_WIZARD_FINISH));
+    wizard->setButtonText(QWizard::CancelButton, StrLine(IDS_BUTTON_CANCEL));
+    wizard->setButtonText(QWizard::HelpButton, StrLine(IDS_BUTTON_HELP));
 }
 
 // ---- Menus

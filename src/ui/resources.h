@@ -31,6 +31,7 @@ class QPushButton;
 class QRadioButton;
 class QToolBar;
 class QWidget;
+class QWizard;
 
 namespace ui {
 
@@ -52,6 +53,12 @@ enum : int {
     IDS_FILE_OPEN = 33623,
     IDS_FILE_SAVE = 33624,
     IDS_FILE_CHOOSE = 33625,
+    IDS_FILE_NO_PREVIEW = 33626,
+    IDS_OPEN_PICTURE = 33627,
+    IDS_SAVE_PICTURE = 33628,
+    IDS_WIZARD_BACK = 33630,
+    IDS_WIZARD_NEXT = 33631,
+    IDS_WIZARD_FINISH = 33632,
 };
 
 // A string of the string table as shown (translated when a language is chosen).
@@ -124,6 +131,9 @@ private:
 
 // The OK, Cancel, Close... buttons of a button box, with the program's texts.
 void ButtonTexts(QDialogButtonBox* box);
+// The Back, Next, Finish and Cancel buttons of a wizard. (Its pages are dialogs of their own:
+// DialogTexts gives a page its title from the page's caption.)
+void WizardTexts(QWizard* wizard);
 
 // Builds a menu bar from the menu table. actionFor(commandId) gives the action an item uses
 // (one also on a toolbar); nullptr makes a new one in the bar. Returns the pop-ups in the order

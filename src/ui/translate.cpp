@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QVariant>
 #include <QWidget>
+#include <QWizardPage>
 #include <vector>
 
 #include "i18n/text_key.h"
@@ -76,7 +77,10 @@ void TranslateDialogWith(const i18n::Translation& tr, int dialogId, QWidget* dia
     for (QObject* c : controls) texts.push_back({ResourceId(c), ToProgramText(TextOf(c))});
     const std::vector<i18n::DialogText> before = texts;
     tr.translateDialog(dialogId, texts);
-    if (texts[0].text != before[0].text) dialog->setWindowTitle(FromProgramText(texts[0].text));
+    if (texts[0].text != before[0].text) {
+        dialog->setWindowTitle(FromProgramText(texts[0].text));
+        if (auto* page = qobject_cast<QWizardPage*>(dialog)) page->setTitle(FromProgramText(texts[0].text));
+    }
     for (size_t i = 0; i < controls.size(); ++i)
         if (texts[i + 1].text != before[i + 1].text) SetTextOf(controls[i], FromProgramText(texts[i + 1].text));
     TranslateTabs(dialog, tr);

@@ -278,6 +278,8 @@ void CMainFrame::rebuildWindowMenu() {
     bool extra = false;
     for (const QPointer<QAction>& a : windowCommands_)
         if (a) {
+            // Such a command is named by the string of its id, in the language of the moment.
+            if (const int id = ResourceId(a)) a->setText(StrLine(id));
             windowMenu_->addAction(a);
             extra = true;
         }

@@ -116,7 +116,7 @@ public:
     QMdiArea* mdiArea() const { return mdi_; }
     QString linkText() const;
     // A command of a window outside the document area (the program monitor), listed at the top
-    // of the Window menu. Not owned.
+    // of the Window menu, its text the string of its resource id. Not owned.
     void addWindowCommand(QAction* action);
 
     // app::ModeHost
