@@ -31,7 +31,7 @@ set(bench_libs_bench_phone_adapter phonesim)
 set(bench_libs_bench_usb_adapter interactive)
 set(bench_libs_bench_video video zxplayer)
 set(bench_libs_bench_output output)
-set(bench_libs_bench_itv interactive demo)
+set(bench_libs_bench_itv interactive demo ktgsim)
 # The language switch is measured on the main frame's menu when the front end is built.
 if(TARGET zx_ui)
   set(bench_libs_bench_lang i18n ui)

@@ -1,6 +1,9 @@
 #include "app/zentrix_app.h"
 
 #include <sys/sysinfo.h>
+#include <unistd.h>
+
+#include <cstdlib>
 
 #include "app/file_types.h"
 #include "app/log/event_log.h"
@@ -54,6 +57,71 @@ int PhysicalMemoryMb() {
     return int((bytes >> 20) + ((bytes >> 20) & 1));
 }
 
+std::string InstalledDataFolderFor(const std::string& exeDir) {
+    const std::string share = WithSlash(exeDir) + "../share/zentrix/";
+    return platform::IsDirectory(share) ? share : std::string();
+}
+
+std::string InstalledDataFolder() { return InstalledDataFolderFor(platform::ExecutableDir()); }
+
+std::string ProgramFolderFor(const std::string& exeDir) {
+    const std::string exe = WithSlash(exeDir);
+    if (InstalledDataFolderFor(exe).empty() && ::access(exe.c_str(), W_OK) == 0) return exe;
+    // A relative XDG_DATA_HOME is invalid and so ignored, as the base-directory rules say.
+    std::string base;
+    if (const char* x = std::getenv("XDG_DATA_HOME"); x && x[0] == '/') {
+        base = x;
+    } else if (const char* home = std::getenv("HOME"); home && home[0] == '/') {
+        base = std::string(home) + "/.local/share";
+    } else {
+        base = "/tmp";
+    }
+    const std::string folder = WithSlash(base) + "zentrix/";
+    platform::MakeDirectories(folder);
+    return folder;
+}
+
+std::string DefaultProgramFolder() { return ProgramFolderFor(platform::ExecutableDir()); }
+
+namespace {
+
+// The second start's side: the file as a full name (the first program has another working
+// folder), or nothing, to the first program's hand-over window. Nothing is said when no program
+// answers: the second start ends silently whatever happens.
+void HandOverToFirst(const CommandLine& cmd, const std::string& dir) {
+    std::string file = cmd.file;
+    if (!file.empty() && file[0] != '/') {
+        char cwd[4096];
+        if (::getcwd(cwd, sizeof cwd)) file = WithSlash(cwd) + file;
+    }
+    platform::CopyDataChannel::Options o;
+    o.dir = dir;
+    platform::CopyDataChannel channel(o);
+    const uintptr_t first = channel.FindWindow(CZentrixApp::HandOverTitle(cmd.is400M));
+    if (!first) return;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(file.data());
+    channel.Send(first, CZentrixApp::kHandOverOpen, 0, std::span<const uint8_t>(bytes, file.size()));
+}
+
+}  // namespace
+
+std::string CZentrixApp::HandOverTitle(bool is400M) { return std::string(MutexName(is400M)) + " open"; }
+
+intptr_t CZentrixApp::OnHandOver(uint32_t msg, uintptr_t, intptr_t lParam) {
+    if (msg != platform::MSG_COPYDATA || !lParam || !started_) return 0;
+    const auto* cd = reinterpret_cast<const platform::CopyData*>(lParam);
+    if (cd->dwData != kHandOverOpen || cd->cbData > 4096) return 0;
+    const std::string file(reinterpret_cast<const char*>(cd->lpData), cd->cbData);
+    if (file.find('\0') != std::string::npos) return 0;
+    LogMessage("CZentrixApp::OnHandOver %s", file.c_str());
+    shell_->activateMainFrame();
+    if (file.empty()) return 1;
+    const int type = FileTypeOf(file);
+    if ((type != 5 && type != 6) || !platform::FileExists(file)) return 0;
+    shell_->openDocument(type, file);
+    return 1;
+}
+
 CZentrixApp::CZentrixApp() { g_instance = this; }
 
 CZentrixApp::~CZentrixApp() {
@@ -72,7 +140,7 @@ void CZentrixApp::readSettings() { settings_ = LoadSettings(ini_, is400M_); }
 
 void CZentrixApp::InitSettingsOnly(const CommandLine& cmd) {
     is400M_ = cmd.is400M;
-    std::string program = cmd.home.empty() ? platform::ExecutableDir() : WithSlash(cmd.home);
+    std::string program = cmd.home.empty() ? DefaultProgramFolder() : WithSlash(cmd.home);
     ini_.open(IniFileName(program, is400M_));
     ConfigureEventLog(ini_.path(), program);
     folders_.setProgramFolder(program);
@@ -84,7 +152,10 @@ void CZentrixApp::InitSettingsOnly(const CommandLine& cmd) {
 StartResult CZentrixApp::InitInstance(const CommandLine& cmd) {
     // 1-2: edition and single instance.
     is400M_ = cmd.is400M;
-    if (!lock_.acquire(MutexName(is400M_), lockFolder_)) return StartResult::SecondInstance;
+    if (!lock_.acquire(MutexName(is400M_), lockFolder_)) {
+        HandOverToFirst(cmd, lockFolder_);
+        return StartResult::SecondInstance;
+    }
 
     // 3-4: processor and memory.
     if (ProcessorType() <= 585) {
@@ -97,7 +168,7 @@ StartResult CZentrixApp::InitInstance(const CommandLine& cmd) {
     shell_->showSplash();
 
     // 7: the INI file beside the program (or in the home folder given).
-    std::string program = cmd.home.empty() ? platform::ExecutableDir() : WithSlash(cmd.home);
+    std::string program = cmd.home.empty() ? DefaultProgramFolder() : WithSlash(cmd.home);
     ini_.open(IniFileName(program, is400M_));
     ConfigureEventLog(ini_.path(), program);
 
@@ -129,6 +200,7 @@ StartResult CZentrixApp::InitInstance(const CommandLine& cmd) {
         return StartResult::MainFrameFailed;
     }
     started_ = true;
+    if (handOverTarget_) handOver_.Open(handOverTarget_, HandOverTitle(is400M_), lockFolder_);
 
     // 15: a file from the command line, the first-start dialog, or the start mode.
     if (!cmd.file.empty()) {
@@ -143,6 +215,7 @@ StartResult CZentrixApp::InitInstance(const CommandLine& cmd) {
 }
 
 void CZentrixApp::ExitInstance() {
+    handOver_.Close();
     StopHardware();
     if (started_ || !ini_.path().empty()) SaveFolders();
     if (hooks_.destroySharedObjects) hooks_.destroySharedObjects();

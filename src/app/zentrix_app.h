@@ -13,6 +13,7 @@
 #include "app/folders.h"
 #include "app/profile.h"
 #include "app/settings.h"
+#include "platform/copydata_channel.h"
 #include "platform/instance_lock.h"
 
 namespace app {
@@ -62,6 +63,8 @@ public:
     virtual void openHardwareDialog() {}
     virtual void openMode(int /*command*/) {}
     virtual void destroySplash() {}
+    // Brings the main frame to the front (another start of the program was handed over to it).
+    virtual void activateMainFrame() {}
 };
 
 // Steps of start-up and exit that belong to the subsystems above this library.
@@ -81,6 +84,20 @@ struct CommandLine {
     static CommandLine Parse(int argc, const char* const* argv);
     static CommandLine Parse(const std::vector<std::string>& args);
 };
+
+// The program folder when the command line gives no --home: the executable's folder when the
+// program runs from a folder of its own (a build tree, a copied folder) that it may write, else
+// "$XDG_DATA_HOME/zentrix/" (by default "~/.local/share/zentrix/"), made when missing. An installed
+// program (one with the install's "share/zentrix" folder beside its "bin") always takes the latter,
+// even when run by a user who could write the system's folders.
+std::string DefaultProgramFolder();
+// The same for a program in exeDir (ends in '/'), from the environment as it is now.
+std::string ProgramFolderFor(const std::string& exeDir);
+
+// The install's read-only data folder ("<prefix>/share/zentrix/", with the translation files and
+// the control panel's pages), or "" when the program does not run from an install.
+std::string InstalledDataFolder();
+std::string InstalledDataFolderFor(const std::string& exeDir);
 
 // How start-up ended.
 enum class StartResult { Started, SecondInstance, ProcessorTooOld, MainFrameFailed };
@@ -105,6 +122,16 @@ public:
     // Start-up in the documented order; on anything but Started the caller ends the program
     // (a second instance silently, with exit status 0).
     StartResult InitInstance(const CommandLine& cmd);
+
+    // A second start of the same edition hands its command line's file to the running program
+    // before it ends (a double click on a page in a file manager while the program runs), and
+    // the running one opens it in its editor and comes to the front. The running program listens
+    // once its main frame exists, on the window of HandOverTitle, with requests delivered
+    // through target (the user-interface thread's), which hands them to OnHandOver.
+    void setHandOverTarget(platform::MessageTarget* target) { handOverTarget_ = target; }
+    intptr_t OnHandOver(uint32_t msg, uintptr_t wParam, intptr_t lParam);
+    static std::string HandOverTitle(bool is400M);
+    static constexpr uint32_t kHandOverOpen = 1;  // dwData: the data is a file name, or empty
     // Exit in reverse order.
     void ExitInstance();
 
@@ -168,6 +195,8 @@ private:
     CModeManager* modes_ = nullptr;
     std::string lockFolder_;
     platform::InstanceLock lock_;
+    platform::MessageTarget* handOverTarget_ = nullptr;
+    platform::CopyDataWindow handOver_;
 
     bool is400M_ = false;
     bool started_ = false;

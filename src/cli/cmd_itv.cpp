@@ -33,13 +33,11 @@
 #include "interactive/itv_model.h"
 #include "interactive/itv_picture.h"
 #include "interactive/itv_votes.h"
+#include "interactive/itv_wizard.h"
 #include "ktgsim/embedded.h"
 #include "ktgsim/picture.h"
 #include "pages/file_result.h"
 #include "pages/font_manager.h"
-#include "pages/page_doc.h"
-#include "pages/page_frame.h"
-#include "pages/page_image.h"
 #include "pages/png_io.h"
 #include "phonesim/embedded.h"
 #include "platform/clock.h"
@@ -130,33 +128,34 @@ int makeNew(const zx::Args& a) {
         return 2;
     }
     Session s(a);
-    CITVDoc d;
-    if (!zx::ParseNumber(a.get("answers", "0"), 0, kItvAnswers, d.answers)) {
+    CITVWizard wizard(s.fonts);
+    int answers = 0;
+    if (!zx::ParseNumber(a.get("answers", "0"), 0, kItvAnswers, answers)) {
         std::cerr << "zx itv new: --answers takes 0 to 8\n";
         return 2;
     }
-    if (auto v = a.get("full-scale"); v && !zx::ParseNumber(*v, 0, 1000000000, d.fullScale)) {
+    CITVDoc& settings = wizard.settings();
+    if (auto v = a.get("full-scale"); v && !zx::ParseNumber(*v, 0, 1000000000, settings.fullScale)) {
         std::cerr << "zx itv new: --full-scale takes a number of votes\n";
         return 2;
     }
-    d.fillWholeScale = a.has("fill");
-    d.ignoreDuplicates = a.has("ignore-duplicates");
-    d.clockSeconds = a.has("seconds");
-    d.blinkingSeparator = a.has("blinking");
+    settings.fillWholeScale = a.has("fill");
+    settings.ignoreDuplicates = a.has("ignore-duplicates");
+    settings.clockSeconds = a.has("seconds");
+    settings.blinkingSeparator = a.has("blinking");
 
-    // 1. The page, mode 6.
+    // 1. The page.
     std::string page = a.positional[0];
     if (!platform::FileExists(page) && platform::FileExists(platform::JoinPath(s.pages(), page)))
         page = platform::JoinPath(s.pages(), page);
-    pages::CPageDoc doc(s.fonts);
-    pages::CPageImage image;
-    if (int code = doc.Load(pages::LOAD_FRAMES | pages::LOAD_THUMBNAIL, page, image))
+    wizard.SetAnswers(answers);
+    if (const int code = wizard.LoadPage(page, s.pages())) {
+        if (code == IDS_ITV_NO_FRAMES) {
+            std::cerr << "zx itv new: " << app::LoadString(IDS_ITV_NO_FRAMES) << "\n";
+            return 1;
+        }
         return fileError("new", code, page);
-    if (doc.frameCount() == 0) {
-        std::cerr << "zx itv new: " << app::LoadString(IDS_ITV_NO_FRAMES) << "\n";
-        return 1;
     }
-    d.SetPageFile(page, s.pages());
     // 2, 3. The bindings.
     for (const std::string& b : a.getAll("bind")) {
         int row = 0, col = 0;
@@ -165,34 +164,25 @@ int makeNew(const zx::Args& a) {
             std::cerr << "zx itv new: --bind takes ROW:COL=FRAME (rows 0-6, columns 0-7), not " << b << "\n";
             return 2;
         }
-        if (row < ITV_ROW_OTHER && col >= d.answers) {
-            std::cerr << "zx itv new: column " << col << " is past the answers\n";
+        if (!wizard.Bindable(row, col)) {
+            std::cerr << "zx itv new: " << b << ": "
+                      << (row == ITV_ROW_OTHER ? "row 6 takes columns 0-3 (question, total, clock, temperature)"
+                                               : "the column is past the answers")
+                      << "\n";
             return 2;
         }
-        bool found = false;
-        for (int i = 0; i < doc.frameCount() && !found; ++i) found = doc.frame(i)->name == frame;
-        if (!found) {
+        if (!wizard.Bind(row, col, frame)) {
             std::cerr << "zx itv new: " << app::FormatText(app::LoadString(IDS_ITV_FRAME_NOT_FOUND), {frame}) << "\n";
             return 1;
         }
-        d.bindings[size_t(row)][size_t(col)] = frame;
     }
     // 4. Finish.
-    if (const std::string twice = d.DuplicateBinding(); !twice.empty()) {
+    CITVDoc d;
+    std::string twice;
+    if (wizard.Finish(d, &twice) == IDS_ITV_DUPLICATE_BINDING) {
         std::cerr << "zx itv new: " << app::FormatText(app::LoadString(IDS_ITV_DUPLICATE_BINDING), {twice}) << "\n";
         return 1;
     }
-    auto textOf = [&doc](const std::string& name) {
-        for (int i = 0; i < doc.frameCount(); ++i)
-            if (doc.frame(i)->name == name) return doc.frame(i)->PlainText();
-        return std::string();
-    };
-    for (int j = 0; j < kItvAnswers; ++j) {
-        d.answerTexts[size_t(j)] = textOf(d.bindings[ITV_ROW_ANSWER][size_t(j)]);
-        d.keywords[size_t(j)] = textOf(d.bindings[ITV_ROW_KEYWORD][size_t(j)]);
-    }
-    d.question = textOf(d.bindings[ITV_ROW_OTHER][ITV_COL_QUESTION]);
-    d.DefaultLineTable();
     const std::string out = *a.get("out");
     if (int code = d.Save(out)) return fileError("new", code, out);
     std::cout << "wrote " << out << ": " << d.answers << " answers, page " << d.pagePath << "\n";
@@ -415,7 +405,7 @@ int render(const zx::Args& a) {
     if (code) return fileError("render", code, page);
     picture.PrepareBase();
     picture.Rebuild();
-    pages::CBitmap32 out = picture.canvas();
+    pages::CBitmap32 out = picture.Composite();
     if (!pages::WritePng(*png, out)) return fileError("render", pages::FILE_SAVE_ERROR, *png);
     std::cout << "total " << counter.total() << "\n";
     return 0;

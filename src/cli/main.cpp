@@ -4,6 +4,10 @@
 
 #include "cli/command.h"
 
+#ifndef ZX_VERSION
+#define ZX_VERSION "unknown"
+#endif
+
 namespace zx {
 
 static void printHelp(std::ostream& out) {
@@ -18,7 +22,8 @@ static void printHelp(std::ostream& out) {
     }
     out << "\nOptions common to the commands that read settings:\n"
            "  --home DIR   the program folder (settings file, logs; data root unless the settings\n"
-           "               name a network folder); default: the folder of the executable\n"
+           "               name a network folder); default: the folder of the executable when it runs\n"
+           "               from a folder of its own, else $XDG_DATA_HOME/zentrix (~/.local/share/zentrix)\n"
            "  --400m       the 400M variant: its own settings file and defaults\n";
 }
 
@@ -30,6 +35,10 @@ int main(int argc, char** argv) {
     if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         printHelp(std::cout);
         return args.empty() ? 2 : 0;
+    }
+    if (args[0] == "--version") {
+        std::cout << "zx " << ZX_VERSION << "\n";
+        return 0;
     }
     // Longest match of the command name over the leading words ("font info" before "font").
     const Command* best = nullptr;

@@ -35,19 +35,27 @@ using namespace interactive;
 class PlayoutHardware final : public ItvHardware {
 public:
     PlayoutHardware(app::CZentrixApp& app, double scale)
-        : adapter_(adapterOptions(app, scale)), sms_(smsOptions(app, scale)) {
-        const app::Settings& s = app.settings();
+        : app_(app), adapter_(adapterOptions(app, scale)), sms_(smsOptions(app, scale)) {}
+    // The settings as they are now: a run may change the hardware between a Stop and a Start.
+    int OpenAdapter(platform::MessageTarget* owner) override {
+        const app::Settings& s = app_.settings();
         adapter_.Configure(s.itvPortNo, s.useCID != 0, s.cidLength, s.itvModel, s.cidType);
-        CUSBEngine::Instance().SetLibrarySetting(app.profile().getString("Hardware", "VoiceBoardPath"));
+        return adapter_.Open(owner);
     }
-    int OpenAdapter(platform::MessageTarget* owner) override { return adapter_.Open(owner); }
     void CloseAdapter() override { adapter_.Close(); }
     bool StartLines(uint8_t lines, uint16_t value) override { return adapter_.StartLines(lines, value); }
+    bool WriteVoice(uint8_t lines, uint16_t length, uint8_t* data) override {
+        return adapter_.WriteVoiceMessage(lines, length, data);
+    }
+    bool ReadVoice(uint8_t mask, uint8_t* buffer) override { return adapter_.ReadVoiceMessage(mask, buffer); }
+    void AbortVoice() override { adapter_.AbortTransfer(); }
     void OpenSms(platform::MessageTarget* owner, int port, uint32_t baud, bool list, bool del, bool me) override {
         sms_.Open(owner, port, baud, list, del, me);
     }
     void CloseSms() override { sms_.Close(); }
-    bool StartUsb(platform::MessageTarget* w, bool useCID, bool aoh, int cidLength) override {
+    bool StartUsb(platform::MessageTarget* w, const std::string& library, bool useCID, bool aoh,
+                  int cidLength) override {
+        CUSBEngine::Instance().SetLibrarySetting(library);
         return CUSBEngine::Instance().Start(w, useCID, aoh, cidLength);
     }
     void StopUsb() override { CUSBEngine::Instance().Stop(); }
@@ -78,6 +86,7 @@ private:
         o.makePort = [&app](int index) { return sms::MakeConfiguredPort(app, index); };
         return o;
     }
+    app::CZentrixApp& app_;
     CInteractive adapter_;
     sms::CSMSEngine sms_;
 };
@@ -96,6 +105,10 @@ private:
 };
 
 }  // namespace
+
+std::unique_ptr<ItvHardware> MakePlayoutHardware(app::CZentrixApp& app, double scale) {
+    return std::make_unique<PlayoutHardware>(app, scale);
+}
 
 CItvPlayout::CItvPlayout(app::CZentrixApp& app, device::CEngine& engine, pages::CFontManager& fonts,
                          platform::EventLoop& loop, std::ostream& out)
@@ -129,12 +142,12 @@ int CItvPlayout::Run(const ItvPlayOptions& o, std::string& error) {
     int linkError = 0;
     air::CAirSession session(app_, engine_, fonts_, loop_);
     air::CAirFrame& frame = session.frame();
-    PlayoutHardware hardware(app_, o.timeScale);
+    const std::unique_ptr<ItvHardware> hardware = MakePlayoutHardware(app_, o.timeScale);
     CITVModel* current = nullptr;
     platform::LoopTarget owner(loop_, [&](uint32_t msg, uintptr_t w, intptr_t l) -> intptr_t {
         return current ? current->OnMessage(msg, w, l) : 0;
     });
-    CITVModel model(app_, fonts_, frame, loop_, clock, hardware);
+    CITVModel model(app_, fonts_, frame, loop_, clock, *hardware);
     PrintPanel panel(out_, app_.settings().codePage, when);
     model.setPanel(&panel);
     model.setOwner(&owner);
@@ -200,13 +213,16 @@ int CItvPlayout::Run(const ItvPlayOptions& o, std::string& error) {
             if (st == air::AIR_CUED && lastState != air::AIR_CUED) frame.OnPlay();
             if (st != lastState) {
                 // After each flip (and once on air) the program output as it stands.
-                if (st == air::AIR_ITV_RUN && writer && grabber_) {
+                if (st == air::AIR_ITV_RUN && (writer || o.flipped) && grabber_) {
                     pages::CBitmap32 pic;
                     if (grabber_(pic)) {
-                        char name[64];
-                        std::snprintf(name, sizeof name, "%04zu-flip.png", snapshotFiles_.size() + 1);
-                        snapshotFiles_.push_back(name);
-                        writer->put(snapDir + name, std::move(pic));
+                        if (o.flipped) o.flipped(pic);
+                        if (writer) {
+                            char name[64];
+                            std::snprintf(name, sizeof name, "%04zu-flip.png", snapshotFiles_.size() + 1);
+                            snapshotFiles_.push_back(name);
+                            writer->put(snapDir + name, std::move(pic));
+                        }
                     }
                 }
                 if (st < air::AIR_ITV_COPYING || st > air::AIR_ITV_RUN)

@@ -6,15 +6,18 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "demo/playout.h"
+#include "pages/bitmap32.h"
 
 namespace interactive {
 class CITVModel;
-}
+class ItvHardware;
+}  // namespace interactive
 
 namespace demo {
 
@@ -29,7 +32,14 @@ struct ItvPlayOptions {
     // Called on every turn of the loop once running (ms since Start): votes by hand, say; true
     // ends the run before forMs.
     std::function<bool(interactive::CITVModel&, uint32_t)> during;
+    // The Device's program output after each flip (with a grabber).
+    std::function<void(const pages::CBitmap32&)> flipped;
 };
+
+// The hardware a headless run starts: the phone-lines adapter, the GSM modem and the USB adapter
+// as the application's settings name them when they start (the stand-ins inside the program for
+// "sim"), their times scale times shorter.
+std::unique_ptr<interactive::ItvHardware> MakePlayoutHardware(app::CZentrixApp& app, double scale);
 
 class CItvPlayout {
 public:

@@ -14,6 +14,7 @@
 #include "interactive/interactive.h"
 #include "interactive/itv_result.h"
 #include "interactive/usb_engine.h"
+#include "interactive/voice_message.h"
 #include "pages/file_result.h"
 #include "platform/files.h"
 #include "sms/chat_filter.h"
@@ -47,13 +48,22 @@ public:
     bool StartLines(uint8_t lines, uint16_t value) override {
         return CInteractive::Instance().StartLines(lines, value);
     }
+    bool WriteVoice(uint8_t lines, uint16_t length, uint8_t* data) override {
+        return CInteractive::Instance().WriteVoiceMessage(lines, length, data);
+    }
+    bool ReadVoice(uint8_t mask, uint8_t* buffer) override {
+        return CInteractive::Instance().ReadVoiceMessage(mask, buffer);
+    }
+    void AbortVoice() override { CInteractive::Instance().AbortTransfer(); }
     void OpenSms(platform::MessageTarget* owner, int portIndex, uint32_t baudRate, bool listPeriodically,
                  bool deleteAfterReading, bool preferPhoneMemory) override {
         sms::CSMSEngine::Instance().Open(owner, portIndex, baudRate, listPeriodically, deleteAfterReading,
                                          preferPhoneMemory);
     }
     void CloseSms() override { sms::CSMSEngine::Instance().Close(); }
-    bool StartUsb(platform::MessageTarget* window, bool useCID, bool aoh, int cidLength) override {
+    bool StartUsb(platform::MessageTarget* window, const std::string& library, bool useCID, bool aoh,
+                  int cidLength) override {
+        CUSBEngine::Instance().SetLibrarySetting(library);
         return CUSBEngine::Instance().Start(window, useCID, aoh, cidLength);
     }
     void StopUsb() override { CUSBEngine::Instance().Stop(); }
@@ -91,6 +101,11 @@ void ItvSettings::Save(app::Profile& ini) const {
     ini.putInt(kSection, "ShowClock", showClock ? 1 : 0);
     ini.putInt(kSection, "ShowTemp", showTemp ? 1 : 0);
     ini.putInt(kSection, "LastTemp", lastTemp);
+}
+
+void ItvSettings::SaveSoundFiles(app::Profile& ini) const {
+    app::Profile::Batch batch(ini);
+    for (int i = 0; i < kItvAnswers; ++i) ini.putString(kSection, SoundKey(i), soundFiles[size_t(i)]);
 }
 
 // ---- SMS votes ------------------------------------------------------------------------------
@@ -140,6 +155,7 @@ CITVModel::CITVModel(app::CZentrixApp& app, pages::CFontManager& fonts, air::CAi
 }
 
 CITVModel::~CITVModel() {
+    if (voice_) hardware_.CloseAdapter();  // aborts the transfer; its buffer goes with the job
     Stop();
     if (timerId_) timers_.killTimer(timerId_);
     settings_.Save(app_.profile());
@@ -151,6 +167,10 @@ bool CITVModel::hardwareConfigured() const { return app_.settings().itv == 1; }
 
 std::string CITVModel::DialogStart() const {
     return settings_.fileName.empty() ? app_.GetPath(app::FOLDER_ITV) : settings_.fileName;
+}
+
+std::string CITVModel::VoiceDialogStart() const {
+    return settings_.soundFile.empty() ? app_.GetPath(app::FOLDER_ITV) : settings_.soundFile;
 }
 
 bool CITVModel::BeginOpen() {
@@ -278,7 +298,8 @@ void CITVModel::Start() {
         }
         case ITV_MODEL_USB: {
             setUsbStatus(app::LoadString(IDS_ITV_CONNECTING));
-            if (!hardware_.StartUsb(owner_, s.useCID != 0, s.cidType == 0, s.cidLength)) {
+            const std::string library = app_.profile().getString("Hardware", "VoiceBoardPath");
+            if (!hardware_.StartUsb(owner_, library, s.useCID != 0, s.cidType == 0, s.cidLength)) {
                 setUsbStatus(app::LoadString(IDS_ITV_DISCONNECTED));
                 break;
             }
@@ -337,6 +358,10 @@ void CITVModel::adapterError(int result) {
 
 intptr_t CITVModel::OnMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
     if (msg == platform::MSG_INTERACTIVE) {
+        if (voice_) {
+            onVoiceNote(wParam, lParam);
+            return 0;
+        }
         if (model_ != ITV_MODEL_ADAPTER1 && model_ != ITV_MODEL_ADAPTER2) return 0;
         switch (wParam) {
             case ITV_NOTE_DONE:
@@ -497,6 +522,133 @@ void CITVModel::setUsbStatus(std::string text) {
     panel_->UsbStatusChanged(usbStatus_);
 }
 
+// ---- Voice messages -------------------------------------------------------------------------
+
+int CITVModel::VoiceVersion() const {
+    if (!hardwareConfigured()) return -1;
+    const int m = app_.settings().itvModel;
+    return m == ITV_MODEL_ADAPTER1 ? ITV_VERSION_1 : m == ITV_MODEL_ADAPTER2 ? ITV_VERSION_2 : -1;
+}
+
+bool CITVModel::LoadVoice(const std::string& path, std::vector<uint8_t>& out) {
+    const int version = VoiceVersion();
+    const int error = LoadVoiceWav(path, version < 0 ? ITV_VERSION_2 : version, out);
+    if (const int id = WavErrorMessageId(error))
+        app::MessageBoxId(id, app::MB_OK | (error == WAV_TOO_LONG ? app::MB_ICONWARNING : app::MB_ICONERROR), {path});
+    LogMessage("CITVView: voice message %s: %d samples, error %d", path.c_str(), int(out.size()), error);
+    return (error == WAV_OK || error == WAV_TOO_LONG) && !out.empty();
+}
+
+bool CITVModel::WriteVoice(VoiceWrite write) {
+    const int version = VoiceVersion();
+    if (version < 0 || voice_ || running_ || starting_ || write.lines == 0 || write.message.empty()) return false;
+    auto job = std::make_unique<VoiceJob>();
+    job->version = version;
+    job->mask = write.lines;
+    job->data = std::move(write.message);
+    if (job->data.size() > VoiceSampleLimit(version)) job->data.resize(VoiceSampleLimit(version));
+    // The second version keeps its message backwards; clearing it is its two bytes of silence.
+    if (version == ITV_VERSION_2 && !IsClearVoiceMessage(job->data.data(), job->data.size()))
+        std::reverse(job->data.begin(), job->data.end());
+    if (version == ITV_VERSION_1)
+        for (int line = 0; line < kItvAnswers; ++line)
+            if (write.lines & 1 << line) job->lines.push_back(line);
+    const int rc = hardware_.OpenAdapter(owner_);
+    if (rc) {
+        if (const int id = ItvResultMessageId(rc)) app::MessageBoxId(id, app::MB_OK | app::MB_ICONERROR);
+        return false;
+    }
+    const size_t commands = version == ITV_VERSION_1 ? job->lines.size() : 1;
+    voice_ = std::move(job);
+    SetTransferRunning(true);
+    panel_->ShowProgress("Writing...", int(std::min<size_t>(voice_->data.size() * commands, INT32_MAX)));
+    LogMessage("CITVView::OnWriteVoice lines %02X, %d bytes", write.lines, int(voice_->data.size()));
+    if (!nextVoiceCommand()) endVoice(ITV_NO_REPLY);
+    return true;
+}
+
+bool CITVModel::ReadVoice(int line) {
+    if (VoiceVersion() != ITV_VERSION_2 || voice_ || running_ || starting_ || line < 0 || line >= kItvAnswers)
+        return false;
+    auto job = std::make_unique<VoiceJob>();
+    job->read = true;
+    job->version = ITV_VERSION_2;
+    job->mask = uint8_t(1 << line);
+    job->data.assign(kVoiceBufferSize, 0);
+    const int rc = hardware_.OpenAdapter(owner_);
+    if (rc) {
+        if (const int id = ItvResultMessageId(rc)) app::MessageBoxId(id, app::MB_OK | app::MB_ICONERROR);
+        return false;
+    }
+    voice_ = std::move(job);
+    SetTransferRunning(true);
+    panel_->ShowProgress("Reading...", int(kMaxSamplesV2));
+    LogMessage("CITVView::OnReadVoice line %d", line + 1);
+    if (!nextVoiceCommand()) endVoice(ITV_NO_REPLY);
+    return true;
+}
+
+bool CITVModel::nextVoiceCommand() {
+    VoiceJob& v = *voice_;
+    if (v.read) return hardware_.ReadVoice(v.mask, v.data.data());
+    const uint16_t length = uint16_t(v.data.size());
+    if (v.version == ITV_VERSION_2) return hardware_.WriteVoice(v.mask, length, v.data.data());
+    const int line = v.lines.front();
+    v.lines.erase(v.lines.begin());
+    return hardware_.WriteVoice(uint8_t(line), length, v.data.data());
+}
+
+void CITVModel::onVoiceNote(uintptr_t code, intptr_t value) {
+    if (code == ITV_NOTE_PROGRESS) {
+        panel_->StepProgress(int(std::min<size_t>(voice_->done + size_t(std::max<intptr_t>(value, 0)), INT32_MAX)));
+        return;
+    }
+    if (code != ITV_NOTE_DONE) return;
+    if (value == ITV_OK && !voice_->read && !voice_->lines.empty()) {
+        voice_->done += voice_->data.size();
+        if (nextVoiceCommand()) return;
+        value = ITV_NO_REPLY;
+    }
+    endVoice(int(value));
+}
+
+void CITVModel::endVoice(int result) {
+    hardware_.CloseAdapter();
+    std::unique_ptr<VoiceJob> job = std::move(voice_);
+    panel_->HideProgress();
+    SetTransferRunning(false);
+    LogMessage("CITVView: voice message %s: result %d", job->read ? "read" : "written", result);
+    if (result != ITV_OK) {
+        if (const int id = ItvResultMessageId(result)) app::MessageBoxId(id, app::MB_OK | app::MB_ICONERROR);
+        return;
+    }
+    if (!job->read) return;
+    // The length the adapter reported, which cannot run past the buffer.
+    const size_t n = std::min<size_t>(size_t(job->data[0] | job->data[1] << 8), kVoiceBufferSize - 2);
+    if (n == 0) {
+        app::MessageBoxId(IDS_ITV_NO_VOICE_MESSAGE, app::MB_OK | app::MB_ICONWARNING);
+        return;
+    }
+    std::vector<uint8_t> message(job->data.begin() + 2, job->data.begin() + 2 + long(n));
+    std::reverse(message.begin(), message.end());
+    const std::string path = panel_->AskVoicePath(app_.GetPath(app::FOLDER_ITV));
+    if (path.empty()) return;
+    if (!SaveVoiceWav(path, message)) {
+        app::ShowFileResult(pages::FILE_SAVE_ERROR, path);
+        return;
+    }
+    LogMessage("CITVView: voice message of %d samples saved to %s", int(n), path.c_str());
+}
+
+void CITVModel::CancelVoice() {
+    if (voice_) hardware_.AbortVoice();
+}
+
+void CITVModel::SetSoundFiles(const std::array<std::string, kItvAnswers>& files) {
+    settings_.soundFiles = files;
+    settings_.SaveSoundFiles(app_.profile());
+}
+
 // ---- What the view shows --------------------------------------------------------------------
 
 ItvButtons CITVModel::Buttons() const {
@@ -512,6 +664,12 @@ ItvButtons CITVModel::Buttons() const {
     b.saveLog = b.clearLog = answers && !busy;
     b.liveMode = frame_.CanStart();
     b.vote = loaded_;
+    // Voice messages: into the phone-lines adapter (read back from the second version only), or
+    // the files the USB adapter's lines play.
+    const int hardware = hardwareConfigured() ? app_.settings().itvModel : -1;
+    b.writeVoice =
+        !busy && (hardware == ITV_MODEL_ADAPTER1 || hardware == ITV_MODEL_ADAPTER2 || hardware == ITV_MODEL_USB);
+    b.readVoice = !busy && hardware == ITV_MODEL_ADAPTER2;
     return b;
 }
 

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "interactive/call_record.h"
 #include "interactive/itv_doc.h"
@@ -45,6 +46,7 @@ enum : int {
     IDS_ITV_RENDERING = 14046,
     IDS_ITV_DISCONNECTED = 18535,
     IDS_ITV_CONNECTING = 18539,
+    IDS_ITV_NO_VOICE_MESSAGE = 18335,  // "There's no voice message on this line!"
 };
 
 constexpr uint32_t ITV_TIMER_PERIOD = 500;
@@ -67,12 +69,15 @@ struct ItvSettings {
     // "FileName", "LogFile", "SoundFile", "ShowClock", "ShowTemp" and "LastTemp" (the view
     // writes them back when it closes).
     void Save(app::Profile& ini) const;
+    // "SoundFile1".."SoundFile8", written when the operator chooses them.
+    void SaveSoundFiles(app::Profile& ini) const;
 };
 
 // The buttons as the model has them.
 struct ItvButtons {
     bool open = false, settings = false, start = false, stop = false;
     bool saveLog = false, clearLog = false, liveMode = false, vote = false;
+    bool writeVoice = false, readVoice = false;
     bool operator==(const ItvButtons&) const = default;
 };
 
@@ -103,6 +108,15 @@ public:
     virtual std::string AskLogPath(const std::string& /*start*/) { return {}; }
     // "Live mode": the application switches to Live mode.
     virtual void SwitchToLive() {}
+    // Where a voice message read back from the adapter is saved (audio files, starting at
+    // start): the chosen file, "" on Cancel.
+    virtual std::string AskVoicePath(const std::string& /*start*/) { return {}; }
+};
+
+// A voice message for the phone-lines adapter's lines.
+struct VoiceWrite {
+    uint8_t lines = 0;             // bit n: line n
+    std::vector<uint8_t> message;  // in playing order and the adapter's format; ClearVoiceMessage() clears
 };
 
 // The hardware the view starts and stops: the process's engines, or stand-ins in tests.
@@ -113,12 +127,20 @@ public:
     virtual int OpenAdapter(platform::MessageTarget* owner) = 0;
     virtual void CloseAdapter() = 0;
     virtual bool StartLines(uint8_t lines, uint16_t value) = 0;
+    // Its voice messages, while it is open (the data stay valid until its notification 1):
+    // write to a mask of lines (second version) or one line 0-7 (first); read one line's into a
+    // kVoiceBufferSize buffer (second version); abort the transfer (it ends with result 4).
+    virtual bool WriteVoice(uint8_t lines, uint16_t length, uint8_t* data) = 0;
+    virtual bool ReadVoice(uint8_t mask, uint8_t* buffer) = 0;
+    virtual void AbortVoice() = 0;
     // The GSM modem (2).
     virtual void OpenSms(platform::MessageTarget* owner, int portIndex, uint32_t baudRate, bool listPeriodically,
                          bool deleteAfterReading, bool preferPhoneMemory) = 0;
     virtual void CloseSms() = 0;
-    // The USB adapter (3): true when its device runs; its events arrive as usbMessage().
-    virtual bool StartUsb(platform::MessageTarget* window, bool useCID, bool aoh, int cidLength) = 0;
+    // The USB adapter (3) through the library [Hardware] VoiceBoardPath names: true when its
+    // device runs; its events arrive as usbMessage().
+    virtual bool StartUsb(platform::MessageTarget* window, const std::string& library, bool useCID, bool aoh,
+                          int cidLength) = 0;
     virtual void StopUsb() = 0;
     virtual UsbCalls& usbCalls() = 0;
     virtual uint32_t usbMessage() const = 0;
@@ -162,6 +184,9 @@ public:
     bool ApplySettings(const CITVDoc& edited);
     // Where the open dialog starts.
     std::string DialogStart() const;
+    // Where a voice message's file dialog starts: the last voice-message file, else the
+    // interactive systems folder.
+    std::string VoiceDialogStart() const;
 
     // ---- Running ----
     void Start();
@@ -196,6 +221,29 @@ public:
     void UpdateTemperature(std::string_view field);
     // A voice transfer runs (every button off, Start leaves the hardware alone).
     void SetTransferRunning(bool on);
+
+    // ---- Voice messages ----
+    // The adapter version the messages are made for: ITV_VERSION_1 or _2 for "ITVModel" 0 or 1,
+    // -1 without a phone-lines adapter.
+    int VoiceVersion() const;
+    // A WAV file in the adapter's format, its messages shown (too long: a warning, and the first
+    // seconds are kept; unreadable or of another format: an error). False when it is no use.
+    bool LoadVoice(const std::string& path, std::vector<uint8_t>& out);
+    // "Write voice message": opens the adapter and writes the message into the lines (on the
+    // first version one line after another), the progress on the panel. False, with the
+    // adapter's message, when it cannot start.
+    bool WriteVoice(VoiceWrite write);
+    // "Read voice message" of one line (second version): when it has arrived it is saved to the
+    // WAV file the panel names.
+    bool ReadVoice(int line);
+    // The operator's Cancel: the transfer ends with result 4.
+    void CancelVoice();
+    bool transferRunning() const { return transfer_; }
+    // The USB lines' messages ("SoundFile1".."SoundFile8"), stored in the settings at once; a
+    // running adapter plays them from its next Start.
+    void SetSoundFiles(const std::array<std::string, kItvAnswers>& files);
+    // The last voice-message file ("SoundFile").
+    void SetLastSoundFile(const std::string& path) { settings_.soundFile = path; }
     // Device models that take data without checksums compile with 4096.
     void setNoChecksums(bool on) { picture_.noChecksums = on; }
 
@@ -227,6 +275,20 @@ private:
     void setUsbStatus(std::string text);
     VoteRules rules() const;
     void changed() { panel_->ButtonsChanged(); }
+    // The voice transfer's notifications (MSG_INTERACTIVE while it runs).
+    void onVoiceNote(uintptr_t code, intptr_t value);
+    bool nextVoiceCommand();
+    void endVoice(int result);
+
+    // One voice transfer: its message or read buffer stay here until the engine is done.
+    struct VoiceJob {
+        bool read = false;
+        int version = 0;
+        std::vector<int> lines;  // first version: the lines still to write, one command each
+        uint8_t mask = 0;
+        std::vector<uint8_t> data;
+        size_t done = 0;  // bytes of the commands already finished
+    };
 
     app::CZentrixApp& app_;
     air::CAirFrame& frame_;
@@ -247,6 +309,7 @@ private:
     bool running_ = false;
     bool starting_ = false;  // the adapter is asked to answer; running once it says so
     bool transfer_ = false;
+    std::unique_ptr<VoiceJob> voice_;
     int model_ = -1;  // the hardware started, -1 none
     std::string gsmStatus_, usbStatus_;
     int timerId_ = 0;

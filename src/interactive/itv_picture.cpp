@@ -67,31 +67,78 @@ int CITVPicture::Load(const std::string& pageFile, std::string* missing) {
             barColour_[size_t(col)] = f->format.colour;
             f->format.colour = kClear;
         }
+    thumbnail_ = image_.thumbnail;
     loaded_ = true;
     return 0;
 }
 
 void CITVPicture::PrepareBase(pages::CompileProgress* progress) {
     if (!loaded_) return;
+    std::vector<bool> changing(size_t(page_.frameCount()), false);
     for (int row = 0; row < kItvRows; ++row)
         for (int col = 0; col < kItvColumns; ++col) {
-            pages::CPageFrame* f = page_.frame(frames_[size_t(row)][size_t(col)]);
+            const int index = frames_[size_t(row)][size_t(col)];
+            pages::CPageFrame* f = page_.frame(index);
             if (!f) continue;
             std::string text;
             if (row == ITV_ROW_ANSWER) text = doc_.answerTexts[size_t(col)];
             else if (row == ITV_ROW_KEYWORD) text = doc_.keywords[size_t(col)];
             else if (row == ITV_ROW_OTHER && col == ITV_COL_QUESTION) text = doc_.question;
             air::CTitrModel::ReplaceFrameText(*f, text);
+            if (Changing(row, col)) changing[size_t(index)] = true;
         }
-    image_.Compile(page_, air::TitleCompileOptions(filtered_, noChecksums), progress);
-    canvas_ = image_.picture;
+    // The base is compiled without the changing frames: they are the other layer's alone. Their
+    // indices stay as they are, so they go back to their places afterwards.
+    std::vector<std::unique_ptr<pages::CPageFrame>> all = std::move(page_.frames);
+    page_.frames.clear();
+    std::vector<size_t> kept;
+    for (size_t i = 0; i < all.size(); ++i)
+        if (!changing[i]) {
+            kept.push_back(i);
+            page_.frames.push_back(std::move(all[i]));
+        }
+    image_.Compile(page_, air::TitleCompileOptions(filtered_, noChecksums) & ~pages::COMPILE_THUMBNAIL, progress);
+    for (size_t k = 0; k < kept.size(); ++k) all[kept[k]] = std::move(page_.frames[k]);
+    page_.frames = std::move(all);
+
     auto base = std::make_shared<std::vector<uint8_t>>(size_t(pages::DEVICE_STILL_SIZE));
     // A one-colour page compiles to one pixel pair; the halves need the whole picture.
     if (image_.uniform() || image_.data.size() < size_t(pages::DEVICE_STILL_SIZE))
-        canvas_.toDevice(base->data(), 0, 0, pages::DEVICE_WIDTH, pages::DEVICE_HEIGHT, !noChecksums);
+        image_.picture.toDevice(base->data(), 0, 0, pages::DEVICE_WIDTH, pages::DEVICE_HEIGHT, !noChecksums);
     else std::copy_n(image_.data.begin(), pages::DEVICE_STILL_SIZE, base->begin());
     base_ = std::move(base);
+
+    // The thumbnail shows the picture as it will go on air, the values as they are now.
+    overlay_.create(pages::DEVICE_WIDTH, pages::DEVICE_HEIGHT);
+    overlay_.fillAll(kClear);
+    for (int row = 0; row < kItvRows; ++row)
+        for (int col = 0; col < kItvColumns; ++col)
+            if (frames_[size_t(row)][size_t(col)] >= 0 && Changing(row, col)) draw(row, col, Value(row, col));
+    const pages::CBitmap32 shown = Composite();
+    thumbnail_.create(pages::THUMB_WIDTH, pages::THUMB_HEIGHT);
+    thumbnail_.reduce(shown);
+    thumbnail_.flatten(false);
     prepared_ = true;
+}
+
+pages::CBitmap32 CITVPicture::Composite() const {
+    pages::CBitmap32 out = image_.picture;
+    if (out.empty() || overlay_.width() != out.width() || overlay_.height() != out.height()) return out;
+    // Both hold colours already weighted by their opacity: the layer on top covers the one
+    // below by its own opacity.
+    for (int32_t y = 0; y < out.height(); ++y)
+        for (int32_t x = 0; x < out.width(); ++x) {
+            const uint8_t* s = overlay_.pixel(x, y);
+            const int ts = s[pages::PIX_TRANS];
+            if (ts >= 255) continue;
+            uint8_t* d = out.pixel(x, y);
+            const int td = d[pages::PIX_TRANS];
+            const int keep = std::min(ts, 255 - td);
+            for (int c : {pages::PIX_BLUE, pages::PIX_GREEN, pages::PIX_RED})
+                d[c] = uint8_t(std::min(255, s[c] + keep * d[c] / 255));
+            d[pages::PIX_TRANS] = uint8_t(std::min(ts, td));
+        }
+    return out;
 }
 
 device::DataRef CITVPicture::FullPicture() const {
@@ -104,8 +151,8 @@ void CITVPicture::Rebuild() {
     buffer_ = false;
     for (auto& half : drawn_)
         for (auto& row : half) row.fill(kNeverDrawn);
-    // The full picture goes into the first half; the other gets it with its first update.
-    baseIn_ = {true, false};
+    // The full picture goes into the current layer and clears the other, both of whose halves
+    // then get every value in turn.
     Update();
 }
 
@@ -168,19 +215,16 @@ std::string CITVPicture::Text(int row, int col, int64_t value) const {
 }
 
 bool CITVPicture::Update() {
-    if (!prepared_ || canvas_.empty()) return !queue_.empty();
+    if (!prepared_ || overlay_.empty()) return !queue_.empty();
     const size_t half = buffer_ ? 1 : 0;
-    if (!baseIn_[half]) {
-        queue({0, 0, pages::DEVICE_WIDTH, pages::DEVICE_HEIGHT});
-        baseIn_[half] = true;
-    }
     for (int row = 0; row < kItvRows; ++row)
         for (int col = 0; col < kItvColumns; ++col) {
             if (frames_[size_t(row)][size_t(col)] < 0 || !Changing(row, col)) continue;
             const int64_t value = Value(row, col);
             int64_t& drawn = drawn_[half][size_t(row)][size_t(col)];
             if (value == drawn) continue;
-            draw(row, col, value);
+            const pages::Rect r = draw(row, col, value);
+            if (!r.empty()) queue(r);
             drawn = value;
         }
     return !queue_.empty();
@@ -203,48 +247,45 @@ pages::Rect CITVPicture::rectOf(int frame) const {
     return r;
 }
 
-void CITVPicture::draw(int row, int col, int64_t value) {
+pages::Rect CITVPicture::draw(int row, int col, int64_t value) {
     const int index = frames_[size_t(row)][size_t(col)];
     const pages::Rect r = rectOf(index);
-    if (r.empty()) return;
-    if (row == ITV_ROW_SCALE) {
-        drawBar(col, index, int(std::clamp<int64_t>(value, 0, kItvFullScale)));
-        return;
-    }
-    canvas_.fill(kClear, r.left, r.top, r.width(), r.height(), false);
+    if (r.empty()) return r;
+    if (row == ITV_ROW_SCALE) return drawBar(col, index, int(std::clamp<int64_t>(value, 0, kItvFullScale)));
+    overlay_.fill(kClear, r.left, r.top, r.width(), r.height(), false);
     pages::CPageFrame* f = page_.frame(index);
     air::CTitrModel::ReplaceFrameText(*f, Text(row, col, value));
     if (value != kOff) {
         f->Layout(fonts_);
         if (pages::IsVisibleColour(f->format.colour))
-            canvas_.fill(f->format.colour, r.left, r.top, r.width(), r.height(), true);
+            overlay_.fill(f->format.colour, r.left, r.top, r.width(), r.height(), true);
         if (f->hasPicture() && !f->picture.empty())
-            canvas_.blit(f->picture, f->rect.left, f->rect.top, std::min(f->picture.width(), f->rect.width()),
-                         std::min(f->picture.height(), f->rect.height()), 0, 0, pages::BLIT_BLEND);
-        f->Draw(fonts_, canvas_.view(), r, 0);
-        if (filtered_) canvas_.verticalFilter(r.left, r.top, r.width(), r.height());
+            overlay_.blit(f->picture, f->rect.left, f->rect.top, std::min(f->picture.width(), f->rect.width()),
+                          std::min(f->picture.height(), f->rect.height()), 0, 0, pages::BLIT_BLEND);
+        f->Draw(fonts_, overlay_.view(), r, 0);
+        if (filtered_) overlay_.verticalFilter(r.left, r.top, r.width(), r.height());
     }
-    queue(r);
+    return r;
 }
 
-void CITVPicture::drawBar(int col, int index, int scale) {
+pages::Rect CITVPicture::drawBar(int col, int index, int scale) {
     const pages::Rect r = rectOf(index);
     const int w = r.width(), h = r.height();
-    canvas_.fill(kClear, r.left, r.top, w, h, false);
+    overlay_.fill(kClear, r.left, r.top, w, h, false);
     const uint32_t bar = barColour_[size_t(col)];
     if (w < h) {
         const int length = int(int64_t(h) * scale / kItvFullScale);
-        if (length > 0) canvas_.fill(bar, r.left, r.bottom - length, w, length, false);
+        if (length > 0) overlay_.fill(bar, r.left, r.bottom - length, w, length, true);
     } else {
         const int length = int(int64_t(w) * scale / kItvFullScale) & ~1;
-        if (length > 0) canvas_.fill(bar, r.left, r.top, length, h, false);
+        if (length > 0) overlay_.fill(bar, r.left, r.top, length, h, true);
     }
-    queue(r);
+    return r;
 }
 
 void CITVPicture::queue(const pages::Rect& r) {
     auto pixels = std::make_shared<std::vector<uint8_t>>(pages::DeviceBlockSize(r.width(), r.height()));
-    if (!canvas_.toDevice(pixels->data(), r.left, r.top, r.width(), r.height(), !noChecksums)) return;
+    if (!overlay_.toDevice(pixels->data(), r.left, r.top, r.width(), r.height(), !noChecksums)) return;
     queue_.push_back({device::Rect{r.left, r.top, r.right, r.bottom}, std::move(pixels)});
 }
 

@@ -1,8 +1,11 @@
 // CITVPicture: the interactive system's on-air picture. The page of the system with its frames
-// resolved, the base picture (the page with the static texts and without the changing ones), and
-// the queue of changed rectangles the air frame loads into the hidden half of the Device's store
-// before it flips the halves. Each half keeps its own set of values last drawn into it, so a
-// change is drawn into both halves in turn.
+// resolved, the base picture (the page with the static texts and without the frames whose values
+// change), and the queue of changed rectangles the air frame loads into the hidden half of the
+// Device's other layer before it flips the halves. The Device keys that layer over the base, so
+// the rectangles hold the changing frames alone (background, picture, text) on transparent: a
+// frame drawn into both layers would be keyed twice over itself and its half-transparent parts
+// would come out darker than the page has them. Each half keeps its own set of values last drawn
+// into it, so a change is drawn into both halves in turn.
 #pragma once
 
 #include <array>
@@ -44,13 +47,16 @@ public:
     int Load(const std::string& pageFile, std::string* missing = nullptr);
     bool loaded() const { return loaded_; }
     bool verticalFilter() const { return filtered_; }
-    // The base picture: the static texts in, the changing ones out, compiled for the Device.
+    // The base picture: the static texts in, the changing frames out, compiled for the Device.
+    // The thumbnail then shows the picture with the values as they are.
     void PrepareBase(pages::CompileProgress* progress = nullptr);
     bool prepared() const { return prepared_; }
     void Unprepare() { prepared_ = false; }
-    const pages::CBitmap32& thumbnail() const { return image_.thumbnail; }
-    // The picture as it stands: the base with every update drawn so far.
-    const pages::CBitmap32& canvas() const { return canvas_; }
+    const pages::CBitmap32& thumbnail() const { return thumbnail_; }
+    // The picture as it stands on air: the changing frames as last drawn keyed over the base.
+    pages::CBitmap32 Composite() const;
+    // What the other layer holds: the changing frames as last drawn, transparent elsewhere.
+    const pages::CBitmap32& overlay() const { return overlay_; }
     // The frame bound at a row and column, -1 when none.
     int boundFrame(int row, int col) const;
     const pages::CPageDoc& page() const { return page_; }
@@ -87,8 +93,9 @@ private:
         device::Rect rect;
         std::shared_ptr<const std::vector<uint8_t>> pixels;
     };
-    void draw(int row, int col, int64_t value);
-    void drawBar(int col, int frame, int scale);
+    // Draws a binding's value into the overlay; its rectangle (empty when there is none).
+    pages::Rect draw(int row, int col, int64_t value);
+    pages::Rect drawBar(int col, int frame, int scale);
     void queue(const pages::Rect& r);
     pages::Rect rectOf(int frame) const;
 
@@ -98,12 +105,12 @@ private:
     const CVoteCounter& counter_;
     pages::CPageDoc page_;
     pages::CPageImage image_;
-    pages::CBitmap32 canvas_;
+    pages::CBitmap32 overlay_;
+    pages::CBitmap32 thumbnail_;
     std::shared_ptr<const std::vector<uint8_t>> base_;
     std::array<std::array<int, kItvColumns>, kItvRows> frames_{};
     std::array<uint32_t, kItvColumns> barColour_{};
     std::array<std::array<std::array<int64_t, kItvColumns>, kItvRows>, 2> drawn_{};
-    std::array<bool, 2> baseIn_{};  // the half holds the base picture
     std::deque<Queued> queue_;
     bool loaded_ = false;
     bool filtered_ = false;

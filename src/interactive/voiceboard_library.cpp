@@ -26,6 +26,11 @@ std::string VoiceBoardLibraryFile(const std::string& setting) {
     std::error_code ec;
     std::string beside = ProgramDir() + "/libvoiceboardsim.so";
     if (std::filesystem::exists(beside, ec)) return beside;
+#ifdef ZX_PRIVATE_LIBDIR
+    // An installed program keeps it in its private library folder, relative to its "bin".
+    std::string installed = ProgramDir() + "/" ZX_PRIVATE_LIBDIR "/libvoiceboardsim.so";
+    if (std::filesystem::exists(installed, ec)) return installed;
+#endif
 #ifdef ZX_VOICEBOARDSIM_PATH
     return ZX_VOICEBOARDSIM_PATH;  // the build tree's copy
 #else

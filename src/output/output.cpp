@@ -679,7 +679,13 @@ bool DecodeEach(const std::string& url, const std::function<bool(Frame&)>& each,
     bool more = true;
     AVFormatContext* in = nullptr;
     AVDictionary* opts = nullptr;
-    if (IsUrl(url)) {
+    if (Lower(url).rfind("rtmp://", 0) == 0) {
+        // We only ever send to RTMP, so reading one back means taking the push as the server
+        // would: listen, and wait (in whole seconds for this protocol) for the sender.
+        av_dict_set(&opts, "listen", "1", 0);
+        av_dict_set(&opts, "timeout", std::to_string(std::max(1, (timeoutMs + 999) / 1000)).c_str(), 0);
+        av_dict_set(&opts, "rw_timeout", std::to_string(int64_t(timeoutMs) * 1000).c_str(), 0);
+    } else if (IsUrl(url)) {
         av_dict_set(&opts, "timeout", std::to_string(int64_t(timeoutMs) * 1000).c_str(), 0);
         av_dict_set(&opts, "rw_timeout", std::to_string(int64_t(timeoutMs) * 1000).c_str(), 0);
     }

@@ -111,7 +111,8 @@ std::pair<std::string, std::string> KeyFillTargets(const std::string& target);
 
 // Reads a recording or a stream back: up to maxFrames decoded pictures as straight RGBA (opaque
 // where the codec has no alpha). A stream gives up after timeoutMs without data. False with a
-// message when nothing could be opened or decoded.
+// message when nothing could be opened or decoded. An rtmp:// URL is listened on (the sender
+// pushes to it); an srt:// URL takes its mode from the URL ("?mode=listener").
 bool Decode(const std::string& url, std::vector<Frame>& frames, std::string& error, size_t maxFrames = SIZE_MAX,
             int timeoutMs = 5000);
 

@@ -9,7 +9,9 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QWidget>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "air/seq_doc.h"
 #include "app/zentrix_app.h"
@@ -36,6 +38,7 @@
 #include "ui/monitor/program_monitor.h"
 #include "ui/output/output_dialog.h"
 #include "ui/qt_message_boxes.h"
+#include "ui/qt_message_target.h"
 #include "ui/seqedit/seq_frame.h"
 #include "ui/text.h"
 #include "ui/translate.h"
@@ -48,9 +51,33 @@
 #include "wizards/banner_player.h"
 #include "wizards/clock_image.h"
 
+#ifndef ZX_VERSION
+#define ZX_VERSION "unknown"
+#endif
+
 int main(int argc, char** argv) {
+    // Answered before anything needs a display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("zentrix %s\n", ZX_VERSION);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::printf(
+                "Usage: zentrix [--home DIR] [/400M] [FILE.zxg|FILE.zxs]\n"
+                "  --home DIR  the program folder (settings, logs, data folders below it); default:\n"
+                "              the program's own folder when it runs from one it may write, else\n"
+                "              $XDG_DATA_HOME/zentrix (~/.local/share/zentrix), made at the first start\n"
+                "  /400M       the second edition on the same computer\n"
+                "  FILE        a page or a sequence to open in its editor\n"
+                "  --version   the version\n");
+            return 0;
+        }
+    }
     QApplication qapp(argc, argv);
     QApplication::setApplicationName("Zentrix");
+    QApplication::setApplicationVersion(ZX_VERSION);
+    QGuiApplication::setDesktopFileName("zentrix");
     QApplication::setWindowIcon(ui::AppIcon());
 
     ui::QtMessageBoxes boxes;
@@ -171,6 +198,10 @@ int main(int argc, char** argv) {
         ui::InstallAirFrame(theApp, air);
         ui::RegisterSequenceEditor(air.objects);
         theApp.setHooks(hooks);
+        // Another start of the program hands its file over to this one.
+        ui::QtMessageTarget handOverTarget(
+            [&theApp](uint32_t msg, uintptr_t w, intptr_t l) { return theApp.OnHandOver(msg, w, l); });
+        theApp.setHandOverTarget(&handOverTarget);
         switch (theApp.InitInstance(app::CommandLine::Parse(argc, argv))) {
             case app::StartResult::Started: {
                 // The program monitor: open at once when the link goes to the embedded Device,

@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
+#include <thread>
+
 #include "app/file_types.h"
 #include "app/log/event_log.h"
 #include "app/message_boxes.h"
 #include "app/strings.h"
 #include "app/zentrix_app.h"
+#include "platform/event_loop.h"
 #include "platform/files.h"
 #include "support/temp_dir.h"
 
@@ -130,6 +135,39 @@ TEST(Folders, PathHelpers) {
     EXPECT_EQ(t.MakeAbsolute(10, "", false), "");
 }
 
+// Where the settings go without --home: beside a program that runs from a folder of its own, in
+// the user's data folder for an installed one (even when that one could write its bin folder, as
+// root could), never below a relative XDG_DATA_HOME.
+TEST(Folders, ProgramFolderOfABuildAndOfAnInstall) {
+    zxtest::TempDir dir;
+    const std::string build = dir.file("build/");
+    const std::string bin = dir.file("usr/bin/");
+    ASSERT_TRUE(platform::MakeDirectories(build));
+    ASSERT_TRUE(platform::MakeDirectories(bin));
+    ASSERT_TRUE(platform::MakeDirectories(dir.file("usr/share/zentrix")));
+    const char* oldXdg = std::getenv("XDG_DATA_HOME");
+    const char* oldHome = std::getenv("HOME");
+    const std::string savedXdg = oldXdg ? oldXdg : "", savedHome = oldHome ? oldHome : "";
+
+    setenv("XDG_DATA_HOME", dir.file("xdg").c_str(), 1);
+    EXPECT_EQ(app::ProgramFolderFor(build), build);
+    EXPECT_EQ(app::InstalledDataFolderFor(build), "");
+    EXPECT_EQ(app::ProgramFolderFor(bin), dir.file("xdg/zentrix/"));
+    EXPECT_TRUE(platform::IsDirectory(dir.file("xdg/zentrix")));  // made at the first start
+    EXPECT_EQ(app::InstalledDataFolderFor(bin), bin + "../share/zentrix/");
+
+    setenv("XDG_DATA_HOME", "relative/xdg", 1);
+    setenv("HOME", dir.file("home").c_str(), 1);
+    EXPECT_EQ(app::ProgramFolderFor(bin), dir.file("home/.local/share/zentrix/"));
+    unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(app::ProgramFolderFor(bin), dir.file("home/.local/share/zentrix/"));
+
+    if (oldXdg) setenv("XDG_DATA_HOME", savedXdg.c_str(), 1);
+    else unsetenv("XDG_DATA_HOME");
+    if (oldHome) setenv("HOME", savedHome.c_str(), 1);
+    else unsetenv("HOME");
+}
+
 TEST(FileTypes, LookupNamesAndFilters) {
     EXPECT_EQ(FileTypeOf("notes.TXT"), 3);  // the first match, never 16
     EXPECT_EQ(FileTypeOf("/a/b.zxg"), 5);
@@ -202,6 +240,7 @@ public:
     }
     void openHardwareDialog() override { steps.push_back("hardwareDialog"); }
     void openMode(int command) override { steps.push_back("mode " + std::to_string(command)); }
+    void activateMainFrame() override { steps.push_back("activate"); }
     std::vector<std::string> steps;
     bool frameOk = true;
 };
@@ -250,6 +289,42 @@ TEST_F(AppStart, OrderLogAndFirstStart) {
     EXPECT_EQ(log.rfind("SESSION START\r\nMemory size: ", 0), 0u) << log;
     EXPECT_NE(log.find("SESSION END\r\n"), std::string::npos);
     EXPECT_EQ(calls.back(), "destroy");
+}
+
+// A second start while the program runs (a double click on a file in a file manager) gives its
+// file to the running program, which opens a page or a sequence in its editor and comes to the
+// front; the second start itself still ends silently, having opened nothing.
+TEST_F(AppStart, ASecondStartHandsItsFileToTheFirst) {
+    platform::EventLoop loop;
+    CZentrixApp a;
+    platform::LoopTarget target(loop, [&a](uint32_t m, uintptr_t w, intptr_t l) { return a.OnHandOver(m, w, l); });
+    a.setHandOverTarget(&target);
+    ASSERT_EQ(start(a, {}), StartResult::Started);
+    zxtest::WriteText(home.file("news.zxg"), "PAGE");
+    zxtest::WriteText(home.file("clock.zck"), "ZCLK");
+    shell.steps.clear();
+    auto secondStart = [&](const std::string& file) {
+        std::atomic<bool> done{false};
+        RecordingShell otherShell;
+        std::thread second([&] {
+            CZentrixApp b;
+            b.setShell(&otherShell);
+            b.setLockFolder(locks.path());
+            EXPECT_EQ(b.InitInstance(CommandLine::Parse({"--home", home.path(), file})), StartResult::SecondInstance);
+            done = true;
+        });
+        EXPECT_TRUE(loop.runUntil([&] { return done.load(); }, 10000));
+        second.join();
+        EXPECT_TRUE(otherShell.steps.empty());
+    };
+    secondStart(home.file("news.zxg"));
+    EXPECT_EQ(shell.steps, (std::vector<std::string>{"activate", "open 5 " + home.file("news.zxg")}));
+    shell.steps.clear();
+    secondStart(home.file("clock.zck"));  // not a file of an editor: only to the front
+    secondStart(home.file("missing.zxs"));
+    EXPECT_EQ(shell.steps, (std::vector<std::string>{"activate", "activate"}));
+    a.ExitInstance();
+    EXPECT_EQ(boxes.count(), 0);
 }
 
 TEST_F(AppStart, SecondInstanceEndsSilently) {

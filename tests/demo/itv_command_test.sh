@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # zx itv on the demo's vote: the file as JSON, a new system from the demo's page (and the
 # refusals of the wizard), the settings, votes counted in simulated time with their log, the
-# picture rendered, and a short headless run without hardware.
+# picture rendered, a short headless run without hardware, and one on the simulated USB adapter's
+# library rung by zx voiceboard.
 # Usage: itv_command_test.sh BUILD_DIR
 set -euo pipefail
 zx=$1/src/cli/zx
@@ -72,4 +73,18 @@ grep -q "total 0, logged 0" "$work/run.txt" || { cat "$work/run.txt"; fail "run 
 ls "$work/snaps" | grep -q flip || fail "no snapshot after a flip"
 grep -q "Interactive system log" "$work/run-log.txt" || fail "run log"
 cmp -s "$work/ini.before" "$work/data/ZENTRIX.INI" || fail "the settings file was written"
+
+# The USB adapter: its library simulated inside zx, its control socket this test's own.
+export XDG_RUNTIME_DIR=$work
+export ZX_VOICEBOARD_TIME_SCALE=10
+"$zx" itv run --home "$work/data" ITV/Vote.zxi --hardware usb --for 100 --time-scale 10 --log "$work/usb-log.txt" \
+  >"$work/usb.txt" 2>&1 &
+runner=$!
+for _ in $(seq 200); do grep -q "usb: Total lines: \[8\] listening: \[3\]" "$work/usb.txt" && break; sleep 0.1; done
+grep -q "usb: Total lines: \[8\] listening: \[3\]" "$work/usb.txt" || { cat "$work/usb.txt"; fail "the USB lines"; }
+"$zx" voiceboard ring 102 >/dev/null || fail "ring 102"
+for _ in $(seq 200); do grep -q "  vote " "$work/usb.txt" && break; sleep 0.1; done
+wait $runner || { cat "$work/usb.txt"; fail "zx itv run --hardware usb"; }
+grep -q "^answer 2 Coffee: 1 " "$work/usb.txt" || { cat "$work/usb.txt"; fail "the USB vote"; }
+grep -q "hardware 3" "$work/usb.txt" || fail "not the USB adapter"
 echo "OK"

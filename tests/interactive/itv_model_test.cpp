@@ -11,9 +11,11 @@
 
 #include "air/air_frame_fixture.h"
 #include "app/profile.h"
+#include "block_font.h"
 #include "interactive/interactive.h"
 #include "interactive/itv_model.h"
 #include "interactive/itv_result.h"
+#include "interactive/voice_message.h"
 #include "pages/bitmap_font.h"
 #include "pages/device_picture.h"
 #include "pages/file_result.h"
@@ -49,18 +51,36 @@ public:
         value = v;
         return true;
     }
+    bool WriteVoice(uint8_t l, uint16_t length, uint8_t* data) override {
+        writes.push_back({l, std::vector<uint8_t>(data, data + length)});
+        return true;
+    }
+    bool ReadVoice(uint8_t mask, uint8_t* buffer) override {
+        reads.push_back(mask);
+        readBuffer = buffer;
+        return true;
+    }
+    void AbortVoice() override { ++aborts; }
     void OpenSms(platform::MessageTarget*, int port, uint32_t baud, bool list, bool del, bool me) override {
         ++smsOpens;
         smsArgs = {port, int(baud), list, del, me};
     }
     void CloseSms() override { ++smsCloses; }
-    bool StartUsb(platform::MessageTarget*, bool, bool, int) override { return usbOk; }
+    bool StartUsb(platform::MessageTarget*, const std::string& library, bool, bool, int) override {
+        usbLibrary = library;
+        return usbOk;
+    }
     void StopUsb() override { ++usbStops; }
     UsbCalls& usbCalls() override { return calls; }
     uint32_t usbMessage() const override { return 0xC123; }
 
     FakeCalls calls;
     int adapterResult = 0, adapterOpens = 0, adapterCloses = 0, smsOpens = 0, smsCloses = 0, usbStops = 0;
+    std::vector<std::pair<uint8_t, std::vector<uint8_t>>> writes;
+    std::vector<uint8_t> reads;
+    std::string usbLibrary;
+    uint8_t* readBuffer = nullptr;
+    int aborts = 0;
     uint8_t lines = 0;
     uint16_t value = 0;
     bool usbOk = true;
@@ -72,35 +92,22 @@ public:
 
 class Panel final : public ItvPanel {
 public:
+    void ShowProgress(const std::string& t, int r) override {
+        progressText = t;
+        range = r;
+        progress = 0;
+    }
+    void StepProgress(int v) override { progress = v; }
+    void HideProgress() override { range = -1; }
+    std::string AskVoicePath(const std::string&) override { return voicePath; }
     void GsmStatusChanged(const std::string& t) override { gsm = t; }
     void UsbStatusChanged(const std::string& t) override { usb = t; }
     void SmsCountChanged(int n) override { sms = n; }
     void Beep() override { ++beeps; }
     std::string AskLogPath(const std::string&) override { return logPath; }
-    std::string gsm, usb, logPath;
-    int sms = -1, beeps = 0;
+    std::string gsm, usb, logPath, voicePath, progressText;
+    int sms = -1, beeps = 0, range = -1, progress = 0;
 };
-
-// Blank for ' ', a white block for every other character: 6 wide, 16 high.
-void WriteBlockFont(pages::CFontManager& fonts, const std::string& path) {
-    pages::CBitmapFont font;
-    font.Create(0, 2, 16);
-    font.header().baseline = 12;
-    font.header().widths[0] = 4;
-    font.header().widths[1] = 6;
-    for (int c = 33; c < 256; ++c) font.header().map[c] = 1;
-    font.Allocate();
-    const int bpp = font.bytesPerPixel();
-    for (int g = 0; g < 2; ++g) {
-        uint8_t* p = font.glyphPixels(pages::LAYER_GLYPHS, g);
-        for (int i = 0; i < font.header().widths[g] * 16; ++i, p += bpp) {
-            p[0] = 255;
-            p[bpp - 1] = g == 0 ? 255 : 0;
-        }
-    }
-    font.setName("Block");
-    ASSERT_TRUE(fonts.Save(font, path));
-}
 
 constexpr uint32_t kGreen = 0x0000FF00, kRed = 0x000000FF;
 const pages::Rect kBar1{100, 100, 140, 400};  // upright: grows from the bottom
@@ -116,7 +123,7 @@ struct ItvModelTest : AirFrameFixture {
     void SetUp() override {
         AirFrameFixture::SetUp();
         platform::MakeDirectories(dir.file("Fonts"));
-        WriteBlockFont(fonts, dir.file("Fonts/Block.bmf"));
+        itvtest::WriteBlockFont(fonts, dir.file("Fonts/Block.bmf"));
         fonts.setFolder(dir.file("Fonts/"));
         fonts.Enumerate();
     }
@@ -214,14 +221,16 @@ TEST_F(ItvModelTest, PictureValuesBarsAndBothHalves) {
     EXPECT_EQ(pic.drawnValue(1, ITV_ROW_VOTES, 0), -2) << "the other half has not been drawn";
     EXPECT_FALSE(pic.Update()) << "nothing changed in this half";
 
-    // The other half gets the base picture first, then every binding.
+    // The other half gets every binding as well, and nothing of the base: the Device keys these
+    // rectangles over the base picture.
     pic.SetBufferFlag(true);
     ASSERT_TRUE(pic.Update());
-    EXPECT_EQ(pic.Front().rect.right, 720);
-    EXPECT_EQ(pic.Front().pixels.size(), size_t(pages::DEVICE_STILL_SIZE));
     entries = 0;
-    for (; !pic.QueueEmpty(); pic.PopFront()) ++entries;
-    EXPECT_EQ(entries, 10);
+    for (; !pic.QueueEmpty(); pic.PopFront()) {
+        EXPECT_LT(pic.Front().pixels.size(), size_t(pages::DEVICE_STILL_SIZE));
+        ++entries;
+    }
+    EXPECT_EQ(entries, 9);
 
     // Three votes for the first answer, one for the second: scales 7500 and 2500.
     model->VoteButton(1);
@@ -243,7 +252,7 @@ TEST_F(ItvModelTest, PictureValuesBarsAndBothHalves) {
     EXPECT_EQ(pic.drawnValue(1, ITV_ROW_SCALE, 0), 7500);
 
     // The upright bar: 300 × 0.75 = 225 pixels from the bottom edge.
-    const pages::CBitmap32& c = pic.canvas();
+    const pages::CBitmap32& c = pic.overlay();
     EXPECT_TRUE(PixelIs(c, 120, kBar1.bottom - 1, kGreen));
     EXPECT_TRUE(PixelIs(c, 120, kBar1.bottom - 225, kGreen));
     EXPECT_TRUE(PixelIs(c, 120, kBar1.bottom - 226, 0xFF000000));
@@ -449,7 +458,8 @@ TEST_F(ItvModelTest, LogChecksAndButtons) {
     app.settings().itvModel = 0;
     const std::string path = writeSystem();
     makeModel();
-    EXPECT_EQ(model->Buttons(), (ItvButtons{true, false, false, false, false, false, true, false}));
+    // Open, Live mode, and a voice message for the first version's adapter.
+    EXPECT_EQ(model->Buttons(), (ItvButtons{true, false, false, false, false, false, true, false, true, false}));
     ASSERT_EQ(model->Load(path), 0);
     model->VoteButton(2);
     EXPECT_FALSE(model->counter().logSaved());
@@ -511,4 +521,167 @@ TEST_F(ItvModelTest, SettingsSheetSavesAndUnprepares) {
     ASSERT_EQ(back.Load(path), 0);
     EXPECT_EQ(back.question, "New question");
     EXPECT_TRUE(model->counter().rules().ignoreDuplicates);
+}
+
+TEST_F(ItvModelTest, VoiceMessagesLineByLineOnTheFirstVersionAllAtOnceBackwardsOnTheSecond) {
+    makeModel();
+    // First version: one command per line, the message as it is; the progress counts on over
+    // the lines; the adapter is closed after the last.
+    ASSERT_EQ(model->VoiceVersion(), ITV_VERSION_1);
+    VoiceWrite w;
+    w.lines = 0x05;
+    w.message = {1, 2, 3};
+    ASSERT_TRUE(model->WriteVoice(w));
+    EXPECT_TRUE(model->transferRunning());
+    EXPECT_EQ(model->Buttons(), ItvButtons{}) << "every button off while it runs";
+    EXPECT_FALSE(model->CanClose());
+    EXPECT_EQ(panel.range, 6);
+    ASSERT_EQ(hardware.writes.size(), 1u);
+    EXPECT_EQ(hardware.writes[0], (std::pair<uint8_t, std::vector<uint8_t>>{0, {1, 2, 3}}));
+    model->OnMessage(platform::MSG_INTERACTIVE, ITV_NOTE_PROGRESS, 3);
+    model->OnMessage(platform::MSG_INTERACTIVE, ITV_NOTE_DONE, ITV_OK);
+    ASSERT_EQ(hardware.writes.size(), 2u);
+    EXPECT_EQ(hardware.writes[1].first, 2) << "line 3's number";
+    model->OnMessage(platform::MSG_INTERACTIVE, ITV_NOTE_PROGRESS, 2);
+    EXPECT_EQ(panel.progress, 5);
+    EXPECT_EQ(hardware.adapterCloses, 0);
+    model->OnMessage(platform::MSG_INTERACTIVE, ITV_NOTE_DONE, ITV_OK);
+    EXPECT_FALSE(model->transferRunning());
+    EXPECT_EQ(hardware.adapterCloses, 1);
+    EXPECT_EQ(panel.range, -1) << "the progress bar is gone";
+    EXPECT_EQ(boxes.count(), 0);
+
+    // Second version: one command for the mask, the message reversed; clearing is not.
+    app.settings().itvModel = ITV_MODEL_ADAPTER2;
+    hardware.writes.clear();
+    w.lines = 0x06;
+    ASSERT_TRUE(model->WriteVoice(w));
+    ASSERT_EQ(hardware.writes.size(), 1u);
+    EXPECT_EQ(hardware.writes[0], (std::pair<uint8_t, std::vector<uint8_t>>{0x06, {3, 2, 1}}));
+    model->OnMessage(platform::MSG_INTERACTIVE, ITV_NOTE_DONE, ITV_OK);
+    w.message = ClearVoiceMessage();
+    ASSERT_TRUE(model->WriteVoice(w));
+    EXPECT_EQ(hardware.writes[1].second, ClearVoiceMessage());
+
+    // Cancel: the adapter's transfer is aborted and ends with 4, whose message is shown.
+    model->CancelVoice();
+    EXPECT_EQ(hardware.aborts, 1);
+    model->OnMessage(platform::MSG_INTERACTIVE, ITV_NOTE_DONE, ITV_ABORTED);
+    EXPECT_FALSE(model->transferRunning());
+    EXPECT_NE(boxes.lastText().find("Voice message operation aborted!"), std::string::npos) << boxes.lastText();
+
+    // An adapter that cannot be opened: its message, and no transfer.
+    hardware.adapterResult = ITV_NO_PORT;
+    EXPECT_FALSE(model->WriteVoice(w));
+    EXPECT_FALSE(model->transferRunning());
+    EXPECT_NE(boxes.lastText().find("Specified serial port is not installed"), std::string::npos);
+}
+
+TEST_F(ItvModelTest, AVoiceMessageReadBackIsSavedInPlayingOrderAndAnEmptyOneIsNamed) {
+    app.settings().itvModel = ITV_MODEL_ADAPTER2;
+    makeModel();
+    EXPECT_TRUE(model->Buttons().readVoice);
+    ASSERT_TRUE(model->ReadVoice(2));
+    ASSERT_EQ(hardware.reads, (std::vector<uint8_t>{0x04}));
+    ASSERT_NE(hardware.readBuffer, nullptr);
+    // The adapter's answer: three bytes, backwards.
+    const uint8_t stored[] = {3, 0, MuLawEncode(3000), MuLawEncode(-2000), MuLawEncode(1000)};
+    std::copy(std::begin(stored), std::end(stored), hardware.readBuffer);
+    panel.voicePath = dir.file("line3.wav");
+    model->OnMessage(platform::MSG_INTERACTIVE, ITV_NOTE_DONE, ITV_OK);
+    EXPECT_FALSE(model->transferRunning());
+    std::vector<uint8_t> back;
+    ASSERT_EQ(LoadVoiceWav(dir.file("line3.wav"), ITV_VERSION_2, back), WAV_OK);
+    EXPECT_EQ(back, (std::vector<uint8_t>{MuLawEncode(1000), MuLawEncode(-2000), MuLawEncode(3000)}));
+
+    // Erased memory reads as nothing: the warning, and no file asked for.
+    ASSERT_TRUE(model->ReadVoice(0));
+    hardware.readBuffer[0] = hardware.readBuffer[1] = 0;
+    panel.voicePath = dir.file("never.wav");
+    model->OnMessage(platform::MSG_INTERACTIVE, ITV_NOTE_DONE, ITV_OK);
+    EXPECT_EQ(boxes.lastText(), "There's no voice message on this line!");
+    EXPECT_FALSE(platform::FileExists(dir.file("never.wav")));
+
+    // A length past the buffer is cut to it.
+    ASSERT_TRUE(model->ReadVoice(0));
+    hardware.readBuffer[0] = hardware.readBuffer[1] = 0xFF;
+    panel.voicePath = dir.file("full.wav");
+    model->OnMessage(platform::MSG_INTERACTIVE, ITV_NOTE_DONE, ITV_OK);
+    ASSERT_EQ(LoadVoiceWav(dir.file("full.wav"), ITV_VERSION_2, back), WAV_OK);
+    EXPECT_EQ(back.size(), kMaxSamplesV2);
+
+    // The first version cannot read back; the USB adapter's button chooses the lines' files.
+    app.settings().itvModel = ITV_MODEL_ADAPTER1;
+    EXPECT_FALSE(model->Buttons().readVoice);
+    EXPECT_FALSE(model->ReadVoice(0));
+    app.settings().itvModel = ITV_MODEL_USB;
+    EXPECT_TRUE(model->Buttons().writeVoice);
+    EXPECT_FALSE(model->Buttons().readVoice);
+    EXPECT_FALSE(model->WriteVoice({1, {1, 2}})) << "the USB adapter plays files";
+    std::array<std::string, kItvAnswers> files{};
+    files[0] = dir.file("a.wav");
+    files[7] = dir.file("h.wav");
+    model->SetSoundFiles(files);
+    EXPECT_EQ(app.profile().getString("ITV", "SoundFile1"), dir.file("a.wav"));
+    EXPECT_EQ(app.profile().getString("ITV", "SoundFile8"), dir.file("h.wav"));
+    EXPECT_EQ(app.profile().getString("ITV", "SoundFile2"), "");
+    EXPECT_EQ(ItvSettings::Load(app.profile()).soundFiles[7], dir.file("h.wav"));
+}
+
+TEST_F(ItvModelTest, AWavFileForTheAdapterWithItsMessages) {
+    makeModel();
+    // Thirty seconds for the first version: its 32000 samples kept, and the warning.
+    std::vector<uint8_t> wav = MakeVoiceWav(std::vector<uint8_t>(240000, 0xFF));
+    ASSERT_TRUE(platform::WriteFileAtomic(dir.file("long.wav"), wav));
+    std::vector<uint8_t> out;
+    EXPECT_TRUE(model->LoadVoice(dir.file("long.wav"), out));
+    EXPECT_EQ(out.size(), kMaxSamplesV1);
+    EXPECT_NE(boxes.lastText().find("Voice message too long:"), std::string::npos);
+    EXPECT_FALSE(model->LoadVoice(dir.file("missing.wav"), out));
+    EXPECT_NE(boxes.lastText().find("Error opening audio file:"), std::string::npos);
+    wav[22] = 2;  // stereo
+    ASSERT_TRUE(platform::WriteFileAtomic(dir.file("stereo.wav"), wav));
+    EXPECT_FALSE(model->LoadVoice(dir.file("stereo.wav"), out));
+    EXPECT_NE(boxes.lastText().find("Bad file format:"), std::string::npos);
+}
+
+TEST_F(ItvModelTest, ChangingFramesAreKeyedOnceOverABaseWithoutThem) {
+    // A count and a static text on the same half-transparent panel.
+    constexpr uint32_t kPanel = 0x40402010;
+    pages::CPageDoc doc(fonts);
+    addFrame(doc, "Static", {40, 100, 240, 140}, kPanel);
+    addFrame(doc, "Count", {300, 100, 500, 140}, kPanel);
+    pages::CPageImage img;
+    img.Compile(doc, pages::COMPILE_THUMBNAIL | pages::COMPILE_DEVICE);
+    ASSERT_EQ(doc.Save(dir.file("Pages/Panels.zxg"), img), 0);
+    CITVDoc d;
+    d.answers = 1;
+    d.SetPageFile(dir.file("Pages/Panels.zxg"), dir.file("Pages/"));
+    d.bindings[ITV_ROW_VOTES][0] = "Count";
+    ASSERT_EQ(d.Save(dir.file("Panels.zxi")), 0);
+    makeModel();
+    ASSERT_EQ(model->Load(dir.file("Panels.zxi")), 0);
+    CITVPicture& pic = model->picture();
+    pic.PrepareBase();
+    pic.Rebuild();
+    ASSERT_FALSE(pic.QueueEmpty());
+    // The count's panel, where no text is, looks as the static one's: keyed once (two layers
+    // round once more than one).
+    const pages::CBitmap32 shown = pic.Composite();
+    auto near = [](uint32_t a, uint32_t b) {
+        for (int shift = 0; shift < 32; shift += 8)
+            if (std::abs(int(a >> shift & 0xFF) - int(b >> shift & 0xFF)) > 1) return false;
+        return true;
+    };
+    EXPECT_PRED2(near, shown.colourAt(490, 134), shown.colourAt(230, 134));
+    EXPECT_PRED2(near, shown.colourAt(490, 134), img.picture.colourAt(490, 134)) << "as the page has it";
+    // The base sent to the Device has no count: its words there are the page's background.
+    const device::DataRef base = pic.FullPicture();
+    ASSERT_EQ(base.size(), size_t(pages::DEVICE_STILL_SIZE));
+    auto word = [&](int x, int y) {
+        const uint8_t* p = base.data() + 2 + (size_t(y) * pages::DEVICE_WIDTH + size_t(x)) * 2;
+        return p[0] | p[1] << 8;
+    };
+    EXPECT_EQ(word(490, 134), word(260, 134)) << "between the frames and under the count alike";
+    EXPECT_NE(word(490, 134), word(230, 134));
 }

@@ -12,6 +12,10 @@
 #include <thread>
 
 #include "output/output.h"
+
+extern "C" {
+#include <libavformat/avio.h>
+}
 #include "support/temp_dir.h"
 
 using namespace output;
@@ -76,8 +80,9 @@ std::vector<Frame> RoundTrip(const SinkOptions& o, int frames, const std::string
     return back;
 }
 
-int FreeUdpPort() {
-    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+// A port nobody holds on the loopback now, for a SOCK_DGRAM or SOCK_STREAM receiver.
+int FreePort(int type) {
+    const int fd = socket(AF_INET, type, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -86,6 +91,66 @@ int FreeUdpPort() {
     getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
     close(fd);
     return ntohs(a.sin_port);
+}
+
+int FreeUdpPort() { return FreePort(SOCK_DGRAM); }
+int FreeTcpPort() { return FreePort(SOCK_STREAM); }
+
+// A stream sink against a receiver started first on the loopback: the frames the receiver
+// decodes are pictures of the size sent. For protocols with a connection (RTMP, SRT) the sink
+// may open only once the receiver listens, so it is retried for a while, and the receiver holds
+// the connection until the sender has stopped, so that the stop is a clean end and not a write
+// into a connection the receiver dropped.
+void StreamToReceiver(const std::string& sendUrl, const std::string& receiveUrl, bool connection) {
+    constexpr size_t kWanted = 5;
+    std::atomic<size_t> received{0};
+    std::atomic<bool> receiverDone{false};
+    std::atomic<bool> senderDone{false};
+    std::vector<Frame> got;
+    std::string rxError;
+    std::thread rx([&] {
+        DecodeEach(
+            receiveUrl,
+            [&](Frame& f) {
+                got.push_back(std::move(f));
+                received = got.size();
+                if (got.size() < kWanted) return true;
+                // Enough: hold the connection until the sender has finished, then hang up.
+                while (connection && !senderDone) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                return false;
+            },
+            rxError, 8000);
+        receiverDone = true;
+    });
+    Output out;
+    std::string error;
+    SinkOptions o;
+    o.target = sendUrl;
+    bool opened = false;
+    for (int attempt = 0; attempt < 50 && !opened && !receiverDone; ++attempt) {
+        opened = out.add(o, kW, kH, error);
+        if (!opened) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    if (opened) {
+        out.start();
+        for (int i = 0; i < 1500 && received < kWanted && !receiverDone; ++i) {
+            out.frame(TestPicture(i).data(), kW, kH, uint64_t(2 * i));
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    out.stop();
+    senderDone = true;
+    rx.join();
+    ASSERT_TRUE(opened) << error;
+    EXPECT_EQ(got.size(), kWanted) << rxError;
+    for (const Frame& f : got) {
+        EXPECT_EQ(f.width, kW);
+        EXPECT_EQ(f.height, kH);
+    }
+    const auto st = out.stats();
+    ASSERT_EQ(st.size(), 1u);
+    EXPECT_GT(st[0].bytes, 0u);
+    EXPECT_FALSE(st[0].failed) << st[0].error;
 }
 
 }  // namespace
@@ -207,32 +272,18 @@ TEST(OutputKeyFill, KeyTimesFillIsTheOutputOverBlack) {
 
 TEST(OutputStream, AReceiverOnTheLoopbackDecodesTheStream) {
     const std::string url = "udp://127.0.0.1:" + std::to_string(FreeUdpPort());
-    std::atomic<bool> received{false};
-    std::vector<Frame> got;
-    std::string rxError;
-    std::thread rx([&] {
-        Decode(url + "?timeout=5000000", got, rxError, 5, 5000);
-        received = true;
-    });
-    Output out;
-    std::string error;
-    SinkOptions o;
-    o.target = url + "?pkt_size=1316";
-    ASSERT_TRUE(out.add(o, kW, kH, error)) << error;
-    out.start();
-    // Sent until the receiver has its frames (it may join late: a key frame comes each second).
-    for (int i = 0; i < 1500 && !received; ++i) {
-        out.frame(TestPicture(i).data(), kW, kH, uint64_t(2 * i));
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    rx.join();
-    out.stop();
-    EXPECT_EQ(got.size(), 5u) << rxError;
-    for (const Frame& f : got) {
-        EXPECT_EQ(f.width, kW);
-        EXPECT_EQ(f.height, kH);
-    }
-    EXPECT_GT(out.stats()[0].bytes, 0u);
+    StreamToReceiver(url + "?pkt_size=1316", url, false);
+}
+
+TEST(OutputStream, RtmpPushesFlvToAServerOnTheLoopback) {
+    const std::string url = "rtmp://127.0.0.1:" + std::to_string(FreeTcpPort()) + "/live/zentrix";
+    StreamToReceiver(url, url, true);
+}
+
+TEST(OutputStream, SrtCarriesTheTransportStreamToAListener) {
+    if (!avio_find_protocol_name("srt://127.0.0.1:1")) GTEST_SKIP() << "this libavformat has no SRT";
+    const std::string hostPort = "srt://127.0.0.1:" + std::to_string(FreeUdpPort());
+    StreamToReceiver(hostPort + "?pkt_size=1316", hostPort + "?mode=listener&pkt_size=1316", true);
 }
 
 TEST(OutputSinks, ASlowSinkDropsAndCountsWhileTheOthersTakeEveryFrame) {

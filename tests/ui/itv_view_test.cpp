@@ -1,7 +1,9 @@
 // The Interactive system view in the on-air frame on the demo data: it opens on the demo's vote,
 // Start puts the picture on air, the vote buttons change the statistics and the picture's
 // rectangles go to the Device; the hardware lines by "ITVModel"; "Buttons" off hides the vote
-// buttons; the settings sheet's pages round-trip the document and OK saves it to the file.
+// buttons; the settings sheet's pages round-trip the document and OK saves it to the file; the
+// voice buttons by the hardware, the write dialog, a transfer's progress and Cancel, the USB
+// adapter's files; Clear log asks once.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -24,13 +26,17 @@
 #include "app/profile.h"
 #include "demo/demo_root.h"
 #include "device/engine.h"
+#include "interactive/interactive.h"
 #include "interactive/itv_model.h"
+#include "interactive/itv_result.h"
+#include "interactive/voice_message.h"
 #include "pages/font_manager.h"
 #include "pages/page_doc.h"
 #include "pages/page_image.h"
 #include "ui/air/air_frame_wnd.h"
 #include "ui/itv/itv_settings.h"
 #include "ui/itv/itv_view.h"
+#include "ui/itv/itv_voice.h"
 #include "ui_fixture.h"
 
 using namespace ui;
@@ -55,9 +61,19 @@ public:
     int OpenAdapter(platform::MessageTarget*) override { return 0; }
     void CloseAdapter() override {}
     bool StartLines(uint8_t, uint16_t) override { return true; }
+    bool WriteVoice(uint8_t l, uint16_t length, uint8_t* data) override {
+        writes.push_back({l, std::vector<uint8_t>(data, data + length)});
+        return true;
+    }
+    bool ReadVoice(uint8_t, uint8_t* buffer) override {
+        readBuffer = buffer;
+        return true;
+    }
+    void AbortVoice() override { ++aborts; }
     void OpenSms(platform::MessageTarget*, int, uint32_t, bool, bool, bool) override { ++smsOpens; }
     void CloseSms() override { ++smsCloses; }
-    bool StartUsb(platform::MessageTarget*, bool, bool, int) override {
+    bool StartUsb(platform::MessageTarget*, const std::string& library, bool, bool, int) override {
+        usbLibrary = library;
         ++usbStarts;
         return true;
     }
@@ -66,6 +82,11 @@ public:
     uint32_t usbMessage() const override { return 0; }
     NoCalls calls;
     int smsOpens = 0, smsCloses = 0, usbStarts = 0, usbStops = 0;
+    std::string usbLibrary;
+    std::vector<std::pair<uint8_t, std::vector<uint8_t>>> writes;
+    std::vector<uint8_t> reads;
+    uint8_t* readBuffer = nullptr;
+    int aborts = 0;
 };
 
 struct ItvViewTest : zxtest::UiTest {
@@ -227,6 +248,7 @@ TEST_F(ItvViewTest, HardwareLinesAndButtonsSetting) {
         a.settings().itv = 1;
         a.settings().itvModel = interactive::ITV_MODEL_USB;
         a.profile().putInt("ITV", "Buttons", 0);
+        a.profile().putString("Hardware", "VoiceBoardPath", "sim");
     });
     EXPECT_TRUE(view->gsmBox()->isHidden());
     EXPECT_FALSE(view->usbBox()->isHidden());
@@ -234,6 +256,7 @@ TEST_F(ItvViewTest, HardwareLinesAndButtonsSetting) {
     view->Start();
     EXPECT_TRUE(view->model().running());
     EXPECT_EQ(hardware.usbStarts, 1);
+    EXPECT_EQ(hardware.usbLibrary, "sim") << "the library the settings name";
     view->Stop();
     EXPECT_EQ(hardware.usbStops, 1);
     EXPECT_FALSE(view->usbStatus()->text().isEmpty());
@@ -299,4 +322,92 @@ TEST_F(ItvViewTest, SettingsSheetPagesRoundTripAndOkSaves) {
     ASSERT_EQ(reread.Load(file), 0);
     EXPECT_EQ(reread.question, "Who wins?");
     EXPECT_EQ(reread.lineTable[1], 1);
+}
+
+TEST_F(ItvViewTest, VoiceButtonsFollowTheHardwareAndATransferShowsItsProgressAndCancel) {
+    open([this] {
+        a.settings().itv = 1;
+        a.settings().itvModel = interactive::ITV_MODEL_ADAPTER2;
+    });
+    interactive::CITVModel& m = view->model();
+    EXPECT_TRUE(enabled(CITVView::IDC_ITV_WRITE_VOICE));
+    EXPECT_TRUE(enabled(CITVView::IDC_ITV_READ_VOICE));
+    EXPECT_TRUE(view->button(CITVView::IDC_ITV_CANCEL_VOICE)->isHidden());
+
+    // The dialog: the lines that count for an answer checked at first, OK once there is a
+    // message; "Clear voice message" forgets the file.
+    {
+        CVoiceWriteDialog d(m, 0x03);
+        EXPECT_TRUE(d.line(0)->isChecked());
+        EXPECT_TRUE(d.line(1)->isChecked());
+        EXPECT_FALSE(d.line(2)->isChecked());
+        EXPECT_FALSE(d.okButton()->isEnabled());
+        ASSERT_TRUE(interactive::SaveVoiceWav(home.file("hello.wav"), std::vector<uint8_t>(12000, 0xFF)));
+        ASSERT_TRUE(d.choose(home.file("hello.wav")));
+        EXPECT_EQ(d.playTime()->text(), "1.5 s");
+        EXPECT_TRUE(d.okButton()->isEnabled());
+        EXPECT_EQ(d.request().message.size(), 12000u);
+        EXPECT_EQ(d.request().lines, 0x03);
+        d.clear()->setChecked(true);
+        EXPECT_TRUE(d.file()->text().isEmpty());
+        EXPECT_EQ(d.request().message, interactive::ClearVoiceMessage());
+        for (int i = 0; i < interactive::kItvAnswers; ++i) d.line(i)->setChecked(false);
+        EXPECT_FALSE(d.okButton()->isEnabled()) << "no line to write";
+        EXPECT_FALSE(d.choose(home.file("none.wav")));
+        EXPECT_NE(boxes.lastText().find("Error opening audio file:"), std::string::npos);
+    }
+
+    // A transfer: every button off, Cancel shown; Cancel aborts it.
+    ASSERT_TRUE(m.WriteVoice({0x01, {1, 2, 3}}));
+    EXPECT_FALSE(enabled(CITVView::IDC_ITV_WRITE_VOICE));
+    EXPECT_FALSE(enabled(CITVView::IDC_ITV_START));
+    EXPECT_FALSE(enabled(CITVView::IDC_ITV_OPEN));
+    ASSERT_FALSE(view->button(CITVView::IDC_ITV_CANCEL_VOICE)->isHidden());
+    EXPECT_TRUE(wnd->progress()->isVisible()) << "the progress in the status bar";
+    click(CITVView::IDC_ITV_CANCEL_VOICE);
+    EXPECT_EQ(hardware.aborts, 1);
+    view->engineTarget().post(platform::MSG_INTERACTIVE, interactive::ITV_NOTE_DONE, interactive::ITV_ABORTED);
+    ASSERT_TRUE(pump([&] { return !m.transferRunning(); }, 5000));
+    EXPECT_TRUE(view->button(CITVView::IDC_ITV_CANCEL_VOICE)->isHidden());
+    EXPECT_FALSE(wnd->progress()->isVisible());
+    EXPECT_TRUE(enabled(CITVView::IDC_ITV_WRITE_VOICE));
+    EXPECT_NE(boxes.lastText().find("Voice message operation aborted!"), std::string::npos);
+
+    // Running: no voice messages.
+    view->Start();
+    EXPECT_FALSE(enabled(CITVView::IDC_ITV_WRITE_VOICE));
+    EXPECT_FALSE(enabled(CITVView::IDC_ITV_READ_VOICE));
+}
+
+TEST_F(ItvViewTest, WithTheUsbAdapterTheWriteButtonChoosesTheLinesFilesAndReadingIsOff) {
+    open([this] {
+        a.settings().itv = 1;
+        a.settings().itvModel = interactive::ITV_MODEL_USB;
+        a.profile().putString("ITV", "SoundFile2", "/old/two.wav");
+    });
+    EXPECT_TRUE(enabled(CITVView::IDC_ITV_WRITE_VOICE));
+    EXPECT_FALSE(enabled(CITVView::IDC_ITV_READ_VOICE));
+    zxtest::WhenModal([this](QWidget* modal) {
+        auto* d = dynamic_cast<CSoundFilesDialog*>(modal);
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(d->windowTitle(), "Write voice message");
+        EXPECT_EQ(d->file(1)->text(), "/old/two.wav");
+        d->choose(0, home.file("tea.wav"));
+        d->file(1)->clear();
+        d->accept();
+    });
+    click(CITVView::IDC_ITV_WRITE_VOICE);
+    EXPECT_EQ(view->model().settings().soundFiles[0], home.file("tea.wav"));
+    EXPECT_EQ(a.profile().getString("ITV", "SoundFile1"), home.file("tea.wav"));
+    EXPECT_EQ(a.profile().getString("ITV", "SoundFile2"), "");
+}
+
+TEST_F(ItvViewTest, ClearLogAsksOnceAboutAnUnsavedLog) {
+    open();
+    view->Vote(1);
+    boxes.setQuestionAnswer(app::IDNO);
+    const int before = boxes.count();
+    click(CITVView::IDC_ITV_CLEAR_LOG);
+    EXPECT_EQ(boxes.count(), before + 1);
+    EXPECT_EQ(view->model().counter().total(), 0);
 }

@@ -282,7 +282,9 @@ std::string Control(Sim& s, std::unique_lock<std::mutex>& lock, const std::strin
         p->caller = cid == Cid::Aoh ? std::string() : number;
         p->pendingAoh.clear();
         if (cid == Cid::Aoh && !number.empty()) {
+            // The program gives its "CIDLength" as stored: 0, 1 or 2 for 5, 6 or 7 digits.
             int digits = s.options.count("cid_aon_digits") ? s.options["cid_aon_digits"] : int(number.size());
+            if (digits >= 0 && digits <= 2) digits += 5;
             if (digits > 0 && size_t(digits) < number.size()) number = number.substr(number.size() - size_t(digits));
             p->pendingAoh = number;
         }

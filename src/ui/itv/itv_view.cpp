@@ -26,6 +26,7 @@
 #include "ui/air/air_pictures.h"
 #include "ui/file_dialogs.h"
 #include "ui/itv/itv_settings.h"
+#include "ui/itv/itv_voice.h"
 #include "ui/qt_message_target.h"
 #include "ui/text.h"
 #include "ui/translate.h"
@@ -73,6 +74,7 @@ CITVView::CITVView(CAirFrameWnd& frame, app::CZentrixApp& app, pages::CFontManag
     f->addWidget(addButton(IDC_ITV_STOP, QStringLiteral("Stop")), 1, 1);
     f->addWidget(addButton(IDC_ITV_SAVE_LOG, QStringLiteral("Save log")), 1, 2);
     f->addWidget(addButton(IDC_ITV_CLEAR_LOG, QStringLiteral("Clear log")), 1, 3);
+    f->addWidget(addButton(IDC_ITV_CANCEL_VOICE, QStringLiteral("Cancel")), 0, 4);
     f->addWidget(addButton(IDC_ITV_LIVE, QStringLiteral("Live mode")), 1, 4);
     f->setColumnStretch(5, 1);
     file_ = new QLabel;
@@ -141,6 +143,8 @@ CITVView::CITVView(CAirFrameWnd& frame, app::CZentrixApp& app, pages::CFontManag
     // The clock, the temperature, and the hardware's lines.
     auto* bottom = new QHBoxLayout;
     auto* onAir = new QGroupBox(QStringLiteral("On the picture"));
+    // As wide as its controls: without the hardware's lines beside it, it must not stretch them.
+    onAir->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
     auto* o = new QGridLayout(onAir);
     showClock_ = WithId(new QCheckBox(QStringLiteral("Show clock")), IDC_ITV_SHOW_CLOCK);
     showTemp_ = WithId(new QCheckBox(QStringLiteral("Show temperature")), IDC_ITV_SHOW_TEMP);
@@ -178,18 +182,20 @@ CITVView::CITVView(CAirFrameWnd& frame, app::CZentrixApp& app, pages::CFontManag
     outer->addStretch(1);
 
     button(IDC_ITV_LIVE)->setToolTip(QStringLiteral("Leave the picture and switch to Live mode"));
-    // The voice messages' flows are not in this view yet.
-    button(IDC_ITV_WRITE_VOICE)->setToolTip(QStringLiteral("Record the message the lines play to callers"));
-    button(IDC_ITV_READ_VOICE)->setToolTip(QStringLiteral("Read the message back from the adapter"));
+    button(IDC_ITV_READ_VOICE)->setToolTip(QStringLiteral("Read a line's message back from the adapter into a file"));
+    button(IDC_ITV_CANCEL_VOICE)->setToolTip(QStringLiteral("Stop the voice message transfer"));
+    button(IDC_ITV_CANCEL_VOICE)->hide();
+    connect(button(IDC_ITV_WRITE_VOICE), &QPushButton::clicked, this, &CITVView::WriteVoiceAsk);
+    connect(button(IDC_ITV_READ_VOICE), &QPushButton::clicked, this, &CITVView::ReadVoiceAsk);
+    connect(button(IDC_ITV_CANCEL_VOICE), &QPushButton::clicked, this, [this] { model_->CancelVoice(); });
 
     connect(button(IDC_ITV_OPEN), &QPushButton::clicked, this, &CITVView::OpenFileAsk);
     connect(button(IDC_ITV_SETTINGS), &QPushButton::clicked, this, &CITVView::EditSettings);
     connect(button(IDC_ITV_START), &QPushButton::clicked, this, &CITVView::Start);
     connect(button(IDC_ITV_STOP), &QPushButton::clicked, this, &CITVView::Stop);
     connect(button(IDC_ITV_SAVE_LOG), &QPushButton::clicked, this, [this] { model_->SaveLogAsk(); });
-    connect(button(IDC_ITV_CLEAR_LOG), &QPushButton::clicked, this, [this] {
-        if (model_->CheckLogSaved()) model_->ClearLog();
-    });
+    // The model asks about an unsaved log itself: once.
+    connect(button(IDC_ITV_CLEAR_LOG), &QPushButton::clicked, this, [this] { model_->ClearLog(); });
     connect(button(IDC_ITV_LIVE), &QPushButton::clicked, this, [this] { model_->LiveMode(); });
     connect(button(IDC_ITV_UPDATE), &QPushButton::clicked, this,
             [this] { model_->UpdateTemperature(temp_->text().toStdString()); });
@@ -296,6 +302,33 @@ void CITVView::Stop() {
 
 void CITVView::Vote(int answer) { model_->VoteButton(answer); }
 
+void CITVView::WriteVoiceAsk() {
+    if (!model_->Buttons().writeVoice) return;
+    const interactive::CITVDoc& doc = model_->doc();
+    if (app_.settings().itvModel == interactive::ITV_MODEL_USB) {
+        CSoundFilesDialog d(model_->settings().soundFiles, doc, model_->VoiceDialogStart(), this);
+        if (d.exec() == QDialog::Accepted) model_->SetSoundFiles(d.files());
+        return;
+    }
+    // The lines that count for an answer, at first.
+    uint8_t lines = 0;
+    if (model_->loaded())
+        for (int i = 0; i < interactive::kItvAnswers; ++i)
+            if (doc.lineTable[size_t(i)] != 0) lines = uint8_t(lines | 1 << i);
+    CVoiceWriteDialog d(*model_, lines ? lines : 1, this);
+    if (d.exec() != QDialog::Accepted) return;
+    model_->WriteVoice(d.request());
+    refreshButtons();
+}
+
+void CITVView::ReadVoiceAsk() {
+    if (!model_->Buttons().readVoice) return;
+    CVoiceReadDialog d(0, this);
+    if (d.exec() != QDialog::Accepted) return;
+    model_->ReadVoice(d.line());
+    refreshButtons();
+}
+
 // ---- The model's reports
 
 void CITVView::FormChanged() {
@@ -371,6 +404,15 @@ std::string CITVView::AskLogPath(const std::string& start) {
     return encoded(d->selectedFiles().first());
 }
 
+std::string CITVView::AskVoicePath(const std::string& start) {
+    std::unique_ptr<QFileDialog> d(
+        MakeFileDialog(this, QStringLiteral("Save voice message"), decoded(start), app::FT_WAV));
+    d->setAcceptMode(QFileDialog::AcceptSave);
+    d->setDefaultSuffix(QString::fromLatin1(app::ExtensionOf(app::FT_WAV)).mid(1));
+    if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty()) return {};
+    return encoded(d->selectedFiles().first());
+}
+
 void CITVView::SwitchToLive() {
     // After the click has been handled: the mode manager shows another view of this frame.
     QTimer::singleShot(0, this, [this] {
@@ -387,9 +429,13 @@ void CITVView::refreshButtons() {
     button(IDC_ITV_SAVE_LOG)->setEnabled(b.saveLog);
     button(IDC_ITV_CLEAR_LOG)->setEnabled(b.clearLog);
     button(IDC_ITV_LIVE)->setEnabled(b.liveMode);
-    // The voice messages' flows come with their dialog.
-    button(IDC_ITV_WRITE_VOICE)->setEnabled(false);
-    button(IDC_ITV_READ_VOICE)->setEnabled(false);
+    button(IDC_ITV_WRITE_VOICE)->setEnabled(b.writeVoice);
+    button(IDC_ITV_READ_VOICE)->setEnabled(b.readVoice);
+    button(IDC_ITV_CANCEL_VOICE)->setVisible(model_->transferRunning());
+    const bool usb = app_.settings().itvModel == interactive::ITV_MODEL_USB;
+    button(IDC_ITV_WRITE_VOICE)
+        ->setToolTip(usb ? QStringLiteral("Choose the WAV file each line plays to its callers")
+                         : QStringLiteral("Write a message the lines play to their callers into the adapter"));
     const int answers = model_->loaded() ? model_->doc().answers : 0;
     for (int i = 0; i < interactive::kItvAnswers; ++i) rows_[size_t(i)].vote->setEnabled(b.vote && i < answers);
 }

@@ -55,6 +55,7 @@ public:
         IDC_ITV_SHOW_CLOCK = 1533,
         IDC_ITV_SHOW_TEMP = 1534,
         IDC_ITV_TEMP = 1326,
+        IDC_ITV_CANCEL_VOICE = 1327,
     };
 
     // hardware: the engines the view starts (the process's, or stand-ins).
@@ -79,6 +80,9 @@ public:
     void Start();
     void Stop();
     void Vote(int answer);
+    // The voice buttons: the dialogs, then the transfer (or, with the USB adapter, the lines' files).
+    void WriteVoiceAsk();
+    void ReadVoiceAsk();
 
     // The controls.
     QPushButton* button(int id) const;
@@ -116,6 +120,7 @@ private:
     void Beep() override;
     std::string AskLogPath(const std::string& start) override;
     void SwitchToLive() override;
+    std::string AskVoicePath(const std::string& start) override;
 
     struct Row {
         QLabel* index = nullptr;

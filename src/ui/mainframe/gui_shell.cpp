@@ -39,6 +39,13 @@ void CGuiShell::openDocument(int fileType, const std::string& path) {
     frame_->RefreshModes();
 }
 
+void CGuiShell::activateMainFrame() {
+    if (!frame_) return;
+    if (frame_->isMinimized()) frame_->showNormal();
+    frame_->raise();
+    frame_->activateWindow();
+}
+
 void CGuiShell::openHardwareDialog() {
     closeSplash();  // it stays on top and would hide the dialog
     if (frame_) frame_->OnHardware();

@@ -23,6 +23,7 @@ public:
     void openHardwareDialog() override;
     void openMode(int command) override;
     void destroySplash() override;
+    void activateMainFrame() override;
 
     CMainFrame* mainFrame() const { return frame_.get(); }
     CSplashWnd* splash() const { return splash_.get(); }

@@ -2,6 +2,7 @@
 #include "ui/wizards/wiz_banner.h"
 #include "ui/wizards/wiz_clock.h"
 #include "ui/wizards/wiz_font.h"
+#include "ui/wizards/wiz_itv.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -155,6 +156,7 @@ void CMainFrame::buildMenu() {
     connect(command(ID_WIZARD_CLOCK), &QAction::triggered, this, [this] { RunClockWizard(this); });
     connect(command(ID_WIZARD_FONT), &QAction::triggered, this, [this] { RunFontWizard(this); });
     connect(command(ID_WIZARD_BANNER), &QAction::triggered, this, [this] { RunBannerWizard(this); });
+    connect(command(ID_WIZARD_ITV), &QAction::triggered, this, [this] { RunItvWizard(this); });
 
     connect(command(ID_WINDOW_CASCADE), &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
     connect(command(ID_WINDOW_TILE), &QAction::triggered, mdi_, &QMdiArea::tileSubWindows);

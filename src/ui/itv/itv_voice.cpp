@@ -1,0 +1,237 @@
+#include "ui/itv/itv_voice.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <memory>
+
+#include "app/file_types.h"
+#include "app/strings.h"
+#include "interactive/voice_message.h"
+#include "ui/file_dialogs.h"
+#include "ui/text.h"
+#include "ui/translate.h"
+
+namespace ui {
+
+namespace {
+
+QString decoded(const std::string& path) { return QFile::decodeName(path.c_str()); }
+std::string encoded(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+template <class W>
+W* WithId(W* w, int id) {
+    SetResourceId(w, id);
+    return w;
+}
+
+// An open dialog for a WAV file: the file, "" when cancelled.
+std::string AskWav(QWidget* parent, const QString& title, const std::string& start) {
+    std::unique_ptr<QFileDialog> d(MakeFileDialog(parent, title, decoded(start), app::FT_WAV));
+    d->setFileMode(QFileDialog::ExistingFile);
+    if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty()) return {};
+    return encoded(d->selectedFiles().first());
+}
+
+void SetOkCancelIds(QDialogButtonBox* box) {
+    SetResourceId(box->button(QDialogButtonBox::Ok), 1);
+    SetResourceId(box->button(QDialogButtonBox::Cancel), 2);
+}
+
+}  // namespace
+
+// ---- Write voice message --------------------------------------------------------------------
+
+CVoiceWriteDialog::CVoiceWriteDialog(interactive::CITVModel& model, uint8_t lines, QWidget* parent)
+    : QDialog(parent), model_(model) {
+    SetResourceId(this, IDD_VOICE_WRITE);
+    setWindowTitle(QStringLiteral("Write voice message"));
+    auto* outer = new QVBoxLayout(this);
+
+    auto* lineBox = new QGroupBox(QStringLiteral("Lines"));
+    auto* lg = new QGridLayout(lineBox);
+    for (int i = 0; i < interactive::kItvAnswers; ++i) {
+        QCheckBox*& c = lines_[size_t(i)];
+        c = WithId(new QCheckBox(QStringLiteral("Line %1").arg(i + 1)), IDC_VOICE_LINE1 + i);
+        c->setChecked(lines & 1 << i);
+        connect(c, &QCheckBox::toggled, this, &CVoiceWriteDialog::updateState);
+        lg->addWidget(c, i / 4, i % 4);
+    }
+    outer->addWidget(lineBox);
+
+    auto* messageBox = new QGroupBox(QStringLiteral("Voice message"));
+    auto* mg = new QGridLayout(messageBox);
+    mg->addWidget(new QLabel(QStringLiteral("File:")), 0, 0);
+    file_ = WithId(new QLineEdit, IDC_VOICE_FILE);
+    file_->setReadOnly(true);
+    file_->setMinimumWidth(file_->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 40);
+    mg->addWidget(file_, 0, 1);
+    browse_ = WithId(new QPushButton(QStringLiteral("Browse...")), IDC_VOICE_BROWSE);
+    browse_->setAutoDefault(false);
+    mg->addWidget(browse_, 0, 2);
+    mg->addWidget(new QLabel(QStringLiteral("Play time:")), 1, 0);
+    time_ = WithId(new QLabel, IDC_VOICE_TIME);
+    mg->addWidget(time_, 1, 1, 1, 2);
+    clear_ = WithId(new QCheckBox(QStringLiteral("Clear voice message")), IDC_VOICE_CLEAR);
+    mg->addWidget(clear_, 2, 0, 1, 3);
+    mg->setColumnStretch(1, 1);
+    outer->addWidget(messageBox);
+
+    box_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    SetOkCancelIds(box_);
+    connect(box_, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(box_, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    outer->addWidget(box_);
+
+    connect(browse_, &QPushButton::clicked, this, [this] {
+        const std::string start = model_.settings().soundFile;
+        const std::string chosen =
+            AskWav(this, QStringLiteral("Voice message"), start.empty() ? model_.DialogStart() : start);
+        if (!chosen.empty()) choose(chosen);
+    });
+    connect(clear_, &QCheckBox::toggled, this, [this](bool on) {
+        // Clearing forgets the file.
+        if (on) {
+            message_.clear();
+            file_->clear();
+        }
+        updateState();
+    });
+    TranslateDialog(IDD_VOICE_WRITE, this);
+    updateState();
+}
+
+QPushButton* CVoiceWriteDialog::okButton() const { return box_->button(QDialogButtonBox::Ok); }
+
+bool CVoiceWriteDialog::choose(const std::string& path) {
+    std::vector<uint8_t> message;
+    if (!model_.LoadVoice(path, message)) return false;
+    message_ = std::move(message);
+    file_->setText(decoded(path));
+    file_->setToolTip(decoded(path));
+    model_.SetLastSoundFile(path);
+    clear_->setChecked(false);
+    updateState();
+    return true;
+}
+
+void CVoiceWriteDialog::updateState() {
+    const bool clear = clear_->isChecked();
+    file_->setEnabled(!clear);
+    browse_->setEnabled(!clear);
+    time_->setText(clear || message_.empty()
+                       ? QString()
+                       : QStringLiteral("%1 s").arg(QString::fromStdString(interactive::PlayTime(message_.size()))));
+    bool anyLine = false;
+    for (QCheckBox* c : lines_) anyLine = anyLine || c->isChecked();
+    okButton()->setEnabled(anyLine && (clear || !message_.empty()));
+}
+
+interactive::VoiceWrite CVoiceWriteDialog::request() const {
+    interactive::VoiceWrite w;
+    for (int i = 0; i < interactive::kItvAnswers; ++i)
+        if (lines_[size_t(i)]->isChecked()) w.lines = uint8_t(w.lines | 1 << i);
+    w.message = clear_->isChecked() ? interactive::ClearVoiceMessage() : message_;
+    return w;
+}
+
+// ---- Read voice message ---------------------------------------------------------------------
+
+CVoiceReadDialog::CVoiceReadDialog(int line, QWidget* parent) : QDialog(parent) {
+    SetResourceId(this, IDD_VOICE_READ);
+    setWindowTitle(QStringLiteral("Read voice message"));
+    auto* outer = new QVBoxLayout(this);
+    auto* row = new QHBoxLayout;
+    auto* label = new QLabel(QStringLiteral("Read the message of:"));
+    lines_ = WithId(new QComboBox, IDC_VOICE_READ_LINE);
+    for (int i = 0; i < interactive::kItvAnswers; ++i) lines_->addItem(QStringLiteral("Line %1").arg(i + 1));
+    lines_->setCurrentIndex(std::clamp(line, 0, interactive::kItvAnswers - 1));
+    label->setBuddy(lines_);
+    row->addWidget(label);
+    row->addWidget(lines_, 1);
+    outer->addLayout(row);
+    auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    SetOkCancelIds(box);
+    connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    outer->addWidget(box);
+    setMinimumWidth(fontMetrics().horizontalAdvance(windowTitle()) * 2);
+    TranslateDialog(IDD_VOICE_READ, this);
+}
+
+int CVoiceReadDialog::line() const { return lines_->currentIndex(); }
+
+// ---- The USB adapter's lines ----------------------------------------------------------------
+
+CSoundFilesDialog::CSoundFilesDialog(const std::array<std::string, interactive::kItvAnswers>& files,
+                                     const interactive::CITVDoc& doc, const std::string& folder, QWidget* parent)
+    : QDialog(parent), folder_(folder) {
+    SetResourceId(this, IDD_SOUND_FILES);
+    setWindowTitle(QStringLiteral("Write voice message"));
+    auto* outer = new QVBoxLayout(this);
+    auto* note =
+        new QLabel(QStringLiteral("The message each line plays to its callers (WAV files); "
+                                  "an empty line plays none."));
+    note->setWordWrap(true);
+    outer->addWidget(note);
+    auto* g = new QGridLayout;
+    const int answers = std::clamp(doc.answers, 0, interactive::kItvAnswers);
+    for (int i = 0; i < interactive::kItvAnswers; ++i) {
+        const int answer = doc.lineTable[size_t(i)];
+        QString name = QStringLiteral("Line %1").arg(i + 1);
+        if (answer >= 1 && answer <= answers) {
+            const QString text = FromProgramText(doc.answerTexts[size_t(answer - 1)]);
+            name += QStringLiteral(" (%1)").arg(text.isEmpty() ? QStringLiteral("Answer #%1").arg(answer) : text);
+        }
+        auto* label = new QLabel(name);
+        QLineEdit*& f = files_[size_t(i)];
+        f = WithId(new QLineEdit(decoded(files[size_t(i)])), IDC_SOUND_FILE1 + i);
+        f->setMinimumWidth(f->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 40);
+        f->setClearButtonEnabled(true);
+        label->setBuddy(f);
+        auto* browse = WithId(new QPushButton(QStringLiteral("...")), IDC_SOUND_BROWSE1 + i);
+        browse->setAutoDefault(false);
+        browse->setFixedWidth(browse->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
+        connect(browse, &QPushButton::clicked, this, [this, i] {
+            const std::string current = encoded(files_[size_t(i)]->text());
+            const std::string chosen = AskWav(this, QStringLiteral("Voice message of line %1").arg(i + 1),
+                                              current.empty() ? folder_ : current);
+            if (!chosen.empty()) choose(i, chosen);
+        });
+        g->addWidget(label, i, 0);
+        g->addWidget(f, i, 1);
+        g->addWidget(browse, i, 2);
+    }
+    g->setColumnStretch(1, 1);
+    outer->addLayout(g);
+    auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    SetOkCancelIds(box);
+    connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    outer->addWidget(box);
+    TranslateDialog(IDD_SOUND_FILES, this);
+}
+
+void CSoundFilesDialog::choose(int line, const std::string& path) {
+    if (line < 0 || line >= interactive::kItvAnswers) return;
+    files_[size_t(line)]->setText(decoded(path));
+}
+
+std::array<std::string, interactive::kItvAnswers> CSoundFilesDialog::files() const {
+    std::array<std::string, interactive::kItvAnswers> out;
+    for (int i = 0; i < interactive::kItvAnswers; ++i) out[size_t(i)] = encoded(files_[size_t(i)]->text().trimmed());
+    return out;
+}
+
+}  // namespace ui
