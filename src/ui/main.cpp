@@ -126,8 +126,9 @@ int main(int argc, char** argv) {
         hooks.loadTranslation = [&theApp, &translation] {
             ui::SetProgramCodePage(theApp.settings().codePage);
             const QString exe = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+            // An installed program finds its base file and languages in the install's shared folder.
             translation.start(theApp.GetPath(app::FOLDER_PROGRAM), QFile::encodeName(exe).toStdString(),
-                              &theApp.profile());
+                              &theApp.profile(), app::InstalledDataFolder());
             ui::UseTranslation(&translation);
         };
         // The one font list of the program, read again whenever the folders change.

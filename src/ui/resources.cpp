@@ -190,7 +190,11 @@ void CommandTips(QAction* action) {
     const int id = ResourceId(action);
     if (!id) return;
     const QString tip = StrTip(id);
-    if (!tip.isEmpty()) action->setToolTip(tip);
+    if (!tip.isEmpty()) {
+        action->setToolTip(tip);
+        // A button with its text shows the short name, not the menu text with its shortcut.
+        action->setIconText(tip);
+    }
     const QString line = StrLine(id);
     if (!line.isEmpty()) action->setStatusTip(line);
 }

@@ -145,8 +145,9 @@ std::vector<QMenu*> BuildPopupMenu(int menuId, QMenu* menu, const ActionFor& act
 // The action of a command among a menu's (recursively), nullptr when none.
 QAction* FindCommand(const QWidget* menu, int commandId);
 
-// Tooltip and status tip of a command from the string of its id (after and before the first
-// line feed); every action of a toolbar, by the resource id each carries.
+// Tooltip (also the text of a toolbar button) and status tip of a command from the string of its
+// id (after and before the first line feed); every action of a toolbar, by the resource id each
+// carries.
 void CommandTips(QAction* action);
 void CommandTips(QToolBar* toolbar);
 

@@ -35,6 +35,7 @@
 #include "air/seq_doc.h"
 #include "app/message_boxes.h"
 #include "demo/demo_root.h"
+#include "demo/demo_vote.h"
 #include "device/engine.h"
 #include "device/program_feed.h"
 #include "i18n/lang_table.h"
@@ -56,6 +57,9 @@
 #include "ui/editor/editor_dialogs.h"
 #include "ui/editor/page_editor_frame.h"
 #include "ui/fonts/font_substitution_dialog.h"
+#include "ui/itv/itv_settings.h"
+#include "ui/itv/itv_view.h"
+#include "ui/itv/itv_voice.h"
 #include "ui/mainframe/about_dlg.h"
 #include "ui/mainframe/folder_browser.h"
 #include "ui/mainframe/hardware_dlg.h"
@@ -77,6 +81,7 @@
 #include "ui/wizards/wiz_banner.h"
 #include "ui/wizards/wiz_clock.h"
 #include "ui/wizards/wiz_font.h"
+#include "ui/wizards/wiz_itv.h"
 #include "ui_fixture.h"
 #include "video/playlist.h"
 
@@ -315,7 +320,7 @@ TEST_F(TranslatedUi, TheMainFrameAndEveryModeShowOnlyTranslatedTexts) {
     stray.window(&f);
 
     for (int m = 0; m < app::MODE_COUNT; ++m) {
-        if (m == app::MODE_INTERACTIVE) continue;  // the Interactive system's view is checked on its own
+        if (m == app::MODE_INTERACTIVE) continue;  // checked on its own, with its dialogs
         // The page editor may ask for the new page's kind first (the demo has templates).
         ModalWatch newPage([&](QWidget* modal) {
             stray.window(modal);
@@ -458,6 +463,56 @@ TEST_F(TranslatedUi, EveryDialogShowsOnlyTranslatedTexts) {
     });
     EXPECT_EQ(app::MessageBoxId(15021, app::MB_YESNO | app::MB_ICONQUESTION), app::IDNO);
     app::SetMessageBoxes(&this->boxes);
+}
+
+TEST_F(TranslatedUi, TheInteractiveSystemsViewDialogsAndWizardShowOnlyTranslatedTexts) {
+    prepare();
+    choose("Pseudo.zxl");
+    CMainFrame f(a);
+    f.resize(1280, 900);
+    f.show();
+    ASSERT_TRUE(f.modes().OpenMode(app::ID_MODE_FIRST + app::MODE_INTERACTIVE));
+    settle();
+    auto* view = f.findChild<CITVView*>();
+    ASSERT_NE(view, nullptr);
+    StrayTexts stray;
+    stray.allow("Vote.zxi");  // the demo's vote, its question and answers
+    stray.allow(QString::fromStdString(view->model().doc().question));
+    for (const std::string& t : view->model().doc().answerTexts) stray.allow(QString::fromStdString(t));
+    stray.window(&f);
+    {
+        CITVSettingsSheet sheet(view->model().doc(), [](const interactive::CITVDoc&) { return true; });
+        for (QWidget* w : sheet.findChildren<QWidget*>())
+            if (qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w)) stray.skip(w);
+        for (int i = 0; i < sheet.tabs()->count(); ++i) {
+            sheet.tabs()->setCurrentIndex(i);
+            stray.dialog(sheet);
+        }
+        CVoiceWriteDialog write(view->model(), 0x01);
+        stray.dialog(write);
+        CVoiceReadDialog read(0);
+        stray.dialog(read);
+        CSoundFilesDialog files({}, view->model().doc(), home.file(""));
+        stray.dialog(files);
+    }
+    {
+        CWizITV wiz(fonts, a.GetPath(app::FOLDER_PAGES), a.GetPath(app::FOLDER_ITV));
+        wiz.show();
+        settle();
+        stray.window(&wiz);
+        ASSERT_TRUE(wiz.page1().choose(home.file(demo::kVotePage)));
+        stray.allow(QString::fromStdString(home.file(demo::kVotePage)));
+        for (int step = 0; step < 7; ++step) {
+            wiz.next();
+            settle();
+            for (QComboBox* list : wiz.currentPage()->findChildren<QComboBox*>()) stray.skip(list);  // frames
+            stray.window(&wiz);
+        }
+        EXPECT_EQ(wiz.currentPage(), &wiz.page3());
+    }
+    ASSERT_TRUE(f.modes().CloseOnAirMode());
+    settle();
+    EXPECT_TRUE(stray.problems().isEmpty()) << stray.report();
 }
 
 TEST_F(TranslatedUi, ALanguageChoiceTranslatesTheMenuAtOnceAndTheWindowsOpenedAfter) {

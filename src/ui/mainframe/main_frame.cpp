@@ -249,10 +249,12 @@ void CMainFrame::OnEditTranslation() {
     if (!tr || !tr->active() || tr->selected() <= 0) return;
     CTranslationDlg dlg(tr->base(), tr->current(), this);
     if (dlg.exec() != QDialog::Accepted) return;
-    const std::string path = tr->selectedPath();
+    // A language of the install's read-only folder is saved as a copy in the program folder.
+    const std::string path = tr->writablePath();
+    const bool copy = path != tr->selectedPath();
     // The edits stay in use even when the file cannot be written, so they can be saved again.
     tr->setCurrent(dlg.model().build());
-    SaveLanguage(tr->current(), path);
+    if (SaveLanguage(tr->current(), path) && copy) tr->selectLanguageFile(platform::FileNameOf(path));
     UpdateMenuTexts();
 }
 
