@@ -35,3 +35,10 @@ set(bench_libs_bench_itv interactive demo ktgsim)
 # The control interface over loopback, with cpp-httplib's client (bench_control.cpp only).
 set(bench_libs_bench_control control)
 target_link_libraries(zx_bench PRIVATE PkgConfig::ZX_HTTPLIB)
+# The language switch is measured on the main frame's menu when the front end is built.
+if(TARGET zx_ui)
+  set(bench_libs_bench_lang i18n ui)
+  set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/bench_lang.cpp PROPERTIES COMPILE_DEFINITIONS ZX_BENCH_QT=1)
+else()
+  set(bench_libs_bench_lang i18n)
+endif()

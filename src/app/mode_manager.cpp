@@ -55,17 +55,12 @@ bool FolderHoldsFonts(const std::string& folder) {
     return false;
 }
 
-std::string RefusalOpenMode(int mode) {
-    return "Something is on air: stop it before opening " + ModeMenuText(mode) + ".";
-}
-std::string RefusalPreview(bool sequence) {
-    return std::string("Something is on air: stop it before playing ") + (sequence ? "the sequence." : "the page.");
-}
-std::string RefusalCloseOnAir() { return "Something is on air: stop it before closing the on-air window."; }
-std::string RefusalCloseProgram() { return "Something is on air: stop it before closing Zentrix."; }
-std::string RefusalHardware() {
-    return "The hardware settings cannot change while an on-air mode is open: close it first.";
-}
+// The refusals are strings of the table, so that the status bar shows them translated.
+std::string RefusalOpenMode(int mode) { return FormatText(LoadString(33670), {ModeMenuText(mode)}); }
+std::string RefusalPreview(bool sequence) { return LoadString(sequence ? 33671 : 33672); }
+std::string RefusalCloseOnAir() { return LoadString(33673); }
+std::string RefusalCloseProgram() { return LoadString(33674); }
+std::string RefusalHardware() { return LoadString(33675); }
 
 bool ModeHost::LaunchRemote(const std::string& folder) {
     // Until the remote-control channel is installed there is nothing to start.

@@ -18,6 +18,7 @@
 #include "demo/demo_schedule.h"
 #include "demo/demo_titles.h"
 #include "demo/demo_vote.h"
+#include "i18n/builtin_languages.h"
 #include "pages/font_manager.h"
 #include "pages/page_doc.h"
 #include "pages/page_image.h"
@@ -360,6 +361,9 @@ bool MakeDemoRoot(const std::string& dir, const DemoOptions& options, DemoResult
     result.clocks = int(DemoClockFiles().size());
     // MPEG clips and the video playlist.
     if (!WriteDemoVideo(root, result.files, error)) return false;
+    // The translation: the base file and the program's own languages, so that Settings >
+    // Language offers Russian at once.
+    if (!i18n::WriteTranslationFiles(root, "zentrix", result.files, error)) return false;
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "i18n/format.h"
 #include "platform/files.h"
 
 namespace i18n {
@@ -131,28 +132,11 @@ std::string ExpandTabs(std::string_view stored) {
 std::vector<std::string> FormatMarkers(std::string_view text) {
     std::vector<std::string> out;
     for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%' || i + 1 >= text.size()) continue;
-        if (text[i + 1] == '%') {
-            ++i;
-            continue;
-        }
-        // printf first (flags, width, precision, length, conversion), so that "%5.1f" is one
-        // marker; a digit that starts none is a positional %1-%9.
-        size_t j = i + 1;
-        while (j < text.size() && std::strchr("-+ #0", text[j])) ++j;
-        while (j < text.size() && (text[j] >= '0' && text[j] <= '9')) ++j;
-        if (j < text.size() && text[j] == '.') {
-            ++j;
-            while (j < text.size() && (text[j] >= '0' && text[j] <= '9')) ++j;
-        }
-        while (j < text.size() && std::strchr("hlLqjzt", text[j])) ++j;
-        if (j < text.size() && std::strchr("diouxXeEfFgGaAcspn", text[j])) {
-            out.emplace_back(text.substr(i, j + 1 - i));
-            i = j;
-        } else if (text[i + 1] >= '1' && text[i + 1] <= '9') {
-            out.emplace_back(text.substr(i, 2));
-            ++i;
-        }
+        if (text[i] != '%') continue;
+        FormatMarker m = MarkerAt(text, i);
+        if (m.length == 0) continue;
+        if (!m.percent) out.emplace_back(text.substr(i, m.length));
+        i += m.length - 1;
     }
     return out;
 }

@@ -53,11 +53,15 @@ bool Translation::active() const { return state_->active; }
 const LangTable& Translation::base() const { return state_->base; }
 const LangTable& Translation::current() const { return state_->current; }
 
-void Translation::start(const std::string& folder, const std::string& exeName, app::Profile* ini) {
+void Translation::start(const std::string& folder, const std::string& exeName, app::Profile* ini,
+                        const std::string& shared) {
     folder_ = folder;
+    shared_ = shared;
     ini_ = ini;
     auto next = std::make_shared<State>();
-    next->active = next->base.load(platform::JoinPath(folder, exeName + ".lna")) == kLangOk;
+    const std::string baseName = exeName + ".lna";
+    next->active = next->base.load(platform::JoinPath(folder, baseName)) == kLangOk ||
+                   (!shared.empty() && next->base.load(platform::JoinPath(shared, baseName)) == kLangOk);
     state_ = next;
     selected_ = 0;
     listLanguages();
@@ -73,18 +77,33 @@ void Translation::start(const std::string& folder, const std::string& exeName, a
 }
 
 void Translation::listLanguages() {
-    languages_.clear();
-    std::error_code ec;
-    std::filesystem::directory_iterator it(folder_.empty() ? "." : folder_, ec), end;
-    for (; !ec && it != end; it.increment(ec)) {
-        if (!it->is_regular_file(ec)) continue;
-        std::string name = it->path().filename().string();
-        if (platform::EqualsNoCase(platform::ExtensionOfPath(name), ".zxl")) languages_.push_back(name);
+    // By name; a file of the program folder hides one of the same name in the shared folder.
+    std::map<std::string, std::string> found;
+    for (const std::string* dir : {&shared_, &folder_}) {
+        if (dir == &shared_ && shared_.empty()) continue;
+        std::error_code ec;
+        std::filesystem::directory_iterator it(dir->empty() ? "." : *dir, ec), end;
+        for (; !ec && it != end; it.increment(ec)) {
+            if (!it->is_regular_file(ec)) continue;
+            std::string name = it->path().filename().string();
+            if (platform::EqualsNoCase(platform::ExtensionOfPath(name), ".zxl"))
+                found[name] = platform::JoinPath(*dir, name);
+        }
     }
-    std::sort(languages_.begin(), languages_.end());
+    languages_.clear();
+    paths_.clear();
+    for (auto& [name, path] : found) {
+        languages_.push_back(name);
+        paths_.push_back(path);
+    }
 }
 
 std::string Translation::selectedPath() const {
+    if (selected_ <= 0 || size_t(selected_) > paths_.size()) return {};
+    return paths_[size_t(selected_) - 1];
+}
+
+std::string Translation::writablePath() const {
     if (selected_ <= 0 || size_t(selected_) > languages_.size()) return {};
     return platform::JoinPath(folder_, languages_[size_t(selected_) - 1]);
 }
@@ -97,7 +116,7 @@ int Translation::selectLanguage(int index) {
     next->base = state_->base;
     int rc = kLangOk;
     if (index > 0) {
-        rc = next->current.load(platform::JoinPath(folder_, languages_[size_t(index) - 1]));
+        rc = next->current.load(paths_[size_t(index) - 1]);
         if (rc != kLangOk) index = 0;
     }
     selected_ = index;

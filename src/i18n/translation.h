@@ -43,19 +43,25 @@ public:
     Translation& operator=(const Translation&) = delete;
 
     // Start-up: the base table "<exeName>.lna" from folder, then the language files of that
-    // folder, then the language named by [Language] Name of ini (which may be null).
-    void start(const std::string& folder, const std::string& exeName, app::Profile* ini);
+    // folder, then the language named by [Language] Name of ini (which may be null). An installed
+    // program brings its base file and languages in a read-only shared folder: the base file is
+    // taken from there when folder has none, and its languages are listed beside folder's.
+    void start(const std::string& folder, const std::string& exeName, app::Profile* ini,
+               const std::string& shared = {});
 
     bool active() const;
     const LangTable& base() const;
     const LangTable& current() const;
 
-    // The language files (".zxl") of the folder, file names sorted by name. Entry n of the
-    // language list is languages()[n - 1]; 0 is no language.
+    // The language files (".zxl") of the folder (and the shared folder), file names sorted by
+    // name. Entry n of the language list is languages()[n - 1]; 0 is no language.
     void listLanguages();
     const std::vector<std::string>& languages() const { return languages_; }
     int selected() const { return selected_; }
+    // The file the chosen language was read from, and where an edit of it is saved: the program
+    // folder (a language of the shared folder is saved there as a copy of its own).
     std::string selectedPath() const;
+    std::string writablePath() const;
 
     // Selects entry index of the language list (0 = none). A file that fails to load leaves
     // no language selected. The choice is written to [Language] Name. Returns the load result
@@ -88,9 +94,11 @@ private:
     void publish();
 
     std::string folder_;
+    std::string shared_;
     app::Profile* ini_ = nullptr;
     std::shared_ptr<State> state_;
     std::vector<std::string> languages_;
+    std::vector<std::string> paths_;  // of languages_
     int selected_ = 0;
     bool installed_ = false;
 };

@@ -19,11 +19,11 @@ namespace {
 // A library file larger than this is not a style library.
 constexpr size_t kMaxFileSize = 4u << 20;
 
-const char* const kTypeNames[] = {"Fixed frame", "Scroller", "Roll"};
-const char* const kVAlignNames[] = {"Top", "Center", "Bottom"};
-const char* const kAlignNames[] = {"Left", "Center", "Right"};
+// The names in a description are strings of the table (translated with the rest): frame types,
+// vertical alignments, alignments, three each.
+constexpr int kTypeNames = 33718, kVAlignNames = 33676, kAlignNames = 33679;
 
-const char* nameOf(const char* const (&names)[3], int32_t v) { return v >= 0 && v < 3 ? names[v] : "?"; }
+std::string nameOf(int first, int32_t v) { return v >= 0 && v < 3 ? app::LoadString(first + v) : "?"; }
 
 // Fills a printf-like pattern of the string table with %s and %d taken in order; a translated
 // pattern with other or more markers than arguments cannot read past them.
@@ -186,16 +186,15 @@ StyleRecord StyleFromFrame(const CPageFrame& frame, std::string_view name) {
 
 std::string FrameDescription(const StyleRecord& s) {
     const uint32_t c = s.frame.colour;
-    return formatPattern(
-        app::LoadString(IDS_STYLE_FRAME),
-        {std::string(nameOf(kTypeNames, s.frame.type)), std::string(nameOf(kVAlignNames, s.frame.vAlign)),
-         int64_t(RedOf(c)), int64_t(GreenOf(c)), int64_t(BlueOf(c)), int64_t(TransparencyOf(c) >> 4)});
+    return formatPattern(app::LoadString(IDS_STYLE_FRAME),
+                         {nameOf(kTypeNames, s.frame.type), nameOf(kVAlignNames, s.frame.vAlign), int64_t(RedOf(c)),
+                          int64_t(GreenOf(c)), int64_t(BlueOf(c)), int64_t(TransparencyOf(c) >> 4)});
 }
 
 std::string ParagraphDescription(const StyleRecord& s) {
     const ParaFormat& p = s.para;
     return formatPattern(app::LoadString(IDS_STYLE_PARAGRAPH),
-                         {std::string(nameOf(kAlignNames, p.align)), int64_t(p.leftMargin), int64_t(p.rightMargin),
+                         {nameOf(kAlignNames, p.align), int64_t(p.leftMargin), int64_t(p.rightMargin),
                           int64_t(p.indent), int64_t(p.spaceBefore), int64_t(p.spaceAfter), int64_t(p.lineSpacing)});
 }
 

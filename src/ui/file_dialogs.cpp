@@ -16,6 +16,7 @@
 #include "pages/page_image.h"
 #include "platform/files.h"
 #include "ui/air/air_pictures.h"
+#include "ui/resources.h"
 #include "ui/text.h"
 
 namespace ui {
@@ -41,7 +42,7 @@ constexpr int kThumbWidth = 180, kThumbHeight = 144;  // half the page's thumbna
 
 void showThumbnail(QLabel* pane, const QString& path) {
     pane->setPixmap({});
-    pane->setText("No preview");
+    pane->setText(StrLine(IDS_FILE_NO_PREVIEW));
     if (app::FileTypeOf(encoded(path)) != app::FT_PAGE || !QFileInfo(path).isFile()) return;
     // Only the summary and the thumbnail are read: no fonts are needed.
     pages::CFontManager noFonts;
@@ -62,6 +63,7 @@ QFileDialog* MakeFileDialog(QWidget* parent, const QString& title, const QString
     d->setIconProvider(&types);
     d->setViewMode(QFileDialog::Detail);
     d->resize(type == app::FT_PAGE ? 900 : 720, 480);
+    FileDialogTexts(d);
     if (auto* list = d->findChild<QTreeView*>("treeView")) {
         // Name takes what is left; size, type and date as wide as their texts.
         QHeaderView* h = list->header();
@@ -71,7 +73,7 @@ QFileDialog* MakeFileDialog(QWidget* parent, const QString& title, const QString
     }
     if (type == app::FT_PAGE)
         if (auto* grid = qobject_cast<QGridLayout*>(d->layout())) {
-            auto* pane = new QLabel("No preview");
+            auto* pane = new QLabel(StrLine(IDS_FILE_NO_PREVIEW));
             pane->setObjectName(kThumbnailName);
             pane->setAlignment(Qt::AlignCenter);
             pane->setFixedSize(kThumbWidth + 8, kThumbHeight + 8);
@@ -81,6 +83,17 @@ QFileDialog* MakeFileDialog(QWidget* parent, const QString& title, const QString
                              [pane](const QString& p) { showThumbnail(pane, p); });
         }
     return d;
+}
+
+void FileDialogTexts(QFileDialog* d) {
+    d->setLabelText(QFileDialog::LookIn, StrLine(IDS_FILE_LOOK_IN));
+    d->setLabelText(QFileDialog::FileName, StrLine(IDS_FILE_NAME));
+    d->setLabelText(QFileDialog::FileType, StrLine(IDS_FILE_TYPE));
+    d->setLabelText(QFileDialog::Reject, StrLine(IDS_BUTTON_CANCEL));
+    const int accept = d->fileMode() == QFileDialog::Directory      ? IDS_FILE_CHOOSE
+                       : d->acceptMode() == QFileDialog::AcceptSave ? IDS_FILE_SAVE
+                                                                    : IDS_FILE_OPEN;
+    d->setLabelText(QFileDialog::Accept, StrLine(accept));
 }
 
 QLabel* ThumbnailOf(const QFileDialog& dialog) { return dialog.findChild<QLabel*>(kThumbnailName); }
@@ -136,6 +149,7 @@ QString FilterOf(int type) {
 std::string AskOpenFile(QWidget* parent, const QString& title, int folder, int type) {
     std::unique_ptr<QFileDialog> d(MakeFileDialog(parent, title, decoded(FolderPath(folder)), type));
     d->setFileMode(QFileDialog::ExistingFile);
+    FileDialogTexts(d.get());
     if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty()) return {};
     return encoded(d->selectedFiles().first());
 }
@@ -143,6 +157,7 @@ std::string AskOpenFile(QWidget* parent, const QString& title, int folder, int t
 std::vector<std::string> AskOpenFiles(QWidget* parent, const QString& title, int folder, int type) {
     std::unique_ptr<QFileDialog> d(MakeFileDialog(parent, title, decoded(FolderPath(folder)), type));
     d->setFileMode(QFileDialog::ExistingFiles);
+    FileDialogTexts(d.get());
     std::vector<std::string> out;
     if (d->exec() != QDialog::Accepted) return out;
     for (const QString& f : d->selectedFiles()) out.push_back(encoded(f));
@@ -154,8 +169,36 @@ std::string AskSaveFile(QWidget* parent, const QString& title, const std::string
     d->setAcceptMode(QFileDialog::AcceptSave);
     d->setDefaultSuffix(QString(app::ExtensionOf(type)).mid(1));
     d->selectFile(decoded(proposed));
+    FileDialogTexts(d.get());
     if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty()) return {};
     return encoded(d->selectedFiles().first());
+}
+
+namespace {
+
+QStringList askPaths(QWidget* parent, const QString& title, const QString& start, const QString& filter,
+                     QFileDialog::FileMode mode, bool save) {
+    QFileDialog d(parent, title, start, filter);
+    d.setOption(QFileDialog::DontUseNativeDialog);
+    d.setFileMode(mode);
+    if (save) d.setAcceptMode(QFileDialog::AcceptSave);
+    FileDialogTexts(&d);
+    if (d.exec() != QDialog::Accepted) return {};
+    return d.selectedFiles();
+}
+
+}  // namespace
+
+QString AskPathToOpen(QWidget* parent, const QString& title, const QString& start, const QString& filter) {
+    return askPaths(parent, title, start, filter, QFileDialog::ExistingFile, false).value(0);
+}
+
+QStringList AskPathsToOpen(QWidget* parent, const QString& title, const QString& start, const QString& filter) {
+    return askPaths(parent, title, start, filter, QFileDialog::ExistingFiles, false);
+}
+
+QString AskPathToSave(QWidget* parent, const QString& title, const QString& start, const QString& filter) {
+    return askPaths(parent, title, start, filter, QFileDialog::AnyFile, true).value(0);
 }
 
 }  // namespace ui

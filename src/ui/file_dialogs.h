@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,9 @@ QString FilterOf(int type);
 // its Type column, the size column wide enough for its numbers, and for pages a thumbnail of
 // the chosen page beside the list.
 QFileDialog* MakeFileDialog(QWidget* parent, const QString& title, const QString& start, int type);
+// The labels and buttons of a Qt file dialog in the program's texts (by its accept and file
+// mode, so after those are set).
+void FileDialogTexts(QFileDialog* dialog);
 // The thumbnail pane of such a dialog (nullptr for types other than pages).
 QLabel* ThumbnailOf(const QFileDialog& dialog);
 
@@ -36,5 +40,11 @@ std::vector<std::string> AskOpenFiles(QWidget* parent, const QString& title, int
 // A save dialog for a file of the type, proposing a full path; the type's extension is added
 // to a name typed without one. "" when cancelled.
 std::string AskSaveFile(QWidget* parent, const QString& title, const std::string& proposed, int type);
+
+// The same for any filter in Qt's form ("Name (*.ext);;..."), paths as Qt has them: the file,
+// "" when cancelled (Open: an existing file; Save: any name).
+QString AskPathToOpen(QWidget* parent, const QString& title, const QString& start, const QString& filter);
+QStringList AskPathsToOpen(QWidget* parent, const QString& title, const QString& start, const QString& filter);
+QString AskPathToSave(QWidget* parent, const QString& title, const QString& start, const QString& filter);
 
 }  // namespace ui

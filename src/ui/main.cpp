@@ -1,6 +1,8 @@
 // zentrix: the operator's program.
 #include <QAction>
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QPixmap>
@@ -18,6 +20,7 @@
 #include "device/engine.h"
 #include "device/program_feed.h"
 #include "gsmsim/embedded.h"
+#include "i18n/translation.h"
 #include "interactive/interactive.h"
 #include "ktgsim/embedded.h"
 #include "ktgsim/picture.h"
@@ -41,6 +44,7 @@
 #include "ui/qt_message_target.h"
 #include "ui/seqedit/seq_frame.h"
 #include "ui/text.h"
+#include "ui/translate.h"
 #include "ui/video/playlist_dialogs.h"
 #include "video/playlist.h"
 #include "video/remote_cmd.h"
@@ -119,8 +123,17 @@ int main(int argc, char** argv) {
         ui::CGuiShell shell(theApp);
         theApp.setShell(&shell);
         app::StartupHooks hooks;
-        // Texts of the settings' code page from the first message box on.
-        hooks.loadTranslation = [&theApp] { ui::SetProgramCodePage(theApp.settings().codePage); };
+        // Texts of the settings' code page from the first message box on; the base translation
+        // file named like this program, and the language chosen last, from its folder.
+        i18n::Translation translation;
+        hooks.loadTranslation = [&theApp, &translation] {
+            ui::SetProgramCodePage(theApp.settings().codePage);
+            const QString exe = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+            // An installed program finds its base file and languages in the install's shared folder.
+            translation.start(theApp.GetPath(app::FOLDER_PROGRAM), QFile::encodeName(exe).toStdString(),
+                              &theApp.profile(), app::InstalledDataFolder());
+            ui::UseTranslation(&translation);
+        };
         // The one font list of the program, read again whenever the folders change.
         pages::CFontManager fonts;
         ui::QtFontSubstitution substitution;
@@ -205,8 +218,8 @@ int main(int argc, char** argv) {
                     // Settings > Output...: the video outputs, their lamps in the status bar.
                     videoOutputs = new ui::COutputs(theApp.profile(), outputs, device::LinkUsesEmbeddedDevice(theApp),
                                                     theApp.GetPath(app::FOLDER_ROOT), frame);
-                    frame->settingsMenu()->addSeparator();
-                    QAction* outputAction = frame->settingsMenu()->addAction("&Output...");
+                    QAction* outputAction = frame->command(ui::ID_SETTINGS_OUTPUT);
+                    outputAction->setVisible(true);
                     QObject::connect(outputAction, &QAction::triggered, frame, [frame, videoOutputs] {
                         ui::COutputDialog dialog(*videoOutputs, frame);
                         dialog.exec();
@@ -280,6 +293,7 @@ int main(int argc, char** argv) {
             case app::StartResult::SecondInstance: status = 0; break;
             default: status = 1; break;
         }
+        ui::UseTranslation(nullptr);
         ui::Factories().launchRemote = nullptr;
         ui::Factories().checkVideo = nullptr;
         ui::Factories().videoInUse = nullptr;

@@ -1,5 +1,6 @@
 #include "ui/qt_message_boxes.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
@@ -8,6 +9,7 @@
 
 #include "app/msgbox_watcher.h"
 #include "ui/qt_timer_service.h"
+#include "ui/resources.h"
 #include "ui/text.h"
 
 namespace ui {
@@ -56,6 +58,12 @@ int QtMessageBoxes::showHere(const std::string& text, unsigned style) {
         case app::MB_RETRYCANCEL: box->setStandardButtons(B::Retry | B::Cancel); break;
         default: box->setStandardButtons(B::Ok); break;
     }
+    const std::pair<B, int> texts[] = {{B::Ok, IDS_BUTTON_OK},        {B::Cancel, IDS_BUTTON_CANCEL},
+                                       {B::Yes, IDS_BUTTON_YES},      {B::No, IDS_BUTTON_NO},
+                                       {B::Abort, IDS_BUTTON_ABORT},  {B::Retry, IDS_BUTTON_RETRY},
+                                       {B::Ignore, IDS_BUTTON_IGNORE}};
+    for (const auto& [which, id] : texts)
+        if (QAbstractButton* b = box->button(which)) b->setText(StrLine(id));
     if (style & app::MB_DEFBUTTON2) {
         switch (style & app::MB_TYPEMASK) {
             case app::MB_OKCANCEL:

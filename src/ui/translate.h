@@ -8,21 +8,34 @@
 
 class QObject;
 class QWidget;
-class QMenuBar;
+
+namespace i18n {
+class Translation;
+}
 
 namespace ui {
 
-// The resource id of a dialog, control or menu command (0 when none was set).
+// The resource id of a control or menu command (0 when none was set).
 void SetResourceId(QObject* object, int id);
 int ResourceId(const QObject* object);
+// The dialog id of a dialog or view (0 when none): its controls are its own, not those of the
+// window around it.
+void SetDialogId(QWidget* dialog, int id);
+int DialogId(const QWidget* dialog);
 
 using DialogTranslator = std::function<void(int dialogId, QWidget* dialog)>;
-using MenuTranslator = std::function<void(int menuId, QMenuBar* menu)>;
+// menu: a QMenuBar, or the QMenu of a shortcut menu (the first pop-up of its table).
+using MenuTranslator = std::function<void(int menuId, QWidget* menu)>;
 void SetDialogTranslator(DialogTranslator fn);
 void SetMenuTranslator(MenuTranslator fn);
 
-// Called by every dialog once its controls exist, and by the main frame after building its menu.
+// Called by every dialog once its controls exist, and by a window after building its menu.
 void TranslateDialog(int dialogId, QWidget* dialog);
-void TranslateMenu(int menuId, QMenuBar* menu);
+void TranslateMenu(int menuId, QWidget* menu);
+
+// Makes the hooks, the strings (app::LoadString) and DlgText answer through the translation
+// (nullptr: the built-in texts again). The translation must outlive its use.
+void UseTranslation(i18n::Translation* translation);
+i18n::Translation* CurrentTranslation();
 
 }  // namespace ui

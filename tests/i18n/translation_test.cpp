@@ -177,3 +177,33 @@ TEST_F(TranslationTest, InstalledTranslationServesLoadString) {
     // Gone with the translation.
     EXPECT_EQ(app::LoadString(3001), app::BuiltinString(3001));
 }
+
+TEST_F(TranslationTest, AnInstallsSharedFolderBringsTheBaseAndLanguages) {
+    // The install's read-only folder holds the base file and Russian; the program folder (the
+    // user's) holds a language of its own and, later, its own copy of Russian.
+    writeBase();
+    writeRussian();
+    const std::string shared = dir_ + "share/";
+    platform::MakeDirectories(shared);
+    std::filesystem::rename(dir_ + "zentrix.lna", shared + "zentrix.lna");
+    std::filesystem::rename(dir_ + "Russian.zxl", shared + "Russian.zxl");
+    LangTable::Build({{MenuKey(128, 1, 0), "&Plik"}}).save(dir_ + "Polish.zxl");
+    ini_.putString("Language", "Name", "Russian.zxl");
+    Translation tr;
+    tr.start(dir_, "zentrix", &ini_, shared);
+    ASSERT_TRUE(tr.active());
+    EXPECT_EQ(tr.languages(), (std::vector<std::string>{"Polish.zxl", "Russian.zxl"}));
+    EXPECT_EQ(tr.selected(), 2);
+    EXPECT_EQ(tr.selectedPath(), shared + "Russian.zxl");
+    // An edit is saved in the program folder, whose copy then hides the shared one.
+    EXPECT_EQ(tr.writablePath(), dir_ + "Russian.zxl");
+    LangTable::Build({{MenuKey(128, 1, 0), "&Файлы"}}).save(tr.writablePath());
+    ASSERT_EQ(tr.selectLanguageFile("Russian.zxl"), kLangOk);
+    EXPECT_EQ(tr.selectedPath(), dir_ + "Russian.zxl");
+    EXPECT_EQ(*tr.lookUp(MenuKey(128, 1, 0)), "&Файлы");
+    // A base file of the program folder comes first.
+    LangTable::Build({{MenuKey(128, 1, 0), "&Own"}}).save(dir_ + "zentrix.lna");
+    Translation own;
+    own.start(dir_, "zentrix", nullptr, shared);
+    EXPECT_EQ(*own.lookUp(MenuKey(128, 1, 0)), "&Own");
+}

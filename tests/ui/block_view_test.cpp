@@ -76,7 +76,7 @@ struct BlockViewTest : zxtest::UiTest {
 }  // namespace
 
 TEST_F(BlockViewTest, TheDemosListsWithTheirIdsColumnsAndKeys) {
-    EXPECT_EQ(ResourceId(view), 309);
+    EXPECT_EQ(DialogId(view), 309);
     for (int id : {1261, 1289, 1233, 1260, 1259}) ASSERT_NE(view->button(id), nullptr) << id;
     EXPECT_EQ(ResourceId(view->bindings()), 1262);
     EXPECT_EQ(ResourceId(view->events()), 1263);
@@ -118,7 +118,7 @@ TEST_F(BlockViewTest, TheEventDialogsDefaultsEnablingAndRefusals) {
     view->dialogHook = [&](QDialog& d) {
         auto& e = dynamic_cast<CEventDialog&>(d);
         ++shown;
-        EXPECT_EQ(ResourceId(&d), 1172);
+        EXPECT_EQ(DialogId(&d), 1172);
         // A new event: once only today, every weekday ticked, a stop.
         EXPECT_TRUE(e.once()->isChecked());
         EXPECT_EQ(e.date()->date(), QDate::currentDate());
@@ -162,7 +162,7 @@ TEST_F(BlockViewTest, TheBindingDialogAndAnItemKeyOfTheDevice) {
     view->bindings()->setCurrentItem(view->bindings()->topLevelItem(4));
     view->dialogHook = [&](QDialog& d) {
         auto& b = dynamic_cast<CBindingDialog&>(d);
-        EXPECT_EQ(ResourceId(&d), 1173);
+        EXPECT_EQ(DialogId(&d), 1173);
         b.accept();
         EXPECT_NE(b.result(), QDialog::Accepted) << "nothing to play";
         b.setVideo(home.file("Video/show.vid"));

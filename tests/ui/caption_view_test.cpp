@@ -60,7 +60,7 @@ TEST_F(CaptionViewTest, TheDemoCaptionsGoOnAirWithF2FromTheTextBox) {
     wnd.ShowView(app::VIEW_CAPTIONS);
     auto* view = dynamic_cast<CCaptionView*>(wnd.view(app::VIEW_CAPTIONS));
     ASSERT_NE(view, nullptr);
-    EXPECT_EQ(ResourceId(view), 321);
+    EXPECT_EQ(DialogId(view), 321);
     // Every control carries its resource id.
     for (int id : {1273, 1275, 1277, 1233, 1310, 1034, 1072, 1073, 1232, 1228})
         ASSERT_NE(view->button(id), nullptr) << id;

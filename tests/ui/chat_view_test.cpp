@@ -198,7 +198,7 @@ struct ChatViewTest : zxtest::UiTest {
 
 TEST_F(ChatViewTest, MessagesFromTheModemAreListedFilteredAndGoOnAirOneAfterTheOther) {
     open(true);
-    EXPECT_EQ(ResourceId(view), 1175);
+    EXPECT_EQ(DialogId(view), 1175);
     for (int id : {1273, 1274, 1091, 1277, 1280, 1278, 1279, 1281}) ASSERT_NE(view->button(id), nullptr) << id;
     EXPECT_EQ(ResourceId(view->fast()), 1307);
     EXPECT_EQ(ResourceId(view->list()), 1047);
@@ -334,7 +334,7 @@ TEST_F(ChatViewTest, TheDialogsHoldTheBusyFlagAndEditAddRemoveAndFilter) {
         busy = view->model().busy();
         auto* d = qobject_cast<CChatEditDialog*>(w);
         ASSERT_NE(d, nullptr);
-        EXPECT_EQ(ResourceId(d), 1177);
+        EXPECT_EQ(DialogId(d), 1177);
         EXPECT_TRUE(d->field()->toPlainText().isEmpty());
         d->field()->setPlainText("Hand-typed hello");
         d->field()->moveCursor(QTextCursor::End);
@@ -404,7 +404,7 @@ TEST_F(ChatViewTest, TheDialogsHoldTheBusyFlagAndEditAddRemoveAndFilter) {
         busy = view->model().busy();
         auto* d = qobject_cast<CChatFilterDialog*>(w);
         ASSERT_NE(d, nullptr);
-        EXPECT_EQ(ResourceId(d), 1176);
+        EXPECT_EQ(DialogId(d), 1176);
         EXPECT_EQ(d->words()->count(), 6);
         EXPECT_TRUE(d->wholeWords()->isChecked());
         EXPECT_FALSE(d->deleteWord()->isChecked());

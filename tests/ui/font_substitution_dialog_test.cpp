@@ -39,7 +39,7 @@ TEST(FontSubstitutionDialog, ShowsTheMissingNameAndOffersEveryFont) {
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.chosen(), 1);
     bool labelled = false;
-    for (QLabel* l : dialog.findChildren<QLabel*>()) labelled |= l->text() == "Replace with";
+    for (QLabel* l : dialog.findChildren<QLabel*>()) labelled |= l->text() == "&Replace with:";
     EXPECT_TRUE(labelled);
 }
 

@@ -51,13 +51,18 @@ TEST_F(MainFrame, ModesMenuFollowsTheMask) {
     f.RefreshModes();
     EXPECT_TRUE(f.modeAction(app::MODE_SMS_CHAT)->isEnabled());
 
-    // The languages slot is the fourth item of the second menu, empty until translations exist.
+    // The languages slot is the fourth item of the second menu: no languages without a base
+    // translation file, and its commands do nothing.
     QList<QAction*> menus = f.menuBar()->actions();
     ASSERT_GE(menus.size(), 2);
     QList<QAction*> settings = menus[1]->menu()->actions();
     ASSERT_GE(settings.size(), 4);
     EXPECT_EQ(settings[3]->menu(), f.languageMenu());
-    EXPECT_TRUE(f.languageMenu()->actions().isEmpty());
+    QList<QAction*> languages = f.languageMenu()->actions();
+    ASSERT_EQ(languages.size(), 3);
+    EXPECT_TRUE(languages[0]->isSeparator());
+    EXPECT_FALSE(f.command(ID_LANGUAGE_EDIT)->isEnabled());
+    EXPECT_FALSE(f.command(ID_LANGUAGE_ADD)->isEnabled());
 }
 
 TEST_F(MainFrame, ModeFramesHideTheToolbarAndCloseThroughTheManager) {

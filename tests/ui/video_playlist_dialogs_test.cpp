@@ -77,7 +77,7 @@ TEST_F(VideoDialogs, EditVideoPlaylistAddsMovesEditsSavesAndReloads) {
     const std::string file = home.file(demo::kEveningNews);
     CVideoPlaylistDlg dlg(a, file);
     dlg.setFileChooser(chooser());
-    EXPECT_EQ(ResourceId(&dlg), IDD_VIDEO_PLAYLIST);
+    EXPECT_EQ(DialogId(&dlg), IDD_VIDEO_PLAYLIST);
     EXPECT_EQ(column(dlg.library, 0), (QStringList{"opener.mpg", "sting_1500ms.mpg", "test.mpg", "weather_8.mpg"}));
     EXPECT_EQ(column(dlg.library, 2), (QStringList{"News opener", "Sting", "Colour bars", "Weather map"}));
     EXPECT_EQ(dlg.library->topLevelItem(3)->text(1), "   0:08.0");
@@ -240,7 +240,7 @@ TEST_F(VideoDialogs, EditPlaylistAddsClipsAndButtonsRemovesSavesAndLoads) {
     video::CPlaylist air;
     CAirPlaylistDlg dlg(a, air);
     dlg.setFileChooser(chooser());
-    EXPECT_EQ(ResourceId(&dlg), IDD_AIR_PLAYLIST);
+    EXPECT_EQ(DialogId(&dlg), IDD_AIR_PLAYLIST);
     EXPECT_EQ(dlg.list->topLevelItemCount(), 0);
 
     // A clip at 2 s on track #1, chosen through "...".

@@ -37,7 +37,8 @@ std::vector<KeyInUse> KeysInUse(const QWidget* except) {
         actions += top->actions();
         for (QAction* a : actions) {
             if (under(a, except)) continue;
-            const QString name = a->text().remove('&'), where = windowName(a);
+            // The command's name without its letter mark and the shortcut column of a menu text.
+            const QString name = a->text().section('\t', 0, 0).remove('&'), where = windowName(a);
             for (const QKeySequence& k : a->shortcuts())
                 if (!k.isEmpty()) keys.push_back({k, name, where});
         }

@@ -43,6 +43,7 @@
 #include "ui/air/titr_view.h"
 #include "ui/itv/itv_view.h"
 #include "ui/qt_message_target.h"
+#include "ui/resources.h"
 #include "ui/text.h"
 #include "ui/translate.h"
 
@@ -51,21 +52,39 @@ namespace ui {
 namespace {
 
 struct Transport {
-    int command;
+    int command;  // and the string of its status text and tooltip
     uint16_t bit;
-    const char* text;
 };
 // In toolbar order.
 constexpr Transport kTransport[6] = {
-    {air::CMD_PREVIOUS, air::ACTION_PREVIOUS, "Previous"},
-    {air::CMD_PLAY, air::ACTION_PLAY, "Play"},
-    {air::CMD_PAUSE, air::ACTION_PAUSE, "Pause"},
-    {air::CMD_NEXT, air::ACTION_NEXT, "Next"},
-    {air::CMD_STOP, air::ACTION_STOP, "Stop"},
-    {air::CMD_EFFECT, air::ACTION_EFFECT, "Effect"},
+    {air::CMD_PREVIOUS, air::ACTION_PREVIOUS}, {air::CMD_PLAY, air::ACTION_PLAY}, {air::CMD_PAUSE, air::ACTION_PAUSE},
+    {air::CMD_NEXT, air::ACTION_NEXT},         {air::CMD_STOP, air::ACTION_STOP}, {air::CMD_EFFECT, air::ACTION_EFFECT},
 };
 
-constexpr const char* kReady = "Ready...";
+enum : int {
+    IDR_AIR_SETTINGS = 134,
+    IDS_AIR_TOOLBAR = 33900,
+    IDS_AIR_ELAPSED = 33901,
+    IDS_AIR_REMAINING = 33902,
+    IDS_AIR_LINK = 33904,  // 33904-33906: the three lamps
+    IDS_AIR_READY = 33907,
+    IDS_AIR_BUTTON_KEY = 33908,
+    IDS_AIR_CUEING = 33910,
+    IDS_AIR_CUED = 33911,
+    IDS_AIR_IN_EFFECT = 33912,
+    IDS_AIR_SCROLLING = 33913,
+    IDS_AIR_ENDING_SCROLL = 33914,
+    IDS_AIR_OUT_EFFECT = 33915,
+    IDS_AIR_STOPPING = 33916,
+    IDS_AIR_ON_AIR = 33917,
+    IDS_AIR_PAUSED = 33918,
+    IDS_AIR_STATE_OF = 33919,
+    IDS_AIR_CLOCK = 33920,
+    IDS_AIR_INTERACTIVE = 33921,
+    IDS_AIR_CAPTION = 33922,
+    IDS_AIR_BANNER = 33923,
+    IDS_AIR_VIDEO = 33924,
+};
 constexpr int kProgressLeft = 80;
 
 }  // namespace
@@ -110,14 +129,15 @@ CAirFrameWnd::~CAirFrameWnd() {
 }
 
 void CAirFrameWnd::buildToolbar() {
-    toolbar_ = inner_->addToolBar(QStringLiteral("Air"));
+    toolbar_ = inner_->addToolBar(StrLine(IDS_AIR_TOOLBAR));
     toolbar_->setMovable(false);
     toolbar_->setIconSize(QSize(24, 24));
     for (int i = 0; i < 6; ++i) {
         const Transport& t = kTransport[i];
         if (t.command == air::CMD_EFFECT) toolbar_->addSeparator();
-        QAction* a = toolbar_->addAction(TransportIcon(t.command), QString::fromLatin1(t.text));
+        QAction* a = toolbar_->addAction(TransportIcon(t.command), StrTip(t.command));
         SetResourceId(a, t.command);
+        a->setStatusTip(StrLine(t.command));
         a->setEnabled(false);
         const int command = t.command;
         connect(a, &QAction::triggered, this, [this, command] { OnCommand(command); });
@@ -135,16 +155,16 @@ void CAirFrameWnd::buildToolbar() {
         field->setFixedWidth(QFontMetrics(font).horizontalAdvance(QStringLiteral("00:00:00  ")) + 12);
         toolbar_->addWidget(field);
     }
-    times_[0]->setToolTip(QStringLiteral("Elapsed"));
-    times_[1]->setToolTip(QStringLiteral("Remaining"));
+    times_[0]->setToolTip(StrLine(IDS_AIR_ELAPSED));
+    times_[1]->setToolTip(StrLine(IDS_AIR_REMAINING));
     toolbar_->addSeparator();
     auto* settings = new QToolButton;
-    settings->setText(QStringLiteral("Settings"));
     settings->setPopupMode(QToolButton::InstantPopup);
     auto* menu = new QMenu(settings);
-    QAction* hotkeys = menu->addAction(QStringLiteral("&Hotkeys..."));
-    SetResourceId(hotkeys, air::CMD_HOTKEYS);
-    connect(hotkeys, &QAction::triggered, this, &CAirFrameWnd::OnHotkeys);
+    BuildPopupMenu(IDR_AIR_SETTINGS, menu);
+    TranslateMenu(IDR_AIR_SETTINGS, menu);
+    settings->setText(menu->title());
+    connect(FindCommand(menu, air::CMD_HOTKEYS), &QAction::triggered, this, &CAirFrameWnd::OnHotkeys);
     settings->setMenu(menu);
     toolbar_->addWidget(settings);
 }
@@ -156,7 +176,7 @@ void CAirFrameWnd::buildStatusBar() {
     auto* layout = new QHBoxLayout(pane);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    statusText_ = new QLabel(QString::fromLatin1(kReady));
+    statusText_ = new QLabel(StrLine(IDS_AIR_READY));
     statusText_->setMinimumWidth(kProgressLeft);
     layout->addWidget(statusText_, 1);
     progress_ = new QProgressBar;
@@ -172,9 +192,7 @@ void CAirFrameWnd::buildStatusBar() {
         indicators_[i]->setPixmap(IndicatorPixmap(i, 0, devicePixelRatioF()));
         bar->addPermanentWidget(indicators_[i]);
     }
-    indicators_[0]->setToolTip(QStringLiteral("Device link"));
-    indicators_[1]->setToolTip(QStringLiteral("Device status"));
-    indicators_[2]->setToolTip(QStringLiteral("On air"));
+    for (int i = 0; i < 3; ++i) indicators_[i]->setToolTip(StrLine(IDS_AIR_LINK + i));
 }
 
 QAction* CAirFrameWnd::action(int command) const {
@@ -332,7 +350,9 @@ void CAirFrameWnd::RebuildHotkeys(const air::HotkeyTable& table) {
     for (int i = 0; i < air::kHotkeyCount; ++i)
         if (QAction* a = action(air::kHotkeyEntries[i].command)) {
             const QKeySequence key = accel_->keyOf(size_t(i));
-            a->setToolTip(key.isEmpty() ? a->text() : a->text() + " (" + key.toString(QKeySequence::NativeText) + ")");
+            a->setToolTip(key.isEmpty()
+                              ? a->text()
+                              : StrFmt(IDS_AIR_BUTTON_KEY, {a->text(), key.toString(QKeySequence::NativeText)}));
         }
 }
 
@@ -356,7 +376,7 @@ void CAirFrameWnd::SetStatusText(const QString& text) {
 
 void CAirFrameWnd::RefreshAirState() {
     if (!controller_ || !progress_->isHidden() || QDateTime::currentMSecsSinceEpoch() < noteUntil_) return;
-    const QString text = FromProgramText(air::AirStateText(controller_->State()));
+    const QString text = AirStatusText(controller_->State());
     if (statusText_->text() != text) statusText_->setText(text);
 }
 
@@ -371,9 +391,43 @@ QProgressBar* CAirFrameWnd::ShowProgress(int range) {
 void CAirFrameWnd::HideProgress() {
     progress_->hide();
     statusText_->setMaximumWidth(QWIDGETSIZE_MAX);
-    statusText_->setText(QString::fromLatin1(kReady));
+    statusText_->setText(StrLine(IDS_AIR_READY));
     noteUntil_ = 0;
     RefreshAirState();
+}
+
+// What the frame is doing, in the status pane.
+QString AirStatusText(const air::AirFrameState& s) {
+    using namespace air;
+    QString name = FromProgramText(s.pageName);
+    name = name.mid(std::max(name.lastIndexOf('/'), name.lastIndexOf('\\')) + 1);
+    if (name.isEmpty()) {
+        if (s.kind & KIND_CLOCK) name = StrLine(IDS_AIR_CLOCK);
+        else if (s.kind & KIND_INTERACTIVE) name = StrLine(IDS_AIR_INTERACTIVE);
+        else if (s.kind & KIND_CAPTION) name = StrLine(IDS_AIR_CAPTION);
+        else if (s.kind & KIND_BANNER) name = StrLine(IDS_AIR_BANNER);
+        else if (s.kind & (KIND_VIDEO | KIND_VIDEO_PLAYLIST)) name = StrLine(IDS_AIR_VIDEO);
+    }
+    int what = IDS_AIR_ON_AIR;  // a page's time, the next page waiting, clock, banner, video
+    switch (s.state) {
+        case AIR_IDLE: return StrLine(IDS_AIR_READY);
+        case AIR_PREPARED:
+        case AIR_COPYING:
+        case AIR_ITV_COPYING:
+        case AIR_ITV_LOADING: what = IDS_AIR_CUEING; break;
+        case AIR_CUED: what = IDS_AIR_CUED; break;
+        case AIR_IN_EFFECT: what = IDS_AIR_IN_EFFECT; break;
+        case AIR_SCROLL_PENDING:
+        case AIR_SCROLLING:
+        case AIR_SCROLL_HOLD: what = IDS_AIR_SCROLLING; break;
+        case AIR_END_SCROLLING: what = IDS_AIR_ENDING_SCROLL; break;
+        case AIR_OUT_EFFECT: what = IDS_AIR_OUT_EFFECT; break;
+        case AIR_STOPPING: what = IDS_AIR_STOPPING; break;
+        default: break;
+    }
+    // Paused freezes whatever was running.
+    if (s.paused && s.state != AIR_CUED && s.state != AIR_STOPPING) what = IDS_AIR_PAUSED;
+    return name.isEmpty() ? StrLine(what) : StrFmt(IDS_AIR_STATE_OF, {StrLine(what), name});
 }
 
 // ---- Registration

@@ -49,6 +49,9 @@ public:
     virtual bool OnViewCommand(int command) = 0;
 };
 
+// The status pane's text for the frame's state: what it does, and with what.
+QString AirStatusText(const air::AirFrameState& state);
+
 class CAirFrameWnd : public COnAirFrame, public air::AirFrameWindow {
     Q_OBJECT
 public:

@@ -25,6 +25,7 @@
 #include "ui/air/air_pictures.h"
 #include "ui/file_dialogs.h"
 #include "ui/qt_timer_service.h"
+#include "ui/resources.h"
 #include "ui/text.h"
 #include "ui/translate.h"
 
@@ -33,6 +34,21 @@ namespace ui {
 namespace {
 
 constexpr char kSection[] = "Block";
+enum : int {
+    IDC_BLOCK_LABEL_FILE = 1195,
+    IDC_BLOCK_LABEL_VIDEO = 1196,
+    IDC_BLOCK_LABEL_TIME = 1197,
+    IDC_BLOCK_GROUP_BINDINGS = 1265,
+    IDC_BLOCK_GROUP_EVENTS = 1266,
+    IDS_BLOCK_CHOOSE_FILE = 33957,
+    IDS_BLOCK_TICK_WEEKDAY = 33958,
+    IDS_BLOCK_PLAY_FILE = 33959,
+    IDS_BLOCK_PLAY_VIDEO = 33960,
+    IDS_BLOCK_COLUMN_NUMBER = 33961,  // "#", "File(s) to play"
+    IDS_BLOCK_COLUMN_TIME = 33963,    // "Time", "Action"
+    IDS_BLOCK_NEXT = 33965,
+    IDS_BLOCK_MISSED = 33966,
+};
 constexpr int kSchedWidths[2] = {168, 440};
 constexpr int kBlockWidths[2] = {48, 560};
 
@@ -56,8 +72,8 @@ bool isMpeg(const QString& video) { return app::FileTypeOf(ToProgramText(video))
 bool isPlaylist(const QString& video) { return app::FileTypeOf(ToProgramText(video)) == app::FT_VIDEO_PLAYLIST; }
 
 // "File(s) to play" rows: the file with its "..." and "X", then the video with its own.
-void fileRows(QGridLayout* g, int row, QDialog* d, QLineEdit* file, QLineEdit* video, int fileBrowse, int fileClear,
-              int videoBrowse, int videoClear, const std::function<void()>& changed) {
+void fileRows(const DialogTexts& t, QGridLayout* g, int row, QDialog* d, QLineEdit* file, QLineEdit* video,
+              int fileBrowse, int fileClear, int videoBrowse, int videoClear, const std::function<void()>& changed) {
     QPushButton* fb = smallButton("...", fileBrowse);
     QPushButton* fc = smallButton("X", fileClear);
     QPushButton* vb = smallButton("...", videoBrowse);
@@ -65,12 +81,12 @@ void fileRows(QGridLayout* g, int row, QDialog* d, QLineEdit* file, QLineEdit* v
     g->addWidget(file, row, 1);
     g->addWidget(fb, row, 2);
     g->addWidget(fc, row, 3);
-    g->addWidget(new QLabel(QStringLiteral("Play video")), row + 1, 0);
+    g->addWidget(t.label(IDC_BLOCK_LABEL_VIDEO, video), row + 1, 0);
     g->addWidget(video, row + 1, 1);
     g->addWidget(vb, row + 1, 2);
     g->addWidget(vc, row + 1, 3);
     QObject::connect(fb, &QPushButton::clicked, d, [d, file, changed] {
-        const std::string f = AskOpenFile(d, QStringLiteral("Play file"), app::FOLDER_ROOT, app::FT_ALL);
+        const std::string f = AskOpenFile(d, StrLine(IDS_BLOCK_PLAY_FILE), app::FOLDER_ROOT, app::FT_ALL);
         if (f.empty()) return;
         file->setText(FromProgramText(f));
         changed();
@@ -80,7 +96,7 @@ void fileRows(QGridLayout* g, int row, QDialog* d, QLineEdit* file, QLineEdit* v
         changed();
     });
     QObject::connect(vb, &QPushButton::clicked, d, [d, video, changed] {
-        const std::string f = AskOpenFile(d, QStringLiteral("Play video"), app::FOLDER_LAST_VIDEO, app::FT_ALL);
+        const std::string f = AskOpenFile(d, StrLine(IDS_BLOCK_PLAY_VIDEO), app::FOLDER_LAST_VIDEO, app::FT_ALL);
         if (f.empty()) return;
         RememberFolder(app::FOLDER_LAST_VIDEO, f);
         video->setText(FromProgramText(f));
@@ -98,17 +114,17 @@ void fileRows(QGridLayout* g, int row, QDialog* d, QLineEdit* file, QLineEdit* v
 
 CEventDialog::CEventDialog(const air::AutoEvent& e, const std::string& file, const std::string& video, QWidget* parent)
     : QDialog(parent), base_(e) {
-    SetResourceId(this, IDD_EVENT);
-    setWindowTitle(QStringLiteral("Add / edit scheduled event"));
+    DialogTexts t(this, IDD_EVENT);
     auto* outer = new QVBoxLayout(this);
     auto* g = new QGridLayout;
-    g->addWidget(new QLabel(QStringLiteral("Start time")), 0, 0);
+    QLabel* timeLabel = t.label(IDC_BLOCK_LABEL_TIME);
+    g->addWidget(timeLabel, 0, 0);
     time_ = new QTimeEdit(QTime(e.hour % 24, e.minute % 60, e.second % 60));
     time_->setDisplayFormat(QStringLiteral("HH:mm:ss"));
     SetResourceId(time_, IDC_TIME);
+    timeLabel->setBuddy(time_);
     g->addWidget(time_, 0, 1);
-    once_ = new QRadioButton(QStringLiteral("Only once on"));
-    SetResourceId(once_, IDC_ONCE);
+    once_ = t.radio(IDC_ONCE);
     date_ =
         new QDateEdit(QDate(e.year, e.month, e.day).isValid() ? QDate(e.year, e.month, e.day) : QDate::currentDate());
     date_->setCalendarPopup(true);
@@ -116,43 +132,36 @@ CEventDialog::CEventDialog(const air::AutoEvent& e, const std::string& file, con
     SetResourceId(date_, IDC_DATE);
     g->addWidget(once_, 1, 0);
     g->addWidget(date_, 1, 1);
-    daily_ = new QRadioButton(QStringLiteral("Daily"));
-    SetResourceId(daily_, IDC_DAILY);
+    daily_ = t.radio(IDC_DAILY);
     g->addWidget(daily_, 2, 0);
     auto* dayRow = new QHBoxLayout;
-    static const char* kDays[7] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
     for (int i = 0; i < 7; ++i) {
-        days_[i] = new QCheckBox(QString::fromLatin1(kDays[i]));
+        days_[i] = t.check(IDC_DAY1 + i);
         days_[i]->setChecked(e.weekdays >> i & 1);
-        SetResourceId(days_[i], IDC_DAY1 + i);
         dayRow->addWidget(days_[i]);
         connect(days_[i], &QCheckBox::toggled, this, &CEventDialog::enable);
     }
     g->addLayout(dayRow, 2, 1, 1, 3);
-    stop_ = new QRadioButton(QStringLiteral("Stop playback"));
-    SetResourceId(stop_, IDC_STOP);
-    play_ = new QRadioButton(QStringLiteral("Play file"));
-    SetResourceId(play_, IDC_PLAY);
+    stop_ = t.radio(IDC_STOP);
+    play_ = t.radio(IDC_PLAY);
     g->addWidget(stop_, 3, 0);
     g->addWidget(play_, 4, 0);
     file_ = nameField(IDC_FILE);
     video_ = nameField(IDC_VIDEO);
     file_->setText(FromProgramText(file));
     video_->setText(FromProgramText(video));
-    fileRows(g, 4, this, file_, video_, IDC_FILE_BROWSE, IDC_FILE_CLEAR, IDC_VIDEO_BROWSE, IDC_VIDEO_CLEAR,
+    fileRows(t, g, 4, this, file_, video_, IDC_FILE_BROWSE, IDC_FILE_CLEAR, IDC_VIDEO_BROWSE, IDC_VIDEO_CLEAR,
              [this] { enable(); });
-    loop_ = new QCheckBox(QStringLiteral("Loop"));
+    loop_ = t.check(IDC_LOOP);
     loop_->setChecked(e.videoLoop != 0);
-    SetResourceId(loop_, IDC_LOOP);
     g->addWidget(loop_, 6, 1);
     outer->addLayout(g);
     why_ = new QLabel;
     why_->setStyleSheet(QStringLiteral("color: #a00000"));
     outer->addWidget(why_);
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    ButtonTexts(box);
     ok_ = box->button(QDialogButtonBox::Ok);
-    SetResourceId(ok_, 1);
-    SetResourceId(box->button(QDialogButtonBox::Cancel), 2);
     connect(box, &QDialogButtonBox::accepted, this, &CEventDialog::accept);
     connect(box, &QDialogButtonBox::rejected, this, &CEventDialog::reject);
     outer->addWidget(box);
@@ -186,11 +195,11 @@ void CEventDialog::enable() {
 
 QString CEventDialog::refusal() const {
     if (play_->isChecked() && file_->text().isEmpty() && video_->text().isEmpty())
-        return QStringLiteral("Choose a file or a video to play.");
+        return StrLine(IDS_BLOCK_CHOOSE_FILE);
     if (daily_->isChecked()) {
         bool any = false;
         for (QCheckBox* d : days_) any = any || d->isChecked();
-        if (!any) return QStringLiteral("Tick at least one weekday.");
+        if (!any) return StrLine(IDS_BLOCK_TICK_WEEKDAY);
     }
     return {};
 }
@@ -238,23 +247,20 @@ void CEventDialog::setVideo(const std::string& path) {
 CBindingDialog::CBindingDialog(const air::AutoEvent& b, const std::string& file, const std::string& video,
                                QWidget* parent)
     : QDialog(parent) {
-    SetResourceId(this, IDD_BINDING);
-    setWindowTitle(QStringLiteral("Edit block binding"));
+    DialogTexts t(this, IDD_BINDING);
     auto* outer = new QVBoxLayout(this);
     auto* g = new QGridLayout;
-    g->addWidget(new QLabel(QStringLiteral("Play file")), 0, 0);
     file_ = nameField(IDC_FILE);
+    g->addWidget(t.label(IDC_BLOCK_LABEL_FILE, file_), 0, 0);
     video_ = nameField(IDC_VIDEO);
     file_->setText(FromProgramText(file));
     video_->setText(FromProgramText(video));
-    fileRows(g, 0, this, file_, video_, IDC_FILE_BROWSE, IDC_FILE_CLEAR, IDC_VIDEO_BROWSE, IDC_VIDEO_CLEAR,
+    fileRows(t, g, 0, this, file_, video_, IDC_FILE_BROWSE, IDC_FILE_CLEAR, IDC_VIDEO_BROWSE, IDC_VIDEO_CLEAR,
              [this] { enable(); });
-    loop_ = new QCheckBox(QStringLiteral("Loop"));
+    loop_ = t.check(IDC_LOOP);
     loop_->setChecked(b.videoLoop != 0);
-    SetResourceId(loop_, IDC_LOOP);
-    restore_ = new QCheckBox(QStringLiteral("Restore preview input after playback"));
+    restore_ = t.check(IDC_RESTORE);
     restore_->setChecked(b.restorePreview != 0);
-    SetResourceId(restore_, IDC_RESTORE);
     g->addWidget(loop_, 2, 1);
     g->addWidget(restore_, 3, 1);
     outer->addLayout(g);
@@ -262,9 +268,8 @@ CBindingDialog::CBindingDialog(const air::AutoEvent& b, const std::string& file,
     why_->setStyleSheet(QStringLiteral("color: #a00000"));
     outer->addWidget(why_);
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    ButtonTexts(box);
     ok_ = box->button(QDialogButtonBox::Ok);
-    SetResourceId(ok_, 1);
-    SetResourceId(box->button(QDialogButtonBox::Cancel), 2);
     connect(box, &QDialogButtonBox::accepted, this, &CBindingDialog::accept);
     connect(box, &QDialogButtonBox::rejected, this, &CBindingDialog::reject);
     outer->addWidget(box);
@@ -280,7 +285,7 @@ void CBindingDialog::enable() {
 
 void CBindingDialog::accept() {
     if (file_->text().isEmpty() && video_->text().isEmpty()) {
-        why_->setText(QStringLiteral("Choose a file or a video to play."));
+        why_->setText(StrLine(IDS_BLOCK_CHOOSE_FILE));
         return;
     }
     QDialog::accept();
@@ -311,17 +316,17 @@ CBlockView::CBlockView(CAirFrameWnd& frame, app::CZentrixApp& app, QWidget* pare
     : QWidget(parent), frame_(frame), app_(app), timers_(std::make_unique<QtTimerService>()) {
     model_ = std::make_unique<air::CBlockSchedule>(app, frame.controller(), *timers_, platform::SystemClock::instance(),
                                                    frame.objects());
-    SetResourceId(this, IDD_BLOCK);
+    DialogTexts texts(this, IDD_BLOCK);
     auto* outer = new QHBoxLayout(this);
     outer->setContentsMargins(16, 16, 16, 16);
     auto* lists = new QVBoxLayout;
     outer->addLayout(lists, 1);
 
-    auto makeList = [this](int id, const char* a, const char* b, const char* widthKey, const int* widths) {
+    auto makeList = [this](int id, int firstColumn, const char* widthKey, const int* widths) {
         auto* t = new QTreeWidget;
         SetResourceId(t, id);
         t->setColumnCount(2);
-        t->setHeaderLabels({QString::fromLatin1(a), QString::fromLatin1(b)});
+        t->setHeaderLabels({StrLine(firstColumn), StrLine(firstColumn + 1)});
         t->setRootIsDecorated(false);
         t->setSelectionMode(QAbstractItemView::SingleSelection);
         t->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -332,28 +337,28 @@ CBlockView::CBlockView(CAirFrameWnd& frame, app::CZentrixApp& app, QWidget* pare
         return t;
     };
 
-    auto* blocks = new QGroupBox(QStringLiteral("Block bindings"));
+    auto* blocks = texts.group(IDC_BLOCK_GROUP_BINDINGS);
     auto* bl = new QVBoxLayout(blocks);
-    bindings_ = makeList(IDC_BINDINGS, "#", "File(s) to play", "WidthBlock", kBlockWidths);
+    bindings_ = makeList(IDC_BINDINGS, IDS_BLOCK_COLUMN_NUMBER, "WidthBlock", kBlockWidths);
     bl->addWidget(bindings_);
     auto* bb = new QHBoxLayout;
     bb->addStretch(1);
-    bb->addWidget(addButton(IDC_CHANGE, "Change"));
-    bb->addWidget(addButton(IDC_CLEAR, "Clear"));
+    bb->addWidget(addButton(texts, IDC_CHANGE));
+    bb->addWidget(addButton(texts, IDC_CLEAR));
     bl->addLayout(bb);
     lists->addWidget(blocks, 1);
 
-    auto* sched = new QGroupBox(QStringLiteral("Scheduled events"));
+    auto* sched = texts.group(IDC_BLOCK_GROUP_EVENTS);
     auto* sl = new QVBoxLayout(sched);
-    events_ = makeList(IDC_EVENTS, "Time", "Action", "WidthSched", kSchedWidths);
+    events_ = makeList(IDC_EVENTS, IDS_BLOCK_COLUMN_TIME, "WidthSched", kSchedWidths);
     sl->addWidget(events_);
     auto* eb = new QHBoxLayout;
     status_ = new QLabel;
     SetResourceId(status_, IDC_STATUS);
     eb->addWidget(status_, 1);
-    eb->addWidget(addButton(IDC_ADD, "Add"));
-    eb->addWidget(addButton(IDC_EDIT, "Edit"));
-    eb->addWidget(addButton(IDC_REMOVE, "Remove"));
+    eb->addWidget(addButton(texts, IDC_ADD));
+    eb->addWidget(addButton(texts, IDC_EDIT));
+    eb->addWidget(addButton(texts, IDC_REMOVE));
     sl->addLayout(eb);
     lists->addWidget(sched, 2);
 
@@ -395,9 +400,8 @@ CBlockView::~CBlockView() {
     }
 }
 
-QPushButton* CBlockView::addButton(int id, const char* text) {
-    auto* b = new QPushButton(QString::fromLatin1(text));
-    SetResourceId(b, id);
+QPushButton* CBlockView::addButton(const DialogTexts& texts, int id) {
+    auto* b = texts.button(id);
     b->setAutoDefault(false);
     buttons_.push_back(b);
     return b;
@@ -455,14 +459,9 @@ void CBlockView::refreshStatus() {
     const int64_t now = air::CivilSeconds(platform::SystemClock::instance().localTime());
     QString text;
     const auto next = s.Upcoming(now, 1);
-    if (!next.empty())
-        text = QStringLiteral("Next: %1 [%2]")
-                   .arg(QString::fromLatin1(air::CivilText(next[0].civil).c_str()))
-                   .arg(next[0].index + 1);
+    if (!next.empty()) text = StrFmt(IDS_BLOCK_NEXT, {air::CivilText(next[0].civil), next[0].index + 1});
     if (s.lastMissed() >= 0)
-        text += QStringLiteral("   Missed: %1 [%2]")
-                    .arg(QString::fromLatin1(air::CivilText(s.lastMissedTime()).c_str()))
-                    .arg(s.lastMissed() + 1);
+        text = StrFmt(IDS_BLOCK_MISSED, {text, air::CivilText(s.lastMissedTime()), s.lastMissed() + 1});
     status_->setText(text);
 }
 

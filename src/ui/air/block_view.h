@@ -34,6 +34,8 @@ class CBlockSchedule;
 
 namespace ui {
 
+class DialogTexts;
+
 class CAirFrameWnd;
 class QtTimerService;
 
@@ -181,7 +183,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QPushButton* addButton(int id, const char* text);
+    QPushButton* addButton(const DialogTexts& texts, int id);
     void refresh();
     void refreshStatus();
     int exec(QDialog& d);

@@ -25,6 +25,7 @@
 #include "ui/air/air_frame_wnd.h"
 #include "ui/air/air_pictures.h"
 #include "ui/file_dialogs.h"
+#include "ui/resources.h"
 #include "ui/text.h"
 #include "ui/translate.h"
 
@@ -79,22 +80,22 @@ void CCaptionPreview::paintEvent(QPaintEvent*) {
 
 CCaptionView::CCaptionView(CAirFrameWnd& frame, app::CZentrixApp& app, pages::CFontManager& fonts, QWidget* parent)
     : QWidget(parent), frame_(frame), model_(std::make_unique<air::CCaptions>(app, fonts)) {
-    SetResourceId(this, IDD_CAPTIONS);
+    DialogTexts t(this, IDD_CAPTIONS);
     setFocusPolicy(Qt::StrongFocus);
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(16, 16, 16, 16);
     outer->setSpacing(10);
 
     auto* files = new QHBoxLayout;
-    files->addWidget(addButton(IDC_OPEN_PAGE, "Open page file"));
-    files->addWidget(addButton(IDC_LOAD, "Load captions"));
-    files->addWidget(addButton(IDC_SAVE, "Save captions"));
+    files->addWidget(addButton(t, IDC_OPEN_PAGE));
+    files->addWidget(addButton(t, IDC_LOAD));
+    files->addWidget(addButton(t, IDC_SAVE));
     files->addStretch(1);
     outer->addLayout(files);
     preview_ = new CCaptionPreview;
     outer->addWidget(preview_);
 
-    auto* settings = new QGroupBox(QStringLiteral("Settings"));
+    auto* settings = t.group(IDC_GROUP_SETTINGS);
     auto* grid = new QGridLayout(settings);
     delay_ = new QSlider(Qt::Horizontal);
     delay_->setRange(0, air::CAPTION_TIME_BASE_MAX);
@@ -104,33 +105,31 @@ CCaptionView::CCaptionView(CAirFrameWnd& frame, app::CZentrixApp& app, pages::CF
     border_->setRange(0, air::CAPTION_BORDER_MAX);
     border_->setTickPosition(QSlider::TicksBelow);
     SetResourceId(border_, IDC_BORDER);
-    fade_ = new QCheckBox(QStringLiteral("Fade In / Out"));
-    SetResourceId(fade_, IDC_FADE);
-    fast_ = new QCheckBox(QStringLiteral("Fast mode"));
-    SetResourceId(fast_, IDC_FAST);
-    grid->addWidget(new QLabel(QStringLiteral("Delay")), 0, 0);
+    fade_ = t.check(IDC_FADE);
+    fast_ = t.check(IDC_FAST);
+    grid->addWidget(t.label(IDC_LABEL_DELAY, delay_), 0, 0);
     grid->addWidget(delay_, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Frame border")), 1, 0);
+    grid->addWidget(t.label(IDC_LABEL_BORDER, border_), 1, 0);
     grid->addWidget(border_, 1, 1);
     grid->addWidget(fade_, 2, 0, 1, 2);
     grid->addWidget(fast_, 3, 0, 1, 2);
     outer->addWidget(settings);
 
-    auto* list = new QGroupBox(QStringLiteral("Captions"));
+    auto* list = t.group(IDC_GROUP_CAPTIONS);
     auto* col = new QVBoxLayout(list);
     auto* counters = new QHBoxLayout;
-    pageLabel_ = new QLabel(QStringLiteral("page"));
-    page_ = new QLabel;
-    ofLabel_ = new QLabel(QStringLiteral("of"));
-    of_ = new QLabel;
+    pageLabel_ = t.label(IDC_LABEL_PAGE);
+    page_ = t(new QLabel, IDC_PAGE_NUMBER);
+    ofLabel_ = t.label(IDC_LABEL_OF);
+    of_ = t(new QLabel, IDC_PAGE_COUNT);
     for (QLabel* l : {page_, of_}) {
         l->setMinimumWidth(l->fontMetrics().horizontalAdvance(QStringLiteral("00000")));
         l->setAlignment(Qt::AlignCenter);
     }
     for (QLabel* l : {pageLabel_, page_, ofLabel_, of_}) counters->addWidget(l);
     counters->addStretch(1);
-    counters->addWidget(addButton(IDC_ADD, "Add"));
-    counters->addWidget(addButton(IDC_DELETE, "Delete"));
+    counters->addWidget(addButton(t, IDC_ADD));
+    counters->addWidget(addButton(t, IDC_DELETE));
     col->addLayout(counters);
     text_ = new QPlainTextEdit;
     SetResourceId(text_, IDC_TEXT);
@@ -139,13 +138,13 @@ CCaptionView::CCaptionView(CAirFrameWnd& frame, app::CZentrixApp& app, pages::CF
     text_->installEventFilter(this);
     col->addWidget(text_);
     auto* nav = new QHBoxLayout;
-    for (auto [id, label] : {std::pair{IDC_FIRST, "|<"}, {IDC_PREVIOUS, "<"}, {IDC_NEXT, ">"}, {IDC_LAST, ">|"}}) {
-        QPushButton* b = addButton(id, label);
+    for (int id : {IDC_FIRST, IDC_PREVIOUS, IDC_NEXT, IDC_LAST}) {
+        QPushButton* b = addButton(t, id);
         b->setFixedWidth(36);
         nav->addWidget(b);
     }
     nav->addStretch(1);
-    nav->addWidget(addButton(IDC_SHOW_HIDE, "Show / hide page (F2)"));
+    nav->addWidget(addButton(t, IDC_SHOW_HIDE));
     col->addLayout(nav);
     outer->addWidget(list);
     outer->addStretch(1);
@@ -179,9 +178,8 @@ CCaptionView::CCaptionView(CAirFrameWnd& frame, app::CZentrixApp& app, pages::CF
 
 CCaptionView::~CCaptionView() { model_->SaveSettings(); }
 
-QPushButton* CCaptionView::addButton(int id, const char* text) {
-    auto* b = new QPushButton(QString::fromLatin1(text));
-    SetResourceId(b, id);
+QPushButton* CCaptionView::addButton(const DialogTexts& texts, int id) {
+    auto* b = texts.button(id);
     b->setAutoDefault(false);
     buttons_.push_back(b);
     return b;
@@ -287,14 +285,16 @@ bool CCaptionView::SaveCaptionsFile(const std::string& path) {
 }
 
 void CCaptionView::onOpenPage() {
-    const QString file = QFileDialog::getOpenFileName(
-        this, QString(), StartOf(model_->settings().fileName, app::FOLDER_LAST_PAGES), FilterOf(app::FT_PAGE));
+    const QString file =
+        AskPathToOpen(this, StrLine(IDS_CAPTIONS_OPEN_PAGE),
+                      StartOf(model_->settings().fileName, app::FOLDER_LAST_PAGES), FilterOf(app::FT_PAGE));
     if (!file.isEmpty()) OpenPageFile(encoded(file));
 }
 
 void CCaptionView::onLoad() {
-    const QString file = QFileDialog::getOpenFileName(
-        this, QString(), StartOf(model_->settings().titlesFile, app::FOLDER_LAST_TEXT), FilterOf(app::FT_TXT));
+    const QString file =
+        AskPathToOpen(this, StrLine(IDS_CAPTIONS_LOAD), StartOf(model_->settings().titlesFile, app::FOLDER_LAST_TEXT),
+                      FilterOf(app::FT_TXT));
     if (!file.isEmpty()) LoadCaptionsFile(encoded(file));
 }
 
@@ -302,7 +302,7 @@ void CCaptionView::onSave() {
     const std::string proposed = !model_->settings().titlesFile.empty()
                                      ? model_->settings().titlesFile
                                      : FolderPath(app::FOLDER_LAST_TEXT) + "Captions.txt";
-    const std::string file = AskSaveFile(this, QString(), proposed, app::FT_TXT);
+    const std::string file = AskSaveFile(this, StrLine(IDS_CAPTIONS_SAVE), proposed, app::FT_TXT);
     if (!file.empty()) SaveCaptionsFile(file);
 }
 

@@ -31,6 +31,8 @@ class CFontManager;
 
 namespace ui {
 
+class DialogTexts;
+
 class CAirFrameWnd;
 
 // The preview of the caption box at half its size, over black.
@@ -69,6 +71,17 @@ public:
         IDC_NEXT = 1073,
         IDC_LAST = 1232,
         IDC_SHOW_HIDE = 1228,
+        IDC_GROUP_SETTINGS = 1320,
+        IDC_LABEL_DELAY = 1321,
+        IDC_LABEL_BORDER = 1322,
+        IDC_GROUP_CAPTIONS = 1323,
+        IDC_LABEL_PAGE = 1324,
+        IDC_LABEL_OF = 1325,
+        IDC_PAGE_NUMBER = 1326,
+        IDC_PAGE_COUNT = 1327,
+        IDS_CAPTIONS_OPEN_PAGE = 33967,
+        IDS_CAPTIONS_LOAD = 33968,
+        IDS_CAPTIONS_SAVE = 33969,
     };
 
     // fonts: the program's font list (the model lays the captions out with it).
@@ -104,7 +117,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    QPushButton* addButton(int id, const char* text);
+    QPushButton* addButton(const DialogTexts& texts, int id);
     void refreshButtons();
     void showText();
     void textEdited();

@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include "sms/chat_model.h"
+#include "ui/resources.h"
 #include "ui/text.h"
 #include "ui/translate.h"
 
@@ -43,19 +44,19 @@ bool IsEnter(const QKeyEvent* key) { return key->key() == Qt::Key_Return || key-
 // ---- CChatEditDialog
 
 CChatEditDialog::CChatEditDialog(const std::string& text, QWidget* parent) : QDialog(parent) {
-    SetResourceId(this, IDD_CHAT_EDIT);
-    setWindowTitle(QStringLiteral("Edit message"));
+    DialogTexts t(this, IDD_CHAT_EDIT);
     field_ = WithId(new QPlainTextEdit, IDC_CHAT_EDIT_TEXT);
     field_->setTabChangesFocus(true);
     field_->setMinimumWidth(field_->fontMetrics().averageCharWidth() * 56);
     field_->setFixedHeight(field_->fontMetrics().lineSpacing() * 5 + 12);
     field_->installEventFilter(this);
     counter_ = WithId(new QLabel, IDC_CHAT_EDIT_COUNT);
-    auto* hint = new QLabel(QStringLiteral("Enter: OK    Shift+Enter: new line"));
+    auto* hint = t.label(IDC_CHAT_EDIT_HINT);
     QPalette grey = hint->palette();
     grey.setColor(QPalette::WindowText, grey.color(QPalette::Disabled, QPalette::WindowText));
     hint->setPalette(grey);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    ButtonTexts(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* notes = new QHBoxLayout;
@@ -73,7 +74,7 @@ CChatEditDialog::CChatEditDialog(const std::string& text, QWidget* parent) : QDi
     field_->setPlainText(last_);
     field_->moveCursor(QTextCursor::End);
     setting_ = false;
-    counter_->setText(QString("%1 / %2").arg(ToProgramText(last_).size()).arg(sms::kChatTextMax));
+    counter_->setText(StrFmt(IDS_CHAT_EDIT_COUNT, {ToProgramText(last_).size(), sms::kChatTextMax}));
     connect(field_, &QPlainTextEdit::textChanged, this, &CChatEditDialog::edited);
     TranslateDialog(IDD_CHAT_EDIT, this);
     field_->setFocus();
@@ -106,7 +107,7 @@ void CChatEditDialog::edited() {
         setting_ = false;
     }
     last_ = keep;
-    counter_->setText(QString("%1 / %2").arg(ToProgramText(keep).size()).arg(sms::kChatTextMax));
+    counter_->setText(StrFmt(IDS_CHAT_EDIT_COUNT, {ToProgramText(keep).size(), sms::kChatTextMax}));
 }
 
 bool CChatEditDialog::eventFilter(QObject* watched, QEvent* event) {
@@ -132,27 +133,27 @@ bool CChatEditDialog::Edit(QWidget* parent, std::string& text) {
 
 CChatFilterDialog::CChatFilterDialog(const sms::CChatFilter& filter, Apply apply, QWidget* parent)
     : QDialog(parent), filter_(filter), apply_(std::move(apply)) {
-    SetResourceId(this, IDD_CHAT_FILTER);
-    setWindowTitle(QStringLiteral("Language filter options"));
+    DialogTexts t(this, IDD_CHAT_FILTER);
     list_ = WithId(new QListWidget, IDC_FILTER_LIST);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setMinimumSize(220, 220);
     list_->installEventFilter(this);
     word_ = WithId(new QLineEdit, IDC_FILTER_WORD);
     word_->setMaxLength(int(sms::kFilterWordMax) + 16);  // trimmed before it is judged
-    word_->setPlaceholderText(QStringLiteral("New word"));
+    word_->setPlaceholderText(StrLine(IDS_FILTER_NEW_WORD));
     word_->installEventFilter(this);
-    add_ = WithId(new QPushButton(QStringLiteral("Add")), IDC_FILTER_ADD);
-    delete_ = WithId(new QPushButton(QStringLiteral("Delete")), IDC_FILTER_DELETE);
+    add_ = t.button(IDC_FILTER_ADD);
+    delete_ = t.button(IDC_FILTER_DELETE);
     for (QPushButton* b : {add_, delete_}) b->setAutoDefault(false);
-    whole_ = WithId(new QCheckBox(QStringLiteral("Match whole words only")), IDC_FILTER_WHOLE);
-    deleteWord_ = WithId(new QCheckBox(QStringLiteral("Delete matching word")), IDC_FILTER_DELETE_WORD);
+    whole_ = t.check(IDC_FILTER_WHOLE);
+    deleteWord_ = t.check(IDC_FILTER_DELETE_WORD);
     whole_->setChecked(!filter_.partial);
     deleteWord_->setChecked(filter_.deleteWord);
-    hint_ = new QLabel;
+    hint_ = WithId(new QLabel, IDC_FILTER_HINT);
     hint_->setWordWrap(true);
     hint_->setMinimumHeight(hint_->fontMetrics().lineSpacing() * 2);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    ButtonTexts(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &CChatFilterDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -196,16 +197,13 @@ bool CChatFilterDialog::AddWord() {
     const int at = filter_.Add(ToProgramText(word_->text()));
     if (at < 0) {
         QApplication::beep();
-        hint_->setText(QStringLiteral("A filter word is 1 to %1 letters or digits, with no spaces or punctuation.")
-                           .arg(sms::kFilterWordMax));
+        hint_->setText(StrFmt(IDS_FILTER_WORD_RULE, {sms::kFilterWordMax}));
         word_->setFocus();
         return false;
     }
     fill(at);
-    hint_->setText(
-        filter_.words().size() == before
-            ? QStringLiteral("\"%1\" is in the list already.").arg(FromProgramText(filter_.words()[size_t(at)]))
-            : QString());
+    hint_->setText(filter_.words().size() == before ? StrFmt(IDS_FILTER_WORD_THERE, {filter_.words()[size_t(at)]})
+                                                    : QString());
     word_->clear();
     word_->setFocus();
     return true;

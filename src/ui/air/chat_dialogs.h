@@ -24,7 +24,13 @@ namespace ui {
 class CChatEditDialog : public QDialog {
     Q_OBJECT
 public:
-    enum : int { IDD_CHAT_EDIT = 1177, IDC_CHAT_EDIT_TEXT = 1000, IDC_CHAT_EDIT_COUNT = 1001 };
+    enum : int {
+        IDD_CHAT_EDIT = 1177,
+        IDC_CHAT_EDIT_TEXT = 1000,
+        IDC_CHAT_EDIT_COUNT = 1001,
+        IDC_CHAT_EDIT_HINT = 1002,
+        IDS_CHAT_EDIT_COUNT = 33977,
+    };
 
     explicit CChatEditDialog(const std::string& text, QWidget* parent = nullptr);
     // The text in the code page.
@@ -60,6 +66,10 @@ public:
         IDC_FILTER_DELETE = 1310,
         IDC_FILTER_WHOLE = 1308,
         IDC_FILTER_DELETE_WORD = 1311,
+        IDC_FILTER_HINT = 1312,
+        IDS_FILTER_WORD_RULE = 33978,
+        IDS_FILTER_WORD_THERE = 33979,
+        IDS_FILTER_NEW_WORD = 33980,
     };
     using Apply = std::function<bool(const sms::CChatFilter&)>;
 

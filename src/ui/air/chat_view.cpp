@@ -29,6 +29,7 @@
 #include "ui/air/chat_dialogs.h"
 #include "ui/file_dialogs.h"
 #include "ui/qt_message_target.h"
+#include "ui/resources.h"
 #include "ui/text.h"
 #include "ui/translate.h"
 
@@ -101,7 +102,7 @@ QIcon ChatStateIcon(int state) {
 CChatView::CChatView(CAirFrameWnd& frame, app::CZentrixApp& app, pages::CFontManager& fonts, sms::ChatEngine& engine,
                      QWidget* parent)
     : QWidget(parent), frame_(frame) {
-    SetResourceId(this, IDD_CHAT);
+    DialogTexts texts(this, IDD_CHAT);
     setFocusPolicy(Qt::StrongFocus);
     const air::AirObjects& objects = frame.objects();
     // Creation: the settings, filter.dat, an empty list.
@@ -116,30 +117,30 @@ CChatView::CChatView(CAirFrameWnd& frame, app::CZentrixApp& app, pages::CFontMan
     outer->setSpacing(8);
 
     // The template, the filter and fast mode.
-    templateBox_ = new QGroupBox(QStringLiteral("Template"));
+    templateBox_ = texts.group(IDC_CHAT_GROUP_TEMPLATE);
     auto* t = new QGridLayout(templateBox_);
-    t->addWidget(addButton(IDC_CHAT_OPEN, "Open"), 0, 0);
-    t->addWidget(addButton(IDC_CHAT_FILTER, "Language filter"), 0, 1);
-    fast_ = WithId(new QCheckBox(QStringLiteral("Fast mode")), IDC_CHAT_FAST);
-    fast_->setToolTip(QStringLiteral("New messages are queued for air at once"));
+    t->addWidget(addButton(texts, IDC_CHAT_OPEN), 0, 0);
+    t->addWidget(addButton(texts, IDC_CHAT_FILTER), 0, 1);
+    fast_ = texts.check(IDC_CHAT_FAST);
+    fast_->setToolTip(StrLine(IDS_CHAT_FAST_TIP));
     t->addWidget(fast_, 0, 2);
     t->setColumnStretch(3, 1);
-    template_ = new QLabel;
+    template_ = WithId(new QLabel, IDC_CHAT_TEMPLATE);
     template_->setTextInteractionFlags(Qt::NoTextInteraction);
     template_->setMinimumWidth(60);
     t->addWidget(template_, 1, 0, 1, 4);
 
     // The phone.
-    phoneBox_ = new QGroupBox(QStringLiteral("GSM phone"));
+    phoneBox_ = texts.group(IDC_CHAT_GROUP_PHONE);
     auto* g = new QGridLayout(phoneBox_);
-    g->addWidget(addButton(IDC_CHAT_START, "Start"), 0, 0);
-    g->addWidget(addButton(IDC_CHAT_STOP, "Stop"), 0, 1);
-    g->addWidget(WithId(new QLabel(QStringLiteral("GSM phone status:")), IDC_CHAT_STATUS_LABEL), 1, 0);
+    g->addWidget(addButton(texts, IDC_CHAT_START), 0, 0);
+    g->addWidget(addButton(texts, IDC_CHAT_STOP), 0, 1);
+    g->addWidget(texts.label(IDC_CHAT_STATUS_LABEL), 1, 0);
     status_ = WithId(new QLabel, IDC_CHAT_STATUS);
     status_->setWordWrap(true);
     status_->setMinimumWidth(120);
     g->addWidget(status_, 1, 1, 1, 3);
-    g->addWidget(WithId(new QLabel(QStringLiteral("Total SMS received:")), IDC_CHAT_COUNT_LABEL), 2, 0);
+    g->addWidget(texts.label(IDC_CHAT_COUNT_LABEL), 2, 0);
     count_ = WithId(new QLabel, IDC_CHAT_COUNT);
     g->addWidget(count_, 2, 1, 1, 3);
     g->setColumnStretch(3, 1);
@@ -181,16 +182,16 @@ CChatView::CChatView(CAirFrameWnd& frame, app::CZentrixApp& app, pages::CFontMan
     outer->addWidget(list_, 1);
 
     auto* rows = new QHBoxLayout;
-    rows->addWidget(addButton(IDC_CHAT_QUEUE, "Queue / Delay"));
-    rows->addWidget(addButton(IDC_CHAT_EDIT, "Edit"));
-    rows->addWidget(addButton(IDC_CHAT_REMOVE, "Remove"));
+    rows->addWidget(addButton(texts, IDC_CHAT_QUEUE));
+    rows->addWidget(addButton(texts, IDC_CHAT_EDIT));
+    rows->addWidget(addButton(texts, IDC_CHAT_REMOVE));
     rows->addStretch(1);
-    rows->addWidget(addButton(IDC_CHAT_ADD, "Add message"));
+    rows->addWidget(addButton(texts, IDC_CHAT_ADD));
     outer->addLayout(rows);
 
-    button(IDC_CHAT_QUEUE)->setToolTip(QStringLiteral("Queue the selected message for air, or hold it back (Space)"));
-    button(IDC_CHAT_REMOVE)->setToolTip(QStringLiteral("Remove the selected message (Delete)"));
-    button(IDC_CHAT_ADD)->setToolTip(QStringLiteral("Type a message by hand"));
+    button(IDC_CHAT_QUEUE)->setToolTip(StrLine(IDS_CHAT_QUEUE_TIP));
+    button(IDC_CHAT_REMOVE)->setToolTip(StrLine(IDS_CHAT_REMOVE_TIP));
+    button(IDC_CHAT_ADD)->setToolTip(StrLine(IDS_CHAT_ADD_TIP));
 
     connect(button(IDC_CHAT_OPEN), &QPushButton::clicked, this, &CChatView::OpenTemplate);
     connect(button(IDC_CHAT_FILTER), &QPushButton::clicked, this, &CChatView::EditFilter);
@@ -224,8 +225,8 @@ CChatView::~CChatView() {
     engineTarget_.reset();
 }
 
-QPushButton* CChatView::addButton(int id, const char* text) {
-    auto* b = WithId(new QPushButton(QString::fromLatin1(text)), id);
+QPushButton* CChatView::addButton(const DialogTexts& texts, int id) {
+    auto* b = texts.button(id);
     b->setAutoDefault(false);
     buttons_.push_back(b);
     return b;
@@ -260,8 +261,9 @@ void CChatView::selectRow(int row) {
 void CChatView::OpenTemplate() {
     sms::CChatModel::Busy busy(*model_);
     std::unique_ptr<QFileDialog> d(
-        MakeFileDialog(this, QStringLiteral("Open template"), decoded(model_->DialogStart()), app::FT_SEQUENCE));
+        MakeFileDialog(this, StrLine(IDS_CHAT_OPEN_TEMPLATE), decoded(model_->DialogStart()), app::FT_SEQUENCE));
     d->setFileMode(QFileDialog::ExistingFile);
+    FileDialogTexts(d.get());
     if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty()) return;
     const std::string file = encoded(d->selectedFiles().first());
     d.reset();
@@ -388,11 +390,11 @@ void CChatView::refreshButtons() {
 void CChatView::showTemplateName() {
     const std::string& file = model_->settings().fileName;
     if (model_->templateLoaded()) {
-        template_->setText(QStringLiteral("Template: %1").arg(QFileInfo(decoded(file)).fileName()));
+        template_->setText(StrFmt(IDS_CHAT_TEMPLATE, {QFileInfo(decoded(file)).fileName()}));
         template_->setToolTip(decoded(file));
         template_->setEnabled(true);
     } else {
-        template_->setText(QStringLiteral("No template: choose a sequence with Open"));
+        template_->setText(StrLine(IDS_CHAT_NO_TEMPLATE));
         template_->setToolTip(QString());
         template_->setEnabled(false);
     }

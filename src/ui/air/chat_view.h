@@ -35,6 +35,8 @@ class CFontManager;
 
 namespace ui {
 
+class DialogTexts;
+
 class CAirFrameWnd;
 class QtMessageTarget;
 
@@ -63,6 +65,16 @@ public:
         IDC_CHAT_STATUS = 1021,
         IDC_CHAT_COUNT_LABEL = 1022,
         IDC_CHAT_COUNT = 1023,
+        IDC_CHAT_GROUP_TEMPLATE = 1024,
+        IDC_CHAT_GROUP_PHONE = 1025,
+        IDC_CHAT_TEMPLATE = 1026,
+        IDS_CHAT_FAST_TIP = 33970,
+        IDS_CHAT_QUEUE_TIP = 33971,
+        IDS_CHAT_REMOVE_TIP = 33972,
+        IDS_CHAT_ADD_TIP = 33973,
+        IDS_CHAT_OPEN_TEMPLATE = 33974,
+        IDS_CHAT_TEMPLATE = 33975,
+        IDS_CHAT_NO_TEMPLATE = 33976,
     };
 
     // engine: the SMS engine the chat opens (the process's, or a stand-in).
@@ -116,7 +128,7 @@ private:
     void StepProgress(int value) override;
     void HideProgress() override;
 
-    QPushButton* addButton(int id, const char* text);
+    QPushButton* addButton(const DialogTexts& texts, int id);
     void fillRow(QTreeWidgetItem* item, int row);
     void refreshButtons();
     void showTemplateName();

@@ -14,6 +14,8 @@
 #include <QVBoxLayout>
 
 #include "ui/air/effect_pictures.h"
+#include "ui/resources.h"
+#include "ui/translate.h"
 
 namespace ui {
 
@@ -45,49 +47,50 @@ QString shownPlusOne(int v) { return v < 0 ? QString() : QString::number(v + 1);
 }  // namespace
 
 CEffectDialog::CEffectDialog(air::CEffectDialogModel& model, QWidget* parent) : QDialog(parent), model_(model) {
-    setWindowTitle("Page effect and show time");
+    DialogTexts t(this, kDialogId);
     setObjectName("PageEffect");
 
     // Show time.
-    fixed_ = new QRadioButton("Fixed time", this);
-    variable_ = new QRadioButton("Variable time", this);
+    fixed_ = t.radio(IDC_EFFECT_FIXED);
+    variable_ = t.radio(IDC_EFFECT_VARIABLE);
     timeButtons_ = new QButtonGroup(this);
     timeButtons_->addButton(fixed_);
     timeButtons_->addButton(variable_);
     showTime_ = new QSpinBox(this);
-    showTime_->setSuffix(" s");
+    showTime_->setSuffix(StrLine(IDS_EFFECT_SECONDS));
     plusTime_ = new QSpinBox(this);
-    plusTime_->setSuffix(" s");
+    plusTime_->setSuffix(StrLine(IDS_EFFECT_SECONDS));
     auto* timeRow = new QHBoxLayout;
     timeRow->addWidget(fixed_);
     timeRow->addWidget(variable_);
     timeRow->addSpacing(16);
-    timeRow->addWidget(new QLabel("Show time", this));
+    timeRow->addWidget(t.label(IDC_EFFECT_LABEL_SHOWTIME, showTime_));
     timeRow->addWidget(showTime_);
-    timeRow->addWidget(new QLabel("plus", this));
+    timeRow->addWidget(t.label(IDC_EFFECT_LABEL_PLUS, plusTime_));
     timeRow->addWidget(plusTime_);
     timeRow->addStretch();
 
     // Scrolling.
-    scrolling_ = new QGroupBox("Scrolling", this);
+    scrolling_ = t.group(IDC_EFFECT_SCROLLING);
     scrollSpeed_ = makeSlider(air::kMaxScrollSpeed, scrolling_);
     scrollSpeedValue_ = makeValueLabel(scrolling_);
-    stopScrolling_ = new QCheckBox("Stop scrolling", scrolling_);
+    stopScrolling_ = t.check(IDC_EFFECT_STOP_SCROLLING);
     auto* scrollRow = new QHBoxLayout(scrolling_);
-    scrollRow->addWidget(new QLabel("Speed", scrolling_));
+    scrollRow->addWidget(t.label(IDC_EFFECT_LABEL_SCROLL_SPEED, scrollSpeed_));
     scrollRow->addWidget(scrollSpeed_);
     scrollRow->addWidget(scrollSpeedValue_);
     scrollRow->addSpacing(24);
     scrollRow->addWidget(stopScrolling_);
     scrollRow->addStretch();
 
-    in_ = makeGroup("Page In effect", true);
-    out_ = makeGroup("Last page Out effect", false);
+    in_ = makeGroup(t, true);
+    out_ = makeGroup(t, false);
     auto* effects = new QHBoxLayout;
     effects->addWidget(in_.box);
     effects->addWidget(out_.box);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    ButtonTexts(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -144,11 +147,14 @@ CEffectDialog::CEffectDialog(air::CEffectDialogModel& model, QWidget* parent) : 
             change([this](bool) { model_.setInNewMoves(in_.newMoves->checkState() == Qt::Checked); }));
 
     refresh();
+    TranslateDialog(kDialogId, this);
 }
 
-CEffectDialog::EffectGroup CEffectDialog::makeGroup(const QString& title, bool in) {
+CEffectDialog::EffectGroup CEffectDialog::makeGroup(const DialogTexts& t, bool in) {
+    // The two groups' controls: the in-effect's from 1010, the out-effect's from 1020.
+    const int first = in ? IDC_EFFECT_IN : IDC_EFFECT_OUT;
     EffectGroup g;
-    g.box = new QGroupBox(title, this);
+    g.box = t.group(first);
     g.list = new QListWidget(g.box);
     g.list->setViewMode(QListView::IconMode);
     g.list->setIconSize(kIcon);
@@ -179,18 +185,18 @@ CEffectDialog::EffectGroup CEffectDialog::makeGroup(const QString& title, bool i
     g.speedValue = makeValueLabel(g.box);
     g.border = makeSlider(air::kMaxEffectBorder, g.box);
     g.borderValue = makeValueLabel(g.box);
-    g.fade = new QCheckBox(in ? "Fade" : "Fade out", g.box);
-    if (in) g.newMoves = new QCheckBox("New page is moving", g.box);
-    g.oldMoves = new QCheckBox(in ? "Old page is moving" : "Page is moving", g.box);
+    g.fade = t.check(first + 1);
+    if (in) g.newMoves = t.check(first + 2);
+    g.oldMoves = t.check(first + 3);
 
     auto* grid = new QGridLayout(g.box);
-    grid->addWidget(new QLabel("effect", g.box), 0, 0, Qt::AlignTop);
+    grid->addWidget(t.label(first + 4, g.list), 0, 0, Qt::AlignTop);
     grid->addWidget(g.list, 0, 1, 1, 2);
     grid->addWidget(g.duration, 0, 3, Qt::AlignBottom | Qt::AlignRight);
-    grid->addWidget(new QLabel("speed", g.box), 1, 0);
+    grid->addWidget(t.label(first + 5, g.speed), 1, 0);
     grid->addWidget(g.speed, 1, 1, 1, 2);
     grid->addWidget(g.speedValue, 1, 3);
-    grid->addWidget(new QLabel("effect border", g.box), 2, 0);
+    grid->addWidget(t.label(first + 6, g.border), 2, 0);
     grid->addWidget(g.border, 2, 1, 1, 2);
     grid->addWidget(g.borderValue, 2, 3);
     grid->addWidget(g.fade, 3, 1, 1, 3);

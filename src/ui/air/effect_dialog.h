@@ -17,10 +17,27 @@ class QSpinBox;
 
 namespace ui {
 
+class DialogTexts;
+
 class CEffectDialog : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kDialogId = 303;
+    enum : int {
+        IDC_EFFECT_FIXED = 1000,
+        IDC_EFFECT_VARIABLE = 1001,
+        IDC_EFFECT_LABEL_SHOWTIME = 1002,
+        IDC_EFFECT_LABEL_PLUS = 1003,
+        IDC_EFFECT_SCROLLING = 1004,
+        IDC_EFFECT_STOP_SCROLLING = 1005,
+        IDC_EFFECT_LABEL_SCROLL_SPEED = 1006,
+        // A group, then its fade, new page moving, old page moving, and the labels of the
+        // effect, its speed and its border.
+        IDC_EFFECT_IN = 1010,
+        IDC_EFFECT_OUT = 1020,
+        IDS_EFFECT_SECONDS = 33930,
+        IDS_EFFECT_NAME_FIRST = 33931,  // 33931-33949: the effects by type
+    };
 
     CEffectDialog(air::CEffectDialogModel& model, QWidget* parent = nullptr);
 
@@ -57,7 +74,7 @@ public:
     void refresh();
 
 private:
-    EffectGroup makeGroup(const QString& title, bool in);
+    EffectGroup makeGroup(const DialogTexts& t, bool in);
     void showGroup(const EffectGroup& g, bool in);
     void setSpin(QSpinBox* spin, int value, int minimum, int maximum);
     void setBox(QCheckBox* box, int value);

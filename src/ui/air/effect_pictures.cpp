@@ -7,8 +7,13 @@
 #include <cmath>
 
 #include "air/effects.h"
+#include "ui/resources.h"
 
 namespace ui {
+
+namespace {
+constexpr int IDS_EFFECT_NAME_FIRST = 33931;  // the effects by type
+}  // namespace
 
 namespace {
 
@@ -139,29 +144,8 @@ QPixmap EffectPicture(int type, QSize size) {
 QIcon EffectIcon(int type, QSize size) { return QIcon(EffectPicture(type, size)); }
 
 QString EffectName(int type) {
-    static const char* const names[air::kEffectTypes] = {
-        "Switch",
-        "Wipe from the left",
-        "Wipe from the right",
-        "Wipe from the top",
-        "Wipe from the bottom",
-        "Open from the centre, sideways",
-        "Close to the centre, sideways",
-        "Open from the centre, up and down",
-        "Close to the centre, up and down",
-        "Box out from the centre",
-        "Box in to the centre",
-        "From the top-left corner",
-        "From the bottom-left corner",
-        "From the top-right corner",
-        "From the bottom-right corner",
-        "Away to the top-left corner",
-        "Away to the bottom-left corner",
-        "Away to the top-right corner",
-        "Away to the bottom-right corner",
-    };
     if (type < 0 || type >= air::kEffectTypes) return QString();
-    return QString::fromLatin1(names[type]);
+    return StrLine(IDS_EFFECT_NAME_FIRST + type);
 }
 
 }  // namespace ui

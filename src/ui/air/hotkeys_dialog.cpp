@@ -2,18 +2,21 @@
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QLabel>
 #include <QVBoxLayout>
 
 #include "app/message_boxes.h"
 #include "app/profile.h"
 #include "ui/air/hotkey_edit.h"
 #include "ui/air/virtual_keys.h"
+#include "ui/resources.h"
 #include "ui/text.h"
+#include "ui/translate.h"
 
 namespace ui {
 
 CHotkeysDialog::CHotkeysDialog(QWidget* parent) : QDialog(parent) {
-    setWindowTitle("Hotkeys");
+    DialogTexts t(this, kDialogId);
     setObjectName("Hotkeys");
     auto* form = new QFormLayout;
     for (int i = 0; i < air::kHotkeyCount; ++i) {
@@ -21,15 +24,17 @@ CHotkeysDialog::CHotkeysDialog(QWidget* parent) : QDialog(parent) {
         edit->setMinimumWidth(180);
         edit->setObjectName(QString("hotkey%1").arg(i));
         fields_[size_t(i)] = edit;
-        form->addRow(QString::fromLatin1(air::kHotkeyEntries[i].label), edit);
+        form->addRow(t.label(IDC_HOTKEY_LABEL_FIRST + i, edit), edit);
     }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    ButtonTexts(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* top = new QVBoxLayout(this);
     top->addLayout(form);
     top->addWidget(buttons);
     setTable(air::DefaultHotkeys());
+    TranslateDialog(kDialogId, this);
 }
 
 void CHotkeysDialog::setTable(const air::HotkeyTable& table) {
@@ -55,15 +60,19 @@ QString CHotkeysDialog::problem() const {
         const QKeySequence key = ShortcutOfHotkey(t[size_t(i)]);
         if (key.isEmpty()) continue;
         const QString name = key.toString(QKeySequence::NativeText);
-        const QString label = QString::fromLatin1(air::kHotkeyEntries[i].label);
+        // An entry by its label, without its letter mark and colon.
+        auto labelOf = [](int entry) {
+            QString l = DlgText(kDialogId, IDC_HOTKEY_LABEL_FIRST + entry).remove('&').trimmed();
+            if (l.endsWith(':')) l.chop(1);
+            return l.trimmed();
+        };
         for (int j = 0; j < i; ++j)
-            if (ShortcutOfHotkey(t[size_t(j)]) == key)
-                return QString("The key %1 is given to both \"%2\" and \"%3\": give each hotkey a key of its own.")
-                    .arg(name, QString::fromLatin1(air::kHotkeyEntries[j].label), label);
+            if (ShortcutOfHotkey(t[size_t(j)]) == key) return StrFmt(IDS_HOTKEY_TWICE, {name, labelOf(j), labelOf(i)});
         for (const KeyInUse& used : inUse_)
             if (used.key == key)
-                return QString("The key %1 for \"%2\" is already used by \"%3\"%4: choose another key.")
-                    .arg(name, label, used.command, used.window.isEmpty() ? QString() : " in " + used.window);
+                return used.window.isEmpty()
+                           ? StrFmt(IDS_HOTKEY_IN_USE, {name, labelOf(i), used.command})
+                           : StrFmt(IDS_HOTKEY_IN_USE_IN, {name, labelOf(i), used.command, used.window});
     }
     return {};
 }

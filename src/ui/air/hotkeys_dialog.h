@@ -21,6 +21,12 @@ class CHotkeysDialog : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kDialogId = 1164;
+    enum : int {
+        IDC_HOTKEY_LABEL_FIRST = 1000,  // 1000-1007: the entries in table order
+        IDS_HOTKEY_TWICE = 33925,
+        IDS_HOTKEY_IN_USE = 33926,
+        IDS_HOTKEY_IN_USE_IN = 33927,
+    };
 
     explicit CHotkeysDialog(QWidget* parent = nullptr);
 

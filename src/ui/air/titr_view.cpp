@@ -35,6 +35,7 @@
 #include "ui/air/air_pictures.h"
 #include "ui/file_dialogs.h"
 #include "ui/mainframe/mode_frames.h"
+#include "ui/resources.h"
 #include "ui/text.h"
 #include "ui/translate.h"
 
@@ -203,7 +204,8 @@ CTitrView::~CTitrView() {
 }
 
 void CTitrView::buildPanel() {
-    panel_ = WithId(new QWidget, IDD_TITR_BAR);
+    panel_ = new QWidget;
+    DialogTexts t(panel_, IDD_TITR_BAR);
     auto* grid = new QGridLayout(panel_);
     grid->setContentsMargins(8, 8, 8, 8);
     grid->setHorizontalSpacing(8);
@@ -212,9 +214,9 @@ void CTitrView::buildPanel() {
 
     auto* pictures = new QHBoxLayout;
     preview_ = WithId(new CTitrPicture, IDC_TITR_PREVIEW);
-    preview_->setToolTip(QStringLiteral("Selection"));
+    preview_->setToolTip(StrLine(IDS_TITR_SELECTION_TIP));
     onAir_ = WithId(new CTitrPicture, IDC_TITR_ONAIR);
-    onAir_->setToolTip(QStringLiteral("On air"));
+    onAir_->setToolTip(StrLine(IDS_TITR_ON_AIR_TIP));
     pictures->addWidget(preview_);
     pictures->addWidget(onAir_);
     if (app_.settings().isStatusClass2()) {
@@ -239,17 +241,17 @@ void CTitrView::buildPanel() {
             if (model_->CanRender()) Render();
         });
     }
-    render_ = WithId(new QPushButton(QStringLiteral("Render")), IDC_TITR_RENDER);
-    render_->setToolTip(QStringLiteral("Render (F2)"));
+    render_ = t.button(IDC_TITR_RENDER);
+    render_->setToolTip(StrLine(IDS_TITR_RENDER_TIP));
     connect(render_, &QPushButton::clicked, this, &CTitrView::Render);
-    loop_ = WithId(new QCheckBox(QStringLiteral("Loop")), IDC_TITR_LOOP);
+    loop_ = t.check(IDC_TITR_LOOP);
     connect(loop_, &QCheckBox::toggled, this, [this](bool on) {
         if (!filling_) model_->SetLoop(on);
     });
-    fast_ = WithId(new QCheckBox(QStringLiteral("Fast mode")), IDC_TITR_FAST);
+    fast_ = t.check(IDC_TITR_FAST);
     fast_->setChecked(model_->fastLoad());
     connect(fast_, &QCheckBox::toggled, this, [this](bool on) { model_->setFastLoad(on); });
-    playlistEdit_ = WithId(new QPushButton(QStringLiteral("Edit")), IDC_TITR_PL_EDIT);
+    playlistEdit_ = t.button(IDC_TITR_PL_EDIT);
     connect(playlistEdit_, &QPushButton::clicked, this, [this] {
         if (model_->EditPlaylist()) fillTree();
         refreshPanel();
@@ -283,15 +285,15 @@ void CTitrView::buildPanel() {
     grid->addWidget(list_, 7, 0, 1, 4);
     grid->setRowStretch(7, 1);
 
-    restoreLabel_ = WithId(new QLabel(QStringLiteral("Resore input")), IDC_TITR_RESTORE);
+    restoreLabel_ = t.label(IDC_TITR_RESTORE);
     restore_ = WithId(new QComboBox, IDC_TITR_RESTORE_COMBO);
     for (const std::string& c : model_->RestoreChoices()) restore_->addItem(FromProgramText(c));
     restore_->setCurrentIndex(model_->restoreIndex());
     connect(restore_, &QComboBox::currentIndexChanged, this, [this](int index) { model_->setRestoreIndex(index); });
     restoreLabel_->setBuddy(restore_);
-    up_ = WithId(new QPushButton(QStringLiteral("&Up")), IDC_TITR_UP);
-    down_ = WithId(new QPushButton(QStringLiteral("&Down")), IDC_TITR_DOWN);
-    saveAs_ = WithId(new QPushButton(QStringLiteral("&Save As...")), IDC_TITR_SAVE_AS);
+    up_ = t.button(IDC_TITR_UP);
+    down_ = t.button(IDC_TITR_DOWN);
+    saveAs_ = t.button(IDC_TITR_SAVE_AS);
     connect(up_, &QPushButton::clicked, this, [this] { moveRow(-1); });
     connect(down_, &QPushButton::clicked, this, [this] { moveRow(1); });
     connect(saveAs_, &QPushButton::clicked, this, [this] {
@@ -307,6 +309,7 @@ void CTitrView::buildPanel() {
     bottom->addWidget(down_);
     bottom->addWidget(saveAs_);
     grid->addLayout(bottom, 8, 0, 1, 4);
+    TranslateDialog(IDD_TITR_BAR, panel_);
 }
 
 // ---- The tree
@@ -560,29 +563,25 @@ void CTitrView::dropEvent(QDropEvent* event) {
 
 void CTitrView::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
+    BuildPopupMenu(IDR_TITR_CONTEXT, &menu);
+    TranslateMenu(IDR_TITR_CONTEXT, &menu);
     // The same as dropping the file onto the view.
     const bool free = frame_.controller().CanStart() && !frame_.controller().IsOnAir();
-    QAction* cueSequence = menu.addAction(QStringLiteral("Cue &sequence..."));
-    QAction* cuePage = menu.addAction(QStringLiteral("Cue &page..."));
+    QAction* cueSequence = FindCommand(&menu, ID_TITR_CUE_SEQUENCE);
+    QAction* cuePage = FindCommand(&menu, ID_TITR_CUE_PAGE);
     cueSequence->setEnabled(free);
     cuePage->setEnabled(free);
     // The playlist editors, with MPEG boards.
-    QAction* newPlaylist = nullptr;
-    QAction* airPlaylist = nullptr;
-    if (app_.hardwareState() & app::HW_MPEG) {
-        menu.addSeparator();
-        if (model_->CanEditPlaylists()) {
-            newPlaylist = menu.addAction(QStringLiteral("&New video playlist..."));
-            newPlaylist->setEnabled(free);
-        }
-        if (Factories().editAirPlaylist) {
-            airPlaylist = menu.addAction(QStringLiteral("&Edit playlist..."));
-            airPlaylist->setEnabled(free);
-        }
-    }
-    menu.addSeparator();
-    QAction* refresh = menu.addAction(QStringLiteral("&Refresh list"));
-    SetResourceId(refresh, IDC_TITR_REFRESH);
+    const bool mpeg = app_.hardwareState() & app::HW_MPEG;
+    QAction* newPlaylist = FindCommand(&menu, ID_TITR_NEW_PLAYLIST);
+    QAction* airPlaylist = FindCommand(&menu, ID_TITR_AIR_PLAYLIST);
+    newPlaylist->setVisible(mpeg && model_->CanEditPlaylists());
+    newPlaylist->setEnabled(free);
+    airPlaylist->setVisible(mpeg && Factories().editAirPlaylist);
+    airPlaylist->setEnabled(free);
+    if (!newPlaylist->isVisible()) newPlaylist = nullptr;
+    if (!airPlaylist->isVisible()) airPlaylist = nullptr;
+    QAction* refresh = FindCommand(&menu, IDC_TITR_REFRESH);
     QAction* chosen = menu.exec(event->globalPos());
     if (chosen == refresh) RebuildTree();
     if (chosen && chosen == newPlaylist) {

@@ -60,6 +60,14 @@ enum : int {
     IDC_TITR_UP = 1513,
     IDC_TITR_DOWN = 1514,
     IDC_TITR_RESTORE_COMBO = 1524,
+    IDR_TITR_CONTEXT = 135,
+    ID_TITR_CUE_SEQUENCE = 33950,
+    ID_TITR_CUE_PAGE = 33951,
+    ID_TITR_NEW_PLAYLIST = 33952,
+    ID_TITR_AIR_PLAYLIST = 33953,
+    IDS_TITR_SELECTION_TIP = 33954,
+    IDS_TITR_ON_AIR_TIP = 33955,
+    IDS_TITR_RENDER_TIP = 33956,
 };
 
 class CTitrView : public QWidget, public platform::MessageTarget, public AirViewCommands, private air::TitrPanel {

@@ -15,11 +15,19 @@
 #include "ui/mainframe/gui_shell.h"
 #include "ui/mainframe/main_frame.h"
 #include "ui/qt_message_target.h"
+#include "ui/resources.h"
 #include "ui/text.h"
 
 namespace ui {
 
 namespace {
+enum : int {
+    IDS_CONTROL_LISTENING = 34430,
+    IDS_CONTROL_LISTENING_TOKEN = 34431,
+    IDS_CONTROL_BAD_LISTEN = 34432,
+    IDS_CONTROL_FAILED = 34433,
+    IDS_CONTROL_LAMP = 34434,
+};
 
 std::string RealPath(const std::string& path) {
     char* r = ::realpath(path.c_str(), nullptr);
@@ -138,7 +146,7 @@ CControlLink::CControlLink(app::CZentrixApp& app, pages::CFontManager& fonts, CG
     control::ServerOptions o;
     std::string why;
     if (!control::ParseListen(s.listen, o.listen, why)) {
-        status_ = QString::fromStdString("Remote control: [Control] Listen: " + why);
+        status_ = StrFmt(IDS_CONTROL_BAD_LISTEN, {why});
         failed_ = true;
         return;
     }
@@ -157,7 +165,7 @@ CControlLink::CControlLink(app::CZentrixApp& app, pages::CFontManager& fonts, CG
     host_ = std::make_unique<CGuiControlHost>(app, fonts, std::move(finder));
     server_ = std::make_unique<control::ControlServer>(*host_, host_->target(), o);
     if (!server_->start(why)) {
-        status_ = QString::fromStdString("Remote control: " + why);
+        status_ = StrFmt(IDS_CONTROL_FAILED, {why});
         failed_ = true;
         LogMessage("CControlLink: %s", why.c_str());
         server_.reset();
@@ -165,7 +173,7 @@ CControlLink::CControlLink(app::CZentrixApp& app, pages::CFontManager& fonts, CG
         return;
     }
     host_->attach(&server_->board());
-    status_ = QString::fromStdString("Remote control: " + server_->url() + (o.token.empty() ? "" : " (token)"));
+    status_ = StrFmt(o.token.empty() ? IDS_CONTROL_LISTENING : IDS_CONTROL_LISTENING_TOKEN, {server_->url()});
 }
 
 CControlLink::~CControlLink() { stop(); }
@@ -182,8 +190,9 @@ QLabel* CControlLink::makeLamp(QWidget* parent) const {
     if (status_.isEmpty()) return nullptr;
     auto* lamp = new QLabel(parent);
     lamp->setObjectName("controlLamp");
-    lamp->setText(failed_ ? QStringLiteral("<span style='color:#c02020'>&#9679;</span> Remote")
-                          : QStringLiteral("<span style='color:#20a040'>&#9679;</span> Remote"));
+    const QString dot = failed_ ? QStringLiteral("<span style='color:#c02020'>&#9679;</span> ")
+                                : QStringLiteral("<span style='color:#20a040'>&#9679;</span> ");
+    lamp->setText(dot + StrLine(IDS_CONTROL_LAMP).toHtmlEscaped());
     lamp->setToolTip(status_);
     return lamp;
 }

@@ -13,6 +13,8 @@
 
 #include "app/message_boxes.h"
 #include "app/zentrix_app.h"
+#include "ui/resources.h"
+#include "ui/translate.h"
 
 namespace ui {
 
@@ -37,12 +39,11 @@ app::Profile* settingsProfile() {
 }  // namespace
 
 CColourDialog::CColourDialog(uint32_t colour, QWidget* parent) : QDialog(parent), model_(colour) {
-    setWindowTitle("Color");
+    DialogTexts t(this, IDD_COLOUR);
     setObjectName("ColorDialog");
     if (app::Profile* p = settingsProfile()) model_.LoadSwatches(*p);
 
     auto* grid = new QGridLayout;
-    const char* names[4] = {"Red", "Green", "Blue", "transparency"};
     for (int i = 0; i < 4; ++i) {
         const int top = i == 3 ? pages::COLOUR_LEVELS - 1 : 255;
         sliders_[i] = new QSlider(Qt::Horizontal, this);
@@ -54,7 +55,7 @@ CColourDialog::CColourDialog(uint32_t colour, QWidget* parent) : QDialog(parent)
         }
         spins_[i] = new QSpinBox(this);
         spins_[i]->setRange(0, top);
-        grid->addWidget(new QLabel(names[i], this), i, 0);
+        grid->addWidget(t.label(IDC_COLOUR_LABEL_RED + i, sliders_[i]), i, 0);
         grid->addWidget(sliders_[i], i, 1);
         grid->addWidget(spins_[i], i, 2);
         connect(sliders_[i], &QSlider::valueChanged, this, [this, i](int v) { onValue(i, v); });
@@ -63,7 +64,7 @@ CColourDialog::CColourDialog(uint32_t colour, QWidget* parent) : QDialog(parent)
 
     overBlack_ = new QLabel(this);
     overWhite_ = new QLabel(this);
-    saturated_ = new QLabel("Saturated color!", this);
+    saturated_ = t.label(IDC_COLOUR_SATURATED);
     saturated_->setStyleSheet("color: #C00000; font-weight: bold;");
     auto* previews = new QHBoxLayout;
     previews->addWidget(overBlack_);
@@ -71,7 +72,7 @@ CColourDialog::CColourDialog(uint32_t colour, QWidget* parent) : QDialog(parent)
     previews->addWidget(saturated_);
     previews->addStretch();
 
-    auto* custom = new QGroupBox("Custom colors", this);
+    auto* custom = t.group(IDC_COLOUR_CUSTOM);
     auto* swatchGrid = new QGridLayout;
     for (int i = 0; i < pages::COLOUR_SWATCHES; ++i) {
         auto* b = new QPushButton(custom);
@@ -82,8 +83,8 @@ CColourDialog::CColourDialog(uint32_t colour, QWidget* parent) : QDialog(parent)
         swatchGrid->addWidget(b, i / 8, i % 8);
         connect(b, &QPushButton::clicked, this, [this, i] { selectSwatch(i); });
     }
-    get_ = new QPushButton("Get", custom);
-    set_ = new QPushButton("Set", custom);
+    get_ = t.button(IDC_COLOUR_GET);
+    set_ = t.button(IDC_COLOUR_SET);
     connect(get_, &QPushButton::clicked, this, [this] {
         model_.TakeSwatch(selectedSwatch_);
         sync();
@@ -98,6 +99,7 @@ CColourDialog::CColourDialog(uint32_t colour, QWidget* parent) : QDialog(parent)
     customLayout->addLayout(getSet);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    ButtonTexts(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -108,6 +110,7 @@ CColourDialog::CColourDialog(uint32_t colour, QWidget* parent) : QDialog(parent)
     layout->addWidget(buttons);
     selectSwatch(0);
     sync();
+    TranslateDialog(IDD_COLOUR, this);
 }
 
 void CColourDialog::selectSwatch(int i) {
@@ -145,8 +148,8 @@ void CColourDialog::sync() {
     syncing_ = false;
     overBlack_->setPixmap(previewPixmap(model_.previewOver(false), false));
     overWhite_->setPixmap(previewPixmap(model_.previewOver(true), true));
-    overBlack_->setToolTip("Over black");
-    overWhite_->setToolTip("Over white");
+    overBlack_->setToolTip(StrLine(IDS_COLOUR_OVER_BLACK));
+    overWhite_->setToolTip(StrLine(IDS_COLOUR_OVER_WHITE));
     const bool saturated = model_.saturated();
     saturated_->setVisible(saturated);
     for (int i = 0; i < pages::COLOUR_SWATCHES; ++i) {

@@ -15,6 +15,17 @@ class QSpinBox;
 
 namespace ui {
 
+enum : int {
+    IDD_COLOUR = 1105,
+    IDC_COLOUR_LABEL_RED = 1000,  // 1000-1003: red, green, blue, transparency
+    IDC_COLOUR_SATURATED = 1004,
+    IDC_COLOUR_CUSTOM = 1005,
+    IDC_COLOUR_GET = 1006,
+    IDC_COLOUR_SET = 1007,
+    IDS_COLOUR_OVER_BLACK = 33760,
+    IDS_COLOUR_OVER_WHITE = 33761,
+};
+
 class CColourDialog final : public QDialog {
     Q_OBJECT
 public:

@@ -17,7 +17,9 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "ui/resources.h"
 #include "ui/text.h"
+#include "ui/translate.h"
 
 namespace ui {
 
@@ -25,6 +27,7 @@ namespace {
 
 QDialogButtonBox* okCancel(QDialog* d) {
     auto* b = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, d);
+    ButtonTexts(b);
     QObject::connect(b, &QDialogButtonBox::accepted, d, &QDialog::accept);
     QObject::connect(b, &QDialogButtonBox::rejected, d, &QDialog::reject);
     return b;
@@ -44,23 +47,22 @@ QSpinBox* mixedSpin(int top, int value, QWidget* parent) {
 // ---- CParagraphDialog
 
 CParagraphDialog::CParagraphDialog(const pages::ParaFormat& f, bool canAlign, QWidget* parent) : QDialog(parent) {
-    setWindowTitle("Paragraph formatting");
+    DialogTexts t(this, IDD_PARAGRAPH);
     setObjectName("ParagraphFormatting");
-    auto* alignBox = new QGroupBox("Alignment", this);
+    auto* alignBox = t.group(IDC_PARA_ALIGN);
     auto* alignRow = new QHBoxLayout(alignBox);
     auto* group = new QButtonGroup(this);
-    const char* names[3] = {"Left", "Center", "Right"};
     for (int i = 0; i < 3; ++i) {
-        align_[i] = new QRadioButton(names[i], alignBox);
+        align_[i] = t.radio(IDC_PARA_LEFT + i);
         group->addButton(align_[i], i);
         alignRow->addWidget(align_[i]);
     }
     if (f.align >= 0 && f.align < 3) align_[f.align]->setChecked(true);
     alignBox->setEnabled(canAlign);
 
-    auto* margins = new QGroupBox("Margins", this);
+    auto* margins = t.group(IDC_PARA_MARGINS);
     auto* mf = new QFormLayout(margins);
-    auto* spacing = new QGroupBox("Spacing", this);
+    auto* spacing = t.group(IDC_PARA_SPACING);
     auto* sf = new QFormLayout(spacing);
     spins_[0] = mixedSpin(100, f.lineSpacing, spacing);
     spins_[1] = mixedSpin(200, f.leftMargin, margins);
@@ -68,12 +70,12 @@ CParagraphDialog::CParagraphDialog(const pages::ParaFormat& f, bool canAlign, QW
     spins_[3] = mixedSpin(200, f.spaceBefore, spacing);
     spins_[4] = mixedSpin(200, f.spaceAfter, spacing);
     spins_[5] = mixedSpin(100, f.indent, margins);
-    mf->addRow("Left", spins_[1]);
-    mf->addRow("Right", spins_[2]);
-    mf->addRow("First line", spins_[5]);
-    sf->addRow("Top", spins_[3]);
-    sf->addRow("Bottom", spins_[4]);
-    sf->addRow("Line", spins_[0]);
+    mf->addRow(t.label(IDC_PARA_LABEL_LEFT, spins_[1]), spins_[1]);
+    mf->addRow(t.label(IDC_PARA_LABEL_RIGHT, spins_[2]), spins_[2]);
+    mf->addRow(t.label(IDC_PARA_LABEL_FIRST, spins_[5]), spins_[5]);
+    sf->addRow(t.label(IDC_PARA_LABEL_TOP, spins_[3]), spins_[3]);
+    sf->addRow(t.label(IDC_PARA_LABEL_BOTTOM, spins_[4]), spins_[4]);
+    sf->addRow(t.label(IDC_PARA_LABEL_LINE, spins_[0]), spins_[0]);
     auto* boxes = new QHBoxLayout;
     boxes->addWidget(margins);
     boxes->addWidget(spacing);
@@ -82,6 +84,7 @@ CParagraphDialog::CParagraphDialog(const pages::ParaFormat& f, bool canAlign, QW
     layout->addWidget(alignBox);
     layout->addLayout(boxes);
     layout->addWidget(okCancel(this));
+    TranslateDialog(IDD_PARAGRAPH, this);
 }
 
 pages::ParaFormat CParagraphDialog::format() const {
@@ -102,7 +105,7 @@ pages::ParaFormat CParagraphDialog::format() const {
 
 CFrameDialog::CFrameDialog(const pages::FrameFormatting& f, bool canBorder, bool canBackground, QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle("Frame formatting");
+    DialogTexts t(this, IDD_FRAME);
     setObjectName("FrameFormatting");
     name_ = new QLineEdit(FromProgramText(f.name), this);
     name_->setMaxLength(200);
@@ -116,25 +119,25 @@ CFrameDialog::CFrameDialog(const pages::FrameFormatting& f, bool canBorder, bool
     top_ = spin(0, 576, f.top);
     width_ = spin(2, 720, f.width);
     height_ = spin(2, 576, f.height);
-    auto* position = new QGroupBox("Position", this);
+    auto* position = t.group(IDC_FRAME_POSITION);
     auto* pf = new QFormLayout(position);
-    pf->addRow("Left", left_);
-    pf->addRow("Top", top_);
-    auto* size = new QGroupBox("Size", this);
+    pf->addRow(t.label(IDC_FRAME_LABEL_LEFT, left_), left_);
+    pf->addRow(t.label(IDC_FRAME_LABEL_TOP, top_), top_);
+    auto* size = t.group(IDC_FRAME_SIZE);
     auto* szf = new QFormLayout(size);
-    szf->addRow("Width", width_);
-    szf->addRow("Height", height_);
+    szf->addRow(t.label(IDC_FRAME_LABEL_WIDTH, width_), width_);
+    szf->addRow(t.label(IDC_FRAME_LABEL_HEIGHT, height_), height_);
     auto* geometry = new QHBoxLayout;
     geometry->addWidget(position);
     geometry->addWidget(size);
 
-    auto* borderBox = new QGroupBox("Frame border", this);
+    auto* borderBox = t.group(IDC_FRAME_BORDER);
     border_ = new QSlider(Qt::Horizontal, borderBox);
     border_->setRange(0, 14);
     border_->setPageStep(1);
     border_->setTickPosition(QSlider::TicksBelow);
     border_->setValue(std::clamp(f.border, 0, 14));
-    borderValue_ = new QLabel(borderBox);
+    borderValue_ = t(new QLabel(borderBox), IDC_FRAME_BORDER_VALUE);
     borderValue_->setMinimumWidth(24);
     auto showBorder = [this](int v) { borderValue_->setText(QString::number(v + 1)); };
     showBorder(border_->value());
@@ -143,18 +146,19 @@ CFrameDialog::CFrameDialog(const pages::FrameFormatting& f, bool canBorder, bool
     borderRow->addWidget(border_);
     borderRow->addWidget(borderValue_);
     borderBox->setEnabled(canBorder);
-    background_ = new QCheckBox("background frame", this);
+    background_ = t.check(IDC_FRAME_BACKGROUND);
     background_->setChecked(f.backgroundFrame != 0);
     background_->setEnabled(canBackground);
 
     auto* layout = new QVBoxLayout(this);
     auto* nameRow = new QFormLayout;
-    nameRow->addRow("Name", name_);
+    nameRow->addRow(t.label(IDC_FRAME_LABEL_NAME, name_), name_);
     layout->addLayout(nameRow);
     layout->addLayout(geometry);
     layout->addWidget(borderBox);
     layout->addWidget(background_);
     layout->addWidget(okCancel(this));
+    TranslateDialog(IDD_FRAME, this);
 }
 
 pages::FrameFormatting CFrameDialog::formatting() const {
@@ -173,12 +177,12 @@ pages::FrameFormatting CFrameDialog::formatting() const {
 
 CEditorPrefsDialog::CEditorPrefsDialog(const pages::EditorPreferences& prefs, QWidget* parent)
     : QDialog(parent), prefs_(prefs) {
-    setWindowTitle("Preferences");
+    DialogTexts t(this, IDD_EDITOR_PREFS);
     setObjectName("EditorPreferences");
-    filter_ = new QCheckBox("Use vertical filtering", this);
-    shadow_ = new QCheckBox("Display shadows", this);
-    blend_ = new QCheckBox("Use alpha channel for frames background", this);
-    clip_ = new QCheckBox("Show TV screen visible area", this);
+    filter_ = t.check(IDC_EPREF_FILTER);
+    shadow_ = t.check(IDC_EPREF_SHADOW);
+    blend_ = t.check(IDC_EPREF_BLEND);
+    clip_ = t.check(IDC_EPREF_CLIP);
     filter_->setChecked(prefs.filter);
     shadow_->setChecked(prefs.useShadow);
     blend_->setChecked(prefs.useBlend);
@@ -190,8 +194,8 @@ CEditorPrefsDialog::CEditorPrefsDialog(const pages::EditorPreferences& prefs, QW
     clipX_->setValue(prefs.clipX);
     clipY_->setValue(prefs.clipY);
     auto* offsets = new QFormLayout;
-    offsets->addRow("Horizontal offset", clipX_);
-    offsets->addRow("Vertical offset", clipY_);
+    offsets->addRow(t.label(IDC_EPREF_LABEL_CLIPX, clipX_), clipX_);
+    offsets->addRow(t.label(IDC_EPREF_LABEL_CLIPY, clipY_), clipY_);
     offsets->setContentsMargins(24, 0, 0, 0);
     auto enableOffsets = [this](bool on) {
         clipX_->setEnabled(on);
@@ -207,6 +211,7 @@ CEditorPrefsDialog::CEditorPrefsDialog(const pages::EditorPreferences& prefs, QW
     layout->addWidget(clip_);
     layout->addLayout(offsets);
     layout->addWidget(okCancel(this));
+    TranslateDialog(IDD_EDITOR_PREFS, this);
 }
 
 pages::EditorPreferences CEditorPrefsDialog::preferences() const {
@@ -225,10 +230,10 @@ pages::EditorPreferences CEditorPrefsDialog::preferences() const {
 CNewPageDialog::CNewPageDialog(const std::vector<std::string>& templates, int type, const std::string& chosen,
                                QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle("Create new page");
+    DialogTexts t(this, IDD_NEW_PAGE);
     setObjectName("CreateNewPage");
-    empty_ = new QRadioButton("Empty page", this);
-    fromTemplate_ = new QRadioButton("From template", this);
+    empty_ = t.radio(IDC_NEWPAGE_EMPTY);
+    fromTemplate_ = t.radio(IDC_NEWPAGE_TEMPLATE);
     list_ = new QListWidget(this);
     for (const std::string& t : templates) {
         list_->addItem(FromProgramText(t));
@@ -250,6 +255,7 @@ CNewPageDialog::CNewPageDialog(const std::vector<std::string>& templates, int ty
     layout->addWidget(list_);
     layout->addWidget(buttons);
     update();
+    TranslateDialog(IDD_NEW_PAGE, this);
 }
 
 void CNewPageDialog::update() { ok_->setEnabled(empty_->isChecked() || list_->currentRow() >= 0); }
@@ -267,7 +273,7 @@ std::string CNewPageDialog::templateName() const {
 
 CStyleLibraryDialog::CStyleLibraryDialog(const pages::CStyleLibrary& library, int select, QWidget* parent)
     : QDialog(parent), lib_(library) {
-    setWindowTitle("Styles library");
+    DialogTexts t(this, IDD_STYLES);
     setObjectName("StylesLibrary");
     list_ = new QListWidget(this);
     list_->setMinimumWidth(180);
@@ -275,9 +281,9 @@ CStyleLibraryDialog::CStyleLibraryDialog(const pages::CStyleLibrary& library, in
     name_->setMaxLength(pages::STYLE_NAME_MAX);
     // A comma would end the name in the library file.
     name_->setValidator(new QRegularExpressionValidator(QRegularExpression("[^,]*"), name_));
-    up_ = new QPushButton("Up", this);
-    down_ = new QPushButton("Down", this);
-    remove_ = new QPushButton("Remove", this);
+    up_ = t.button(IDC_STYLES_UP);
+    down_ = t.button(IDC_STYLES_DOWN);
+    remove_ = t.button(IDC_STYLES_REMOVE);
     frame_ = new QLabel(this);
     para_ = new QLabel(this);
     text_ = new QLabel(this);
@@ -312,22 +318,22 @@ CStyleLibraryDialog::CStyleLibraryDialog(const pages::CStyleLibrary& library, in
 
     auto* side = new QVBoxLayout;
     auto* nameRow = new QFormLayout;
-    nameRow->addRow("Name", name_);
+    nameRow->addRow(t.label(IDC_STYLES_LABEL_NAME, name_), name_);
     side->addLayout(nameRow);
     auto* moves = new QHBoxLayout;
     moves->addWidget(up_);
     moves->addWidget(down_);
     moves->addWidget(remove_);
     side->addLayout(moves);
-    auto describe = [this](const char* title, QLabel* l) {
-        auto* g = new QGroupBox(title, this);
+    auto describe = [&t](int title, QLabel* l) {
+        auto* g = t.group(title);
         auto* v = new QVBoxLayout(g);
         v->addWidget(l);
         return g;
     };
-    side->addWidget(describe("Frame", frame_));
-    side->addWidget(describe("Paragraph", para_));
-    side->addWidget(describe("Text", text_));
+    side->addWidget(describe(IDC_STYLES_FRAME, frame_));
+    side->addWidget(describe(IDC_STYLES_PARAGRAPH, para_));
+    side->addWidget(describe(IDC_STYLES_TEXT, text_));
     side->addStretch();
     auto* top = new QHBoxLayout;
     top->addWidget(list_);
@@ -336,6 +342,7 @@ CStyleLibraryDialog::CStyleLibraryDialog(const pages::CStyleLibrary& library, in
     layout->addLayout(top);
     layout->addWidget(okCancel(this));
     fill(select);
+    TranslateDialog(IDD_STYLES, this);
 }
 
 int CStyleLibraryDialog::row() const { return list_->currentRow(); }

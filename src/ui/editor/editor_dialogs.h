@@ -22,6 +22,53 @@ class QSpinBox;
 
 namespace ui {
 
+enum : int {
+    IDD_PARAGRAPH = 1100,
+    IDC_PARA_ALIGN = 1000,
+    IDC_PARA_LEFT = 1001,  // 1001-1003: left, center, right
+    IDC_PARA_MARGINS = 1004,
+    IDC_PARA_SPACING = 1005,
+    IDC_PARA_LABEL_LEFT = 1006,
+    IDC_PARA_LABEL_RIGHT = 1007,
+    IDC_PARA_LABEL_FIRST = 1008,
+    IDC_PARA_LABEL_TOP = 1009,
+    IDC_PARA_LABEL_BOTTOM = 1010,
+    IDC_PARA_LABEL_LINE = 1011,
+
+    IDD_FRAME = 1101,
+    IDC_FRAME_LABEL_NAME = 1000,
+    IDC_FRAME_POSITION = 1001,
+    IDC_FRAME_LABEL_LEFT = 1002,
+    IDC_FRAME_LABEL_TOP = 1003,
+    IDC_FRAME_SIZE = 1004,
+    IDC_FRAME_LABEL_WIDTH = 1005,
+    IDC_FRAME_LABEL_HEIGHT = 1006,
+    IDC_FRAME_BORDER = 1007,
+    IDC_FRAME_BACKGROUND = 1008,
+    IDC_FRAME_BORDER_VALUE = 1009,
+
+    IDD_EDITOR_PREFS = 1102,
+    IDC_EPREF_FILTER = 1000,
+    IDC_EPREF_SHADOW = 1001,
+    IDC_EPREF_BLEND = 1002,
+    IDC_EPREF_CLIP = 1003,
+    IDC_EPREF_LABEL_CLIPX = 1004,
+    IDC_EPREF_LABEL_CLIPY = 1005,
+
+    IDD_NEW_PAGE = 1103,
+    IDC_NEWPAGE_EMPTY = 1000,
+    IDC_NEWPAGE_TEMPLATE = 1001,
+
+    IDD_STYLES = 1104,
+    IDC_STYLES_LABEL_NAME = 1000,
+    IDC_STYLES_UP = 1001,
+    IDC_STYLES_DOWN = 1002,
+    IDC_STYLES_REMOVE = 1003,
+    IDC_STYLES_FRAME = 1004,
+    IDC_STYLES_PARAGRAPH = 1005,
+    IDC_STYLES_TEXT = 1006,
+};
+
 // Paragraph values; a field of -1 (values differ over the selection) shows empty and stays -1
 // unless the operator sets it. Alignment is disabled in a Scroller.
 class CParagraphDialog final : public QDialog {

@@ -24,7 +24,9 @@
 #include "ui/mainframe/artwork.h"
 #include "ui/pictures/bmp_to_tga_dialog.h"
 #include "ui/pictures/picture_file_dialog.h"
+#include "ui/resources.h"
 #include "ui/text.h"
+#include "ui/translate.h"
 
 namespace ui {
 
@@ -34,8 +36,9 @@ app::CZentrixApp* theApp() { return app::CZentrixApp::Instance(); }
 
 }  // namespace
 
-QAction* CPageEditorFrame::add(EditorCommand c, const QString& text, const QKeySequence& key) {
-    auto* a = new QAction(text, main_);
+QAction* CPageEditorFrame::add(EditorCommand c, const QKeySequence& key) {
+    auto* a = new QAction(main_);
+    SetResourceId(a, CommandId(c));
     if (!key.isEmpty()) {
         a->setShortcut(key);
         a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
@@ -47,68 +50,67 @@ QAction* CPageEditorFrame::add(EditorCommand c, const QString& text, const QKeyS
 
 void CPageEditorFrame::buildActions() {
     auto on = [this](EditorCommand c, auto fn) { connect(actions_[c], &QAction::triggered, this, fn); };
-    // The action table: command, menu text, toolbar icon, shortcut.
+    // The action table: command, toolbar icon, shortcut. The texts are the menu table's.
     struct Entry {
         EditorCommand command;
-        const char* text;
         std::optional<EditorIcon> icon = std::nullopt;
         QKeySequence key = {};
     };
     const Entry table[] = {
-        {CMD_NEW, "Create new page", EditorIcon::New, QKeySequence::New},
-        {CMD_OPEN, "Open...", EditorIcon::Open, QKeySequence::Open},
-        {CMD_SAVE, "Save", EditorIcon::Save, QKeySequence::Save},
-        {CMD_SAVE_AS, "Save as..."},
-        {CMD_IMPORT_TEXT, "Import text...", EditorIcon::Text},
-        {CMD_IMPORT_PICTURE, "Import picture...", EditorIcon::Picture},
-        {CMD_REMOVE_PICTURE, "Remove picture"},
-        {CMD_LINK_BANNER, "Link banner..."},
+        {CMD_NEW, EditorIcon::New, QKeySequence::New},
+        {CMD_OPEN, EditorIcon::Open, QKeySequence::Open},
+        {CMD_SAVE, EditorIcon::Save, QKeySequence::Save},
+        {CMD_SAVE_AS},
+        {CMD_IMPORT_TEXT, EditorIcon::Text},
+        {CMD_IMPORT_PICTURE, EditorIcon::Picture},
+        {CMD_REMOVE_PICTURE},
+        {CMD_LINK_BANNER},
         // Not F5: the on-air frame's Play answers to that from every window.
-        {CMD_PLAY, "Play page!", EditorIcon::Play, QKeySequence(Qt::CTRL | Qt::Key_F5)},
-        {CMD_PREFERENCES, "Preferences..."},
-        {CMD_CLOSE, "Close"},
-        {CMD_UNDO, "Undo", EditorIcon::Undo, QKeySequence::Undo},
-        {CMD_REDO, "Redo", EditorIcon::Redo, QKeySequence::Redo},
-        {CMD_CUT, "Cut", EditorIcon::Cut, QKeySequence::Cut},
-        {CMD_COPY, "Copy", EditorIcon::Copy, QKeySequence::Copy},
-        {CMD_PASTE, "Paste", EditorIcon::Paste, QKeySequence::Paste},
-        {CMD_DELETE, "Delete"},
-        {CMD_SELECT_ALL, "Select all", std::nullopt, QKeySequence::SelectAll},
-        {CMD_FRAME_FORMAT, "Frame formatting...", EditorIcon::FrameFormat},
-        {CMD_FRAME_COLOUR, "Frame color..."},
-        {CMD_FIXED, "Fixed frame", EditorIcon::Fixed},
-        {CMD_SCROLLER, "Scroller", EditorIcon::Scroller},
-        {CMD_ROLL, "Roll", EditorIcon::Roll},
-        {CMD_VTOP, "Top", EditorIcon::VTop},
-        {CMD_VCENTER, "Center", EditorIcon::VCenter},
-        {CMD_VBOTTOM, "Bottom", EditorIcon::VBottom},
-        {CMD_FRONT, "Bring to front", EditorIcon::Front},
-        {CMD_BACK, "Send to back", EditorIcon::Back},
-        {CMD_LOCK, "Lock", EditorIcon::Lock},
-        {CMD_DELETE_FRAME, "Delete frame", EditorIcon::DeleteFrame},
-        {CMD_ADD_STYLE, "Add style to library", EditorIcon::AddStyle},
-        {CMD_STYLES, "Styles library", EditorIcon::Styles},
-        {CMD_SUBSCRIPT, "Subscript", EditorIcon::Subscript},
-        {CMD_NORMAL, "Normal", EditorIcon::Normal},
-        {CMD_SUPERSCRIPT, "Superscript", EditorIcon::Superscript},
-        {CMD_TEXT_COLOUR, "Text color..."},
-        {CMD_PARAGRAPH, "Paragraph formatting...", EditorIcon::Paragraph},
-        {CMD_ALIGN_LEFT, "Left", EditorIcon::AlignLeft},
-        {CMD_ALIGN_CENTER, "Center", EditorIcon::AlignCenter},
-        {CMD_ALIGN_RIGHT, "Right", EditorIcon::AlignRight},
-        {CMD_PAGE_COLOUR, "Page background color..."},
-        {CMD_IMPORT_BACKGROUND, "Import background picture...", EditorIcon::Background},
-        {CMD_REMOVE_BACKGROUND, "Remove background picture"},
-        {CMD_BMP_TO_TGA, "BMP -> TGA converter..."},
-        {CMD_VIEW_BACKGROUND, "View background", EditorIcon::Reference},
-        {CMD_REFERENCE_PICTURE, "Background for viewing..."},
-        {CMD_ZOOM_IN, "Zoom in", EditorIcon::ZoomIn, QKeySequence::ZoomIn},
-        {CMD_ZOOM_OUT, "Zoom out", EditorIcon::ZoomOut, QKeySequence::ZoomOut},
-        {CMD_ZOOM_100, "Actual size", std::nullopt, QKeySequence(Qt::CTRL | Qt::Key_0)},
-        {CMD_ZOOM_FIT, "Fit page"},
+        {CMD_PLAY, EditorIcon::Play, QKeySequence(Qt::CTRL | Qt::Key_F5)},
+        {CMD_PREFERENCES},
+        {CMD_CLOSE},
+        {CMD_UNDO, EditorIcon::Undo, QKeySequence::Undo},
+        {CMD_REDO, EditorIcon::Redo, QKeySequence::Redo},
+        {CMD_CUT, EditorIcon::Cut, QKeySequence::Cut},
+        {CMD_COPY, EditorIcon::Copy, QKeySequence::Copy},
+        {CMD_PASTE, EditorIcon::Paste, QKeySequence::Paste},
+        {CMD_DELETE},
+        {CMD_SELECT_ALL, std::nullopt, QKeySequence::SelectAll},
+        {CMD_FRAME_FORMAT, EditorIcon::FrameFormat},
+        {CMD_FRAME_COLOUR},
+        {CMD_FIXED, EditorIcon::Fixed},
+        {CMD_SCROLLER, EditorIcon::Scroller},
+        {CMD_ROLL, EditorIcon::Roll},
+        {CMD_VTOP, EditorIcon::VTop},
+        {CMD_VCENTER, EditorIcon::VCenter},
+        {CMD_VBOTTOM, EditorIcon::VBottom},
+        {CMD_FRONT, EditorIcon::Front},
+        {CMD_BACK, EditorIcon::Back},
+        {CMD_LOCK, EditorIcon::Lock},
+        {CMD_DELETE_FRAME, EditorIcon::DeleteFrame},
+        {CMD_ADD_STYLE, EditorIcon::AddStyle},
+        {CMD_STYLES, EditorIcon::Styles},
+        {CMD_SUBSCRIPT, EditorIcon::Subscript},
+        {CMD_NORMAL, EditorIcon::Normal},
+        {CMD_SUPERSCRIPT, EditorIcon::Superscript},
+        {CMD_TEXT_COLOUR},
+        {CMD_PARAGRAPH, EditorIcon::Paragraph},
+        {CMD_ALIGN_LEFT, EditorIcon::AlignLeft},
+        {CMD_ALIGN_CENTER, EditorIcon::AlignCenter},
+        {CMD_ALIGN_RIGHT, EditorIcon::AlignRight},
+        {CMD_PAGE_COLOUR},
+        {CMD_IMPORT_BACKGROUND, EditorIcon::Background},
+        {CMD_REMOVE_BACKGROUND},
+        {CMD_BMP_TO_TGA},
+        {CMD_VIEW_BACKGROUND, EditorIcon::Reference},
+        {CMD_REFERENCE_PICTURE},
+        {CMD_ZOOM_IN, EditorIcon::ZoomIn, QKeySequence::ZoomIn},
+        {CMD_ZOOM_OUT, EditorIcon::ZoomOut, QKeySequence::ZoomOut},
+        {CMD_ZOOM_100, std::nullopt, QKeySequence(Qt::CTRL | Qt::Key_0)},
+        {CMD_ZOOM_FIT},
     };
     for (const Entry& e : table) {
-        QAction* a = add(e.command, e.text, e.key);
+        QAction* a = add(e.command, e.key);
         if (e.icon) a->setIcon(MakeEditorIcon(*e.icon));
     }
     actions_[CMD_REDO]->setShortcuts(
@@ -121,13 +123,13 @@ void CPageEditorFrame::buildActions() {
 
     on(CMD_NEW, [this] { NewPage(); });
     on(CMD_OPEN, [this] {
-        const std::string chosen = AskOpenFile(main_, "Open page", app::FOLDER_LAST_PAGES, app::FT_PAGE);
+        const std::string chosen = AskOpenFile(main_, StrLine(IDS_PE_OPEN_PAGE), app::FOLDER_LAST_PAGES, app::FT_PAGE);
         if (!chosen.empty()) OpenFile(chosen);
     });
     on(CMD_SAVE, [this] { Save(); });
     on(CMD_SAVE_AS, [this] { SaveAs(); });
     on(CMD_IMPORT_TEXT, [this] {
-        const std::string chosen = AskOpenFile(main_, "Import text", app::FOLDER_LAST_TEXT, app::FT_TXT);
+        const std::string chosen = AskOpenFile(main_, StrLine(IDS_PE_IMPORT_TEXT), app::FOLDER_LAST_TEXT, app::FT_TXT);
         if (!chosen.empty()) ImportTextFile(chosen);
     });
     on(CMD_IMPORT_PICTURE, [this] {
@@ -136,7 +138,7 @@ void CPageEditorFrame::buildActions() {
     });
     on(CMD_REMOVE_PICTURE, [this] { ed_->RemoveFramePicture(); });
     on(CMD_LINK_BANNER, [this] {
-        const std::string chosen = AskOpenFile(main_, "Link banner", app::FOLDER_BANNERS, app::FT_BANNER);
+        const std::string chosen = AskOpenFile(main_, StrLine(IDS_PE_LINK_BANNER), app::FOLDER_BANNERS, app::FT_BANNER);
         if (!chosen.empty()) LinkBannerFile(chosen);
     });
     on(CMD_PLAY, [this] { PlayPage(); });
@@ -261,60 +263,27 @@ void CPageEditorFrame::buildActions() {
 }
 
 void CPageEditorFrame::buildMenus() {
-    QMenuBar* bar = main_->menuBar();
-    auto menu = [&](const char* title, std::initializer_list<int> items) {
-        QMenu* m = bar->addMenu(title);
-        for (int c : items) {
-            if (c < 0) m->addSeparator();
-            else m->addAction(actions_[c]);
-        }
-        return m;
+    auto actionFor = [this](int id) -> QAction* {
+        const int c = id - ID_EDITOR_FIRST;
+        return c >= 0 && c < CMD_COUNT ? actions_[c] : nullptr;
     };
-    menu("&File", {CMD_NEW, CMD_OPEN, CMD_SAVE, CMD_SAVE_AS, -1, CMD_IMPORT_TEXT, -1, CMD_PLAY, -1, CMD_PREFERENCES, -1,
-                   CMD_CLOSE});
-    menu("&Edit", {CMD_UNDO, CMD_REDO, -1, CMD_CUT, CMD_COPY, CMD_PASTE, CMD_DELETE, -1, CMD_SELECT_ALL});
-    QMenu* frame = menu("F&rame", {CMD_FRAME_FORMAT, CMD_FRAME_COLOUR, -1});
-    QMenu* type = frame->addMenu("Frame type");
-    for (int c : std::initializer_list<int>{CMD_FIXED, CMD_SCROLLER, CMD_ROLL}) type->addAction(actions_[c]);
-    QMenu* valign = frame->addMenu("Vertical alignment");
-    for (int c : std::initializer_list<int>{CMD_VTOP, CMD_VCENTER, CMD_VBOTTOM}) valign->addAction(actions_[c]);
-    frame->addSeparator();
-    for (int c : std::initializer_list<int>{CMD_IMPORT_PICTURE, CMD_REMOVE_PICTURE, CMD_LINK_BANNER})
-        frame->addAction(actions_[c]);
-    frame->addSeparator();
-    for (int c : std::initializer_list<int>{CMD_FRONT, CMD_BACK, CMD_LOCK, CMD_DELETE_FRAME})
-        frame->addAction(actions_[c]);
-    QMenu* format = menu("F&ormat", {CMD_ADD_STYLE, CMD_STYLES, -1});
-    for (int c : std::initializer_list<int>{CMD_SUBSCRIPT, CMD_NORMAL, CMD_SUPERSCRIPT}) format->addAction(actions_[c]);
-    format->addAction(actions_[CMD_TEXT_COLOUR]);
-    format->addSeparator();
-    format->addAction(actions_[CMD_PARAGRAPH]);
-    QMenu* align = format->addMenu("Alignment");
-    for (int c : std::initializer_list<int>{CMD_ALIGN_LEFT, CMD_ALIGN_CENTER, CMD_ALIGN_RIGHT})
-        align->addAction(actions_[c]);
-    menu("&Page", {CMD_PAGE_COLOUR, CMD_IMPORT_BACKGROUND, CMD_REMOVE_BACKGROUND, -1, CMD_BMP_TO_TGA});
-    menu("&View",
-         {CMD_VIEW_BACKGROUND, CMD_REFERENCE_PICTURE, -1, CMD_ZOOM_IN, CMD_ZOOM_OUT, CMD_ZOOM_100, CMD_ZOOM_FIT});
-
+    BuildMenuBar(IDR_PAGE_EDITOR, main_->menuBar(), actionFor);
+    TranslateMenu(IDR_PAGE_EDITOR, main_->menuBar());
     contextMenu_ = new QMenu(main_);
-    for (int c : std::initializer_list<int>{CMD_CUT, CMD_COPY, CMD_PASTE, -1, CMD_FRAME_FORMAT, CMD_FRAME_COLOUR,
-                                            CMD_PARAGRAPH, CMD_TEXT_COLOUR, -1, CMD_IMPORT_PICTURE, CMD_LINK_BANNER,
-                                            CMD_IMPORT_TEXT, -1, CMD_FRONT, CMD_BACK, CMD_LOCK, CMD_DELETE_FRAME}) {
-        if (c < 0) contextMenu_->addSeparator();
-        else contextMenu_->addAction(actions_[c]);
-    }
+    BuildPopupMenu(IDR_PAGE_EDITOR_CONTEXT, contextMenu_, actionFor);
+    TranslateMenu(IDR_PAGE_EDITOR_CONTEXT, contextMenu_);
 }
 
 void CPageEditorFrame::buildToolbars() {
     const int iconSize = ToolbarIconSize(theApp() ? theApp()->settings().toolbarSize : 0);
-    auto bar = [&](const char* name) {
-        QToolBar* t = main_->addToolBar(name);
+    auto bar = [&](const char* name, int title) {
+        QToolBar* t = main_->addToolBar(StrLine(title));
         t->setObjectName(name);
         t->setIconSize(QSize(iconSize, iconSize));
         t->setMovable(false);
         return t;
     };
-    QToolBar* file = bar("File");
+    QToolBar* file = bar("File", IDS_PE_TOOLBAR_FILE);
     for (int c : std::initializer_list<int>{CMD_NEW, CMD_OPEN, CMD_SAVE, -1, CMD_UNDO, CMD_REDO, -1, CMD_CUT, CMD_COPY,
                                             CMD_PASTE, -1, CMD_PLAY}) {
         if (c < 0) file->addSeparator();
@@ -322,7 +291,7 @@ void CPageEditorFrame::buildToolbars() {
     }
     // Two rows that fit a window of 870 pixels: files and frames above, text formats and the
     // view below, the boxes no wider than their usual contents need.
-    QToolBar* frame = bar("Frame");
+    QToolBar* frame = bar("Frame", IDS_PE_TOOLBAR_FRAME);
     for (int c : std::initializer_list<int>{CMD_FIXED, CMD_SCROLLER, CMD_ROLL, -1, CMD_VTOP, CMD_VCENTER, CMD_VBOTTOM,
                                             -1, CMD_FRAME_COLOUR, CMD_FRAME_FORMAT, CMD_IMPORT_PICTURE, -1, CMD_FRONT,
                                             CMD_BACK, CMD_LOCK, CMD_DELETE_FRAME}) {
@@ -331,11 +300,11 @@ void CPageEditorFrame::buildToolbars() {
     }
     main_->addToolBarBreak();
 
-    QToolBar* format = bar("Format");
+    QToolBar* format = bar("Format", IDS_PE_TOOLBAR_FORMAT);
     styleBox_ = new QComboBox;
     styleBox_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     styleBox_->setMinimumContentsLength(10);
-    styleBox_->setToolTip("Style");
+    styleBox_->setToolTip(StrLine(IDS_PE_STYLE_TIP));
     connect(styleBox_, qOverload<int>(&QComboBox::activated), this, [this](int i) { ChooseStyle(i); });
     format->addWidget(styleBox_);
     format->addAction(actions_[CMD_ADD_STYLE]);
@@ -344,7 +313,7 @@ void CPageEditorFrame::buildToolbars() {
     fontBox_ = new QComboBox;
     fontBox_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     fontBox_->setMinimumContentsLength(12);
-    fontBox_->setToolTip("Font");
+    fontBox_->setToolTip(StrLine(IDS_PE_FONT_TIP));
     connect(fontBox_, qOverload<int>(&QComboBox::activated), this, [this](int i) {
         if (i >= 0) ed_->SetFont(ToProgramText(fontBox_->itemText(i)));
         view_->setFocus();
@@ -355,17 +324,18 @@ void CPageEditorFrame::buildToolbars() {
         if (c < 0) format->addSeparator();
         else format->addAction(actions_[c]);
     }
-    QToolBar* view = bar("View");
+    QToolBar* view = bar("View", IDS_PE_TOOLBAR_VIEW);
     view->addAction(actions_[CMD_PAGE_COLOUR]);
     view->addAction(actions_[CMD_IMPORT_BACKGROUND]);
     view->addAction(actions_[CMD_VIEW_BACKGROUND]);
     zoomBox_ = new QComboBox;
     for (int z : kZooms) zoomBox_->addItem(QString("%1%").arg(z));
-    zoomBox_->addItem("Fit page");
+    zoomBox_->addItem(StrLine(IDS_PE_FIT_PAGE));
     zoomBox_->setCurrentIndex(3);
-    zoomBox_->setToolTip("Zoom");
+    zoomBox_->setToolTip(StrLine(IDS_PE_ZOOM_TIP));
     connect(zoomBox_, qOverload<int>(&QComboBox::activated), this, [this](int i) { applyZoomChoice(i); });
     view->addWidget(zoomBox_);
+    for (QToolBar* t : {file, frame, format, view}) CommandTips(t);
 }
 
 }  // namespace ui

@@ -33,6 +33,7 @@
 #include "ui/editor/page_view.h"
 #include "ui/file_dialogs.h"
 #include "ui/pictures/import_picture_dialog.h"
+#include "ui/resources.h"
 #include "ui/text.h"
 
 namespace ui {
@@ -42,7 +43,46 @@ namespace {
 constexpr int IDS_ASK_TO_SAVE = 61699;
 constexpr int IDS_FRAME_SIZE_MISMATCH = 14033;
 constexpr int IDS_RENDERING = 14046;
-const char* const kTypeNames[] = {"Fixed frame", "Scroller", "Roll"};
+constexpr int IDS_PE_TYPE_FIRST = 33718;  // "Fixed frame", "Scroller", "Roll"
+// The editor's history names its steps in English; the menu shows them in the program's texts.
+constexpr std::pair<const char*, int> kUndoLabels[] = {
+    {"Alignment", 33730},
+    {"Apply style", 33731},
+    {"Background picture", 33732},
+    {"Bring to front", 33733},
+    {"Cut", 33734},
+    {"Delete frame", 33735},
+    {"Delete", 33736},
+    {"Font", 33737},
+    {"Frame colour", 33738},
+    {"Frame formatting", 33739},
+    {"Frame type", 33740},
+    {"Import picture", 33741},
+    {"Import text", 33742},
+    {"Link banner", 33743},
+    {"Lock", 33744},
+    {"Move frame", 33745},
+    {"New frame", 33746},
+    {"Page colour", 33747},
+    {"Paragraph formatting", 33748},
+    {"Paste", 33749},
+    {"Remove picture", 33750},
+    {"Resize frame", 33751},
+    {"Send to back", 33752},
+    {"Text colour", 33753},
+    {"Text position", 33754},
+    {"Typing", 33755},
+    {"Unlink banner", 33756},
+    {"Unlock", 33757},
+    {"Vertical alignment", 33758},
+};
+
+// "Undo <step>" when the step is one of ours, the plain command text otherwise.
+QString HistoryText(const QString& plain, int pattern, const std::string& label) {
+    for (const auto& [english, id] : kUndoLabels)
+        if (label == english) return StrFmt(pattern, {StrLine(id)});
+    return plain;
+}
 
 app::CZentrixApp* theApp() { return app::CZentrixApp::Instance(); }
 
@@ -53,7 +93,7 @@ class RenderWait final : public pages::CompileProgress {
 public:
     explicit RenderWait(QStatusBar* bar) : bar_(bar) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        if (bar_) bar_->showMessage(FromProgramText(app::LoadString(IDS_RENDERING)));
+        if (bar_) bar_->showMessage(StrLine(IDS_RENDERING));
     }
     ~RenderWait() override {
         if (bar_) bar_->clearMessage();
@@ -100,6 +140,9 @@ CPageEditorFrame::CPageEditorFrame(pages::CFontManager& fonts, QWidget* parent)
     buildActions();
     buildMenus();
     buildToolbars();
+    // The Undo and Redo texts as the (translated) menu has them, for when there is no step.
+    undoText_ = actions_[CMD_UNDO]->text();
+    redoText_ = actions_[CMD_REDO]->text();
     fillStyleBox();
     fillFontBox();
     loadReferenceBackground(false);
@@ -209,8 +252,10 @@ void CPageEditorFrame::updateCommands() {
         actions_[c]->setEnabled(state.enabled);
         if (actions_[c]->isCheckable()) actions_[c]->setChecked(state.checked);
     }
-    actions_[CMD_UNDO]->setText(ed_->CanUndo() ? "Undo " + QString::fromStdString(ed_->history.UndoLabel()) : "Undo");
-    actions_[CMD_REDO]->setText(ed_->CanRedo() ? "Redo " + QString::fromStdString(ed_->history.RedoLabel()) : "Redo");
+    actions_[CMD_UNDO]->setText(ed_->CanUndo() ? HistoryText(undoText_, IDS_PE_UNDO_STEP, ed_->history.UndoLabel())
+                                               : undoText_);
+    actions_[CMD_REDO]->setText(ed_->CanRedo() ? HistoryText(redoText_, IDS_PE_REDO_STEP, ed_->history.RedoLabel())
+                                               : redoText_);
     const pages::TextFormat tf = ed_->CaretFormat();
     actions_[CMD_TEXT_COLOUR]->setIcon(MakeColourIcon(EditorIcon::TextColour, qColour(tf.colour)));
     actions_[CMD_FRAME_COLOUR]->setIcon(
@@ -232,19 +277,15 @@ void CPageEditorFrame::updateCommands() {
 
     QString status;
     if (sel) {
-        status = QString("%1   |   %2   |   %3, %4   |   %5 x %6")
-                     .arg(FromProgramText(f->name))
-                     .arg(kTypeNames[std::clamp<int32_t>(f->format.type, 0, 2)])
-                     .arg(f->rect.left)
-                     .arg(f->rect.top)
-                     .arg(f->rect.width())
-                     .arg(f->rect.height());
-        if (f->lock) status += "   |   Locked";
-        if (!f->fits && f->format.type != pages::FRAME_ROLL) status += "   |   The text is longer than the frame";
+        status = StrFmt(IDS_PE_STATUS_FRAME,
+                        {f->name, StrLine(IDS_PE_TYPE_FIRST + std::clamp<int32_t>(f->format.type, 0, 2)),
+                         int(f->rect.left), int(f->rect.top), int(f->rect.width()), int(f->rect.height())});
+        if (f->lock) status = StrFmt(IDS_PE_STATUS_LOCKED, {status});
+        if (!f->fits && f->format.type != pages::FRAME_ROLL) status = StrFmt(IDS_PE_STATUS_TOO_LONG, {status});
     } else {
-        status = "Drag on the page to make a frame; click a frame to select it";
+        status = StrLine(IDS_PE_STATUS_NONE);
     }
-    status += QString("   |   %1%").arg(view_->zoom());
+    status = StrFmt(IDS_PE_STATUS_ZOOM, {status, view_->zoom()});
     status_->setText(status);
     updating_ = false;
 }
@@ -333,7 +374,7 @@ std::string CPageEditorFrame::askSavePath() {
     if (!doc_.hasFile || proposed.find('/') == std::string::npos)
         proposed = FolderPath(app::FOLDER_LAST_PAGES) +
                    QFileInfo(QFile::decodeName(doc_.pathName.c_str())).fileName().toStdString();
-    return AskSaveFile(main_, "Save page", proposed, app::FT_PAGE);
+    return AskSaveFile(main_, StrLine(IDS_PE_SAVE_PAGE), proposed, app::FT_PAGE);
 }
 
 bool CPageEditorFrame::Save() {
@@ -359,7 +400,7 @@ bool CPageEditorFrame::SaveTo(const std::string& path) {
     }
     RememberFolder(app::FOLDER_LAST_PAGES, path);
     app::NotifyPageSaved(path);  // the sequence editor takes in a new or changed page
-    main_->statusBar()->showMessage("Saved " + QFile::decodeName(path.c_str()), 4000);
+    main_->statusBar()->showMessage(StrFmt(IDS_PE_SAVED, {QFile::decodeName(path.c_str())}), 4000);
     return true;
 }
 

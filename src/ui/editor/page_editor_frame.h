@@ -30,6 +30,34 @@ class CPageView;
 using pages::EditorCommand;
 using enum pages::EditorCommand;
 
+enum : int {
+    IDR_PAGE_EDITOR = 129,
+    IDR_PAGE_EDITOR_CONTEXT = 132,
+    // A command's id (its menu item, and the string with its status text and tooltip).
+    ID_EDITOR_FIRST = 34000,
+    IDS_PE_OPEN_PAGE = 33700,
+    IDS_PE_IMPORT_TEXT = 33701,
+    IDS_PE_LINK_BANNER = 33702,
+    IDS_PE_SAVE_PAGE = 33703,
+    IDS_PE_SAVED = 33704,
+    IDS_PE_TOOLBAR_FILE = 33705,
+    IDS_PE_TOOLBAR_FRAME = 33706,
+    IDS_PE_TOOLBAR_FORMAT = 33707,
+    IDS_PE_TOOLBAR_VIEW = 33708,
+    IDS_PE_STYLE_TIP = 33709,
+    IDS_PE_FONT_TIP = 33710,
+    IDS_PE_ZOOM_TIP = 33711,
+    IDS_PE_FIT_PAGE = 33712,
+    IDS_PE_STATUS_FRAME = 33713,
+    IDS_PE_STATUS_LOCKED = 33714,
+    IDS_PE_STATUS_TOO_LONG = 33715,
+    IDS_PE_STATUS_NONE = 33716,
+    IDS_PE_STATUS_ZOOM = 33717,
+    IDS_PE_UNDO_STEP = 33723,
+    IDS_PE_REDO_STEP = 33724,
+};
+constexpr int CommandId(EditorCommand c) { return ID_EDITOR_FIRST + int(c); }
+
 class CPageEditorFrame final : public CEditorFrame {
     Q_OBJECT
 public:
@@ -96,7 +124,7 @@ private:
     void applyZoomChoice(int index);
     std::string templatePath(const std::string& title) const;
     std::string askSavePath();
-    QAction* add(EditorCommand c, const QString& text, const QKeySequence& key = {});
+    QAction* add(EditorCommand c, const QKeySequence& key = {});
 
     pages::CFontManager& fonts_;
     pages::CPageDoc doc_;
@@ -113,6 +141,7 @@ private:
     bool prepared_ = false;
     bool updating_ = false;
     bool fitZoom_ = false;
+    QString undoText_, redoText_;
 };
 
 // Puts the page editor into the main frame's mode factories (the sequence editor's entry, if

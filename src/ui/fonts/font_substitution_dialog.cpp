@@ -7,16 +7,19 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "ui/resources.h"
 #include "ui/text.h"
+#include "ui/translate.h"
 
 namespace ui {
 
 FontSubstitutionDialog::FontSubstitutionDialog(const std::string& missing, const std::vector<std::string>& fonts,
                                                QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle("Font substitution");
+    DialogTexts t(this, IDD_FONT_SUBSTITUTION);
     setModal(true);
-    missing_ = new QLabel(FromProgramText(missing), this);
+    missing_ = t(new QLabel(this), IDC_FONTSUB_MISSING);
+    missing_->setText(FromProgramText(missing));
     QFont bold = missing_->font();
     bold.setBold(true);
     missing_->setFont(bold);
@@ -25,14 +28,16 @@ FontSubstitutionDialog::FontSubstitutionDialog(const std::string& missing, const
     combo_->setCurrentIndex(fonts.empty() ? -1 : 0);
 
     auto* form = new QFormLayout;
-    form->addRow("Missing font", missing_);
-    form->addRow("Replace with", combo_);
+    form->addRow(t.label(IDC_FONTSUB_LABEL_MISSING), missing_);
+    form->addRow(t.label(IDC_FONTSUB_LABEL_REPLACE, combo_), combo_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    ButtonTexts(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
     setMinimumWidth(320);
+    TranslateDialog(IDD_FONT_SUBSTITUTION, this);
 }
 
 int FontSubstitutionDialog::chosen() const { return std::max(0, combo_->currentIndex()); }

@@ -13,6 +13,13 @@ class QLabel;
 
 namespace ui {
 
+enum : int {
+    IDD_FONT_SUBSTITUTION = 1112,
+    IDC_FONTSUB_LABEL_MISSING = 1000,
+    IDC_FONTSUB_LABEL_REPLACE = 1001,
+    IDC_FONTSUB_MISSING = 1002,
+};
+
 class FontSubstitutionDialog final : public QDialog {
     Q_OBJECT
 public:

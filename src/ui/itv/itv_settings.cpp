@@ -15,30 +15,50 @@
 #include <climits>
 
 #include "app/strings.h"
+#include "ui/resources.h"
 #include "ui/text.h"
+#include "ui/translate.h"
 
 namespace ui {
 
 namespace {
 
-QString Text(int id) { return FromProgramText(app::LoadString(id)); }
+// The pages of the sheet, each a dialog of its own; their captions (the tabs) are strings.
+enum : int {
+    IDD_ITV_PAGE_QUESTION = 1181,
+    IDC_ITVQ_LABEL_QUESTION = 1000,
+    IDC_ITVQ_LABEL_FULL_SCALE = 1001,
+    IDC_ITVQ_FILL = 1002,
+    IDC_ITVQ_DUPLICATES = 1003,
+    IDC_ITVQ_LABEL_DECIMALS = 1004,
+    IDD_ITV_PAGE_ANSWERS = 1182,
+    IDD_ITV_PAGE_KEYWORDS = 1183,
+    IDC_ITVA_LABEL_FIRST = 1000,  // .. 1007
+    IDD_ITV_PAGE_LINES = 1184,
+    IDC_ITVL_LINE_FIRST = 1000,  // .. 1007
+    IDS_QUESTION = 18113,
+    IDS_ANSWERS = 18107,
+    IDS_KEYWORDS = 18108,
+    IDS_LINES = 18114,
+    IDS_LABEL = 34400,      // "%1:"
+    IDS_LINE_N = 34401,     // "Line %1"
+    IDS_ITEM_PART = 34412,  // "%1 - %2"
+};
 
 // An answer's name in the lines' lists: "Answer #n", then " - " and the text and " - " and the
 // keyword where these are not empty.
 QString AnswerItem(int n, const QString& text, const QString& keyword) {
-    QString item = Text(CITVSettingsSheet::IDS_ANSWER_N).replace(QStringLiteral("%d"), QString::number(n));
-    if (!text.isEmpty()) item += QStringLiteral(" - ") + text;
-    if (!keyword.isEmpty()) item += QStringLiteral(" - ") + keyword;
+    QString item = StrFmt(CITVSettingsSheet::IDS_ANSWER_N, {n});
+    if (!text.isEmpty()) item = StrFmt(IDS_ITEM_PART, {item, text});
+    if (!keyword.isEmpty()) item = StrFmt(IDS_ITEM_PART, {item, keyword});
     return item;
 }
-
-enum : int { IDS_QUESTION = 18113, IDS_ANSWERS = 18107, IDS_KEYWORDS = 18108, IDS_LINES = 18114 };
 
 }  // namespace
 
 CITVSettingsSheet::CITVSettingsSheet(const interactive::CITVDoc& doc, Apply apply, QWidget* parent)
     : QDialog(parent), doc_(doc), apply_(std::move(apply)) {
-    setWindowTitle(Text(IDS_ITV_SETTINGS));
+    setWindowTitle(StrLine(IDS_ITV_SETTINGS));
     auto* outer = new QVBoxLayout(this);
     tabs_ = new QTabWidget;
     outer->addWidget(tabs_);
@@ -46,49 +66,62 @@ CITVSettingsSheet::CITVSettingsSheet(const interactive::CITVDoc& doc, Apply appl
 
     // Question.
     auto* q = new QWidget;
+    DialogTexts qt(q, IDD_ITV_PAGE_QUESTION);
     auto* qf = new QFormLayout(q);
     question_ = new QPlainTextEdit(FromProgramText(doc.question));
     question_->setTabChangesFocus(true);
     question_->setMinimumHeight(60);
-    qf->addRow(QStringLiteral("Question:"), question_);
+    qf->addRow(qt.label(IDC_ITVQ_LABEL_QUESTION, question_), question_);
     fullScale_ = new QSpinBox;
     fullScale_->setRange(0, INT_MAX);
     fullScale_->setValue(std::max(doc.fullScale, 0));
-    qf->addRow(QStringLiteral("Number of votes to fill whole scale:"), fullScale_);
-    fill_ = new QCheckBox(QStringLiteral("Fill whole scale"));
+    qf->addRow(qt.label(IDC_ITVQ_LABEL_FULL_SCALE, fullScale_), fullScale_);
+    fill_ = qt.check(IDC_ITVQ_FILL);
     fill_->setChecked(doc.fillWholeScale);
     qf->addRow(fill_);
-    duplicates_ = new QCheckBox(QStringLiteral("Ignore duplicate caller IDs"));
+    duplicates_ = qt.check(IDC_ITVQ_DUPLICATES);
     duplicates_->setChecked(doc.ignoreDuplicates);
     qf->addRow(duplicates_);
     decimals_ = new QComboBox;
     decimals_->addItems({QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")});
     decimals_->setCurrentIndex(std::clamp(doc.decimals, 0, 2));
-    qf->addRow(QStringLiteral("Number of digits after decimal point:"), decimals_);
-    tabs_->addTab(q, Text(IDS_QUESTION));
+    qf->addRow(qt.label(IDC_ITVQ_LABEL_DECIMALS, decimals_), decimals_);
+    TranslateDialog(IDD_ITV_PAGE_QUESTION, q);
+    tabs_->addTab(q, StrLine(IDS_QUESTION));
 
     // Answers and keywords.
     auto* a = new QWidget;
+    SetDialogId(a, IDD_ITV_PAGE_ANSWERS);
     auto* af = new QFormLayout(a);
     auto* k = new QWidget;
+    SetDialogId(k, IDD_ITV_PAGE_KEYWORDS);
     auto* kf = new QFormLayout(k);
     for (int i = 0; i < interactive::kItvAnswers; ++i) {
-        const QString label = AnswerItem(i + 1, {}, {}) + QLatin1Char(':');
+        // "Answer #n:", the number put in: a label of its own id, its text a string.
+        const QString label = StrFmt(IDS_LABEL, {AnswerItem(i + 1, {}, {})});
         answers_[size_t(i)] = new QLineEdit(FromProgramText(doc.answerTexts[size_t(i)]));
         keywords_[size_t(i)] = new QLineEdit(FromProgramText(doc.keywords[size_t(i)]));
         answers_[size_t(i)]->setEnabled(i < answers);
         keywords_[size_t(i)]->setEnabled(i < answers);
-        af->addRow(label, answers_[size_t(i)]);
-        kf->addRow(label, keywords_[size_t(i)]);
+        auto* al = new QLabel(label);
+        auto* kl = new QLabel(label);
+        SetResourceId(al, IDC_ITVA_LABEL_FIRST + i);
+        SetResourceId(kl, IDC_ITVA_LABEL_FIRST + i);
+        al->setBuddy(answers_[size_t(i)]);
+        kl->setBuddy(keywords_[size_t(i)]);
+        af->addRow(al, answers_[size_t(i)]);
+        kf->addRow(kl, keywords_[size_t(i)]);
     }
-    tabs_->addTab(a, Text(IDS_ANSWERS));
-    tabs_->addTab(k, Text(IDS_KEYWORDS));
+    tabs_->addTab(a, StrLine(IDS_ANSWERS));
+    tabs_->addTab(k, StrLine(IDS_KEYWORDS));
 
     // Phone lines: a checked line counts for the answer its list names.
     auto* l = new QWidget;
+    SetDialogId(l, IDD_ITV_PAGE_LINES);
     auto* lg = new QGridLayout(l);
     for (int i = 0; i < interactive::kItvAnswers; ++i) {
-        auto* check = new QCheckBox(QStringLiteral("Line %1").arg(i + 1));
+        auto* check = new QCheckBox(StrFmt(IDS_LINE_N, {i + 1}));
+        SetResourceId(check, IDC_ITVL_LINE_FIRST + i);
         auto* list = new QComboBox;
         list->setMinimumContentsLength(24);
         lines_[size_t(i)] = check;
@@ -101,7 +134,7 @@ CITVSettingsSheet::CITVSettingsSheet(const interactive::CITVDoc& doc, Apply appl
         lg->addWidget(list, i, 1);
     }
     lg->setColumnStretch(1, 1);
-    tabs_->addTab(l, Text(IDS_LINES));
+    tabs_->addTab(l, StrLine(IDS_LINES));
     fillLineLists();
     for (int i = 0; i < interactive::kItvAnswers; ++i) {
         const int value = doc.lineTable[size_t(i)];
@@ -113,6 +146,7 @@ CITVSettingsSheet::CITVSettingsSheet(const interactive::CITVDoc& doc, Apply appl
     });
 
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    ButtonTexts(box);
     connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
     outer->addWidget(box);

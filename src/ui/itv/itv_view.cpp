@@ -28,6 +28,7 @@
 #include "ui/itv/itv_settings.h"
 #include "ui/itv/itv_voice.h"
 #include "ui/qt_message_target.h"
+#include "ui/resources.h"
 #include "ui/text.h"
 #include "ui/translate.h"
 
@@ -51,7 +52,7 @@ constexpr int kThumbWidth = 240;
 CITVView::CITVView(CAirFrameWnd& frame, app::CZentrixApp& app, pages::CFontManager& fonts,
                    interactive::ItvHardware& hardware, QWidget* parent)
     : QWidget(parent), frame_(frame), app_(app) {
-    SetResourceId(this, IDD_ITV);
+    DialogTexts t(this, IDD_ITV);
     setFocusPolicy(Qt::StrongFocus);
     model_ = std::make_unique<interactive::CITVModel>(app, fonts, frame.controller(), timers_,
                                                       platform::SystemClock::instance(), hardware);
@@ -64,23 +65,23 @@ CITVView::CITVView(CAirFrameWnd& frame, app::CZentrixApp& app, pages::CFontManag
     outer->setSpacing(8);
 
     // The file, the voice messages and the commands.
-    auto* fileBox = new QGroupBox(QStringLiteral("Interactive system"));
+    auto* fileBox = t.group(IDC_ITV_GROUP_FILE);
     auto* f = new QGridLayout(fileBox);
-    f->addWidget(addButton(IDC_ITV_OPEN, QStringLiteral("Open file")), 0, 0);
-    f->addWidget(addButton(IDC_ITV_SETTINGS, QStringLiteral("Settings...")), 0, 1);
-    f->addWidget(addButton(IDC_ITV_WRITE_VOICE, QStringLiteral("Write voice message")), 0, 2);
-    f->addWidget(addButton(IDC_ITV_READ_VOICE, QStringLiteral("Read voice message")), 0, 3);
-    f->addWidget(addButton(IDC_ITV_START, QStringLiteral("Start")), 1, 0);
-    f->addWidget(addButton(IDC_ITV_STOP, QStringLiteral("Stop")), 1, 1);
-    f->addWidget(addButton(IDC_ITV_SAVE_LOG, QStringLiteral("Save log")), 1, 2);
-    f->addWidget(addButton(IDC_ITV_CLEAR_LOG, QStringLiteral("Clear log")), 1, 3);
-    f->addWidget(addButton(IDC_ITV_CANCEL_VOICE, QStringLiteral("Cancel")), 0, 4);
-    f->addWidget(addButton(IDC_ITV_LIVE, QStringLiteral("Live mode")), 1, 4);
+    f->addWidget(addButton(t, IDC_ITV_OPEN), 0, 0);
+    f->addWidget(addButton(t, IDC_ITV_SETTINGS), 0, 1);
+    f->addWidget(addButton(t, IDC_ITV_WRITE_VOICE), 0, 2);
+    f->addWidget(addButton(t, IDC_ITV_READ_VOICE), 0, 3);
+    f->addWidget(addButton(t, IDC_ITV_START), 1, 0);
+    f->addWidget(addButton(t, IDC_ITV_STOP), 1, 1);
+    f->addWidget(addButton(t, IDC_ITV_SAVE_LOG), 1, 2);
+    f->addWidget(addButton(t, IDC_ITV_CLEAR_LOG), 1, 3);
+    f->addWidget(addButton(t, IDC_ITV_CANCEL_VOICE), 0, 4);
+    f->addWidget(addButton(t, IDC_ITV_LIVE), 1, 4);
     f->setColumnStretch(5, 1);
-    file_ = new QLabel;
+    file_ = WithId(new QLabel, IDC_ITV_FILE);
     file_->setMinimumWidth(60);
     f->addWidget(file_, 2, 0, 1, 6);
-    question_ = new QLabel;
+    question_ = WithId(new QLabel, IDC_ITV_QUESTION);
     question_->setWordWrap(true);
     QFont bold = question_->font();
     bold.setBold(true);
@@ -97,12 +98,11 @@ CITVView::CITVView(CAirFrameWnd& frame, app::CZentrixApp& app, pages::CFontManag
     outer->addLayout(top);
 
     // The answers.
-    auto* answers = new QGroupBox(QStringLiteral("Statistics"));
+    auto* answers = t.group(IDC_ITV_GROUP_STATISTICS);
     auto* g = new QGridLayout(answers);
     g->setHorizontalSpacing(10);
-    const char* heads[] = {"#", "Answer", "Scale", "Votes", "%", "Last caller"};
     for (int c = 0; c < 6; ++c) {
-        auto* h = new QLabel(QString::fromLatin1(heads[c]));
+        auto* h = t.label(IDC_ITV_HEAD_FIRST + c);
         h->setEnabled(false);
         g->addWidget(h, 0, c);
     }
@@ -123,7 +123,7 @@ CITVView::CITVView(CAirFrameWnd& frame, app::CZentrixApp& app, pages::CFontManag
         r.percent->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("100.00%")));
         r.number = new QLabel;
         r.number->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("+000000000000")));
-        r.vote = addButton(IDC_ITV_VOTE1 + i, QStringLiteral("Vote %1").arg(i + 1));
+        r.vote = addButton(t, IDC_ITV_VOTE1 + i);
         g->addWidget(r.index, i + 1, 0);
         g->addWidget(r.text, i + 1, 1);
         g->addWidget(r.scale, i + 1, 2);
@@ -134,7 +134,7 @@ CITVView::CITVView(CAirFrameWnd& frame, app::CZentrixApp& app, pages::CFontManag
         connect(r.vote, &QPushButton::clicked, this, [this, i] { Vote(i + 1); });
     }
     g->setColumnStretch(2, 1);
-    g->addWidget(new QLabel(QStringLiteral("Total votes")), interactive::kItvAnswers + 1, 1);
+    g->addWidget(t.label(IDC_ITV_LABEL_TOTAL), interactive::kItvAnswers + 1, 1);
     total_ = new QLabel(QStringLiteral("0"));
     total_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     g->addWidget(total_, interactive::kItvAnswers + 1, 3);
@@ -142,36 +142,36 @@ CITVView::CITVView(CAirFrameWnd& frame, app::CZentrixApp& app, pages::CFontManag
 
     // The clock, the temperature, and the hardware's lines.
     auto* bottom = new QHBoxLayout;
-    auto* onAir = new QGroupBox(QStringLiteral("On the picture"));
+    auto* onAir = t.group(IDC_ITV_GROUP_PICTURE);
     // As wide as its controls: without the hardware's lines beside it, it must not stretch them.
     onAir->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
     auto* o = new QGridLayout(onAir);
-    showClock_ = WithId(new QCheckBox(QStringLiteral("Show clock")), IDC_ITV_SHOW_CLOCK);
-    showTemp_ = WithId(new QCheckBox(QStringLiteral("Show temperature")), IDC_ITV_SHOW_TEMP);
+    showClock_ = t.check(IDC_ITV_SHOW_CLOCK);
+    showTemp_ = t.check(IDC_ITV_SHOW_TEMP);
     temp_ = WithId(new QLineEdit, IDC_ITV_TEMP);
     temp_->setValidator(new QIntValidator(-99, 999, temp_));
     temp_->setMaximumWidth(fontMetrics().horizontalAdvance(QStringLiteral("-0000")) + 16);
     o->addWidget(showClock_, 0, 0, 1, 3);
     o->addWidget(showTemp_, 1, 0);
     o->addWidget(temp_, 1, 1);
-    o->addWidget(addButton(IDC_ITV_UPDATE, QStringLiteral("Update")), 1, 2);
+    o->addWidget(addButton(t, IDC_ITV_UPDATE), 1, 2);
     bottom->addWidget(onAir);
 
-    gsmBox_ = new QGroupBox(QStringLiteral("GSM phone"));
+    gsmBox_ = t.group(IDC_ITV_GROUP_GSM);
     auto* m = new QGridLayout(gsmBox_);
-    m->addWidget(new QLabel(QStringLiteral("GSM phone status:")), 0, 0);
+    m->addWidget(t.label(IDC_ITV_LABEL_GSM_STATUS), 0, 0);
     gsmStatus_ = new QLabel;
     gsmStatus_->setWordWrap(true);
     m->addWidget(gsmStatus_, 0, 1);
-    m->addWidget(new QLabel(QStringLiteral("Total SMS received:")), 1, 0);
+    m->addWidget(t.label(IDC_ITV_LABEL_SMS_COUNT), 1, 0);
     smsCount_ = new QLabel(QStringLiteral("0"));
     m->addWidget(smsCount_, 1, 1);
     m->setColumnStretch(1, 1);
     bottom->addWidget(gsmBox_, 1);
 
-    usbBox_ = new QGroupBox(QStringLiteral("USB adapter"));
+    usbBox_ = t.group(IDC_ITV_GROUP_USB);
     auto* u = new QGridLayout(usbBox_);
-    u->addWidget(new QLabel(QStringLiteral("Status:")), 0, 0);
+    u->addWidget(t.label(IDC_ITV_LABEL_USB_STATUS), 0, 0);
     usbStatus_ = new QLabel;
     usbStatus_->setWordWrap(true);
     u->addWidget(usbStatus_, 0, 1);
@@ -181,9 +181,9 @@ CITVView::CITVView(CAirFrameWnd& frame, app::CZentrixApp& app, pages::CFontManag
     outer->addLayout(bottom);
     outer->addStretch(1);
 
-    button(IDC_ITV_LIVE)->setToolTip(QStringLiteral("Leave the picture and switch to Live mode"));
-    button(IDC_ITV_READ_VOICE)->setToolTip(QStringLiteral("Read a line's message back from the adapter into a file"));
-    button(IDC_ITV_CANCEL_VOICE)->setToolTip(QStringLiteral("Stop the voice message transfer"));
+    button(IDC_ITV_LIVE)->setToolTip(StrLine(IDS_ITV_LIVE_TIP));
+    button(IDC_ITV_READ_VOICE)->setToolTip(StrLine(IDS_ITV_READ_VOICE_TIP));
+    button(IDC_ITV_CANCEL_VOICE)->setToolTip(StrLine(IDS_ITV_CANCEL_VOICE_TIP));
     button(IDC_ITV_CANCEL_VOICE)->hide();
     connect(button(IDC_ITV_WRITE_VOICE), &QPushButton::clicked, this, &CITVView::WriteVoiceAsk);
     connect(button(IDC_ITV_READ_VOICE), &QPushButton::clicked, this, &CITVView::ReadVoiceAsk);
@@ -226,8 +226,8 @@ CITVView::~CITVView() {
     engineTarget_.reset();
 }
 
-QPushButton* CITVView::addButton(int id, const QString& text) {
-    auto* b = WithId(new QPushButton(text), id);
+QPushButton* CITVView::addButton(const DialogTexts& texts, int id) {
+    auto* b = texts.button(id);
     b->setAutoDefault(false);
     buttons_.push_back(b);
     return b;
@@ -267,8 +267,9 @@ void CITVView::showEvent(QShowEvent* event) {
 void CITVView::OpenFileAsk() {
     if (!model_->BeginOpen()) return;
     std::unique_ptr<QFileDialog> d(
-        MakeFileDialog(this, QStringLiteral("Open interactive system"), decoded(model_->DialogStart()), app::FT_ITV));
+        MakeFileDialog(this, StrLine(IDS_ITV_OPEN_TITLE), decoded(model_->DialogStart()), app::FT_ITV));
     d->setFileMode(QFileDialog::ExistingFile);
+    FileDialogTexts(d.get());
     if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty()) return;
     const std::string file = encoded(d->selectedFiles().first());
     d.reset();
@@ -337,11 +338,11 @@ void CITVView::FormChanged() {
     const int answers = loaded ? doc.answers : 0;
     if (loaded) {
         const std::string& name = model_->settings().fileName;
-        file_->setText(QStringLiteral("File: %1").arg(QFileInfo(decoded(name)).fileName()));
+        file_->setText(StrFmt(IDS_ITV_FILE, {QFileInfo(decoded(name)).fileName()}));
         file_->setToolTip(decoded(name));
         question_->setText(FromProgramText(doc.question));
     } else {
-        file_->setText(QStringLiteral("No interactive system: choose a file with Open file"));
+        file_->setText(StrLine(IDS_ITV_NO_FILE));
         file_->setToolTip(QString());
         question_->clear();
         thumb_->clear();
@@ -398,16 +399,18 @@ void CITVView::HideProgress() { frame_.HideProgress(); }
 void CITVView::Beep() { QApplication::beep(); }
 
 std::string CITVView::AskLogPath(const std::string& start) {
-    std::unique_ptr<QFileDialog> d(MakeFileDialog(this, QStringLiteral("Save log"), decoded(start), app::FT_TXT));
+    std::unique_ptr<QFileDialog> d(MakeFileDialog(this, StrLine(IDS_ITV_SAVE_LOG_TITLE), decoded(start), app::FT_TXT));
     d->setAcceptMode(QFileDialog::AcceptSave);
+    FileDialogTexts(d.get());
     if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty()) return {};
     return encoded(d->selectedFiles().first());
 }
 
 std::string CITVView::AskVoicePath(const std::string& start) {
     std::unique_ptr<QFileDialog> d(
-        MakeFileDialog(this, QStringLiteral("Save voice message"), decoded(start), app::FT_WAV));
+        MakeFileDialog(this, StrLine(IDS_ITV_SAVE_VOICE_TITLE), decoded(start), app::FT_WAV));
     d->setAcceptMode(QFileDialog::AcceptSave);
+    FileDialogTexts(d.get());
     d->setDefaultSuffix(QString::fromLatin1(app::ExtensionOf(app::FT_WAV)).mid(1));
     if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty()) return {};
     return encoded(d->selectedFiles().first());
@@ -433,9 +436,7 @@ void CITVView::refreshButtons() {
     button(IDC_ITV_READ_VOICE)->setEnabled(b.readVoice);
     button(IDC_ITV_CANCEL_VOICE)->setVisible(model_->transferRunning());
     const bool usb = app_.settings().itvModel == interactive::ITV_MODEL_USB;
-    button(IDC_ITV_WRITE_VOICE)
-        ->setToolTip(usb ? QStringLiteral("Choose the WAV file each line plays to its callers")
-                         : QStringLiteral("Write a message the lines play to their callers into the adapter"));
+    button(IDC_ITV_WRITE_VOICE)->setToolTip(StrLine(usb ? IDS_ITV_WRITE_USB_TIP : IDS_ITV_WRITE_VOICE_TIP));
     const int answers = model_->loaded() ? model_->doc().answers : 0;
     for (int i = 0; i < interactive::kItvAnswers; ++i) rows_[size_t(i)].vote->setEnabled(b.vote && i < answers);
 }

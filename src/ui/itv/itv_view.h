@@ -33,6 +33,8 @@ class CFontManager;
 
 namespace ui {
 
+class DialogTexts;
+
 class CAirFrameWnd;
 class QtMessageTarget;
 
@@ -56,6 +58,28 @@ public:
         IDC_ITV_SHOW_TEMP = 1534,
         IDC_ITV_TEMP = 1326,
         IDC_ITV_CANCEL_VOICE = 1327,
+        IDC_ITV_GROUP_FILE = 1340,
+        IDC_ITV_GROUP_STATISTICS = 1341,
+        IDC_ITV_HEAD_FIRST = 1342,  // .. 1347: the statistics' columns
+        IDC_ITV_LABEL_TOTAL = 1348,
+        IDC_ITV_GROUP_PICTURE = 1349,
+        IDC_ITV_GROUP_GSM = 1350,
+        IDC_ITV_LABEL_GSM_STATUS = 1351,
+        IDC_ITV_LABEL_SMS_COUNT = 1352,
+        IDC_ITV_GROUP_USB = 1353,
+        IDC_ITV_LABEL_USB_STATUS = 1354,
+        IDC_ITV_FILE = 1355,
+        IDC_ITV_QUESTION = 1356,
+        IDS_ITV_LIVE_TIP = 34402,
+        IDS_ITV_READ_VOICE_TIP = 34403,
+        IDS_ITV_CANCEL_VOICE_TIP = 34404,
+        IDS_ITV_WRITE_USB_TIP = 34405,
+        IDS_ITV_WRITE_VOICE_TIP = 34406,
+        IDS_ITV_FILE = 34407,
+        IDS_ITV_NO_FILE = 34408,
+        IDS_ITV_OPEN_TITLE = 34409,
+        IDS_ITV_SAVE_LOG_TITLE = 34410,
+        IDS_ITV_SAVE_VOICE_TITLE = 34411,
     };
 
     // hardware: the engines the view starts (the process's, or stand-ins).
@@ -132,7 +156,7 @@ private:
         QPushButton* vote = nullptr;
     };
 
-    QPushButton* addButton(int id, const QString& text);
+    QPushButton* addButton(const DialogTexts& texts, int id);
     void refreshButtons();
     void showHardwareLines();
 

@@ -20,6 +20,7 @@
 #include "app/strings.h"
 #include "interactive/voice_message.h"
 #include "ui/file_dialogs.h"
+#include "ui/resources.h"
 #include "ui/text.h"
 #include "ui/translate.h"
 
@@ -40,14 +41,32 @@ W* WithId(W* w, int id) {
 std::string AskWav(QWidget* parent, const QString& title, const std::string& start) {
     std::unique_ptr<QFileDialog> d(MakeFileDialog(parent, title, decoded(start), app::FT_WAV));
     d->setFileMode(QFileDialog::ExistingFile);
+    FileDialogTexts(d.get());
     if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty()) return {};
     return encoded(d->selectedFiles().first());
 }
 
 void SetOkCancelIds(QDialogButtonBox* box) {
+    ButtonTexts(box);
     SetResourceId(box->button(QDialogButtonBox::Ok), 1);
     SetResourceId(box->button(QDialogButtonBox::Cancel), 2);
 }
+
+enum : int {
+    IDC_VOICE_GROUP_LINES = 1014,
+    IDC_VOICE_GROUP_MESSAGE = 1015,
+    IDC_VOICE_LABEL_FILE = 1016,
+    IDC_VOICE_LABEL_TIME = 1017,
+    IDC_VOICE_READ_LABEL = 1021,
+    IDC_SOUND_NOTE = 1048,
+    IDC_SOUND_LABEL1 = 1050,  // .. 1057
+    IDS_LINE_N = 34401,
+    IDS_SECONDS = 34413,      // "%1 s"
+    IDS_VOICE_TITLE = 34414,  // "Voice message"
+    IDS_VOICE_OF_LINE = 34415,
+    IDS_LINE_ANSWER = 34416,  // "%1 (%2)"
+    IDS_ANSWER_N = 18101,
+};
 
 }  // namespace
 
@@ -55,35 +74,34 @@ void SetOkCancelIds(QDialogButtonBox* box) {
 
 CVoiceWriteDialog::CVoiceWriteDialog(interactive::CITVModel& model, uint8_t lines, QWidget* parent)
     : QDialog(parent), model_(model) {
-    SetResourceId(this, IDD_VOICE_WRITE);
-    setWindowTitle(QStringLiteral("Write voice message"));
+    DialogTexts t(this, IDD_VOICE_WRITE);
     auto* outer = new QVBoxLayout(this);
 
-    auto* lineBox = new QGroupBox(QStringLiteral("Lines"));
+    auto* lineBox = t.group(IDC_VOICE_GROUP_LINES);
     auto* lg = new QGridLayout(lineBox);
     for (int i = 0; i < interactive::kItvAnswers; ++i) {
         QCheckBox*& c = lines_[size_t(i)];
-        c = WithId(new QCheckBox(QStringLiteral("Line %1").arg(i + 1)), IDC_VOICE_LINE1 + i);
+        c = t.check(IDC_VOICE_LINE1 + i);
         c->setChecked(lines & 1 << i);
         connect(c, &QCheckBox::toggled, this, &CVoiceWriteDialog::updateState);
         lg->addWidget(c, i / 4, i % 4);
     }
     outer->addWidget(lineBox);
 
-    auto* messageBox = new QGroupBox(QStringLiteral("Voice message"));
+    auto* messageBox = t.group(IDC_VOICE_GROUP_MESSAGE);
     auto* mg = new QGridLayout(messageBox);
-    mg->addWidget(new QLabel(QStringLiteral("File:")), 0, 0);
+    mg->addWidget(t.label(IDC_VOICE_LABEL_FILE), 0, 0);
     file_ = WithId(new QLineEdit, IDC_VOICE_FILE);
     file_->setReadOnly(true);
     file_->setMinimumWidth(file_->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 40);
     mg->addWidget(file_, 0, 1);
-    browse_ = WithId(new QPushButton(QStringLiteral("Browse...")), IDC_VOICE_BROWSE);
+    browse_ = t.button(IDC_VOICE_BROWSE);
     browse_->setAutoDefault(false);
     mg->addWidget(browse_, 0, 2);
-    mg->addWidget(new QLabel(QStringLiteral("Play time:")), 1, 0);
+    mg->addWidget(t.label(IDC_VOICE_LABEL_TIME), 1, 0);
     time_ = WithId(new QLabel, IDC_VOICE_TIME);
     mg->addWidget(time_, 1, 1, 1, 2);
-    clear_ = WithId(new QCheckBox(QStringLiteral("Clear voice message")), IDC_VOICE_CLEAR);
+    clear_ = t.check(IDC_VOICE_CLEAR);
     mg->addWidget(clear_, 2, 0, 1, 3);
     mg->setColumnStretch(1, 1);
     outer->addWidget(messageBox);
@@ -96,8 +114,7 @@ CVoiceWriteDialog::CVoiceWriteDialog(interactive::CITVModel& model, uint8_t line
 
     connect(browse_, &QPushButton::clicked, this, [this] {
         const std::string start = model_.settings().soundFile;
-        const std::string chosen =
-            AskWav(this, QStringLiteral("Voice message"), start.empty() ? model_.DialogStart() : start);
+        const std::string chosen = AskWav(this, StrLine(IDS_VOICE_TITLE), start.empty() ? model_.DialogStart() : start);
         if (!chosen.empty()) choose(chosen);
     });
     connect(clear_, &QCheckBox::toggled, this, [this](bool on) {
@@ -130,9 +147,8 @@ void CVoiceWriteDialog::updateState() {
     const bool clear = clear_->isChecked();
     file_->setEnabled(!clear);
     browse_->setEnabled(!clear);
-    time_->setText(clear || message_.empty()
-                       ? QString()
-                       : QStringLiteral("%1 s").arg(QString::fromStdString(interactive::PlayTime(message_.size()))));
+    time_->setText(clear || message_.empty() ? QString()
+                                             : StrFmt(IDS_SECONDS, {interactive::PlayTime(message_.size())}));
     bool anyLine = false;
     for (QCheckBox* c : lines_) anyLine = anyLine || c->isChecked();
     okButton()->setEnabled(anyLine && (clear || !message_.empty()));
@@ -149,13 +165,12 @@ interactive::VoiceWrite CVoiceWriteDialog::request() const {
 // ---- Read voice message ---------------------------------------------------------------------
 
 CVoiceReadDialog::CVoiceReadDialog(int line, QWidget* parent) : QDialog(parent) {
-    SetResourceId(this, IDD_VOICE_READ);
-    setWindowTitle(QStringLiteral("Read voice message"));
+    DialogTexts t(this, IDD_VOICE_READ);
     auto* outer = new QVBoxLayout(this);
     auto* row = new QHBoxLayout;
-    auto* label = new QLabel(QStringLiteral("Read the message of:"));
+    auto* label = t.label(IDC_VOICE_READ_LABEL);
     lines_ = WithId(new QComboBox, IDC_VOICE_READ_LINE);
-    for (int i = 0; i < interactive::kItvAnswers; ++i) lines_->addItem(QStringLiteral("Line %1").arg(i + 1));
+    for (int i = 0; i < interactive::kItvAnswers; ++i) lines_->addItem(StrFmt(IDS_LINE_N, {i + 1}));
     lines_->setCurrentIndex(std::clamp(line, 0, interactive::kItvAnswers - 1));
     label->setBuddy(lines_);
     row->addWidget(label);
@@ -177,24 +192,21 @@ int CVoiceReadDialog::line() const { return lines_->currentIndex(); }
 CSoundFilesDialog::CSoundFilesDialog(const std::array<std::string, interactive::kItvAnswers>& files,
                                      const interactive::CITVDoc& doc, const std::string& folder, QWidget* parent)
     : QDialog(parent), folder_(folder) {
-    SetResourceId(this, IDD_SOUND_FILES);
-    setWindowTitle(QStringLiteral("Write voice message"));
+    DialogTexts t(this, IDD_SOUND_FILES);
     auto* outer = new QVBoxLayout(this);
-    auto* note =
-        new QLabel(QStringLiteral("The message each line plays to its callers (WAV files); "
-                                  "an empty line plays none."));
+    auto* note = t.label(IDC_SOUND_NOTE);
     note->setWordWrap(true);
     outer->addWidget(note);
     auto* g = new QGridLayout;
     const int answers = std::clamp(doc.answers, 0, interactive::kItvAnswers);
     for (int i = 0; i < interactive::kItvAnswers; ++i) {
         const int answer = doc.lineTable[size_t(i)];
-        QString name = QStringLiteral("Line %1").arg(i + 1);
+        QString name = StrFmt(IDS_LINE_N, {i + 1});
         if (answer >= 1 && answer <= answers) {
             const QString text = FromProgramText(doc.answerTexts[size_t(answer - 1)]);
-            name += QStringLiteral(" (%1)").arg(text.isEmpty() ? QStringLiteral("Answer #%1").arg(answer) : text);
+            name = StrFmt(IDS_LINE_ANSWER, {name, text.isEmpty() ? StrFmt(IDS_ANSWER_N, {answer}) : text});
         }
-        auto* label = new QLabel(name);
+        auto* label = WithId(new QLabel(name), IDC_SOUND_LABEL1 + i);
         QLineEdit*& f = files_[size_t(i)];
         f = WithId(new QLineEdit(decoded(files[size_t(i)])), IDC_SOUND_FILE1 + i);
         f->setMinimumWidth(f->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 40);
@@ -205,8 +217,8 @@ CSoundFilesDialog::CSoundFilesDialog(const std::array<std::string, interactive::
         browse->setFixedWidth(browse->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
         connect(browse, &QPushButton::clicked, this, [this, i] {
             const std::string current = encoded(files_[size_t(i)]->text());
-            const std::string chosen = AskWav(this, QStringLiteral("Voice message of line %1").arg(i + 1),
-                                              current.empty() ? folder_ : current);
+            const std::string chosen =
+                AskWav(this, StrFmt(IDS_VOICE_OF_LINE, {i + 1}), current.empty() ? folder_ : current);
             if (!chosen.empty()) choose(i, chosen);
         });
         g->addWidget(label, i, 0);

@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "ui/mainframe/artwork.h"
+#include "ui/resources.h"
 #include "ui/translate.h"
 
 #ifndef ZX_VERSION
@@ -19,7 +20,7 @@ namespace ui {
 const char* BuildDate() { return __DATE__; }
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle("About Zentrix");
+    DialogTexts t(this, IDD_ABOUTBOX);
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(20, 20, 20, 14);
     grid->setHorizontalSpacing(18);
@@ -35,6 +36,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     mark->setAlignment(Qt::AlignTop);
     grid->addWidget(mark, 0, 0, 4, 1);
 
+    // The program's name stays as it is in every language.
     auto* name = new QLabel("Zentrix");
     QFont big = name->font();
     big.setPointSizeF(big.pointSizeF() * 1.6);
@@ -43,8 +45,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     SetResourceId(name, IDC_ABOUT_NAME);
     grid->addWidget(name, 0, 1);
 
-    auto* version = new QLabel(QString("Version %1").arg(ZX_VERSION));
-    SetResourceId(version, IDC_ABOUT_VERSION);
+    auto* version = t(new QLabel, IDC_ABOUT_VERSION);
+    version->setText(StrFmt(IDS_VERSION, {ZX_VERSION}));
     grid->addWidget(version, 1, 1);
 
     date_ = new QLabel(BuildDate());
@@ -52,24 +54,21 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     SetResourceId(date_, IDC_ABOUT_DATE);
     auto* dateRow = new QHBoxLayout;
     dateRow->setSpacing(6);
-    auto* dateLabel = new QLabel("Build date:");
+    auto* dateLabel = t.label(IDC_ABOUT_DATE_LABEL);
     dateRow->addWidget(dateLabel);
     dateRow->addWidget(date_);
     dateRow->addStretch();
     grid->addLayout(dateRow, 2, 1);
 
-    auto* text = new QLabel(
-        "On-air graphics for television:\npages, sequences, Live and Automation modes,\ncaptions, SMS chat and "
-        "viewers' voting.");
-    SetResourceId(text, IDC_ABOUT_TEXT);
+    auto* text = t.label(IDC_ABOUT_TEXT);
     grid->addWidget(text, 3, 1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    SetResourceId(buttons->button(QDialogButtonBox::Ok), 1);  // IDOK
+    ButtonTexts(buttons);
     grid->addWidget(buttons, 4, 0, 1, 2);
-    setFixedSize(sizeHint());
     TranslateDialog(IDD_ABOUTBOX, this);
+    setFixedSize(sizeHint());
 }
 
 }  // namespace ui

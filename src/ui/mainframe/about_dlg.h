@@ -12,7 +12,9 @@ enum : int {
     IDC_ABOUT_NAME = 1000,
     IDC_ABOUT_VERSION = 1001,
     IDC_ABOUT_DATE = 1002,
-    IDC_ABOUT_TEXT = 1003
+    IDC_ABOUT_TEXT = 1003,
+    IDC_ABOUT_DATE_LABEL = 1004,
+    IDS_VERSION = 33607,
 };
 
 // The date the program was built, as the compiler spells it ("Apr  5 2007").

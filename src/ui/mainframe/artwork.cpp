@@ -7,12 +7,18 @@
 #include <QRadialGradient>
 
 #include "app/mode_manager.h"
+#include "ui/resources.h"
 
 #ifndef ZX_VERSION
 #define ZX_VERSION ""
 #endif
 
 namespace ui {
+
+namespace {
+// The splash shows before the translation is read: these stay in English.
+enum : int { IDS_SPLASH_VERSION = 33607, IDS_SPLASH_TAGLINE = 33608, IDS_SPLASH_STARTING = 33609 };
+}  // namespace
 
 namespace {
 
@@ -295,7 +301,7 @@ QPixmap SplashPixmap(bool is400M, qreal dpr) {
     tag.setPixelSize(14);
     p.setFont(tag);
     p.setPen(QColor(0xB8, 0xC4, 0xE6));
-    p.drawText(QRectF(32, 180, 270, 22), Qt::AlignLeft | Qt::AlignVCenter, "On-air graphics for television");
+    p.drawText(QRectF(32, 180, 270, 22), Qt::AlignLeft | Qt::AlignVCenter, StrLine(IDS_SPLASH_TAGLINE));
 
     // Foot: a red rule, the version and the edition.
     p.setPen(Qt::NoPen);
@@ -305,7 +311,7 @@ QPixmap SplashPixmap(bool is400M, qreal dpr) {
     small.setPixelSize(12);
     p.setFont(small);
     p.setPen(QColor(0x9C, 0xA8, 0xCC));
-    p.drawText(QRectF(30, 246, 300, 20), Qt::AlignLeft | Qt::AlignVCenter, QString("Version %1").arg(ZX_VERSION));
+    p.drawText(QRectF(30, 246, 300, 20), Qt::AlignLeft | Qt::AlignVCenter, StrFmt(IDS_SPLASH_VERSION, {ZX_VERSION}));
     if (is400M) {
         QFont ed("DejaVu Sans", 12, QFont::Bold);
         ed.setPixelSize(18);
@@ -315,7 +321,7 @@ QPixmap SplashPixmap(bool is400M, qreal dpr) {
     }
     p.setFont(small);
     p.setPen(QColor(0x77, 0x84, 0xAE));
-    p.drawText(QRectF(30, 282, 460, 20), Qt::AlignLeft | Qt::AlignVCenter, "Starting...");
+    p.drawText(QRectF(30, 282, 460, 20), Qt::AlignLeft | Qt::AlignVCenter, StrLine(IDS_SPLASH_STARTING));
     p.end();
     pm.setDevicePixelRatio(dpr);
     return pm;

@@ -14,7 +14,9 @@
 #include "app/folders.h"
 #include "app/strings.h"
 #include "platform/files.h"
+#include "ui/resources.h"
 #include "ui/text.h"
+#include "ui/translate.h"
 
 namespace ui {
 
@@ -32,9 +34,10 @@ bool FolderHasFile(const std::string& folder, const std::string& file) {
 
 CFolderBrowser::CFolderBrowser(const QString& title, const QString& start, const QString& requiredFile, QWidget* parent)
     : QDialog(parent), required_(requiredFile) {
-    setWindowTitle(title);
+    DialogTexts t(this, IDD_FOLDER_BROWSER);
     auto* top = new QVBoxLayout(this);
-    auto* prompt = new QLabel(title);
+    auto* prompt = t(new QLabel, IDC_FB_PROMPT);
+    prompt->setText(title);
     prompt->setWordWrap(true);
     top->addWidget(prompt);
 
@@ -48,11 +51,12 @@ CFolderBrowser::CFolderBrowser(const QString& title, const QString& start, const
     tree_->setMinimumSize(360, 320);
     top->addWidget(tree_, 1);
 
-    path_ = new QLabel;
+    path_ = t(new QLabel, IDC_FB_PATH);
     path_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     top->addWidget(path_);
 
     buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    ButtonTexts(buttons_);
     connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
     top->addWidget(buttons_);
@@ -62,6 +66,7 @@ CFolderBrowser::CFolderBrowser(const QString& title, const QString& start, const
         updateOk();
     });
     select(start.isEmpty() ? QDir::homePath() : start);
+    TranslateDialog(IDD_FOLDER_BROWSER, this);
 }
 
 void CFolderBrowser::select(const QString& folder) {
@@ -88,8 +93,7 @@ void CFolderBrowser::updateOk() {
 bool BrowseForFolder(QWidget* parent, std::string& path, const std::string& requiredFile, int titleId) {
     std::string start = path;
     while (start.size() > 1 && (start.back() == '/' || start.back() == '\\')) start.pop_back();
-    CFolderBrowser dlg(FromProgramText(app::LoadString(titleId)),
-                       QFile::decodeName(platform::NormaliseDataName(start).c_str()),
+    CFolderBrowser dlg(Str(titleId), QFile::decodeName(platform::NormaliseDataName(start).c_str()),
                        QFile::decodeName(requiredFile.c_str()), parent);
     if (dlg.exec() != QDialog::Accepted || !dlg.canAccept()) return false;
     // Paths are kept in the file system's own encoding.

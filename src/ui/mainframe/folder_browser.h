@@ -1,5 +1,5 @@
-// The folder browser of the settings dialogs: file-system folders only, titled with a string,
-// and, when a required file is named, OK only while the chosen folder holds that file.
+// The folder browser of the settings dialogs: file-system folders only, with a string as its
+// prompt, and, when a required file is named, OK only while the chosen folder holds that file.
 #pragma once
 
 #include <QDialog>
@@ -15,6 +15,8 @@ namespace ui {
 // True when folder holds a file of that name (letter case aside, as names from Windows
 // installations come in any case).
 bool FolderHasFile(const std::string& folder, const std::string& file);
+
+enum : int { IDD_FOLDER_BROWSER = 1160, IDC_FB_PROMPT = 1000, IDC_FB_PATH = 1001 };
 
 class CFolderBrowser : public QDialog {
     Q_OBJECT

@@ -12,26 +12,16 @@
 
 #include "app/zentrix_app.h"
 #include "ui/mainframe/mode_frames.h"
+#include "ui/resources.h"
 #include "ui/translate.h"
 
 namespace ui {
 
 namespace {
 
-template <class W>
-W* withId(W* w, int id) {
-    SetResourceId(w, id);
-    return w;
-}
-
-QLabel* label(const QString& text, int id, QWidget* buddy) {
-    auto* l = withId(new QLabel(text), id);
-    l->setBuddy(buddy);
-    return l;
-}
-
 QComboBox* combo(const QStringList& items, int id) {
-    auto* c = withId(new QComboBox, id);
+    auto* c = new QComboBox;
+    SetResourceId(c, id);
     c->addItems(items);
     return c;
 }
@@ -45,49 +35,50 @@ QStringList routerInputs() {
 }  // namespace
 
 CHardwareDlg::CHardwareDlg(app::CZentrixApp& app, QWidget* parent) : QDialog(parent), app_(app) {
-    setWindowTitle("Hardware");
+    DialogTexts t(this, IDD_HARDWARE);
+    auto label = [&t](int id, QWidget* buddy) { return t.label(id, buddy); };
     const app::Settings& s = app.settings();
     auto* top = new QVBoxLayout(this);
     top->setSpacing(10);
 
     // The Device.
-    auto* device = withId(new QGroupBox("KTG titling unit"), IDC_HW_GROUP_DEVICE);
+    auto* device = t.group(IDC_HW_GROUP_DEVICE);
     auto* dg = new QGridLayout(device);
-    enable = withId(new QCheckBox("Connection to KTG"), IDC_HW_ENABLE);
+    enable = t.check(IDC_HW_ENABLE);
     QStringList models;
     for (const app::DeviceModel& m : app::kDeviceModels) models << m.name;
     model = combo(models, IDC_HW_MODEL);
     lptPort = combo({"LPT1", "LPT2", "LPT3"}, IDC_HW_PORT);
     dg->addWidget(enable, 0, 0, 1, 4);
-    dg->addWidget(label("&Model:", IDC_HW_LABEL_MODEL, model), 1, 0);
+    dg->addWidget(label(IDC_HW_LABEL_MODEL, model), 1, 0);
     dg->addWidget(model, 1, 1);
-    dg->addWidget(label("&Port:", IDC_HW_LABEL_PORT, lptPort), 1, 2);
+    dg->addWidget(label(IDC_HW_LABEL_PORT, lptPort), 1, 2);
     dg->addWidget(lptPort, 1, 3);
     dg->setColumnStretch(1, 1);
     dg->setColumnStretch(3, 1);
     top->addWidget(device);
 
     // The MPEG decoder boards.
-    auto* mpeg = withId(new QGroupBox("MPEG decoder boards"), IDC_HW_GROUP_MPEG);
+    auto* mpeg = t.group(IDC_HW_GROUP_MPEG);
     auto* mg = new QGridLayout(mpeg);
-    board1 = withId(new QCheckBox("Board &1"), IDC_HW_BOARD1);
-    board2 = withId(new QCheckBox("Board &2"), IDC_HW_BOARD2);
+    board1 = t.check(IDC_HW_BOARD1);
+    board2 = t.check(IDC_HW_BOARD2);
     input1 = combo(routerInputs(), IDC_HW_INPUT1);
     input2 = combo(routerInputs(), IDC_HW_INPUT2);
-    check1 = withId(new QPushButton("Check"), IDC_HW_CHECK1);
-    check2 = withId(new QPushButton("Check"), IDC_HW_CHECK2);
-    volumeSet = withId(new QCheckBox("Set audio &volume"), IDC_HW_VOLUMESET);
-    volume = withId(new QSlider(Qt::Horizontal), IDC_HW_VOLUME);
+    check1 = t.button(IDC_HW_CHECK1);
+    check2 = t.button(IDC_HW_CHECK2);
+    volumeSet = t.check(IDC_HW_VOLUMESET);
+    volume = t(new QSlider(Qt::Horizontal), IDC_HW_VOLUME);
     volume->setRange(0, 100);
     volume->setPageStep(10);
     volumeValue = new QLabel;
     volumeValue->setMinimumWidth(volumeValue->fontMetrics().horizontalAdvance("100") + 4);
     mg->addWidget(board1, 0, 0);
-    mg->addWidget(label("Router input:", IDC_HW_LABEL_INPUT1, input1), 0, 1);
+    mg->addWidget(label(IDC_HW_LABEL_INPUT1, input1), 0, 1);
     mg->addWidget(input1, 0, 2);
     mg->addWidget(check1, 0, 3);
     mg->addWidget(board2, 1, 0);
-    mg->addWidget(label("Router input:", IDC_HW_LABEL_INPUT2, input2), 1, 1);
+    mg->addWidget(label(IDC_HW_LABEL_INPUT2, input2), 1, 1);
     mg->addWidget(input2, 1, 2);
     mg->addWidget(check2, 1, 3);
     mg->addWidget(volumeSet, 2, 0);
@@ -99,35 +90,35 @@ CHardwareDlg::CHardwareDlg(app::CZentrixApp& app, QWidget* parent) : QDialog(par
     top->addWidget(mpeg);
 
     // The interactive-system hardware.
-    auto* itvBox = withId(new QGroupBox("Interactive system hardware"), IDC_HW_GROUP_ITV);
+    auto* itvBox = t.group(IDC_HW_GROUP_ITV);
     auto* ig = new QGridLayout(itvBox);
-    itv = withId(new QCheckBox("Interactive hardware &present"), IDC_HW_ITV);
-    itvModel = combo(
-        {"Phone lines adapter, version 1", "Phone lines adapter, version 2", "GSM modem", "USB phone lines adapter"},
-        IDC_HW_ITVMODEL);
+    itv = t.check(IDC_HW_ITV);
+    QStringList kinds;
+    for (int k = 0; k < 4; ++k) kinds << StrLine(IDS_HW_ITV_KIND + k);
+    itvModel = combo(kinds, IDC_HW_ITVMODEL);
     QStringList ports;
     for (int i = 1; i <= 8; ++i) ports << QString("COM%1").arg(i);
     itvPort = combo(ports, IDC_HW_ITVPORT);
     QStringList bauds;
     for (int b : app::kBaudRates) bauds << QString::number(b);
     baudRate = combo(bauds, IDC_HW_BAUDRATE);
-    useCID = withId(new QCheckBox("Caller number &detection"), IDC_HW_USECID);
+    useCID = t.check(IDC_HW_USECID);
     QStringList lengths;
     for (int n : app::kCallerIdLengths) lengths << QString::number(n);
     cidLength = combo(lengths, IDC_HW_CIDLENGTH);
     cidType = combo({"AOH", "DTMF/FSK"}, IDC_HW_CIDTYPE);
-    useME = withId(new QCheckBox("Use phone memory for SMS"), IDC_HW_USEME);
+    useME = t.check(IDC_HW_USEME);
     ig->addWidget(itv, 0, 0, 1, 4);
-    ig->addWidget(label("&Type:", IDC_HW_LABEL_ITVMODEL, itvModel), 1, 0);
+    ig->addWidget(label(IDC_HW_LABEL_ITVMODEL, itvModel), 1, 0);
     ig->addWidget(itvModel, 1, 1, 1, 3);
-    ig->addWidget(label("P&ort:", IDC_HW_LABEL_ITVPORT, itvPort), 2, 0);
+    ig->addWidget(label(IDC_HW_LABEL_ITVPORT, itvPort), 2, 0);
     ig->addWidget(itvPort, 2, 1);
-    ig->addWidget(label("&Baud rate:", IDC_HW_LABEL_BAUDRATE, baudRate), 2, 2);
+    ig->addWidget(label(IDC_HW_LABEL_BAUDRATE, baudRate), 2, 2);
     ig->addWidget(baudRate, 2, 3);
     ig->addWidget(useCID, 3, 0, 1, 4);
-    ig->addWidget(label("Number &length:", IDC_HW_LABEL_CIDLENGTH, cidLength), 4, 0);
+    ig->addWidget(label(IDC_HW_LABEL_CIDLENGTH, cidLength), 4, 0);
     ig->addWidget(cidLength, 4, 1);
-    ig->addWidget(label("&Signalling:", IDC_HW_LABEL_CIDTYPE, cidType), 4, 2);
+    ig->addWidget(label(IDC_HW_LABEL_CIDTYPE, cidType), 4, 2);
     ig->addWidget(cidType, 4, 3);
     ig->addWidget(useME, 5, 0, 1, 4);
     ig->setColumnStretch(1, 1);
@@ -135,7 +126,7 @@ CHardwareDlg::CHardwareDlg(app::CZentrixApp& app, QWidget* parent) : QDialog(par
     top->addWidget(itvBox);
 
     auto* buttons = new QDialogButtonBox;
-    closeButton = withId(buttons->addButton("Close", QDialogButtonBox::RejectRole), IDC_HW_CLOSE);
+    closeButton = t(buttons->addButton(QString(), QDialogButtonBox::RejectRole), IDC_HW_CLOSE);
     closeButton->setDefault(true);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     top->addWidget(buttons);
@@ -189,8 +180,7 @@ void CHardwareDlg::updateControls() {
     // The players of an on-air mode are not lent to the check.
     const bool inUse = Factories().videoInUse && Factories().videoInUse();
     const bool canCheck = Factories().checkVideo && !inUse;
-    for (QPushButton* b : {check1, check2})
-        b->setToolTip(inUse ? QStringLiteral("The MPEG players are in use on air") : QString());
+    for (QPushButton* b : {check1, check2}) b->setToolTip(inUse ? StrLine(IDS_HW_PLAYERS_IN_USE) : QString());
     input1->setEnabled(board1->isChecked());
     check1->setEnabled(board1->isChecked() && canCheck);
     input2->setEnabled(board2->isChecked());

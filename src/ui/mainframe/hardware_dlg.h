@@ -52,7 +52,9 @@ enum : int {
     IDC_HW_LABEL_BAUDRATE,
     IDC_HW_LABEL_CIDLENGTH,
     IDC_HW_LABEL_CIDTYPE,
-    IDC_HW_CLOSE = 2,  // IDCANCEL: the one button
+    IDC_HW_CLOSE = 2,         // IDCANCEL: the one button
+    IDS_HW_ITV_KIND = 33640,  // 33640-33643: the kinds of interactive hardware
+    IDS_HW_PLAYERS_IN_USE = 33644,
 };
 
 class CHardwareDlg : public QDialog {

@@ -19,15 +19,23 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "app/file_types.h"
+#include "app/folders.h"
 #include "app/log/event_log.h"
+#include "app/message_boxes.h"
 #include "app/strings.h"
 #include "app/zentrix_app.h"
+#include "i18n/translation.h"
 #include "pages/font_manager.h"
+#include "platform/files.h"
+#include "ui/file_dialogs.h"
 #include "ui/mainframe/about_dlg.h"
 #include "ui/mainframe/artwork.h"
 #include "ui/mainframe/hardware_dlg.h"
 #include "ui/mainframe/mode_frames.h"
 #include "ui/mainframe/preferences_dlg.h"
+#include "ui/mainframe/translation_dlg.h"
+#include "ui/resources.h"
 #include "ui/text.h"
 #include "ui/translate.h"
 
@@ -36,14 +44,6 @@ namespace ui {
 namespace {
 
 constexpr const char* kAppTitle = "Zentrix";
-
-QString programText(int id) { return FromProgramText(app::FirstLine(app::LoadString(id))); }
-
-QAction* commandAction(QMenu* menu, const QString& text, int id) {
-    QAction* a = menu->addAction(text);
-    SetResourceId(a, id);
-    return a;
-}
 
 QRect workArea() {
     QScreen* s = QGuiApplication::primaryScreen();
@@ -114,66 +114,162 @@ CMainFrame::~CMainFrame() {
 }
 
 void CMainFrame::buildMenu() {
-    QMenuBar* bar = menuBar();
-    modesMenu_ = bar->addMenu("&Mode");
+    // Every command of the table gets an action of the frame's own, so that rebuilding the
+    // Window menu keeps them.
+    const std::vector<QMenu*> popups = BuildMenuBar(IDR_MAINFRAME, menuBar(), [this](int id) {
+        auto* a = new QAction(this);
+        commands_.insert(id, a);
+        return a;
+    });
+    modesMenu_ = popups.at(0);
+    settingsMenu_ = popups.at(1);
+    languageMenu_ = popups.at(2);
+    toolsMenu_ = popups.at(3);
+    windowMenu_ = popups.at(4);
+
+    // The working modes open the first pop-up, their texts from their strings.
+    QAction* beforeModes = modesMenu_->actions().value(0);
     for (int m = 0; m < app::MODE_COUNT; ++m) {
         int command = app::ID_MODE_FIRST + m;
-        QAction* a = commandAction(modesMenu_, QString(), command);
+        auto* a = new QAction(this);
+        SetResourceId(a, command);
         a->setIcon(ModeIcon(m));
         connect(a, &QAction::triggered, this, [this, command] {
             modes_->OpenMode(command);
             RefreshModes();
         });
+        modesMenu_->insertAction(beforeModes, a);
         modeActions_[m] = a;
     }
-    modesMenu_->addSeparator();
-    QAction* exit = commandAction(modesMenu_, "E&xit", ID_APP_EXIT);
-    connect(exit, &QAction::triggered, this, &QWidget::close);
+    connect(command(ID_APP_EXIT), &QAction::triggered, this, &QWidget::close);
 
-    // The languages sub-menu is the fourth item of the settings menu.
-    settingsMenu_ = bar->addMenu("&Settings");
-    hardwareAction_ = commandAction(settingsMenu_, "&Hardware...", ID_SETTINGS_HARDWARE);
+    hardwareAction_ = command(ID_SETTINGS_HARDWARE);
     connect(hardwareAction_, &QAction::triggered, this, &CMainFrame::OnHardware);
-    QAction* prefs = commandAction(settingsMenu_, "&Preferences...", ID_SETTINGS_PREFERENCES);
-    connect(prefs, &QAction::triggered, this, &CMainFrame::OnPreferences);
-    settingsMenu_->addSeparator();
-    languageMenu_ = settingsMenu_->addMenu("&Language");
+    connect(command(ID_SETTINGS_PREFERENCES), &QAction::triggered, this, &CMainFrame::OnPreferences);
+    // Shown once the program has its video outputs.
+    command(ID_SETTINGS_OUTPUT)->setVisible(false);
     connect(settingsMenu_, &QMenu::aboutToShow, this, &CMainFrame::RefreshModes);
-    connect(languageMenu_, &QMenu::aboutToShow, this,
-            [this] { languageMenu_->setEnabled(!languageMenu_->actions().isEmpty()); });
     connect(modesMenu_, &QMenu::aboutToShow, this, &CMainFrame::RefreshModes);
+    connect(command(ID_LANGUAGE_EDIT), &QAction::triggered, this, &CMainFrame::OnEditTranslation);
+    connect(command(ID_LANGUAGE_ADD), &QAction::triggered, this, &CMainFrame::OnAddLanguage);
 
-    toolsMenu_ = bar->addMenu("&Tools");
-    QAction* clock = commandAction(toolsMenu_, "Create new &clock...", ID_WIZARD_CLOCK);
-    connect(clock, &QAction::triggered, this, [this] { RunClockWizard(this); });
-    QAction* font = commandAction(toolsMenu_, "Create new &font...", ID_WIZARD_FONT);
-    connect(font, &QAction::triggered, this, [this] { RunFontWizard(this); });
-    QAction* banner = commandAction(toolsMenu_, "TV &banners converter...", ID_WIZARD_BANNER);
-    connect(banner, &QAction::triggered, this, [this] { RunBannerWizard(this); });
-    QAction* itv = commandAction(toolsMenu_, "Create new &interactive system...", ID_WIZARD_ITV);
-    connect(itv, &QAction::triggered, this, [this] { RunItvWizard(this); });
+    connect(command(ID_WIZARD_CLOCK), &QAction::triggered, this, [this] { RunClockWizard(this); });
+    connect(command(ID_WIZARD_FONT), &QAction::triggered, this, [this] { RunFontWizard(this); });
+    connect(command(ID_WIZARD_BANNER), &QAction::triggered, this, [this] { RunBannerWizard(this); });
+    connect(command(ID_WIZARD_ITV), &QAction::triggered, this, [this] { RunItvWizard(this); });
 
-    windowMenu_ = bar->addMenu("&Window");
+    connect(command(ID_WINDOW_CASCADE), &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
+    connect(command(ID_WINDOW_TILE), &QAction::triggered, mdi_, &QMdiArea::tileSubWindows);
     connect(windowMenu_, &QMenu::aboutToShow, this, &CMainFrame::rebuildWindowMenu);
     rebuildWindowMenu();
 
-    QMenu* help = bar->addMenu("&Help");
-    QAction* about = commandAction(help, "&About Zentrix...", ID_APP_ABOUT);
-    connect(about, &QAction::triggered, this, &CMainFrame::OnAbout);
+    connect(command(ID_APP_ABOUT), &QAction::triggered, this, &CMainFrame::OnAbout);
 
     UpdateMenuTexts();
 }
 
+QAction* CMainFrame::command(int id) const { return commands_.value(id); }
+
 void CMainFrame::UpdateMenuTexts() {
     for (int m = 0; m < app::MODE_COUNT; ++m) {
         QAction* a = modeActions_[m];
-        a->setText(FromProgramText(app::ModeMenuText(m)));
+        a->setText(StrLine(app::ID_MODE_FIRST + m));
         // A string may carry its tooltip after the first line feed.
-        QString whole = FromProgramText(app::LoadString(app::ID_MODE_FIRST + m));
-        int lf = whole.indexOf('\n');
-        a->setToolTip(lf >= 0 ? whole.mid(lf + 1) : whole);
+        const QString tip = StrTip(app::ID_MODE_FIRST + m);
+        a->setToolTip(tip.isEmpty() ? a->text() : tip);
     }
+    rebuildLanguageMenu();
     TranslateMenu(IDR_MAINFRAME, menuBar());
+}
+
+void CMainFrame::rebuildLanguageMenu() {
+    // The language items stand before the menu's first separator.
+    for (QAction* a : languageMenu_->actions()) {
+        if (a->isSeparator()) break;
+        languageMenu_->removeAction(a);
+        a->deleteLater();
+    }
+    QAction* before = languageMenu_->actions().value(0);
+    i18n::Translation* tr = CurrentTranslation();
+    const bool active = tr && tr->active();
+    if (active) {
+        const std::vector<std::string>& files = tr->languages();
+        auto* group = new QActionGroup(languageMenu_);
+        const size_t shown = std::min<size_t>(files.size() + 1, ID_LANGUAGE_LAST - ID_LANGUAGE_FIRST + 1);
+        for (size_t n = 0; n < shown; ++n) {
+            QString name = n == 0 ? StrLine(IDS_LANGUAGE_NONE) : LanguageName(files[n - 1]);
+            auto* a = new QAction(name, languageMenu_);
+            SetResourceId(a, ID_LANGUAGE_FIRST + int(n));
+            a->setCheckable(true);
+            a->setChecked(int(n) == tr->selected());
+            group->addAction(a);
+            languageMenu_->insertAction(before, a);
+            connect(a, &QAction::triggered, this, [this, n] { SelectLanguage(int(n)); });
+        }
+        for (size_t n = shown; n <= files.size(); ++n)
+            LogMessage("CMainFrame::Language: %s not listed (at most 16 entries)", files[n - 1].c_str());
+    }
+    command(ID_LANGUAGE_EDIT)->setEnabled(active && tr->selected() > 0);
+    command(ID_LANGUAGE_ADD)->setEnabled(active);
+}
+
+QString LanguageName(const std::string& fileName) {
+    QString name = FromProgramText(fileName);
+    const int dot = name.lastIndexOf('.');
+    return dot > 0 ? name.left(dot) : name;
+}
+
+void CMainFrame::SelectLanguage(int n) {
+    i18n::Translation* tr = CurrentTranslation();
+    if (!tr || !tr->active()) return;
+    const std::string path = n > 0 && size_t(n) <= tr->languages().size()
+                                 ? platform::JoinPath(app_.GetPath(app::FOLDER_PROGRAM), tr->languages()[size_t(n) - 1])
+                                 : std::string();
+    const int rc = tr->selectLanguage(n);
+    LogMessage("CMainFrame::SelectLanguage %d: %d", n, rc);
+    UpdateMenuTexts();
+    if (rc != i18n::kLangOk) app::ShowFileResult(rc | 0x100, path);
+}
+
+namespace {
+
+// Saves an edited language; a failure says so and leaves the file as it was.
+bool SaveLanguage(const i18n::LangTable& table, const std::string& path) {
+    const int rc = table.save(path);
+    LogMessage("CMainFrame::SaveLanguage: %d", rc);
+    if (rc == i18n::kLangOk) return true;
+    app::ShowFileResult(i18n::kLangSaveError | 0x100, path);
+    return false;
+}
+
+}  // namespace
+
+void CMainFrame::OnEditTranslation() {
+    i18n::Translation* tr = CurrentTranslation();
+    if (!tr || !tr->active() || tr->selected() <= 0) return;
+    CTranslationDlg dlg(tr->base(), tr->current(), this);
+    if (dlg.exec() != QDialog::Accepted) return;
+    // A language of the install's read-only folder is saved as a copy in the program folder.
+    const std::string path = tr->writablePath();
+    const bool copy = path != tr->selectedPath();
+    // The edits stay in use even when the file cannot be written, so they can be saved again.
+    tr->setCurrent(dlg.model().build());
+    if (SaveLanguage(tr->current(), path) && copy) tr->selectLanguageFile(platform::FileNameOf(path));
+    UpdateMenuTexts();
+}
+
+void CMainFrame::OnAddLanguage() {
+    i18n::Translation* tr = CurrentTranslation();
+    if (!tr || !tr->active()) return;
+    CTranslationDlg dlg(tr->base(), i18n::LangTable(), this);
+    if (dlg.exec() != QDialog::Accepted || !dlg.model().anyTranslated()) return;
+    const std::string folder = app_.GetPath(app::FOLDER_PROGRAM);
+    const std::string path = AskSaveFile(this, StrLine(IDS_TR_SAVE_TITLE), folder, app::FT_TRANSLATION);
+    if (path.empty() || !SaveLanguage(dlg.model().build(), path)) return;
+    // Listed only when it lies in the program folder with the others.
+    const int rc = tr->selectLanguageFile(platform::FileNameOf(path));
+    LogMessage("CMainFrame::AddLanguage: %d", rc);
+    UpdateMenuTexts();
 }
 
 void CMainFrame::addWindowCommand(QAction* action) {
@@ -186,14 +282,16 @@ void CMainFrame::rebuildWindowMenu() {
     bool extra = false;
     for (const QPointer<QAction>& a : windowCommands_)
         if (a) {
+            // Such a command is named by the string of its id, in the language of the moment.
+            if (const int id = ResourceId(a)) a->setText(StrLine(id));
             windowMenu_->addAction(a);
             extra = true;
         }
     if (extra) windowMenu_->addSeparator();
-    QAction* cascade = commandAction(windowMenu_, "&Cascade", ID_WINDOW_CASCADE);
-    connect(cascade, &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
-    QAction* tile = commandAction(windowMenu_, "&Tile", ID_WINDOW_TILE);
-    connect(tile, &QAction::triggered, mdi_, &QMdiArea::tileSubWindows);
+    QAction* cascade = command(ID_WINDOW_CASCADE);
+    QAction* tile = command(ID_WINDOW_TILE);
+    windowMenu_->addAction(cascade);
+    windowMenu_->addAction(tile);
     const QList<QMdiSubWindow*> frames = mdi_->subWindowList();
     cascade->setEnabled(!frames.isEmpty());
     tile->setEnabled(!frames.isEmpty());
@@ -201,6 +299,7 @@ void CMainFrame::rebuildWindowMenu() {
     windowMenu_->addSeparator();
     int n = 1;
     for (QMdiSubWindow* w : frames) {
+        // The number and the window's title: nothing to translate.
         QAction* a = windowMenu_->addAction(QString("&%1 %2").arg(n++).arg(ShownTitle(*w)));
         a->setCheckable(true);
         a->setChecked(w == mdi_->activeSubWindow());
@@ -212,7 +311,7 @@ void CMainFrame::rebuildWindowMenu() {
 }
 
 void CMainFrame::buildToolbar() {
-    toolbar_ = addToolBar("Modes");
+    toolbar_ = addToolBar(StrLine(IDS_TOOLBAR_MODES));
     toolbar_->setObjectName("ModesToolbar");
     toolbar_->setMovable(false);
     toolbar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -221,7 +320,7 @@ void CMainFrame::buildToolbar() {
 
 void CMainFrame::buildStatusBar() {
     QStatusBar* bar = statusBar();
-    QString ready = programText(IDS_READY);
+    QString ready = StrLine(IDS_READY);
     bar->showMessage(ready);
     // A status tip that goes leaves the bar empty: put the idle text back.
     connect(bar, &QStatusBar::messageChanged, this, [bar, ready](const QString& text) {
@@ -249,11 +348,9 @@ void CMainFrame::ApplyToolbarSize() {
 
 QString CMainFrame::linkText() const {
     const app::Settings& s = app_.settings();
-    QString model = QString::fromLatin1(s.deviceModel().name);
-    if (app_.hardwareState() & app::HW_DEVICE)
-        return FromProgramText(app::FormatText(app::LoadString(IDS_LINK_UP), {s.deviceModel().name}));
-    if (s.enable != 1) return programText(IDS_LINK_OFF);
-    return FromProgramText(app::FormatText(app::LoadString(IDS_LINK_DOWN), {s.deviceModel().name}));
+    if (app_.hardwareState() & app::HW_DEVICE) return StrFmt(IDS_LINK_UP, {s.deviceModel().name});
+    if (s.enable != 1) return StrLine(IDS_LINK_OFF);
+    return StrFmt(IDS_LINK_DOWN, {s.deviceModel().name});
 }
 
 void CMainFrame::RefreshModes() {

@@ -3,11 +3,13 @@
 // the mode manager and keeps its placement in the [Layout] section.
 #pragma once
 
+#include <QHash>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QPointer>
 #include <QRect>
 #include <memory>
+#include <string>
 
 #include "app/mode_manager.h"
 
@@ -27,12 +29,15 @@ enum : int {
     IDR_MAINFRAME = 128,
     ID_SETTINGS_HARDWARE = 32771,
     ID_SETTINGS_PREFERENCES = 32772,
+    ID_SETTINGS_OUTPUT = 32773,
     ID_WIZARD_CLOCK = 32800,
     ID_WIZARD_FONT = 32801,
     ID_WIZARD_BANNER = 32802,
     ID_WIZARD_ITV = 32803,
     ID_LANGUAGE_FIRST = 33500,
     ID_LANGUAGE_LAST = 33515,
+    ID_LANGUAGE_EDIT = 33516,
+    ID_LANGUAGE_ADD = 33517,
     ID_WINDOW_CASCADE = 0xE132,
     ID_WINDOW_TILE = 0xE133,
     ID_APP_ABOUT = 0xE140,
@@ -41,7 +46,12 @@ enum : int {
     IDS_LINK_UP = 33600,
     IDS_LINK_DOWN = 33601,
     IDS_LINK_OFF = 33602,
+    IDS_LANGUAGE_NONE = 33603,
+    IDS_TOOLBAR_MODES = 33604,
 };
+
+// The name a language file shows in the Language menu: its name without the extension.
+QString LanguageName(const std::string& fileName);
 
 // A window's title as its title bar shows it (Qt's "[*]" modified marker resolved), for menus.
 QString ShownTitle(const QWidget& w);
@@ -79,8 +89,14 @@ public:
     void RefreshModes();
     // Sizes the toolbar by Start/ToolbarSize.
     void ApplyToolbarSize();
-    // Reads the mode texts again and translates the menu (after the language changed).
+    // Reads the mode texts again, lists the languages and translates the menu (at creation
+    // and after the language changed).
     void UpdateMenuTexts();
+    // Settings > Language: entry n of the language list (0 = none). A file that does not load
+    // leaves none and says so.
+    void SelectLanguage(int n);
+    void OnEditTranslation();
+    void OnAddLanguage();
 
     void OnHardware();
     void OnPreferences();
@@ -88,6 +104,8 @@ public:
 
     QAction* modeAction(int mode) const { return modeActions_[mode]; }
     QAction* hardwareAction() const { return hardwareAction_; }
+    // The action of a command of the menu table (ID_...), nullptr when none.
+    QAction* command(int id) const;
     QMenu* modesMenu() const { return modesMenu_; }
     // The wizards that make material ("Create new clock...").
     QMenu* toolsMenu() const { return toolsMenu_; }
@@ -99,7 +117,7 @@ public:
     QMdiArea* mdiArea() const { return mdi_; }
     QString linkText() const;
     // A command of a window outside the document area (the program monitor), listed at the top
-    // of the Window menu. Not owned.
+    // of the Window menu, its text the string of its resource id. Not owned.
     void addWindowCommand(QAction* action);
 
     // app::ModeHost
@@ -118,6 +136,7 @@ private:
     void buildToolbar();
     void buildStatusBar();
     void rebuildWindowMenu();
+    void rebuildLanguageMenu();
 
     app::CZentrixApp& app_;
     CMdiArea* mdi_;
@@ -133,6 +152,7 @@ private:
     QLabel* linkLabel_ = nullptr;
     std::unique_ptr<app::CModeManager> modes_;
     QList<QPointer<QAction>> windowCommands_;
+    QHash<int, QAction*> commands_;
 };
 
 }  // namespace ui

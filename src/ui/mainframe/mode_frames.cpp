@@ -1,18 +1,25 @@
 #include "ui/mainframe/mode_frames.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMenu>
 #include <QPainter>
 #include <QStackedWidget>
 #include <QTimer>
 
 #include "app/strings.h"
 #include "ui/mainframe/artwork.h"
+#include "ui/resources.h"
 #include "ui/text.h"
 
 namespace ui {
+
+namespace {
+constexpr int IDS_FRAME_MENU_FIRST = 33633;  // 33633-33639
+}  // namespace
 
 ModeFactories& Factories() {
     static ModeFactories f;
@@ -36,6 +43,13 @@ int ModeOfSlot(int slot) {
 CModeFrame::CModeFrame(QWidget* parent) : QMdiSubWindow(parent) {
     setAttribute(Qt::WA_DeleteOnClose, false);  // the mode manager owns the frame
     setMinimumSize(320, 240);
+    // The window menu of the title bar in the program's texts: restore, move, size, minimize,
+    // maximize, stay on top, close, in the order the document area makes them.
+    if (QMenu* menu = systemMenu()) {
+        int n = 0;
+        for (QAction* a : menu->actions())
+            if (!a->isSeparator() && n < 7) a->setText(StrLine(IDS_FRAME_MENU_FIRST + n++));
+    }
 }
 
 CModeFrame::~CModeFrame() {

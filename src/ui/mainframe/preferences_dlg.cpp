@@ -16,6 +16,7 @@
 #include "app/mode_manager.h"
 #include "app/zentrix_app.h"
 #include "ui/mainframe/folder_browser.h"
+#include "ui/resources.h"
 #include "ui/text.h"
 #include "ui/translate.h"
 
@@ -35,15 +36,8 @@ W* withId(W* w, int id) {
     return w;
 }
 
-struct CodePageName {
-    int number;
-    const char* name;
-};
-constexpr CodePageName kCodePages[] = {
-    {866, "866 (Cyrillic, DOS)"}, {874, "874 (Thai)"},     {1250, "1250 (Central European)"}, {1251, "1251 (Cyrillic)"},
-    {1252, "1252 (Western)"},     {1253, "1253 (Greek)"},  {1254, "1254 (Turkish)"},          {1255, "1255 (Hebrew)"},
-    {1256, "1256 (Arabic)"},      {1257, "1257 (Baltic)"}, {1258, "1258 (Vietnamese)"},
-};
+// The code pages offered, each named by a string ("%1 (Cyrillic)" with the number).
+constexpr int kCodePages[] = {866, 874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258};
 
 QString pathText(const std::string& path) { return QFile::decodeName(path.c_str()); }
 std::string pathOf(const QLineEdit* field) { return QFile::encodeName(field->text()).toStdString(); }
@@ -65,19 +59,19 @@ QLineEdit* pathField(int id) {
 
 CPreferencesDlg::CPreferencesDlg(app::CZentrixApp& app, QWidget* parent, Browser browse)
     : QDialog(parent), app_(app), browse_(browse ? std::move(browse) : Browser(&BrowseForFolder)) {
-    setWindowTitle("Preferences");
+    DialogTexts t(this, IDD_PREFERENCES);
     const app::Settings& s = app.settings();
     auto* top = new QVBoxLayout(this);
     top->setSpacing(10);
 
-    auto* start = withId(new QGroupBox("Start"), IDC_PREF_GROUP_START);
+    auto* start = t.group(IDC_PREF_GROUP_START);
     auto* sg = new QGridLayout(start);
-    noAsk = withId(new QCheckBox("&Run on start:"), IDC_PREF_NOASK);
+    noAsk = t.check(IDC_PREF_NOASK);
     program = withId(new QComboBox, IDC_PREF_PROGRAM);
     for (int m = 0; m < app::MODE_COUNT; ++m) program->addItem(FromProgramText(app::ModeMenuText(m)));
     toolbarSize = withId(new QComboBox, IDC_PREF_TOOLBAR);
     toolbarSize->addItems({"100%", "200%", "300%"});
-    auto* toolbarLabel = withId(new QLabel("&Toolbar size:"), IDC_PREF_LABEL_TOOLBAR);
+    auto* toolbarLabel = t.label(IDC_PREF_LABEL_TOOLBAR);
     toolbarLabel->setBuddy(toolbarSize);
     sg->addWidget(noAsk, 0, 0);
     sg->addWidget(program, 0, 1);
@@ -86,13 +80,13 @@ CPreferencesDlg::CPreferencesDlg(app::CZentrixApp& app, QWidget* parent, Browser
     sg->setColumnStretch(1, 1);
     top->addWidget(start);
 
-    auto* programs = withId(new QGroupBox("Programs"), IDC_PREF_GROUP_PROGRAMS);
+    auto* programs = t.group(IDC_PREF_GROUP_PROGRAMS);
     auto* pg = new QGridLayout(programs);
-    remote = withId(new QCheckBox("Start the remote-control software with Live and Automation modes"), IDC_PREF_REMOTE);
+    remote = t.check(IDC_PREF_REMOTE);
     remotePath = pathField(IDC_PREF_REMOTEPATH);
     remotePath->setPlaceholderText(pathText(app.GetPath(app::FOLDER_ROOT)));
     remoteBrowse = browseButton(IDC_PREF_REMOTEBROWSE);
-    auto* remoteLabel = withId(new QLabel("Folder:"), IDC_PREF_LABEL_REMOTEPATH);
+    auto* remoteLabel = t.label(IDC_PREF_LABEL_REMOTEPATH);
     pg->addWidget(remote, 0, 0, 1, 3);
     pg->addWidget(remoteLabel, 1, 0);
     pg->addWidget(remotePath, 1, 1);
@@ -100,12 +94,12 @@ CPreferencesDlg::CPreferencesDlg(app::CZentrixApp& app, QWidget* parent, Browser
     pg->setColumnStretch(1, 1);
     top->addWidget(programs);
 
-    auto* folders = withId(new QGroupBox("Folders"), IDC_PREF_GROUP_FOLDERS);
+    auto* folders = t.group(IDC_PREF_GROUP_FOLDERS);
     auto* fg = new QGridLayout(folders);
-    useNetwork = withId(new QCheckBox("Use &network installation"), IDC_PREF_USENETWORK);
+    useNetwork = t.check(IDC_PREF_USENETWORK);
     networkPath = pathField(IDC_PREF_NETWORKPATH);
     networkBrowse = browseButton(IDC_PREF_NETWORKBROWSE);
-    useNetVideo = withId(new QCheckBox("Path to &MPEG video files"), IDC_PREF_USENETVIDEO);
+    useNetVideo = t.check(IDC_PREF_USENETVIDEO);
     videoPath = pathField(IDC_PREF_VIDEOPATH);
     videoBrowse = browseButton(IDC_PREF_VIDEOBROWSE);
     fg->addWidget(useNetwork, 0, 0);
@@ -117,14 +111,15 @@ CPreferencesDlg::CPreferencesDlg(app::CZentrixApp& app, QWidget* parent, Browser
     fg->setColumnStretch(1, 1);
     top->addWidget(folders);
 
-    auto* options = withId(new QGroupBox("Options"), IDC_PREF_GROUP_OPTIONS);
+    auto* options = t.group(IDC_PREF_GROUP_OPTIONS);
     auto* og = new QGridLayout(options);
-    useRTC = withId(new QCheckBox("Take the on-air clock from the PC's real-time clock"), IDC_PREF_USERTC);
-    airLog = withId(new QCheckBox("Write the &air log of pages and video files"), IDC_PREF_AIRLOG);
-    inverseTGA = withId(new QCheckBox("&Invert alpha when importing pictures"), IDC_PREF_INVERSETGA);
+    useRTC = t.check(IDC_PREF_USERTC);
+    airLog = t.check(IDC_PREF_AIRLOG);
+    inverseTGA = t.check(IDC_PREF_INVERSETGA);
     codePage = withId(new QComboBox, IDC_PREF_CODEPAGE);
-    for (const CodePageName& c : kCodePages) codePage->addItem(c.name, c.number);
-    auto* cpLabel = withId(new QLabel("&Code page of texts:"), IDC_PREF_LABEL_CODEPAGE);
+    for (size_t i = 0; i < std::size(kCodePages); ++i)
+        codePage->addItem(StrFmt(IDS_PREF_CODEPAGE_FIRST + int(i), {kCodePages[i]}), kCodePages[i]);
+    auto* cpLabel = t.label(IDC_PREF_LABEL_CODEPAGE);
     cpLabel->setBuddy(codePage);
     og->addWidget(useRTC, 0, 0, 1, 2);
     og->addWidget(airLog, 1, 0, 1, 2);
@@ -135,8 +130,7 @@ CPreferencesDlg::CPreferencesDlg(app::CZentrixApp& app, QWidget* parent, Browser
     top->addWidget(options);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    SetResourceId(buttons->button(QDialogButtonBox::Ok), 1);      // IDOK
-    SetResourceId(buttons->button(QDialogButtonBox::Cancel), 2);  // IDCANCEL
+    ButtonTexts(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &CPreferencesDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     top->addWidget(buttons);

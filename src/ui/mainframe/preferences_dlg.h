@@ -48,6 +48,7 @@ enum : int {
     IDS_BROWSE_REMOTE = 18001,
     IDS_BROWSE_NETWORK = 18004,
     IDS_BROWSE_VIDEO = 18007,
+    IDS_PREF_CODEPAGE_FIRST = 33650,  // 33650-33660: the code pages offered, by name
 };
 
 // The remote-control program a remote folder must hold.

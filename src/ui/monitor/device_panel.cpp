@@ -1,4 +1,5 @@
 #include "ui/monitor/device_panel.h"
+#include "ui/resources.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -7,6 +8,16 @@
 #include <QVBoxLayout>
 
 namespace ui {
+
+namespace {
+enum : int {
+    IDS_PANEL_PLAY = 34250,
+    IDS_PANEL_PAUSE = 34251,
+    IDS_PANEL_STOP = 34252,
+    IDS_PANEL_DISPLAY_TIP = 34253,
+    IDS_PANEL_ITEM_TIP = 34254,
+};
+}  // namespace
 
 CDevicePanel::CDevicePanel(std::function<bool(int, std::string&)> press, std::function<int()> display, QWidget* parent)
     : QWidget(parent), press_(std::move(press)), read_(std::move(display)), timer_(new QTimer(this)) {
@@ -17,15 +28,16 @@ CDevicePanel::CDevicePanel(std::function<bool(int, std::string&)> press, std::fu
     rows->setSpacing(2);
     auto* top = new QHBoxLayout;
     top->setSpacing(2);
-    top->addWidget(addKey(QStringLiteral("Play"), KEY_PLAY));
-    top->addWidget(addKey(QStringLiteral("Pause"), KEY_PAUSE));
-    top->addWidget(addKey(QStringLiteral("Stop"), KEY_STOP));
+    // The keys as the Device's panel names them.
+    top->addWidget(addKey(StrLine(IDS_PANEL_PLAY), KEY_PLAY));
+    top->addWidget(addKey(StrLine(IDS_PANEL_PAUSE), KEY_PAUSE));
+    top->addWidget(addKey(StrLine(IDS_PANEL_STOP), KEY_STOP));
     top->addStretch(1);
     display_ = new QLabel;
     display_->setMinimumWidth(40);
     display_->setAlignment(Qt::AlignCenter);
     display_->setStyleSheet(QStringLiteral("background: black; color: #40ff40; font-family: monospace; padding: 2px"));
-    display_->setToolTip(QStringLiteral("The Device's display: the program's last answer"));
+    display_->setToolTip(StrLine(IDS_PANEL_DISPLAY_TIP));
     top->addWidget(display_);
     rows->addLayout(top);
     auto* items = new QHBoxLayout;
@@ -34,7 +46,7 @@ CDevicePanel::CDevicePanel(std::function<bool(int, std::string&)> press, std::fu
         QPushButton* b = addKey(QString::number(n), ItemCode(n));
         b->setMinimumWidth(20);
         b->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-        b->setToolTip(QStringLiteral("Item key %1").arg(n));
+        b->setToolTip(StrFmt(IDS_PANEL_ITEM_TIP, {n}));
         items->addWidget(b);
     }
     rows->addLayout(items);

@@ -14,10 +14,24 @@
 
 #include "app/zentrix_app.h"
 #include "device/program_feed.h"
+#include "ui/resources.h"
+#include "ui/translate.h"
 
 namespace ui {
 
 namespace {
+
+enum : int {
+    IDR_MONITOR_CONTEXT = 136,
+    ID_MONITOR_CHECKER = 34240,
+    ID_MONITOR_BLACK = 34241,
+    ID_MONITOR_ZOOM_50 = 34242,
+    ID_MONITOR_ZOOM_100 = 34243,
+    ID_MONITOR_ZOOM_200 = 34244,
+    IDS_MONITOR_COMMAND = 34245,
+    IDS_MONITOR_TITLE = 34246,
+    IDS_MONITOR_NO_PICTURE = 34247,
+};
 
 constexpr int kWidth = 720, kHeight = 576;
 constexpr int kPollMs = 40;  // the Device's fields come in pairs of 20 ms: one frame
@@ -36,8 +50,10 @@ CProgramMonitor::CProgramMonitor(device::ProgramFeed& feed, QWidget* parent)
     : QWidget(parent, parent ? Qt::Tool : Qt::Window),
       feed_(feed),
       timer_(new QTimer(this)),
-      showAction_(new QAction("&Program monitor", this)) {
-    setWindowTitle("Program");
+      showAction_(new QAction(StrLine(IDS_MONITOR_COMMAND), this)) {
+    // The Window menu reads its text again from the string when the language changes.
+    SetResourceId(showAction_, IDS_MONITOR_COMMAND);
+    setWindowTitle(StrLine(IDS_MONITOR_TITLE));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(kWidth / 4, kHeight / 4);
     if (app::Profile* ini = Settings())
@@ -189,7 +205,7 @@ void CProgramMonitor::paintEvent(QPaintEvent*) {
     paintBackdrop(p, r);
     if (image_.isNull()) {
         p.setPen(Qt::white);
-        p.drawText(r, Qt::AlignCenter, "No picture from the Device yet");
+        p.drawText(r, Qt::AlignCenter, StrLine(IDS_MONITOR_NO_PICTURE));
         return;
     }
     p.setRenderHint(QPainter::SmoothPixmapTransform, r.size() != image_.size());
@@ -206,16 +222,17 @@ QImage CProgramMonitor::Composed() const {
 
 void CProgramMonitor::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
-    QAction* checker = menu.addAction("&Checkerboard behind transparent parts");
-    QAction* black = menu.addAction("&Black behind transparent parts");
+    BuildPopupMenu(IDR_MONITOR_CONTEXT, &menu);
+    TranslateMenu(IDR_MONITOR_CONTEXT, &menu);
+    QAction* checker = FindCommand(&menu, ID_MONITOR_CHECKER);
+    QAction* black = FindCommand(&menu, ID_MONITOR_BLACK);
     checker->setCheckable(true);
     black->setCheckable(true);
     checker->setChecked(backdrop_ == Checkerboard);
     black->setChecked(backdrop_ == Black);
-    menu.addSeparator();
-    QAction* z50 = menu.addAction("50 %");
-    QAction* z100 = menu.addAction("100 %");
-    QAction* z200 = menu.addAction("200 %");
+    QAction* z50 = FindCommand(&menu, ID_MONITOR_ZOOM_50);
+    QAction* z100 = FindCommand(&menu, ID_MONITOR_ZOOM_100);
+    QAction* z200 = FindCommand(&menu, ID_MONITOR_ZOOM_200);
     QAction* chosen = menu.exec(event->globalPos());
     if (chosen == checker) SetBackdrop(Checkerboard);
     else if (chosen == black) SetBackdrop(Black);

@@ -16,14 +16,65 @@
 
 #include "app/message_boxes.h"
 #include "app/profile.h"
+#include "app/strings.h"
 #include "pages/page_doc.h"
 #include "platform/files.h"
+#include "ui/file_dialogs.h"
+#include "ui/resources.h"
+#include "ui/translate.h"
 
 namespace ui {
 
 namespace {
 
-std::string Shown(const std::string& s, const char* none) { return s.empty() ? none : s; }
+enum : int {
+    IDD_OUTPUT_SINK = 1150,
+    IDC_OUT_LABEL_TARGET = 1000,
+    IDC_OUT_LABEL_FORMAT = 1001,
+    IDC_OUT_LABEL_CODEC = 1002,
+    IDC_OUT_LABEL_BACKGROUND = 1003,
+    IDC_OUT_LABEL_RATE = 1004,
+    IDC_OUT_BROWSE = 1005,
+    IDC_OUT_SILENCE = 1006,
+    IDC_OUT_ENABLED = 1007,
+    IDD_OUTPUTS = 1151,
+    IDC_OUTS_ADD = 1000,
+    IDC_OUTS_EDIT = 1001,
+    IDC_OUTS_REMOVE = 1002,
+    IDC_OUTS_START = 1003,
+    IDC_OUTS_STOP = 1004,
+    IDC_OUTS_CLOSE = 1005,
+    IDC_OUTS_NOTE = 1006,
+    IDS_OUT_TARGET_EXAMPLE = 34200,
+    IDS_OUT_FORMAT_TIP = 34201,
+    IDS_OUT_CODEC_TIP = 34202,
+    IDS_OUT_BACKGROUND_TIP = 34203,
+    IDS_OUT_RATE_25 = 34204,
+    IDS_OUT_RATE_50 = 34205,
+    IDS_OUT_RECORD_TO = 34206,
+    IDS_OUT_FILTER = 34207,
+    IDS_OUT_NOTE = 34208,
+    IDS_OUT_NOTE_UNAVAILABLE = 34209,
+    IDS_OUT_COLUMN_FIRST = 34210,  // 34210-34216
+    IDS_OUT_STREAMING = 34217,
+    IDS_OUT_RECORDING = 34218,
+    IDS_OUT_STOPPED = 34219,
+    IDS_OUT_FAILED = 34220,
+    IDS_OUT_BY_NAME = 34221,
+    IDS_OUT_DEFAULT = 34222,
+    IDS_OUT_WITH_SOUND = 34223,
+    IDS_OUT_WITH_PROGRAM = 34224,
+    IDS_OUT_BY_HAND = 34225,
+    IDS_OUT_NOT_WRITTEN = 34226,
+    IDS_OUT_NOT_SET_UP = 34227,
+    IDS_OUT_EMBEDDED_ONLY = 34228,
+    IDS_OUT_LAMP_FAILED = 34229,
+    IDS_OUT_LAMP_LIVE = 34230,
+    IDS_OUT_LAMP_REC = 34231,
+    IDS_OUT_LAMP = 34232,
+    IDS_OUT_LAMP_DROPPED = 34233,
+    IDS_OUT_LAMP_RATE = 34234,
+};
 
 bool IsStream(const std::string& target) { return target.find("://") != std::string::npos; }
 
@@ -67,11 +118,11 @@ bool COutputs::removeSink(int n) { return setSink(n, app::OutputSinkSetting{}); 
 
 bool COutputs::start(int n, std::string& error) {
     if (n < 0 || n >= app::kOutputSinks || !sinks_[size_t(n)].used()) {
-        error = "no output is set up there";
+        error = app::LoadString(IDS_OUT_NOT_SET_UP);
         return false;
     }
     if (!available_) {
-        error = "video output comes from the embedded virtual Device only (the link goes to a Device unit)";
+        error = app::LoadString(IDS_OUT_EMBEDDED_ONLY);
         return false;
     }
     // A relative file name is below the data root, whatever folder the program was started in;
@@ -109,29 +160,28 @@ void COutputs::stopAll() {
 // ---- COutputSinkDialog -------------------------------------------------------------------------
 
 COutputSinkDialog::COutputSinkDialog(const app::OutputSinkSetting& s, QWidget* parent) : QDialog(parent) {
-    setWindowTitle("Video output");
+    DialogTexts t(this, IDD_OUTPUT_SINK);
     auto* form = new QFormLayout;
     target_ = new QLineEdit(QString::fromStdString(s.target));
-    target_->setPlaceholderText("/path/show.mov, /path/frame%06d.png or udp://127.0.0.1:5000");
+    target_->setPlaceholderText(StrLine(IDS_OUT_TARGET_EXAMPLE));
     target_->setMinimumWidth(360);
-    auto* browse = new QPushButton("Browse...");
+    auto* browse = t.button(IDC_OUT_BROWSE);
     connect(browse, &QPushButton::clicked, this, [this] {
-        const QString f = QFileDialog::getSaveFileName(
-            this, "Record to", target_->text(), "QuickTime (*.mov);;MP4 (*.mp4);;Matroska (*.mkv);;All files (*)");
+        const QString f = AskPathToSave(this, StrLine(IDS_OUT_RECORD_TO), target_->text(), StrLine(IDS_OUT_FILTER));
         if (!f.isEmpty()) target_->setText(f);
     });
     auto* targetRow = new QHBoxLayout;
     targetRow->addWidget(target_, 1);
     targetRow->addWidget(browse);
-    form->addRow("File or URL:", targetRow);
+    form->addRow(t.label(IDC_OUT_LABEL_TARGET, target_), targetRow);
 
     format_ = new QComboBox;
     format_->setEditable(true);
     format_->addItem("", "");
     for (const char* f : {"mov", "mp4", "matroska", "mpegts", "flv", "image2", "keyfill"}) format_->addItem(f, f);
     format_->setCurrentText(QString::fromStdString(s.format));
-    format_->setToolTip("Empty: from the file name or the URL. keyfill: a fill and a key output for a keyer.");
-    form->addRow("Format:", format_);
+    format_->setToolTip(StrLine(IDS_OUT_FORMAT_TIP));
+    form->addRow(t.label(IDC_OUT_LABEL_FORMAT, format_), format_);
 
     codec_ = new QComboBox;
     codec_->setEditable(true);
@@ -139,32 +189,34 @@ COutputSinkDialog::COutputSinkDialog(const app::OutputSinkSetting& s, QWidget* p
     for (const char* c : {"qtrle", "png", "prores_aw", "prores_ks", "libx264", "mpeg2video"})
         if (output::HasEncoder(c)) codec_->addItem(c);
     codec_->setCurrentText(QString::fromStdString(s.codec));
-    codec_->setToolTip("Empty: the container's usual one (QuickTime Animation for .mov).");
-    form->addRow("Video codec:", codec_);
+    codec_->setToolTip(StrLine(IDS_OUT_CODEC_TIP));
+    form->addRow(t.label(IDC_OUT_LABEL_CODEC, codec_), codec_);
 
     background_ = new QLineEdit(QString::fromStdString(s.background));
-    background_->setToolTip("black, none (transparent, for codecs with alpha), #RRGGBB or a PNG file");
-    form->addRow("Background:", background_);
+    background_->setToolTip(StrLine(IDS_OUT_BACKGROUND_TIP));
+    form->addRow(t.label(IDC_OUT_LABEL_BACKGROUND, background_), background_);
 
     rate_ = new QComboBox;
-    rate_->addItem("25 frames a second", 25);
-    rate_->addItem("50 frames a second (one a field)", 50);
+    rate_->addItem(StrLine(IDS_OUT_RATE_25), 25);
+    rate_->addItem(StrLine(IDS_OUT_RATE_50), 50);
     rate_->setCurrentIndex(s.rate == 50 ? 1 : 0);
-    form->addRow("Rate:", rate_);
+    form->addRow(t.label(IDC_OUT_LABEL_RATE, rate_), rate_);
 
-    silence_ = new QCheckBox("Sound track of silence (48 kHz)");
+    silence_ = t.check(IDC_OUT_SILENCE);
     silence_->setChecked(s.silence);
     form->addRow("", silence_);
-    enabled_ = new QCheckBox("Start with the program");
+    enabled_ = t.check(IDC_OUT_ENABLED);
     enabled_->setChecked(s.enabled);
     form->addRow("", enabled_);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    ButtonTexts(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* column = new QVBoxLayout(this);
     column->addLayout(form);
     column->addWidget(buttons);
+    TranslateDialog(IDD_OUTPUT_SINK, this);
 }
 
 app::OutputSinkSetting COutputSinkDialog::value() const {
@@ -194,9 +246,11 @@ void COutputSinkDialog::accept() {
 // ---- COutputDialog -----------------------------------------------------------------------------
 
 COutputDialog::COutputDialog(COutputs& outputs, QWidget* parent) : QDialog(parent), outputs_(outputs) {
-    setWindowTitle("Output");
+    DialogTexts t(this, IDD_OUTPUTS);
     table_ = new QTableWidget(app::kOutputSinks, 7);
-    table_->setHorizontalHeaderLabels({"File or URL", "Format", "Codec", "Background", "Rate", "Starts", "State"});
+    QStringList headers;
+    for (int c = 0; c < 7; ++c) headers << StrLine(IDS_OUT_COLUMN_FIRST + c);
+    table_->setHorizontalHeaderLabels(headers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -208,12 +262,12 @@ COutputDialog::COutputDialog(COutputs& outputs, QWidget* parent) : QDialog(paren
     connect(table_, &QTableWidget::itemSelectionChanged, this, &COutputDialog::enable);
     connect(table_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { EditSlot(row); });
 
-    add_ = new QPushButton("&Add...");
-    edit_ = new QPushButton("&Edit...");
-    remove_ = new QPushButton("&Remove");
-    start_ = new QPushButton("&Start");
-    stop_ = new QPushButton("S&top");
-    auto* close = new QPushButton("Close");
+    add_ = t.button(IDC_OUTS_ADD);
+    edit_ = t.button(IDC_OUTS_EDIT);
+    remove_ = t.button(IDC_OUTS_REMOVE);
+    start_ = t.button(IDC_OUTS_START);
+    stop_ = t.button(IDC_OUTS_STOP);
+    auto* close = t.button(IDC_OUTS_CLOSE);
     connect(add_, &QPushButton::clicked, this, [this] {
         for (int n = 0; n < app::kOutputSinks; ++n)
             if (!outputs_.sinks()[size_t(n)].used()) {
@@ -237,20 +291,18 @@ COutputDialog::COutputDialog(COutputs& outputs, QWidget* parent) : QDialog(paren
     auto* row = new QHBoxLayout;
     row->addWidget(table_, 1);
     row->addLayout(buttons);
-    note_ = new QLabel;
+    note_ = t(new QLabel, IDC_OUTS_NOTE);
     note_->setWordWrap(true);
     auto* column = new QVBoxLayout(this);
     column->addLayout(row);
     column->addWidget(note_);
-    note_->setText(outputs_.available()
-                       ? "The program output of the virtual Device, frame by frame, as a recording or a stream. "
-                         "The program monitor shows the same picture."
-                       : "Video output comes from the embedded virtual Device only: the link goes to a Device unit.");
+    note_->setText(StrLine(outputs_.available() ? IDS_OUT_NOTE : IDS_OUT_NOTE_UNAVAILABLE));
     timer_.setInterval(1000);
     connect(&timer_, &QTimer::timeout, this, &COutputDialog::Refresh);
     timer_.start();
     Refresh();
     table_->selectRow(0);
+    TranslateDialog(IDD_OUTPUTS, this);
 }
 
 int COutputDialog::current() const {
@@ -263,19 +315,23 @@ void COutputDialog::Refresh() {
         const app::OutputSinkSetting& s = outputs_.sinks()[size_t(n)];
         QString state;
         if (outputs_.running(n)) {
-            state = IsStream(s.target) ? "streaming" : "recording";
+            state = StrLine(IsStream(s.target) ? IDS_OUT_STREAMING : IDS_OUT_RECORDING);
         } else if (s.used()) {
-            state = "stopped";
+            state = StrLine(IDS_OUT_STOPPED);
             for (const output::SinkStats& st : outputs_.stats(n))
-                if (st.failed) state = "failed: " + QString::fromStdString(st.error);
+                if (st.failed) state = StrFmt(IDS_OUT_FAILED, {QString::fromStdString(st.error)});
         }
-        const QString cells[7] = {QString::fromStdString(s.target),
-                                  s.used() ? QString::fromStdString(Shown(s.format, "by name")) : QString(),
-                                  s.used() ? QString::fromStdString(Shown(s.codec, "default")) : QString(),
-                                  s.used() ? QString::fromStdString(s.background) : QString(),
-                                  s.used() ? QString::number(s.rate) + (s.silence ? " + sound" : "") : QString(),
-                                  s.used() ? (s.enabled ? "with the program" : "by hand") : QString(),
-                                  state};
+        auto shown = [](const std::string& v, int none) {
+            return v.empty() ? StrLine(none) : QString::fromStdString(v);
+        };
+        const QString cells[7] = {
+            QString::fromStdString(s.target),
+            s.used() ? shown(s.format, IDS_OUT_BY_NAME) : QString(),
+            s.used() ? shown(s.codec, IDS_OUT_DEFAULT) : QString(),
+            s.used() ? QString::fromStdString(s.background) : QString(),
+            s.used() ? (s.silence ? StrFmt(IDS_OUT_WITH_SOUND, {s.rate}) : QString::number(s.rate)) : QString(),
+            s.used() ? StrLine(s.enabled ? IDS_OUT_WITH_PROGRAM : IDS_OUT_BY_HAND) : QString(),
+            state};
         for (int c = 0; c < 7; ++c) {
             QTableWidgetItem* item = table_->item(n, c);
             if (!item) table_->setItem(n, c, item = new QTableWidgetItem);
@@ -304,9 +360,7 @@ void COutputDialog::EditSlot(int n, const std::function<void(COutputSinkDialog&)
     if (prepare) prepare(dialog);
     if (dialog.exec() != QDialog::Accepted) return;
     const bool wasRunning = outputs_.running(n);
-    if (!outputs_.setSink(n, dialog.value()))
-        app::MessageBoxText("The output settings could not be written; the change holds until the program ends.",
-                            app::MB_OK | app::MB_ICONWARNING);
+    if (!outputs_.setSink(n, dialog.value())) app::MessageBoxId(IDS_OUT_NOT_WRITTEN, app::MB_OK | app::MB_ICONWARNING);
     table_->selectRow(n);
     if (wasRunning) onStart();  // an output edited while it ran goes on with its new settings
 }
@@ -368,12 +422,11 @@ void COutputLamps::Refresh() {
             mbits = double(bytes - last->second.first) * 8 / 1000.0 / double(now - last->second.second);
         lastBytes_[n] = {bytes, now};
         const QString colour = failed ? "#c00000" : IsStream(s.target) ? "#0060ff" : "#e00000";
-        const QString kind = failed ? "FAILED" : IsStream(s.target) ? "LIVE" : "REC";
-        QString text = QString("<span style=\"color:%1\">&#9679;</span> %2 %3 %4 fr")
-                           .arg(colour, kind, FileName(s.target).toHtmlEscaped())
-                           .arg(frames);
-        if (dropped) text += QString(" %1 dropped").arg(dropped);
-        if (running) text += QString(" %1 Mb/s").arg(mbits, 0, 'f', 1);
+        const int kind = failed ? IDS_OUT_LAMP_FAILED : IsStream(s.target) ? IDS_OUT_LAMP_LIVE : IDS_OUT_LAMP_REC;
+        QString text = StrFmt(IDS_OUT_LAMP, {StrLine(kind), FileName(s.target), (unsigned long)frames});
+        if (dropped) text = StrFmt(IDS_OUT_LAMP_DROPPED, {text, (unsigned long)dropped});
+        if (running) text = StrFmt(IDS_OUT_LAMP_RATE, {text, QString::number(mbits, 'f', 1)});
+        text = QString("<span style=\"color:%1\">&#9679;</span> %2").arg(colour, text.toHtmlEscaped());
         lamp->setText(text);
         lamp->setToolTip(failed ? QString::fromStdString(error) : QString::fromStdString(s.target));
         lamp->show();

@@ -16,6 +16,8 @@
 #include "pages/picture_io.h"
 #include "platform/files.h"
 #include "ui/pictures/picture_file_dialog.h"
+#include "ui/resources.h"
+#include "ui/translate.h"
 
 namespace ui {
 
@@ -27,7 +29,7 @@ std::string pathOf(const QLineEdit* field) { return QFile::encodeName(field->tex
 }  // namespace
 
 BmpToTgaDialog::BmpToTgaDialog(QWidget* parent) : QDialog(parent) {
-    setWindowTitle("BMP -> TGA converter");
+    DialogTexts t(this, IDD_BMP_TO_TGA);
     setModal(true);
     white_ = new QLineEdit(this);
     black_ = new QLineEdit(this);
@@ -37,8 +39,7 @@ BmpToTgaDialog::BmpToTgaDialog(QWidget* parent) : QDialog(parent) {
     int row = 0;
     for (bool white : {true, false}) {
         QLineEdit* field = white ? white_ : black_;
-        auto* label = new QLabel(white ? "Picture on &white background" : "Picture on &black background", this);
-        label->setBuddy(field);
+        auto* label = t.label(white ? IDC_B2T_LABEL_WHITE : IDC_B2T_LABEL_BLACK, field);
         auto* browseButton = new QPushButton("...", this);
         browseButton->setFixedWidth(browseButton->fontMetrics().horizontalAdvance("...") + 24);
         connect(browseButton, &QPushButton::clicked, this, [this, white] { browse(white); });
@@ -48,6 +49,7 @@ BmpToTgaDialog::BmpToTgaDialog(QWidget* parent) : QDialog(parent) {
         grid->addWidget(browseButton, row++, 1);
     }
     buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    ButtonTexts(buttons_);
     connect(buttons_, &QDialogButtonBox::accepted, this, [this] {
         if (okButton()->isEnabled()) accept();
     });
@@ -57,6 +59,7 @@ BmpToTgaDialog::BmpToTgaDialog(QWidget* parent) : QDialog(parent) {
     layout->addWidget(buttons_);
     setMinimumWidth(460);
     updateOk();
+    TranslateDialog(IDD_BMP_TO_TGA, this);
 }
 
 QPushButton* BmpToTgaDialog::okButton() const { return buttons_->button(QDialogButtonBox::Ok); }

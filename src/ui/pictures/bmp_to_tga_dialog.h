@@ -12,6 +12,8 @@ class QPushButton;
 
 namespace ui {
 
+enum : int { IDD_BMP_TO_TGA = 1111, IDC_B2T_LABEL_WHITE = 1000, IDC_B2T_LABEL_BLACK = 1001 };
+
 class BmpToTgaDialog final : public QDialog {
     Q_OBJECT
 public:

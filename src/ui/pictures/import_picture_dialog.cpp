@@ -11,51 +11,39 @@
 #include <QVBoxLayout>
 #include <string>
 
-#include "app/strings.h"
+#include "ui/resources.h"
 #include "ui/text.h"
+#include "ui/translate.h"
 
 namespace ui {
 
 namespace {
 
-// Button texts and their meaning, in anchor order (columns left, centre, right).
-const char* const kAnchorText[] = {"TL", "CL", "BL", "TC", "C", "BC", "TR", "CR", "BR"};
-const char* const kAnchorTip[] = {"Top left",      "Centre left", "Bottom left",  "Top centre",  "Centre",
-                                  "Bottom centre", "Top right",   "Centre right", "Bottom right"};
-
-// String 21050 ("%d x %d") with the two numbers put in by hand: a translated text is never
-// handed to printf as its format.
-std::string sizeText(int32_t w, int32_t h) {
-    std::string text = app::LoadString(21050);
-    for (int32_t v : {w, h}) {
-        const size_t at = text.find("%d");
-        if (at == std::string::npos) break;
-        text.replace(at, 2, std::to_string(v));
-    }
-    return text;
-}
+constexpr int IDS_PICTURE_SIZE = 21050;  // "%d x %d"
 
 }  // namespace
 
 ImportPictureDialog::ImportPictureDialog(int32_t pictureWidth, int32_t pictureHeight, int32_t pageWidth,
                                          int32_t pageHeight, QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle("Import picture");
+    DialogTexts t(this, IDD_IMPORT_PICTURE);
     setModal(true);
-    size_ = new QLabel(FromProgramText(sizeText(pictureWidth, pictureHeight)), this);
+    size_ = t(new QLabel(this), IDC_IMPORT_SIZE);
+    size_->setText(StrFmt(IDS_PICTURE_SIZE, {int(pictureWidth), int(pictureHeight)}));
     auto* form = new QFormLayout;
-    form->addRow("Picture size", size_);
+    form->addRow(t.label(IDC_IMPORT_LABEL_SIZE), size_);
 
-    auto* group = new QGroupBox("Position", this);
+    auto* group = t.group(IDC_IMPORT_POSITION);
     auto* buttons = new QButtonGroup(this);
     auto* grid = new QGridLayout(group);
     for (int a = pages::ANCHOR_TL; a <= pages::ANCHOR_BR; ++a) {
-        anchors_[a] = new QRadioButton(kAnchorText[a], group);
-        anchors_[a]->setToolTip(kAnchorTip[a]);
+        // Anchors in their order: columns left, centre, right.
+        anchors_[a] = t.radio(IDC_IMPORT_ANCHOR_FIRST + a);
+        anchors_[a]->setToolTip(StrLine(IDS_IMPORT_ANCHOR_TIP + a));
         buttons->addButton(anchors_[a], a);
         grid->addWidget(anchors_[a], a % 3, a / 3);
     }
-    anchors_[pages::ANCHOR_MANUAL] = new QRadioButton("Manual", group);
+    anchors_[pages::ANCHOR_MANUAL] = t.radio(IDC_IMPORT_MANUAL);
     buttons->addButton(anchors_[pages::ANCHOR_MANUAL], pages::ANCHOR_MANUAL);
     grid->addWidget(anchors_[pages::ANCHOR_MANUAL], 3, 0);
     x_ = new QSpinBox(group);
@@ -63,12 +51,13 @@ ImportPictureDialog::ImportPictureDialog(int32_t pictureWidth, int32_t pictureHe
     x_->setRange(0, std::max(0, pages::ManualMaxX(pageWidth)));
     y_->setRange(0, std::max(0, pages::ManualMaxY(pageHeight)));
     auto* xy = new QFormLayout;
-    xy->addRow("X", x_);
-    xy->addRow("Y", y_);
+    xy->addRow(t.label(IDC_IMPORT_LABEL_X, x_), x_);
+    xy->addRow(t.label(IDC_IMPORT_LABEL_Y, y_), y_);
     grid->addLayout(xy, 3, 1, 1, 2);
     connect(buttons, &QButtonGroup::idToggled, this, [this](int, bool) { updateManual(); });
 
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    ButtonTexts(box);
     connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
@@ -76,6 +65,7 @@ ImportPictureDialog::ImportPictureDialog(int32_t pictureWidth, int32_t pictureHe
     layout->addWidget(group);
     layout->addWidget(box);
     setPosition({});
+    TranslateDialog(IDD_IMPORT_PICTURE, this);
 }
 
 void ImportPictureDialog::setPosition(const pages::BackgroundPosition& position) {

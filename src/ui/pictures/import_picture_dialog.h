@@ -12,6 +12,18 @@ class QSpinBox;
 
 namespace ui {
 
+enum : int {
+    IDD_IMPORT_PICTURE = 1110,
+    IDC_IMPORT_LABEL_SIZE = 1000,
+    IDC_IMPORT_POSITION = 1001,
+    IDC_IMPORT_ANCHOR_FIRST = 1002,  // 1002-1010: the anchors in their order
+    IDC_IMPORT_MANUAL = 1011,
+    IDC_IMPORT_LABEL_X = 1012,
+    IDC_IMPORT_LABEL_Y = 1013,
+    IDC_IMPORT_SIZE = 1014,
+    IDS_IMPORT_ANCHOR_TIP = 33770,  // 33770-33778
+};
+
 class ImportPictureDialog final : public QDialog {
     Q_OBJECT
 public:

@@ -5,6 +5,8 @@
 
 #include "app/file_types.h"
 #include "app/folders.h"
+#include "ui/file_dialogs.h"
+#include "ui/resources.h"
 #include "ui/text.h"
 
 namespace ui {
@@ -20,16 +22,18 @@ QString pictureFilter() {
 
 std::string AskOpenPicture(QWidget* parent, const std::string& startFile) {
     const std::string start = startFile.empty() ? FolderPath(app::FOLDER_LAST_PICTURES) : startFile;
-    const QString chosen =
-        QFileDialog::getOpenFileName(parent, "Open picture", QFile::decodeName(start.c_str()), pictureFilter());
-    if (chosen.isEmpty()) return {};
-    const std::string path = QFile::encodeName(chosen).toStdString();
+    QFileDialog d(parent, StrLine(IDS_OPEN_PICTURE), QFile::decodeName(start.c_str()), pictureFilter());
+    d.setOption(QFileDialog::DontUseNativeDialog);
+    d.setFileMode(QFileDialog::ExistingFile);
+    FileDialogTexts(&d);
+    if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return {};
+    const std::string path = QFile::encodeName(d.selectedFiles().first()).toStdString();
     RememberFolder(app::FOLDER_LAST_PICTURES, path);
     return path;
 }
 
 std::string AskSaveTga(QWidget* parent, const std::string& proposed) {
-    const std::string path = AskSaveFile(parent, "Save picture", proposed, app::FT_TGA);
+    const std::string path = AskSaveFile(parent, StrLine(IDS_SAVE_PICTURE), proposed, app::FT_TGA);
     if (!path.empty()) RememberFolder(app::FOLDER_LAST_PICTURES, path);
     return path;
 }

@@ -13,8 +13,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/strings.h"
+#include "ui/resources.h"
 #include "ui/text.h"
+#include "ui/translate.h"
 
 namespace ui {
 
@@ -36,32 +37,32 @@ QDateEdit* dateEdit(const SeqDate& d) {
 
 QDialogButtonBox* okCancel(QDialog* d) {
     auto* b = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    ButtonTexts(b);
     QObject::connect(b, &QDialogButtonBox::accepted, d, &QDialog::accept);
     QObject::connect(b, &QDialogButtonBox::rejected, d, &QDialog::reject);
     return b;
 }
-
-const char* const kWeekdays[7] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
 
 }  // namespace
 
 // ---- "Action"
 
 CActionDialog::CActionDialog(bool loaded, const QString& pageName, QWidget* parent) : QDialog(parent) {
-    setWindowTitle("Action");
+    DialogTexts t(this, IDD_SEQ_ACTION);
     auto* layout = new QVBoxLayout(this);
-    auto* name = new QLabel(pageName);
+    auto* name = t(new QLabel, IDC_ACTION_PAGE);
+    name->setText(pageName);
     if (!loaded) name->setStyleSheet("color: red");
     layout->addWidget(name);
     group_ = new QButtonGroup(this);
-    const char* const texts[4] = {"Edit page", "Create new page", "Replace page", "Delete page from the sequence"};
     for (int i = 0; i < 4; ++i) {
-        buttons_[i] = new QRadioButton(texts[i]);
+        buttons_[i] = t.radio(IDC_ACTION_FIRST + i);
         group_->addButton(buttons_[i], i);
         layout->addWidget(buttons_[i]);
     }
     buttons_[loaded ? EDIT_PAGE : REPLACE_PAGE]->setChecked(true);
     layout->addWidget(okCancel(this));
+    TranslateDialog(IDD_SEQ_ACTION, this);
 }
 
 int CActionDialog::choice() const { return group_->checkedId(); }
@@ -70,9 +71,9 @@ int CActionDialog::choice() const { return group_->checkedId(); }
 
 CShowDateDialog::CShowDateDialog(const ShowDateEdit& edit, const SeqDate& today, QWidget* parent)
     : QDialog(parent), edit_(edit), today_(today) {
-    setWindowTitle("Set show date");
+    DialogTexts t(this, IDD_SHOW_DATE);
     auto* layout = new QVBoxLayout(this);
-    restrict_ = new QCheckBox("Restrict show dates");
+    restrict_ = t.check(IDC_SHOWDATE_RESTRICT);
     restrict_->setTristate(edit_.useDate < 0);
     restrict_->setCheckState(edit_.useDate < 0 ? Qt::PartiallyChecked : edit_.useDate ? Qt::Checked : Qt::Unchecked);
     layout->addWidget(restrict_);
@@ -80,22 +81,22 @@ CShowDateDialog::CShowDateDialog(const ShowDateEdit& edit, const SeqDate& today,
     auto* dates = new QFormLayout;
     start_ = dateEdit(edit_.from);
     end_ = dateEdit(edit_.to);
-    dates->addRow("Start date", start_);
-    dates->addRow("End date", end_);
+    dates->addRow(t.label(IDC_SHOWDATE_LABEL_START, start_), start_);
+    dates->addRow(t.label(IDC_SHOWDATE_LABEL_END, end_), end_);
     layout->addLayout(dates);
 
-    auto* show = new QGroupBox("Show days");
+    auto* show = t.group(IDC_SHOWDATE_DAYS);
     auto* showLayout = new QHBoxLayout(show);
-    total_ = new QLabel;
-    left_ = new QLabel;
+    total_ = t(new QLabel, IDC_SHOWDATE_TOTAL);
+    left_ = t(new QLabel, IDC_SHOWDATE_LEFT);
     showLayout->addWidget(total_);
     showLayout->addWidget(left_);
     layout->addWidget(show);
 
-    auto* week = new QGroupBox("Weekdays");
+    auto* week = t.group(IDC_SHOWDATE_WEEKDAYS);
     auto* weekLayout = new QGridLayout(week);
     for (int i = 0; i < 7; ++i) {
-        days_[i] = new QCheckBox(kWeekdays[i]);
+        days_[i] = t.check(IDC_SHOWDATE_MONDAY + i);
         // Undetermined boxes stay so until the operator sets them.
         days_[i]->setTristate(edit_.weekday[i] < 0);
         days_[i]->setCheckState(edit_.weekday[i] < 0 ? Qt::PartiallyChecked
@@ -135,6 +136,7 @@ CShowDateDialog::CShowDateDialog(const ShowDateEdit& edit, const SeqDate& today,
     connect(start_, &QDateEdit::dateChanged, this, dateChanged);
     connect(end_, &QDateEdit::dateChanged, this, dateChanged);
     refresh();
+    TranslateDialog(IDD_SHOW_DATE, this);
 }
 
 void CShowDateDialog::refresh() {
@@ -142,19 +144,18 @@ void CShowDateDialog::refresh() {
     start_->setEnabled(on);
     end_->setEnabled(on);
     for (QCheckBox* b : days_) b->setEnabled(on);
-    total_->setText(on ? QString("Total: %1").arg(edit_.totalDays()) : QString("Total: -"));
-    left_->setText(on ? QString("Left: %1").arg(edit_.daysLeft(today_)) : QString("Left: -"));
+    total_->setText(on ? StrFmt(IDS_SHOWDATE_TOTAL, {edit_.totalDays()}) : StrLine(IDS_SHOWDATE_NO_TOTAL));
+    left_->setText(on ? StrFmt(IDS_SHOWDATE_LEFT, {edit_.daysLeft(today_)}) : StrLine(IDS_SHOWDATE_NO_LEFT));
 }
 
 // ---- "Check pages by date"
 
 CCheckDateDialog::CCheckDateDialog(const CheckByDateSettings& s, QWidget* parent) : QDialog(parent) {
-    setWindowTitle("Check pages by date");
+    DialogTexts t(this, IDD_CHECK_DATE);
     auto* layout = new QGridLayout(this);
     group_ = new QButtonGroup(this);
-    const char* const texts[5] = {"Today", "Tomorrow", "On date", "Not expired", "Specified date"};
     for (int i = 0; i < 5; ++i) {
-        modes_[i] = new QRadioButton(texts[i]);
+        modes_[i] = t.radio(IDC_CHECKDATE_FIRST + i);
         group_->addButton(modes_[i], i);
     }
     layout->addWidget(modes_[CHECK_TODAY], 0, 0);
@@ -166,8 +167,7 @@ CCheckDateDialog::CCheckDateDialog(const CheckByDateSettings& s, QWidget* parent
     layout->addWidget(modes_[CHECK_SPECIFIED], 4, 0);
     auto ops = [](int current) {
         auto* c = new QComboBox;
-        for (int op = DATE_ANY; op <= DATE_EQUAL; ++op)
-            c->addItem(FromProgramText(app::LoadString(IDS_DATE_OPERATOR + op)));
+        for (int op = DATE_ANY; op <= DATE_EQUAL; ++op) c->addItem(StrLine(IDS_DATE_OPERATOR + op));
         c->setCurrentIndex(current);
         return c;
     };
@@ -175,10 +175,10 @@ CCheckDateDialog::CCheckDateDialog(const CheckByDateSettings& s, QWidget* parent
     endOp_ = ops(s.endOp);
     startDate_ = dateEdit(s.startDate);
     endDate_ = dateEdit(s.endDate);
-    layout->addWidget(new QLabel("Start date"), 5, 0, Qt::AlignRight);
+    layout->addWidget(t.label(IDC_CHECKDATE_LABEL_START, startOp_), 5, 0, Qt::AlignRight);
     layout->addWidget(startOp_, 5, 1);
     layout->addWidget(startDate_, 5, 2);
-    layout->addWidget(new QLabel("End date"), 6, 0, Qt::AlignRight);
+    layout->addWidget(t.label(IDC_CHECKDATE_LABEL_END, endOp_), 6, 0, Qt::AlignRight);
     layout->addWidget(endOp_, 6, 1);
     layout->addWidget(endDate_, 6, 2);
     layout->addWidget(okCancel(this), 7, 0, 1, 3);
@@ -187,6 +187,7 @@ CCheckDateDialog::CCheckDateDialog(const CheckByDateSettings& s, QWidget* parent
     connect(startOp_, &QComboBox::currentIndexChanged, this, [this] { enableControls(); });
     connect(endOp_, &QComboBox::currentIndexChanged, this, [this] { enableControls(); });
     enableControls();
+    TranslateDialog(IDD_CHECK_DATE, this);
 }
 
 void CCheckDateDialog::enableControls() {

@@ -32,9 +32,11 @@
 #include "ui/air/effect_dialog.h"
 #include "ui/editor/page_editor_frame.h"
 #include "ui/file_dialogs.h"
+#include "ui/resources.h"
 #include "ui/seqedit/seq_dialogs.h"
 #include "ui/seqedit/seq_view.h"
 #include "ui/text.h"
+#include "ui/translate.h"
 
 namespace ui {
 
@@ -128,8 +130,9 @@ QAction* CSeqFrame::action(int command) const {
     return it == actions_.end() ? nullptr : it->second;
 }
 
-QAction* CSeqFrame::add(int command, const QString& text, const QKeySequence& key) {
-    auto* a = new QAction(text, this);
+QAction* CSeqFrame::add(int command, const QKeySequence& key) {
+    auto* a = new QAction(this);
+    SetResourceId(a, command);
     if (!key.isEmpty()) {
         a->setShortcut(key);
         a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
@@ -142,57 +145,43 @@ QAction* CSeqFrame::add(int command, const QString& text, const QKeySequence& ke
 
 void CSeqFrame::buildActions() {
     QStyle* st = style();
-    add(ID_SEQ_NEW, "&New", QKeySequence::New)->setIcon(st->standardIcon(QStyle::SP_FileIcon));
-    add(ID_SEQ_OPEN, "&Open..", QKeySequence::Open)->setIcon(st->standardIcon(QStyle::SP_DialogOpenButton));
-    add(ID_SEQ_CLOSE, "&Close");
-    add(ID_SEQ_SAVE, "&Save", QKeySequence::Save)->setIcon(st->standardIcon(QStyle::SP_DialogSaveButton));
-    add(ID_SEQ_SAVE_AS, "Save &As...");
-    add(ID_SEQ_SAVE_AS_TITLE, "Save as &Title...");
-    add(ID_SEQ_EXIT, "E&xit");
-    add(ID_SEQ_CUT, "Cu&t", QKeySequence::Cut);
-    add(ID_SEQ_COPY, "&Copy", QKeySequence::Copy);
-    add(ID_SEQ_PASTE, "&Paste", QKeySequence::Paste);
-    add(ID_SEQ_SELECT_ALL, "Select &All", QKeySequence::SelectAll);
+    add(ID_SEQ_NEW, QKeySequence::New)->setIcon(st->standardIcon(QStyle::SP_FileIcon));
+    add(ID_SEQ_OPEN, QKeySequence::Open)->setIcon(st->standardIcon(QStyle::SP_DialogOpenButton));
+    add(ID_SEQ_CLOSE);
+    add(ID_SEQ_SAVE, QKeySequence::Save)->setIcon(st->standardIcon(QStyle::SP_DialogSaveButton));
+    add(ID_SEQ_SAVE_AS);
+    add(ID_SEQ_SAVE_AS_TITLE);
+    add(ID_SEQ_EXIT);
+    add(ID_SEQ_CUT, QKeySequence::Cut);
+    add(ID_SEQ_COPY, QKeySequence::Copy);
+    add(ID_SEQ_PASTE, QKeySequence::Paste);
+    add(ID_SEQ_SELECT_ALL, QKeySequence::SelectAll);
     // F5 and Ctrl+R are the on-air frame's (Play, Refresh list), which act from every window.
-    add(ID_SEQ_REFRESH, "&Refresh", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R))
+    add(ID_SEQ_REFRESH, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R))
         ->setIcon(st->standardIcon(QStyle::SP_BrowserReload));
-    add(ID_SEQ_REVERSE_SORT, "Re&verse sort")->setCheckable(true);
-    add(ID_SEQ_ADD_PAGE, "Add &page");
-    add(ID_SEQ_ADD_FILES, "Add &files...", QKeySequence(Qt::Key_Insert));
-    add(ID_SEQ_PAGE_EDITOR, "Page &editor");
-    add(ID_SEQ_CHECK, "Check / Remove chec&k", QKeySequence(Qt::CTRL | Qt::Key_K));
-    add(ID_SEQ_SET_DATE, "Set show &date...");
-    add(ID_SEQ_CHANGE_EFFECT, "Change &effect...");
-    add(ID_SEQ_CHECK_BY_DATE, "Check &by date...");
-    add(ID_SEQ_REMOVE_UNCHECKED, "Remove &unchecked");
-    add(ID_SEQ_UP, "&Up", QKeySequence(Qt::CTRL | Qt::Key_Up))->setIcon(st->standardIcon(QStyle::SP_ArrowUp));
-    add(ID_SEQ_DOWN, "Do&wn", QKeySequence(Qt::CTRL | Qt::Key_Down))->setIcon(st->standardIcon(QStyle::SP_ArrowDown));
-    add(ID_SEQ_DEF_EFFECT, "Default e&ffect...");
-    add(ID_SEQ_LOOP, "&Loop")->setCheckable(true);
-    add(ID_SEQ_PLAY, "&Play", QKeySequence(Qt::CTRL | Qt::Key_F5))->setIcon(st->standardIcon(QStyle::SP_MediaPlay));
+    add(ID_SEQ_REVERSE_SORT)->setCheckable(true);
+    add(ID_SEQ_ADD_PAGE);
+    add(ID_SEQ_ADD_FILES, QKeySequence(Qt::Key_Insert));
+    add(ID_SEQ_PAGE_EDITOR);
+    add(ID_SEQ_CHECK, QKeySequence(Qt::CTRL | Qt::Key_K));
+    add(ID_SEQ_SET_DATE);
+    add(ID_SEQ_CHANGE_EFFECT);
+    add(ID_SEQ_CHECK_BY_DATE);
+    add(ID_SEQ_REMOVE_UNCHECKED);
+    add(ID_SEQ_UP, QKeySequence(Qt::CTRL | Qt::Key_Up))->setIcon(st->standardIcon(QStyle::SP_ArrowUp));
+    add(ID_SEQ_DOWN, QKeySequence(Qt::CTRL | Qt::Key_Down))->setIcon(st->standardIcon(QStyle::SP_ArrowDown));
+    add(ID_SEQ_DEF_EFFECT);
+    add(ID_SEQ_LOOP)->setCheckable(true);
+    add(ID_SEQ_PLAY, QKeySequence(Qt::CTRL | Qt::Key_F5))->setIcon(st->standardIcon(QStyle::SP_MediaPlay));
     action(ID_SEQ_LOOP)->setIcon(st->standardIcon(QStyle::SP_BrowserReload));
 }
 
 void CSeqFrame::buildMenus() {
-    QMenuBar* bar = main_->menuBar();
-    QMenu* file = bar->addMenu("&File");
-    for (int c : {ID_SEQ_NEW, ID_SEQ_OPEN, ID_SEQ_CLOSE, ID_SEQ_SAVE, ID_SEQ_SAVE_AS, ID_SEQ_SAVE_AS_TITLE})
-        file->addAction(action(c));
-    file->addSeparator();
-    file->addAction(action(ID_SEQ_EXIT));
-    QMenu* edit = bar->addMenu("&Edit");
-    for (int c : {ID_SEQ_CUT, ID_SEQ_COPY, ID_SEQ_PASTE, ID_SEQ_SELECT_ALL}) edit->addAction(action(c));
-    QMenu* view = bar->addMenu("&View");
-    view->addAction(action(ID_SEQ_REFRESH));
-    view->addAction(action(ID_SEQ_REVERSE_SORT));
-    QMenu* pages = bar->addMenu("&Pages");
-    for (int c : std::initializer_list<int>{ID_SEQ_ADD_PAGE, ID_SEQ_ADD_FILES, ID_SEQ_PAGE_EDITOR, 0, ID_SEQ_CHECK,
-                                            ID_SEQ_SET_DATE, ID_SEQ_CHANGE_EFFECT, ID_SEQ_CHECK_BY_DATE,
-                                            ID_SEQ_REMOVE_UNCHECKED, 0, ID_SEQ_UP, ID_SEQ_DOWN, 0, ID_SEQ_LOOP,
-                                            ID_SEQ_DEF_EFFECT, 0, ID_SEQ_PLAY})
-        c ? (void)pages->addAction(action(c)) : (void)pages->addSeparator();
+    auto actionFor = [this](int id) { return action(id); };
+    BuildMenuBar(IDR_SEQ_EDITOR, main_->menuBar(), actionFor);
+    TranslateMenu(IDR_SEQ_EDITOR, main_->menuBar());
 
-    QToolBar* tb = main_->addToolBar("Sequence");
+    QToolBar* tb = main_->addToolBar(StrLine(IDS_SEQ_TOOLBAR));
     tb->setMovable(false);
     tb->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     for (int c : std::initializer_list<int>{ID_SEQ_NEW, ID_SEQ_OPEN, ID_SEQ_SAVE, 0, ID_SEQ_ADD_PAGE, ID_SEQ_ADD_FILES,
@@ -200,12 +189,12 @@ void CSeqFrame::buildMenus() {
                                             ID_SEQ_LOOP, ID_SEQ_PLAY})
         c ? (void)tb->addAction(action(c)) : (void)tb->addSeparator();
 
+    CommandTips(tb);
+
     // The grid's context menu (600).
     context_ = new QMenu(this);
-    for (int c : std::initializer_list<int>{ID_SEQ_CUT, ID_SEQ_COPY, ID_SEQ_PASTE, 0, ID_SEQ_CHECK, ID_SEQ_SET_DATE,
-                                            ID_SEQ_CHANGE_EFFECT, 0, ID_SEQ_UP, ID_SEQ_DOWN, 0, ID_SEQ_ADD_PAGE,
-                                            ID_SEQ_ADD_FILES, ID_SEQ_SELECT_ALL})
-        c ? (void)context_->addAction(action(c)) : (void)context_->addSeparator();
+    BuildPopupMenu(IDR_SEQ_CONTEXT, context_, actionFor);
+    TranslateMenu(IDR_SEQ_CONTEXT, context_);
 }
 
 // ---- State
@@ -219,7 +208,7 @@ void CSeqFrame::Refresh() {
 void CSeqFrame::updateTitle() {
     const CSeqDoc& doc = document();
     // [*]: Qt shows the mark while the document is modified.
-    setWindowTitle(FromProgramText(app::LoadString(IDS_SEQ_TITLE)) + fileNameOf(doc.pathName) + "[*]");
+    setWindowTitle(Str(IDS_SEQ_TITLE) + fileNameOf(doc.pathName) + "[*]");
     setWindowModified(doc.modified);
 }
 
@@ -237,11 +226,10 @@ void CSeqFrame::updateCommands() {
     app::CZentrixApp* a = theApp();
     const bool link = a && a->modes() && (a->modeMask() & app::MASK_PREVIEW);
     action(ID_SEQ_PLAY)->setEnabled(link && doc.checkedCount > 0);
-    panes_[0]->setText(doc.fromFile ? QFile::decodeName(doc.pathName.c_str()) : QString("New sequence"));
-    panes_[1]->setText(QString("Pages: %1   Checked: %2").arg(doc.count()).arg(doc.checkedCount));
-    panes_[2]->setText(QString("Total: %1%2")
-                           .arg(FromProgramText(CSeqEditor::TotalText(doc.totalTime)))
-                           .arg(doc.loop ? "   Loop" : ""));
+    panes_[0]->setText(doc.fromFile ? QFile::decodeName(doc.pathName.c_str()) : StrLine(IDS_SEQ_NEW_SEQUENCE));
+    panes_[1]->setText(StrFmt(IDS_SEQ_PANE_PAGES, {int(doc.count()), int(doc.checkedCount)}));
+    panes_[2]->setText(
+        StrFmt(doc.loop ? IDS_SEQ_PANE_TOTAL_LOOP : IDS_SEQ_PANE_TOTAL, {CSeqEditor::TotalText(doc.totalTime)}));
     for (QLabel* pane : panes_) pane->setToolTip(pane->text());
 }
 
@@ -412,7 +400,7 @@ bool CSeqFrame::SaveTo(const std::string& path) {
         return false;
     }
     RememberFolder(app::FOLDER_LAST_SEQUENCES, path);
-    main_->statusBar()->showMessage("Saved " + QFile::decodeName(path.c_str()), 4000);
+    main_->statusBar()->showMessage(StrFmt(IDS_SEQ_SAVED, {QFile::decodeName(path.c_str())}), 4000);
     return true;
 }
 
@@ -422,7 +410,7 @@ bool CSeqFrame::SaveAsTitle(const std::string& path) {
         app::ShowFileResult(kSaveError, path);
         return false;
     }
-    main_->statusBar()->showMessage("Saved as title " + QFile::decodeName(path.c_str()), 4000);
+    main_->statusBar()->showMessage(StrFmt(IDS_SEQ_SAVED_AS_TITLE, {QFile::decodeName(path.c_str())}), 4000);
     return true;
 }
 
@@ -478,7 +466,7 @@ void CSeqFrame::PreviewItem(int item) {
     app::CZentrixApp* a = theApp();
     if (!it || !a || !a->modes() || !objects_.page || !objects_.pageImage) return;
     if (!(a->modeMask() & app::MASK_PREVIEW)) {
-        main_->statusBar()->showMessage("No Device link: the page cannot be previewed", 5000);
+        main_->statusBar()->showMessage(StrLine(IDS_SEQ_NO_PREVIEW), 5000);
         return;
     }
     // The page document is what the air frame plays: never reload it under a running page.
@@ -593,20 +581,20 @@ void CSeqFrame::defaultEffect() {
 // ---- File dialogs
 
 std::string CSeqFrame::askOpenSequence() {
-    return AskOpenFile(main_, "Open sequence", app::FOLDER_LAST_SEQUENCES, app::FT_SEQUENCE);
+    return AskOpenFile(main_, StrLine(IDS_SEQ_OPEN_TITLE), app::FOLDER_LAST_SEQUENCES, app::FT_SEQUENCE);
 }
 
 std::string CSeqFrame::askSaveSequence(int folder, const std::string& proposed) {
     QString name = fileNameOf(proposed);
     if (!name.endsWith(app::ExtensionOf(app::FT_SEQUENCE), Qt::CaseInsensitive))
         name += app::ExtensionOf(app::FT_SEQUENCE);
-    return AskSaveFile(main_, folder == app::FOLDER_TITLES ? "Save as title" : "Save sequence",
+    return AskSaveFile(main_, StrLine(folder == app::FOLDER_TITLES ? IDS_SEQ_SAVE_TITLE_TITLE : IDS_SEQ_SAVE_TITLE),
                        FolderPath(folder) + QFile::encodeName(name).toStdString(), app::FT_SEQUENCE);
 }
 
 std::vector<std::string> CSeqFrame::askPageFiles(bool several) {
-    if (several) return AskOpenFiles(main_, "Add files", app::FOLDER_LAST_PAGES, app::FT_PAGE);
-    std::string one = AskOpenFile(main_, "Replace page", app::FOLDER_LAST_PAGES, app::FT_PAGE);
+    if (several) return AskOpenFiles(main_, StrLine(IDS_SEQ_ADD_FILES_TITLE), app::FOLDER_LAST_PAGES, app::FT_PAGE);
+    std::string one = AskOpenFile(main_, StrLine(IDS_SEQ_REPLACE_TITLE), app::FOLDER_LAST_PAGES, app::FT_PAGE);
     if (one.empty()) return {};
     return {one};
 }

@@ -52,6 +52,24 @@ enum SeqCommand : int {
     ID_SEQ_SELECT_ALL = 57642,
 };
 
+enum : int {
+    IDR_SEQ_EDITOR = 130,
+    IDR_SEQ_CONTEXT = 600,
+    IDS_SEQ_TOOLBAR = 33800,
+    IDS_SEQ_NEW_SEQUENCE = 33801,
+    IDS_SEQ_PANE_PAGES = 33802,
+    IDS_SEQ_PANE_TOTAL = 33803,
+    IDS_SEQ_PANE_TOTAL_LOOP = 33804,
+    IDS_SEQ_SAVED = 33805,
+    IDS_SEQ_SAVED_AS_TITLE = 33806,
+    IDS_SEQ_NO_PREVIEW = 33807,
+    IDS_SEQ_OPEN_TITLE = 33808,
+    IDS_SEQ_SAVE_TITLE = 33809,
+    IDS_SEQ_SAVE_TITLE_TITLE = 33810,
+    IDS_SEQ_ADD_FILES_TITLE = 33811,
+    IDS_SEQ_REPLACE_TITLE = 33812,
+};
+
 class CSeqFrame final : public CEditorFrame {
     Q_OBJECT
 public:
@@ -113,7 +131,7 @@ private:
     std::string askOpenSequence();
     std::string askSaveSequence(int folder, const std::string& proposed);
     std::vector<std::string> askPageFiles(bool several);
-    QAction* add(int command, const QString& text, const QKeySequence& key = {});
+    QAction* add(int command, const QKeySequence& key = {});
 
     air::AirObjects objects_;
     air::CSeqEditor ed_;

@@ -9,9 +9,14 @@
 
 #include "app/strings.h"
 #include "ui/air/effect_pictures.h"
+#include "ui/resources.h"
 #include "ui/text.h"
 
 namespace ui {
+
+namespace {
+enum : int { IDS_SEQ_TYPE_FIRST = 33817, IDS_SEQ_TYPE_TIP = 33820 };  // "Fixed", "Scroller", "Roll"; "%1, %2"
+}  // namespace
 
 using namespace air;
 
@@ -71,7 +76,7 @@ int CSeqTableModel::columnCount(const QModelIndex& parent) const { return parent
 
 QVariant CSeqTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    return FromProgramText(app::LoadString(IDS_SEQ_COLUMN_TITLE + section));
+    return StrLine(IDS_SEQ_COLUMN_TITLE + section);
 }
 
 QVariant CSeqTableModel::data(const QModelIndex& index, int role) const {
@@ -119,11 +124,9 @@ QVariant CSeqTableModel::data(const QModelIndex& index, int role) const {
             if (column == SEQ_COL_EFFECT) return EffectName(it->showParams.inType);
             if (column == SEQ_COL_PAGE) return FromProgramText(ed_.doc().FullPath(*it));
             if (column == SEQ_COL_TYPE && it->loaded) {
-                static const char* const kTypes[] = {"Fixed", "Scroller", "Roll"};
                 const int t = it->summary.movingType;
-                return QString("%1, %2")
-                    .arg(t >= 0 && t <= 2 ? kTypes[t] : "?")
-                    .arg(FromProgramText(CSeqEditor::SizeText(*it)));
+                return StrFmt(IDS_SEQ_TYPE_TIP, {t >= 0 && t <= 2 ? StrLine(IDS_SEQ_TYPE_FIRST + t) : QString("?"),
+                                                 CSeqEditor::SizeText(*it)});
             }
             return {};
         default: return {};

@@ -26,6 +26,7 @@
 #include "app/zentrix_app.h"
 #include "platform/files.h"
 #include "ui/file_dialogs.h"
+#include "ui/resources.h"
 #include "ui/text.h"
 #include "ui/translate.h"
 #include "video/clip_probe.h"
@@ -35,6 +36,66 @@
 namespace ui {
 
 namespace {
+
+enum : int {
+    IDC_TR_LABEL_TRANSITION = 1000,
+    IDC_TR_LABEL_INTERLEAVE = 1001,
+    IDC_TR_LABEL_SPACING = 1002,
+    IDC_TR_LABEL_COMMAND = 1003,  // 1003-1005
+    IDC_TR_MINIMUM = 1006,
+    IDC_CONFIRM_USED = 1000,
+    IDC_CONFIRM_QUESTION = 1001,
+    IDC_VPL_AVAILABLE = 1000,
+    IDC_VPL_PLAYLIST = 1001,
+    IDC_VPL_ADD = 1002,
+    IDC_VPL_DESCRIPTION = 1003,
+    IDC_VPL_DELETE = 1004,
+    IDC_VPL_REFRESH = 1005,
+    IDC_VPL_UP = 1006,
+    IDC_VPL_DOWN = 1007,
+    IDC_VPL_EDIT = 1008,
+    IDC_VPL_DEFAULTS = 1009,
+    IDC_VPL_CLEAR = 1010,
+    IDC_VPL_LOGO_OFF = 1011,
+    IDC_VPL_PLAY_TIME = 1012,
+    IDC_VPL_LOAD = 1013,
+    IDC_VPL_SAVE = 1014,
+    IDC_VPL_SAVE_AS = 1015,
+    IDC_VPL_CLOSE = 1016,
+    IDC_CLIP_LABEL_FILE = 1000,
+    IDC_CLIP_LABEL_START = 1001,
+    IDC_CLIP_AFTER_PREVIOUS = 1002,
+    IDC_CLIP_LOOP = 1003,
+    IDC_BUTTON_LABEL_BUTTON = 1000,
+    IDC_BUTTON_LABEL_ACTION = 1001,
+    IDC_BUTTON_LABEL_TIME = 1002,
+    IDC_BUTTON_AFTER_PREVIOUS = 1003,
+    IDC_APL_CLIP1 = 1000,
+    IDC_APL_CLIP2 = 1001,
+    IDC_APL_BUTTON = 1002,
+    IDC_APL_REMOVE = 1003,
+    IDC_APL_CLEAR = 1004,
+    IDC_APL_LOAD = 1005,
+    IDC_APL_SAVE = 1006,
+    IDC_APL_CLOSE = 1007,
+    IDS_VPL_DEFAULT_TRANSITION = 34100,
+    IDS_VPL_AT_LEAST = 34101,
+    IDS_VPL_NO_COMMAND = 34102,
+    IDS_VPL_PLAYLIST = 34103,
+    IDS_VPL_COLUMN_VIDEO = 34104,
+    IDS_VPL_COLUMN_DURATION = 34105,
+    IDS_VPL_COLUMN_COMMENT = 34106,
+    IDS_VPL_COLUMN_NUMBER = 34107,
+    IDS_VPL_COLUMN_TRANSITION = 34108,
+    IDS_VPL_PLAY_TIME = 34109,
+    IDS_VPL_NEW = 34110,
+    IDS_VPL_TITLE_OF = 34111,
+    IDS_VPL_DESCRIPTION_TITLE = 34113,
+    IDS_VPL_SAVE_CHANGES = 34114,
+    IDS_VPL_ADD_CLIP_TITLE = 34115,
+    IDS_APL_COLUMN_TIME = 34116,  // 34116-34119: time, track 1, track 2, remote buttons
+    IDS_VPL_SECONDS = 33930,
+};
 
 template <class W>
 W* WithId(W* w, int id) {
@@ -54,7 +115,7 @@ QTreeWidget* MakeList(const QStringList& headers) {
 }
 
 QString ExtraName(int command) {
-    if (command == 0) return QStringLiteral("(none)");
+    if (command == 0) return StrLine(IDS_VPL_NO_COMMAND);
     return FromProgramText(video::ExtraText(command)).trimmed().remove('[').remove(']');
 }
 
@@ -72,7 +133,7 @@ QDoubleSpinBox* SecondsBox() {
     s->setDecimals(3);
     s->setRange(0, 24 * 3600);
     s->setSingleStep(0.5);
-    s->setSuffix(QStringLiteral(" s"));
+    s->setSuffix(StrLine(IDS_VPL_SECONDS));
     return s;
 }
 
@@ -81,14 +142,15 @@ QDoubleSpinBox* SecondsBox() {
 // ---- "Edit transition effect" / "Default transition" -----------------------------------------
 
 CTransitionDlg::CTransitionDlg(const video::TransitionEdit& e, bool defaultsOnly, QWidget* parent) : QDialog(parent) {
-    SetResourceId(this, IDD_TRANSITION);
-    setWindowTitle(defaultsOnly ? QStringLiteral("Default transition") : QStringLiteral("Edit transition effect"));
+    DialogTexts t(this, IDD_TRANSITION);
+    // The same dialog for the defaults, under a title of its own.
+    if (defaultsOnly) setWindowTitle(StrLine(IDS_VPL_DEFAULT_TRANSITION));
     auto* form = new QFormLayout;
     transition = new QComboBox;
     for (int i = 0; i < video::kTransitionCount; ++i)
         transition->addItem(QString::fromLatin1(video::TransitionButton(i)));
     transition->setCurrentIndex(std::clamp(e.transition, 0, video::kTransitionCount - 1));
-    form->addRow(QStringLiteral("Transition"), transition);
+    form->addRow(t.label(IDC_TR_LABEL_TRANSITION, transition), transition);
     auto spin = [](int value) {
         auto* s = new QSpinBox;
         s->setRange(0, 600000);
@@ -98,25 +160,26 @@ CTransitionDlg::CTransitionDlg(const video::TransitionEdit& e, bool defaultsOnly
     };
     interleave = spin(e.interleave);
     spacing = spin(e.spacing);
-    form->addRow(QStringLiteral("Interleave (msec)"), interleave);
-    form->addRow(QStringLiteral("Spacing (msec)"), spacing);
+    form->addRow(t.label(IDC_TR_LABEL_INTERLEAVE, interleave), interleave);
+    form->addRow(t.label(IDC_TR_LABEL_SPACING, spacing), spacing);
     if (!defaultsOnly) {
         for (int k = 0; k < video::kRowExtras; ++k) {
             extras[k] = new QComboBox;
             for (int c = 0; c <= video::kExtraCommandCount; ++c) extras[k]->addItem(ExtraName(c));
             extras[k]->setCurrentIndex(e.extras[size_t(k)] <= video::kExtraCommandCount ? e.extras[size_t(k)] : 0);
-            form->addRow(QStringLiteral("Command %1").arg(k + 1), extras[k]);
+            form->addRow(t.label(IDC_TR_LABEL_COMMAND + k, extras[k]), extras[k]);
         }
     }
     // The shortest a transition takes is what it gets.
-    auto* minimum = new QLabel;
+    auto* minimum = t(new QLabel, IDC_TR_MINIMUM);
     auto showMinimum = [this, minimum] {
-        minimum->setText(QStringLiteral("At least %1 ms").arg(video::TransitionMinimum(transition->currentIndex())));
+        minimum->setText(StrFmt(IDS_VPL_AT_LEAST, {video::TransitionMinimum(transition->currentIndex())}));
     };
     showMinimum();
     connect(transition, &QComboBox::currentIndexChanged, this, showMinimum);
     form->addRow(QString(), minimum);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    ButtonTexts(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* top = new QVBoxLayout(this);
@@ -138,21 +201,23 @@ video::TransitionEdit CTransitionDlg::edit() const {
 // ---- "Confirm deleting" --------------------------------------------------------------------
 
 CConfirmDeleteDlg::CConfirmDeleteDlg(const std::vector<std::string>& playlists, QWidget* parent) : QDialog(parent) {
-    SetResourceId(this, IDD_CONFIRM_DELETE);
-    setWindowTitle(QStringLiteral("Confirm deleting"));
+    DialogTexts t(this, IDD_CONFIRM_DELETE);
     auto* top = new QVBoxLayout(this);
-    top->addWidget(new QLabel(QStringLiteral("Clip is used in the following playlists:")));
-    list = MakeList({QStringLiteral("Playlist")});
+    top->addWidget(t.label(IDC_CONFIRM_USED));
+    list = MakeList({StrLine(IDS_VPL_PLAYLIST)});
     list->setHeaderHidden(true);
     for (const std::string& p : playlists) {
         auto* item = new QTreeWidgetItem(list);
         item->setText(0, FromProgramText(p));
     }
     top->addWidget(list);
-    top->addWidget(new QLabel(FromProgramText(app::LoadString(22088))));
+    auto* question = t(new QLabel, IDC_CONFIRM_QUESTION);
+    question->setText(Str(22088));
+    top->addWidget(question);
     auto* buttons = new QDialogButtonBox;
     yes = buttons->addButton(QDialogButtonBox::Yes);
     no = buttons->addButton(QDialogButtonBox::No);
+    ButtonTexts(buttons);
     no->setDefault(true);
     connect(yes, &QPushButton::clicked, this, &QDialog::accept);
     connect(no, &QPushButton::clicked, this, &QDialog::reject);
@@ -166,7 +231,7 @@ CConfirmDeleteDlg::CConfirmDeleteDlg(const std::vector<std::string>& playlists, 
 CVideoPlaylistDlg::CVideoPlaylistDlg(app::CZentrixApp& app, const std::string& path, QWidget* parent,
                                      video::ProbeFn probe)
     : QDialog(parent), app_(app) {
-    SetResourceId(this, IDD_VIDEO_PLAYLIST);
+    DialogTexts t(this, IDD_VIDEO_PLAYLIST);
     setSizeGripEnabled(true);
     const int boards = std::max(video::ConfiguredBoards(app), 1);
     editor_ =
@@ -175,8 +240,9 @@ CVideoPlaylistDlg::CVideoPlaylistDlg(app::CZentrixApp& app, const std::string& p
     const video::VideoListSettings& s = editor_->settings();
 
     // The clips of the video folder.
-    auto* base = new QGroupBox(QStringLiteral("Available files"));
-    library = MakeList({QStringLiteral("Video"), QStringLiteral("Duration"), QStringLiteral("Comment")});
+    auto* base = t.group(IDC_VPL_AVAILABLE);
+    library =
+        MakeList({StrLine(IDS_VPL_COLUMN_VIDEO), StrLine(IDS_VPL_COLUMN_DURATION), StrLine(IDS_VPL_COLUMN_COMMENT)});
     library->setMinimumSize(320, 240);
     library->header()->setSectionsClickable(true);
     library->header()->setSortIndicatorShown(true);
@@ -190,10 +256,10 @@ CVideoPlaylistDlg::CVideoPlaylistDlg(app::CZentrixApp& app, const std::string& p
         fillLibrary(entry >= 0 ? editor_->library().Find(kept.name, kept.fullPath) : -1);
     });
     connect(library, &QTreeWidget::itemDoubleClicked, this, [this] { AddSelected(); });
-    add = new QPushButton(QStringLiteral("Add to playlist"));
-    description = new QPushButton(QStringLiteral("Edit description"));
-    remove = new QPushButton(QStringLiteral("Delete"));
-    refresh = new QPushButton(QStringLiteral("Refresh"));
+    add = t.button(IDC_VPL_ADD);
+    description = t.button(IDC_VPL_DESCRIPTION);
+    remove = t.button(IDC_VPL_DELETE);
+    refresh = t.button(IDC_VPL_REFRESH);
     auto* baseButtons = new QHBoxLayout;
     for (QPushButton* b : {add, description, remove, refresh}) baseButtons->addWidget(b);
     baseButtons->addStretch(1);
@@ -202,23 +268,23 @@ CVideoPlaylistDlg::CVideoPlaylistDlg(app::CZentrixApp& app, const std::string& p
     baseLayout->addLayout(baseButtons);
 
     // The playlist.
-    auto* rows = new QGroupBox(QStringLiteral("Playlist"));
-    list = MakeList({QStringLiteral("#"), QStringLiteral("Video"), QStringLiteral("Duration"),
-                     QStringLiteral("Transition"), QStringLiteral("Comment")});
+    auto* rows = t.group(IDC_VPL_PLAYLIST);
+    list = MakeList({StrLine(IDS_VPL_COLUMN_NUMBER), StrLine(IDS_VPL_COLUMN_VIDEO), StrLine(IDS_VPL_COLUMN_DURATION),
+                     StrLine(IDS_VPL_COLUMN_TRANSITION), StrLine(IDS_VPL_COLUMN_COMMENT)});
     for (int c = 0; c < video::VideoListSettings::kListColumns; ++c) list->setColumnWidth(c, s.listColumns[size_t(c)]);
     list->setMinimumSize(420, 240);
     list->headerItem()->setTextAlignment(0, Qt::AlignCenter);
     connect(list, &QTreeWidget::itemDoubleClicked, this, [this] { EditSelectedTransition(); });
-    moveUp = new QPushButton(QStringLiteral("Move Up"));
-    moveDown = new QPushButton(QStringLiteral("Move Down"));
-    edit = new QPushButton(QStringLiteral("Edit"));
-    defaults = new QPushButton(QStringLiteral("Default transition"));
-    clear = new QPushButton(QStringLiteral("Clear"));
+    moveUp = t.button(IDC_VPL_UP);
+    moveDown = t.button(IDC_VPL_DOWN);
+    edit = t.button(IDC_VPL_EDIT);
+    defaults = t.button(IDC_VPL_DEFAULTS);
+    clear = t.button(IDC_VPL_CLEAR);
     auto* rowButtons = new QHBoxLayout;
     for (QPushButton* b : {moveUp, moveDown, edit, defaults, clear}) rowButtons->addWidget(b);
     rowButtons->addStretch(1);
-    logoOff = new QCheckBox(QStringLiteral("Switch off logo while playing"));
-    playTime = new QLabel;
+    logoOff = t.check(IDC_VPL_LOGO_OFF);
+    playTime = t(new QLabel, IDC_VPL_PLAY_TIME);
     auto* status = new QHBoxLayout;
     status->addWidget(logoOff);
     status->addStretch(1);
@@ -228,10 +294,10 @@ CVideoPlaylistDlg::CVideoPlaylistDlg(app::CZentrixApp& app, const std::string& p
     rowsLayout->addLayout(rowButtons);
     rowsLayout->addLayout(status);
 
-    load = new QPushButton(QStringLiteral("Load..."));
-    save = new QPushButton(QStringLiteral("Save"));
-    saveAs = new QPushButton(QStringLiteral("Save As..."));
-    close = new QPushButton(QStringLiteral("Close"));
+    load = t.button(IDC_VPL_LOAD);
+    save = t.button(IDC_VPL_SAVE);
+    saveAs = t.button(IDC_VPL_SAVE_AS);
+    close = t.button(IDC_VPL_CLOSE);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(load);
     bottom->addWidget(save);
@@ -343,8 +409,8 @@ void CVideoPlaylistDlg::fillList(int select) {
         const QSignalBlocker block(logoOff);
         logoOff->setChecked(editor_->playlist().LogoOff());
     }
-    playTime->setText(QStringLiteral("Play time: %1")
-                          .arg(FromProgramText(video::CVideoPlaylist::FormatDuration(editor_->Total())).trimmed()));
+    playTime->setText(StrFmt(IDS_VPL_PLAY_TIME,
+                             {FromProgramText(video::CVideoPlaylist::FormatDuration(editor_->Total())).trimmed()}));
     updateButtons();
     updateTitle();
 }
@@ -362,9 +428,9 @@ void CVideoPlaylistDlg::updateButtons() {
 
 void CVideoPlaylistDlg::updateTitle() {
     QString name =
-        editor_->path().empty() ? QStringLiteral("(new)") : FromProgramText(platform::FileNameOf(editor_->path()));
+        editor_->path().empty() ? StrLine(IDS_VPL_NEW) : FromProgramText(platform::FileNameOf(editor_->path()));
     if (editor_->modified()) name += QStringLiteral(" *");
-    setWindowTitle(QStringLiteral("Edit video playlist - %1").arg(name));
+    setWindowTitle(StrFmt(IDS_VPL_TITLE_OF, {DlgText(IDD_VIDEO_PLAYLIST, 0), name}));
 }
 
 void CVideoPlaylistDlg::AddSelected() {
@@ -407,7 +473,9 @@ void CVideoPlaylistDlg::EditSelectedDescription() {
     const int entry = selectedEntry();
     if (entry < 0) return;
     QInputDialog ask(this);
-    ask.setWindowTitle(QStringLiteral("Edit description"));
+    ask.setWindowTitle(StrLine(IDS_VPL_DESCRIPTION_TITLE));
+    ask.setOkButtonText(StrLine(IDS_BUTTON_OK));
+    ask.setCancelButtonText(StrLine(IDS_BUTTON_CANCEL));
     ask.setLabelText(FromProgramText(editor_->library().Entries()[size_t(entry)].name));
     ask.setTextValue(FromProgramText(editor_->library().Entries()[size_t(entry)].description));
     if (auto* line = ask.findChild<QLineEdit*>()) line->setMaxLength(int(video::kMaxDescription));
@@ -476,8 +544,7 @@ bool CVideoPlaylistDlg::Save() {
 void CVideoPlaylistDlg::done(int result) {
     if (editor_->modified()) {
         // Changes are kept only in the file: ask before they go.
-        const int answer =
-            app::MessageBoxText("Save the changes to the video playlist?", app::MB_YESNOCANCEL | app::MB_ICONQUESTION);
+        const int answer = app::MessageBoxId(IDS_VPL_SAVE_CHANGES, app::MB_YESNOCANCEL | app::MB_ICONQUESTION);
         if (answer == app::IDCANCEL) return;
         if (answer == app::IDYES && !Save()) return;
     }
@@ -493,8 +560,8 @@ void CVideoPlaylistDlg::done(int result) {
 // ---- "Add Clip to Track #n" and "Add Button" ------------------------------------------------
 
 CAddClipDlg::CAddClipDlg(int board, FileChooser chooser, QWidget* parent) : QDialog(parent) {
-    SetResourceId(this, IDD_ADD_CLIP);
-    setWindowTitle(QStringLiteral("Add Clip to Track #%1").arg(board + 1));
+    DialogTexts t(this, IDD_ADD_CLIP);
+    setWindowTitle(StrFmt(IDS_VPL_ADD_CLIP_TITLE, {board + 1}));
     auto* form = new QFormLayout;
     path = new QLineEdit;
     path->setMinimumWidth(320);
@@ -503,12 +570,12 @@ CAddClipDlg::CAddClipDlg(int board, FileChooser chooser, QWidget* parent) : QDia
     auto* file = new QHBoxLayout;
     file->addWidget(path, 1);
     file->addWidget(browse);
-    form->addRow(QStringLiteral("MPEG file"), file);
+    form->addRow(t.label(IDC_CLIP_LABEL_FILE, path), file);
     time = SecondsBox();
-    form->addRow(QStringLiteral("Start time"), time);
-    afterPrevious = new QCheckBox(QStringLiteral("Immidiately after previous clip"));
+    form->addRow(t.label(IDC_CLIP_LABEL_START, time), time);
+    afterPrevious = t.check(IDC_CLIP_AFTER_PREVIOUS);
     form->addRow(QString(), afterPrevious);
-    looped = new QCheckBox(QStringLiteral("Loop"));
+    looped = t.check(IDC_CLIP_LOOP);
     form->addRow(QString(), looped);
     connect(afterPrevious, &QCheckBox::toggled, time, &QWidget::setDisabled);
     connect(browse, &QPushButton::clicked, this, [this, chooser] {
@@ -517,6 +584,7 @@ CAddClipDlg::CAddClipDlg(int board, FileChooser chooser, QWidget* parent) : QDia
         if (!f.empty()) path->setText(FromProgramText(f));
     });
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    ButtonTexts(buttons);
     ok = buttons->button(QDialogButtonBox::Ok);
     ok->setEnabled(false);
     connect(path, &QLineEdit::textChanged, this, [this](const QString& t) { ok->setEnabled(!t.trimmed().isEmpty()); });
@@ -535,23 +603,23 @@ int32_t CAddClipDlg::start() const {
 bool CAddClipDlg::loop() const { return looped->isChecked(); }
 
 CAddButtonDlg::CAddButtonDlg(QWidget* parent) : QDialog(parent) {
-    SetResourceId(this, IDD_ADD_BUTTON);
-    setWindowTitle(QStringLiteral("Add Button"));
+    DialogTexts t(this, IDD_ADD_BUTTON);
     auto* form = new QFormLayout;
     button = new QComboBox;
     for (const char* name : video::kRemotePlaylistButtons) button->addItem(QString::fromLatin1(name));
     button->setMaxVisibleItems(20);
-    form->addRow(QStringLiteral("Button"), button);
+    form->addRow(t.label(IDC_BUTTON_LABEL_BUTTON, button), button);
     action = new QComboBox;
     for (int a = video::REMOTE_PUSH; a <= video::REMOTE_OFF; ++a)
         action->addItem(FromProgramText(video::RemoteActionName(a)));
-    form->addRow(QStringLiteral("Action"), action);
+    form->addRow(t.label(IDC_BUTTON_LABEL_ACTION, action), action);
     time = SecondsBox();
-    form->addRow(QStringLiteral("Time"), time);
-    afterPrevious = new QCheckBox(QStringLiteral("Immidiately after previous button"));
+    form->addRow(t.label(IDC_BUTTON_LABEL_TIME, time), time);
+    afterPrevious = t.check(IDC_BUTTON_AFTER_PREVIOUS);
     form->addRow(QString(), afterPrevious);
     connect(afterPrevious, &QCheckBox::toggled, time, &QWidget::setDisabled);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    ButtonTexts(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* top = new QVBoxLayout(this);
@@ -573,26 +641,25 @@ video::ButtonEvent CAddButtonDlg::event() const {
 CAirPlaylistDlg::CAirPlaylistDlg(app::CZentrixApp& app, video::CPlaylist& playlist, QWidget* parent,
                                  video::ProbeFn probe)
     : QDialog(parent), app_(app), playlist_(playlist), probe_(std::move(probe)) {
-    SetResourceId(this, IDD_AIR_PLAYLIST);
-    setWindowTitle(QStringLiteral("Edit playlist"));
+    DialogTexts t(this, IDD_AIR_PLAYLIST);
     setSizeGripEnabled(true);
     playlist_.SetRoot(app.GetPath(app::FOLDER_ROOT));
-    list = MakeList({QStringLiteral("Time"), QStringLiteral("Video track #1"), QStringLiteral("Video track #2"),
-                     QStringLiteral("Remote buttons")});
+    list = MakeList({StrLine(IDS_APL_COLUMN_TIME), StrLine(IDS_APL_COLUMN_TIME + 1), StrLine(IDS_APL_COLUMN_TIME + 2),
+                     StrLine(IDS_APL_COLUMN_TIME + 3)});
     list->setColumnWidth(0, 80);
     list->setColumnWidth(1, 200);
     list->setColumnWidth(2, 200);
     list->setColumnWidth(3, 160);
     list->setMinimumSize(660, 300);
     list->headerItem()->setTextAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
-    addClip1 = new QPushButton(QStringLiteral("Add Clip to Track #1"));
-    addClip2 = new QPushButton(QStringLiteral("Add Clip to Track #2"));
-    addButton = new QPushButton(QStringLiteral("Add Button"));
-    remove = new QPushButton(QStringLiteral("Remove"));
-    clear = new QPushButton(QStringLiteral("Clear"));
-    load = new QPushButton(QStringLiteral("Load"));
-    save = new QPushButton(QStringLiteral("Save"));
-    close = new QPushButton(QStringLiteral("Close"));
+    addClip1 = t.button(IDC_APL_CLIP1);
+    addClip2 = t.button(IDC_APL_CLIP2);
+    addButton = t.button(IDC_APL_BUTTON);
+    remove = t.button(IDC_APL_REMOVE);
+    clear = t.button(IDC_APL_CLEAR);
+    load = t.button(IDC_APL_LOAD);
+    save = t.button(IDC_APL_SAVE);
+    close = t.button(IDC_APL_CLOSE);
     auto* side = new QVBoxLayout;
     for (QPushButton* b : {addClip1, addClip2, addButton, remove, clear}) side->addWidget(b);
     side->addSpacing(16);
@@ -706,7 +773,8 @@ bool CAirPlaylistDlg::LoadFile(const std::string& path) {
     if (rc & 0x100) return false;
     path_ = path;
     changed_ = true;
-    setWindowTitle(QStringLiteral("Edit playlist - %1").arg(FromProgramText(platform::FileNameOf(path))));
+    setWindowTitle(
+        StrFmt(IDS_VPL_TITLE_OF, {DlgText(IDD_AIR_PLAYLIST, 0), FromProgramText(platform::FileNameOf(path))}));
     fill();
     return true;
 }
@@ -716,7 +784,8 @@ bool CAirPlaylistDlg::SaveFile(const std::string& path) {
     app::ShowFileResult(rc, path);
     if (rc != 0) return false;
     path_ = path;
-    setWindowTitle(QStringLiteral("Edit playlist - %1").arg(FromProgramText(platform::FileNameOf(path))));
+    setWindowTitle(
+        StrFmt(IDS_VPL_TITLE_OF, {DlgText(IDD_AIR_PLAYLIST, 0), FromProgramText(platform::FileNameOf(path))}));
     return true;
 }
 

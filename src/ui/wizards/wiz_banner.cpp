@@ -27,7 +27,9 @@
 #include "app/zentrix_app.h"
 #include "platform/files.h"
 #include "ui/file_dialogs.h"
+#include "ui/resources.h"
 #include "ui/text.h"
+#include "ui/translate.h"
 
 namespace ui {
 
@@ -71,13 +73,7 @@ QLabel* previewLabel(QWidget* parent, const char* name) {
     return l;
 }
 
-QString programText(int id) { return FromProgramText(app::LoadString(id)); }
-
-QString sizeText(int32_t w, int32_t h) {
-    char s[64];
-    std::snprintf(s, sizeof s, app::LoadString(wizards::IDS_BANNER_SIZE).c_str(), int(w), int(h));
-    return FromProgramText(s);
-}
+QString sizeText(int32_t w, int32_t h) { return StrFmt(wizards::IDS_BANNER_SIZE, {int(w), int(h)}); }
 
 std::string bannersFolder() {
     const app::CZentrixApp* theApp = app::CZentrixApp::Instance();
@@ -88,7 +84,7 @@ QString sourceFilter() {
     QString video;
     for (const char* const* e = wizards::kBannerVideoExtensions; *e; ++e)
         video += (video.isEmpty() ? "*" : " *") + QString::fromLatin1(*e);
-    return "Video files (" + video + ");;Picture lists (*.txt);;Pictures (*.bmp *.tga);;All files (*)";
+    return StrFmt(IDS_BANNER_FILTER, {video});
 }
 
 }  // namespace
@@ -100,8 +96,8 @@ void ShowBannerMessage(const wizards::BannerMessage& message, bool warning) {
 // ---- Step 1 -------------------------------------------------------------------------------------
 
 CPageAVI1::CPageAVI1(CWizBanner& wizard) : wizard_(wizard) {
-    setTitle("TV banners converter - Step 1");
-    setSubTitle("Source file");
+    DialogTexts t(this, IDD_BANNER_PAGE1);
+    setSubTitle(StrLine(IDS_BANNER_SUBTITLE1));
     file_ = new QLineEdit(this);
     file_->setObjectName("bannerSource");
     file_->setReadOnly(true);
@@ -117,25 +113,26 @@ CPageAVI1::CPageAVI1(CWizBanner& wizard) : wizard_(wizard) {
     auto* row = new QHBoxLayout;
     row->addWidget(file_, 1);
     row->addWidget(browse);
-    auto* props = new QGroupBox("Video properties", this);
+    auto* props = t.group(IDC_BANNER_PROPERTIES);
     auto* form = new QFormLayout(props);
-    form->addRow("FPS", fps_);
-    form->addRow("Total frames", frames_);
-    form->addRow("Frame size", size_);
+    form->addRow(t.label(IDC_BANNER_LABEL_FPS, fps_), fps_);
+    form->addRow(t.label(IDC_BANNER_LABEL_FRAMES), frames_);
+    form->addRow(t.label(IDC_BANNER_LABEL_SIZE), size_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
     layout->addWidget(props);
     layout->addStretch(1);
 
     connect(browse, &QPushButton::clicked, this, [this] {
-        const QStringList chosen = QFileDialog::getOpenFileNames(
-            this, "Source file", pathText(FolderPath(app::FOLDER_LAST_PICTURES)), sourceFilter());
+        const QStringList chosen = AskPathsToOpen(this, StrLine(IDS_BANNER_SOURCE_TITLE),
+                                                  pathText(FolderPath(app::FOLDER_LAST_PICTURES)), sourceFilter());
         if (chosen.isEmpty()) return;
         std::vector<std::string> files;
         for (const QString& f : chosen) files.push_back(QFile::encodeName(f).toStdString());
         RememberFolder(app::FOLDER_LAST_PICTURES, files.front());
         choose(files);
     });
+    TranslateDialog(IDD_BANNER_PAGE1, this);
 }
 
 bool CPageAVI1::choose(const std::vector<std::string>& files) {
@@ -149,8 +146,7 @@ bool CPageAVI1::choose(const std::vector<std::string>& files) {
     for (const wizards::BannerMessage& w : report.warnings) ShowBannerMessage(w, true);
     for (const std::string& n : report.notes) LogMessage("CPageAVI1: %s", n.c_str());
     const bool list = files.size() == 1 || source.kind == wizards::SOURCE_VIDEO;
-    file_->setText(list ? pathText(files.front())
-                        : QString("%1 (%2 files)").arg(pathText(files.front())).arg(files.size()));
+    file_->setText(list ? pathText(files.front()) : StrFmt(IDS_BANNER_FILES, {pathText(files.front()), files.size()}));
     fps_->setValue(int((source.rate100 + 50) / 100));
     frames_->setNum(int(source.frames));
     size_->setText(sizeText(source.width, source.height));
@@ -177,11 +173,11 @@ bool CPageAVI1::validatePage() {
 // ---- Step 2 -------------------------------------------------------------------------------------
 
 CPageAVI2::CPageAVI2(CWizBanner& wizard) : wizard_(wizard) {
-    setTitle("TV banners converter - Step 2");
-    setSubTitle("Parameters");
+    DialogTexts t(this, IDD_BANNER_PAGE2);
+    setSubTitle(StrLine(IDS_BANNER_SUBTITLE2));
     playTime_ = new QLabel(this);
     alpha_ = new QLabel(this);
-    dither_ = new QCheckBox("Dithering", this);
+    dither_ = t.check(IDC_BANNER_DITHER);
     x_ = new QSpinBox(this);
     y_ = new QSpinBox(this);
     x_->setObjectName("bannerX");
@@ -191,24 +187,24 @@ CPageAVI2::CPageAVI2(CWizBanner& wizard) : wizard_(wizard) {
     border_->setRange(0, 14);
     auto* borderValue = new QLabel("0", this);
     connect(border_, &QSlider::valueChanged, borderValue, [borderValue](int v) { borderValue->setNum(v); });
-    loop_ = new QCheckBox("Loop", this);
+    loop_ = t.check(IDC_BANNER_LOOP);
     preview_ = previewLabel(this, "bannerFirstFrame");
 
     auto* form = new QFormLayout;
-    form->addRow("Play time", playTime_);
-    form->addRow("Alpha channel", alpha_);
+    form->addRow(t.label(IDC_BANNER_LABEL_PLAY_TIME), playTime_);
+    form->addRow(t.label(IDC_BANNER_LABEL_ALPHA), alpha_);
     form->addRow(dither_);
-    auto* position = new QGroupBox("Position", this);
+    auto* position = t.group(IDC_BANNER_POSITION);
     auto* pos = new QFormLayout(position);
-    pos->addRow("X", x_);
-    pos->addRow("Y", y_);
+    pos->addRow(t.label(IDC_BANNER_LABEL_X, x_), x_);
+    pos->addRow(t.label(IDC_BANNER_LABEL_Y, y_), y_);
     auto* borderRow = new QHBoxLayout;
     borderRow->addWidget(border_, 1);
     borderRow->addWidget(borderValue);
     auto* left = new QVBoxLayout;
     left->addLayout(form);
     left->addWidget(position);
-    left->addWidget(new QLabel("Frame border", this));
+    left->addWidget(t.label(IDC_BANNER_LABEL_BORDER, border_));
     left->addLayout(borderRow);
     left->addWidget(loop_);
     left->addStretch(1);
@@ -218,14 +214,15 @@ CPageAVI2::CPageAVI2(CWizBanner& wizard) : wizard_(wizard) {
     connect(dither_, &QCheckBox::toggled, this, [this] { refreshPreview(); });
     // The conversion cannot be taken back once it has begun.
     setCommitPage(true);
-    setButtonText(QWizard::CommitButton, "&Next >");
+    setButtonText(QWizard::CommitButton, StrLine(IDS_WIZARD_NEXT));
+    TranslateDialog(IDD_BANNER_PAGE2, this);
 }
 
 void CPageAVI2::initializePage() {
     const wizards::BannerSource& s = wizard_.source();
     playTime_->setText(FromProgramText(wizards::BannerPlayTime(s.frames, s.rate100)));
     const bool alpha = s.kind == wizards::SOURCE_PICTURES || s.bitsPerPixel == 32;
-    alpha_->setText(programText(alpha ? wizards::IDS_BANNER_YES : wizards::IDS_BANNER_NO));
+    alpha_->setText(StrLine(alpha ? wizards::IDS_BANNER_YES : wizards::IDS_BANNER_NO));
     const int32_t w = s.width & ~1;
     x_->setRange(4, std::max(4, 716 - w));
     y_->setRange(4, std::max(4, 572 - s.height));
@@ -269,8 +266,8 @@ bool CPageAVI2::validatePage() {
 // ---- Step 3 -------------------------------------------------------------------------------------
 
 CPageAVI3::CPageAVI3(CWizBanner& wizard) : wizard_(wizard) {
-    setTitle("TV banners converter - Step 3");
-    setSubTitle("Conversion progress:");
+    DialogTexts t(this, IDD_BANNER_PAGE3);
+    setSubTitle(StrLine(IDS_BANNER_SUBTITLE3));
     progress_ = new QProgressBar(this);
     progress_->setRange(0, 100);
     progress_->setTextVisible(false);
@@ -287,12 +284,13 @@ CPageAVI3::CPageAVI3(CWizBanner& wizard) : wizard_(wizard) {
     layout->addWidget(frame_, 0, Qt::AlignHCenter);
     layout->addWidget(notes_);
     layout->addStretch(1);
+    TranslateDialog(IDD_BANNER_PAGE3, this);
 }
 
 void CPageAVI3::initializePage() {
     done_ = false;
     progress_->setValue(0);
-    percent_->setText("0 %");
+    percent_->setText(StrFmt(IDS_BANNER_PERCENT, {0}));
     notes_->clear();
     wizard_.startConversion();
 }
@@ -300,7 +298,7 @@ void CPageAVI3::initializePage() {
 void CPageAVI3::showFrame(uint32_t index, uint32_t frames, const QImage& picture) {
     const int pc = frames ? int((uint64_t(index) + 1) * 100 / frames) : 100;
     progress_->setValue(pc);
-    percent_->setText(QString::asprintf("%d %%", pc));
+    percent_->setText(StrFmt(IDS_BANNER_PERCENT, {pc}));
     if (!picture.isNull()) frame_->setPixmap(previewOf(picture));
 }
 
@@ -311,8 +309,8 @@ void CPageAVI3::finished(int result, const wizards::BannerReport& report) {
     for (const std::string& n : report.notes) notes << FromProgramText(n);
     if (result == wizards::CONVERT_OK) {
         progress_->setValue(100);
-        percent_->setText("100 %");
-        notes.prepend("Saved " + pathText(wizard_.outPath()));
+        percent_->setText(StrFmt(IDS_BANNER_PERCENT, {100}));
+        notes.prepend(StrFmt(IDS_BANNER_SAVED, {pathText(wizard_.outPath())}));
         done_ = true;
     } else if (result == wizards::CONVERT_FAILED && report.error.id) {
         ShowBannerMessage(report.error, false);
@@ -324,7 +322,8 @@ void CPageAVI3::finished(int result, const wizards::BannerReport& report) {
 // ---- The wizard ---------------------------------------------------------------------------------
 
 CWizBanner::CWizBanner(QWidget* parent) : QWizard(parent) {
-    setWindowTitle(programText(wizards::IDS_BANNER_TITLE));
+    setWindowTitle(StrLine(wizards::IDS_BANNER_TITLE));
+    WizardTexts(this);
     setWizardStyle(QWizard::ClassicStyle);
     setOption(QWizard::NoBackButtonOnStartPage);
     if (const app::CZentrixApp* theApp = app::CZentrixApp::Instance()) inverseTGA_ = theApp->settings().inverseTGA != 0;
@@ -344,7 +343,7 @@ CWizBanner::~CWizBanner() {
 std::string CWizBanner::askSavePath() {
     const std::string folder = bannersFolder();
     if (askSave_) return askSave_(folder);
-    return AskSaveFile(this, QString(), folder.empty() ? std::string() : platform::JoinPath(folder, ""),
+    return AskSaveFile(this, StrLine(IDS_BANNER_SAVE), folder.empty() ? std::string() : platform::JoinPath(folder, ""),
                        app::FT_BANNER);
 }
 

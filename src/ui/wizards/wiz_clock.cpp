@@ -26,7 +26,9 @@
 #include "platform/files.h"
 #include "ui/file_dialogs.h"
 #include "ui/pictures/picture_file_dialog.h"
+#include "ui/resources.h"
 #include "ui/text.h"
+#include "ui/translate.h"
 
 namespace ui {
 
@@ -34,16 +36,9 @@ namespace {
 
 QString pathText(const std::string& path) { return QFile::decodeName(path.c_str()); }
 
-QString programText(int id) { return FromProgramText(app::LoadString(id)); }
-
 QComboBox* stepCombo(int format, QWidget* parent) {
     auto* c = new QComboBox(parent);
-    const std::string pattern = app::LoadString(format);
-    for (int v : wizards::kClockSteps) {
-        char text[48];
-        std::snprintf(text, sizeof text, pattern.c_str(), v);
-        c->addItem(FromProgramText(text));
-    }
+    for (int v : wizards::kClockSteps) c->addItem(StrFmt(format, {v}));
     c->setCurrentIndex(2);
     return c;
 }
@@ -73,14 +68,13 @@ void ShowClockMessage(const wizards::ClockMessage& message, bool warning) {
 // ---- Step 1 -------------------------------------------------------------------------------------
 
 CPageClock1::CPageClock1(CWizClock& wizard) : wizard_(wizard) {
-    setTitle("Make new clock - Step 1 - Load files");
+    DialogTexts t(this, IDD_CLOCK_PAGE1);
     auto* grid = new QGridLayout(this);
     for (int i = 0; i < wizards::SRC_COUNT; ++i) {
-        auto* label = new QLabel(QString::fromLatin1(wizards::kClockSourceNames[i]), this);
         QLineEdit*& f = fields_[i];
         f = new QLineEdit(this);
         f->setObjectName(QString("clockSource%1").arg(i));
-        label->setBuddy(f);
+        auto* label = t.label(IDC_CLOCK_SOURCE_FIRST + i, f);
         auto* browse = new QPushButton("...", this);
         browse->setFixedWidth(browse->fontMetrics().horizontalAdvance("...") + 24);
         connect(browse, &QPushButton::clicked, this, [this, i] {
@@ -92,6 +86,7 @@ CPageClock1::CPageClock1(CWizClock& wizard) : wizard_(wizard) {
         grid->addWidget(f, 2 * i + 1, 0);
         grid->addWidget(browse, 2 * i + 1, 1);
     }
+    TranslateDialog(IDD_CLOCK_PAGE1, this);
 }
 
 void CPageClock1::choose(int field, const std::string& chosen) {
@@ -123,36 +118,36 @@ bool CPageClock1::validatePage() {
 // ---- Step 2 -------------------------------------------------------------------------------------
 
 CPageClock2::CPageClock2(CWizClock& wizard) : wizard_(wizard) {
-    setTitle("Make new clock - Step 2 - Settings");
+    DialogTexts t(this, IDD_CLOCK_PAGE2);
     minuteStep_ = stepCombo(wizards::IDS_CLOCK_STEP_SEC, this);
     hourStep_ = stepCombo(wizards::IDS_CLOCK_STEP_MIN, this);
-    shadows_ = new QCheckBox("Shadows", this);
+    shadows_ = t.check(IDC_CLOCK_SHADOWS);
     lightH_ = new QComboBox(this);
     lightV_ = new QComboBox(this);
     for (int k = 0; k < 3; ++k) {
-        lightH_->addItem(programText(wizards::IDS_CLOCK_LIGHT_FIRST + k));
-        lightV_->addItem(programText(wizards::IDS_CLOCK_LIGHT_FIRST + 3 + k));
+        lightH_->addItem(StrLine(wizards::IDS_CLOCK_LIGHT_FIRST + k));
+        lightV_->addItem(StrLine(wizards::IDS_CLOCK_LIGHT_FIRST + 3 + k));
     }
     handHeight_ = new QComboBox(this);
     for (int h : wizards::kHandHeights) handHeight_->addItem(QString::number(h));
     handHeight_->setCurrentIndex(2);
-    differentHeights_ = new QCheckBox("Different height hands", this);
-    belowFace_ = new QCheckBox("Hands are below clock face", this);
+    differentHeights_ = t.check(IDC_CLOCK_DIFFERENT);
+    belowFace_ = t.check(IDC_CLOCK_BELOW);
     thumbnail_ = new QLabel(this);
     thumbnail_->setFixedSize(wizards::CLOCK_THUMB_WIDTH, wizards::CLOCK_THUMB_HEIGHT);
     thumbnail_->setFrameShape(QFrame::StyledPanel);
 
     auto* form = new QFormLayout;
-    form->addRow("Minute's hand step", minuteStep_);
-    form->addRow("Hour's hand step", hourStep_);
+    form->addRow(t.label(IDC_CLOCK_LABEL_MINUTE, minuteStep_), minuteStep_);
+    form->addRow(t.label(IDC_CLOCK_LABEL_HOUR, hourStep_), hourStep_);
     auto* shadowBox = new QGroupBox(this);
     auto* shadowForm = new QFormLayout(shadowBox);
     shadowForm->addRow(shadows_);
     auto* light = new QHBoxLayout;
     light->addWidget(lightH_);
     light->addWidget(lightV_);
-    shadowForm->addRow("Light source", light);
-    shadowForm->addRow("Hand's height", handHeight_);
+    shadowForm->addRow(t.label(IDC_CLOCK_LABEL_LIGHT, lightH_), light);
+    shadowForm->addRow(t.label(IDC_CLOCK_LABEL_HEIGHT, handHeight_), handHeight_);
     shadowForm->addRow(differentHeights_);
     auto* left = new QVBoxLayout;
     left->addLayout(form);
@@ -164,6 +159,7 @@ CPageClock2::CPageClock2(CWizClock& wizard) : wizard_(wizard) {
     layout->addWidget(thumbnail_, 0, Qt::AlignTop);
     connect(shadows_, &QCheckBox::toggled, this, [this] { updateEnabled(); });
     updateEnabled();
+    TranslateDialog(IDD_CLOCK_PAGE2, this);
 }
 
 void CPageClock2::updateEnabled() {
@@ -209,13 +205,15 @@ bool CPageClock2::validatePage() {
 // ---- The wizard ---------------------------------------------------------------------------------
 
 CWizClock::CWizClock(QWidget* parent) : QWizard(parent) {
-    setWindowTitle("Create new clock");
+    DialogTexts t(this, IDD_CLOCK_WIZARD);
+    WizardTexts(this);
     setWizardStyle(QWizard::ClassicStyle);
     setOption(QWizard::NoBackButtonOnStartPage);
     page1_ = new CPageClock1(*this);
     page2_ = new CPageClock2(*this);
     addPage(page1_);
     addPage(page2_);
+    TranslateDialog(IDD_CLOCK_WIZARD, this);
 }
 
 CWizClock::~CWizClock() = default;
@@ -227,8 +225,9 @@ const platform::Clock& CWizClock::timeSource() const {
 std::string CWizClock::askSavePath() {
     const std::string folder = clockFolder();
     if (askSave_) return askSave_(folder);
-    std::unique_ptr<QFileDialog> dialog(MakeFileDialog(this, QString(), pathText(folder), app::FT_CLOCK));
+    std::unique_ptr<QFileDialog> dialog(MakeFileDialog(this, StrLine(IDS_CLOCK_SAVE), pathText(folder), app::FT_CLOCK));
     dialog->setAcceptMode(QFileDialog::AcceptSave);
+    FileDialogTexts(dialog.get());
     dialog->setDefaultSuffix(QString(app::ExtensionOf(app::FT_CLOCK)).mid(1));
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return {};
     return QFile::encodeName(dialog->selectedFiles().first()).toStdString();

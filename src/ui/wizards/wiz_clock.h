@@ -27,6 +27,21 @@ namespace ui {
 
 class CWizClock;
 
+enum : int {
+    IDD_CLOCK_WIZARD = 1165,
+    IDD_CLOCK_PAGE1 = 1166,
+    IDC_CLOCK_SOURCE_FIRST = 1000,  // the labels of the source pictures, in their order
+    IDD_CLOCK_PAGE2 = 1167,
+    IDC_CLOCK_SHADOWS = 1000,
+    IDC_CLOCK_DIFFERENT = 1001,
+    IDC_CLOCK_BELOW = 1002,
+    IDC_CLOCK_LABEL_MINUTE = 1003,
+    IDC_CLOCK_LABEL_HOUR = 1004,
+    IDC_CLOCK_LABEL_LIGHT = 1005,
+    IDC_CLOCK_LABEL_HEIGHT = 1006,
+    IDS_CLOCK_SAVE = 34300,
+};
+
 class CPageClock1 final : public QWizardPage {
     Q_OBJECT
 public:

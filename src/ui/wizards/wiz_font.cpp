@@ -1,7 +1,6 @@
 #include "ui/wizards/wiz_font.h"
 
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
@@ -26,9 +25,12 @@
 #include "app/zentrix_app.h"
 #include "pages/font_manager.h"
 #include "platform/files.h"
+#include "ui/editor/colour_dialog.h"
 #include "ui/file_dialogs.h"
 #include "ui/pictures/picture_file_dialog.h"
+#include "ui/resources.h"
 #include "ui/text.h"
+#include "ui/translate.h"
 
 namespace ui {
 
@@ -103,11 +105,10 @@ void ShowFontMessage(const wizards::FontMessage& message, bool warning) {
 // ---- Step 1 -------------------------------------------------------------------------------------
 
 CPageFont1::CPageFont1(CWizFont& wizard) : wizard_(wizard) {
-    setTitle("Make new font - Step 1 - Load files");
+    DialogTexts t(this, IDD_FONT_PAGE1);
     auto* grid = new QGridLayout(this);
-    auto addField = [&](int row, const QString& name, QLineEdit* f, const std::function<void()>& browse) {
-        auto* label = new QLabel(name, this);
-        label->setBuddy(f);
+    auto addField = [&](int row, QLineEdit* f, const std::function<void()>& browse) {
+        auto* label = t.label(IDC_FONT_SOURCE_FIRST + row, f);
         auto* button = new QPushButton("...", this);
         button->setFixedWidth(button->fontMetrics().horizontalAdvance("...") + 24);
         connect(button, &QPushButton::clicked, this, browse);
@@ -120,20 +121,21 @@ CPageFont1::CPageFont1(CWizFont& wizard) : wizard_(wizard) {
         QLineEdit*& f = fields_[i];
         f = new QLineEdit(this);
         f->setObjectName(QString("fontSource%1").arg(i));
-        addField(i, QString::fromLatin1(wizards::kFontSourceNames[i]), f, [this, i] {
+        addField(i, f, [this, i] {
             const std::string chosen = AskOpenPicture(this, pathOf(fields_[i]));
             if (!chosen.empty()) choose(i, chosen);
         });
     }
     letters_ = new QLineEdit(this);
     letters_->setObjectName("fontLetters");
-    addField(wizards::FONT_PICTURES, "Font letters mapping", letters_, [this] {
-        const std::string chosen = AskOpenFile(this, "Font letters mapping", app::FOLDER_LAST_TEXT, app::FT_TXT);
+    addField(wizards::FONT_PICTURES, letters_, [this] {
+        const std::string chosen =
+            AskOpenFile(this, StrLine(IDS_FONT_LETTERS_TITLE), app::FOLDER_LAST_TEXT, app::FT_TXT);
         if (!chosen.empty()) chooseLetters(chosen);
     });
-    noShadows_ = new QCheckBox("Disable shadows", this);
-    monochrome_ = new QCheckBox("Monochrome font", this);
-    fixedWidth_ = new QCheckBox("Fixed width font", this);
+    noShadows_ = t.check(IDC_FONT_NO_SHADOWS);
+    monochrome_ = t.check(IDC_FONT_MONOCHROME);
+    fixedWidth_ = t.check(IDC_FONT_FIXED_WIDTH);
     auto* flagsRow = new QHBoxLayout;
     flagsRow->addWidget(noShadows_);
     flagsRow->addWidget(monochrome_);
@@ -146,6 +148,7 @@ CPageFont1::CPageFont1(CWizFont& wizard) : wizard_(wizard) {
         fields_[wizards::FONT_SHADOWS_B]->setEnabled(!off);
         emit completeChanged();
     });
+    TranslateDialog(IDD_FONT_PAGE1, this);
 }
 
 void CPageFont1::choose(int field, const std::string& chosen) {
@@ -193,13 +196,13 @@ bool CPageFont1::validatePage() {
 // ---- Step 2 -------------------------------------------------------------------------------------
 
 CPageFont2::CPageFont2(CWizFont& wizard) : wizard_(wizard) {
-    setTitle("Make new font - Step 2 - Characters preview");
-    previous_ = new QPushButton("<", this);
-    next_ = new QPushButton(">", this);
+    DialogTexts t(this, IDD_FONT_PAGE2);
+    previous_ = t.button(IDC_FONT_PREVIOUS);
+    next_ = t.button(IDC_FONT_NEXT);
     for (QPushButton* b : {previous_, next_}) b->setFixedWidth(b->fontMetrics().horizontalAdvance("<") + 24);
     character_ = slider(this, "fontChar");
-    charText_ = new QLabel(this);
-    letterText_ = new QLabel(this);
+    charText_ = t(new QLabel(this), IDC_FONT_CHAR_TEXT);
+    letterText_ = t(new QLabel(this), IDC_FONT_LETTER_TEXT);
     preview_ = new QLabel(this);
     preview_->setObjectName("fontCharPreview");
     preview_->setMinimumSize(kPreviewWidth, kPreviewHeight);
@@ -216,10 +219,10 @@ CPageFont2::CPageFont2(CWizFont& wizard) : wizard_(wizard) {
     counts->addWidget(charText_);
     counts->addStretch(1);
     counts->addWidget(letterText_);
-    auto* marks = new QGroupBox("Font baselines", this);
+    auto* marks = t.group(IDC_FONT_BASELINES);
     auto* marksForm = new QFormLayout(marks);
-    marksForm->addRow("Upper", withValue(upper_, marks));
-    marksForm->addRow("Lower", withValue(lower_, marks));
+    marksForm->addRow(t.label(IDC_FONT_LABEL_UPPER, upper_), withValue(upper_, marks));
+    marksForm->addRow(t.label(IDC_FONT_LABEL_LOWER, lower_), withValue(lower_, marks));
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(browse);
     layout->addLayout(counts);
@@ -237,6 +240,7 @@ CPageFont2::CPageFont2(CWizFont& wizard) : wizard_(wizard) {
         wizard_.separation().lower = v;
         refresh();
     });
+    TranslateDialog(IDD_FONT_PAGE2, this);
 }
 
 void CPageFont2::initializePage() {
@@ -268,12 +272,12 @@ void CPageFont2::refresh() {
     const int chars = int(sep.chars.size()), letters = int(sep.letters.size());
     previous_->setEnabled(i > 0);
     next_->setEnabled(i + 1 < chars);
-    charText_->setText(QString("Char %1 of %2").arg(chars ? i + 1 : 0).arg(chars));
+    charText_->setText(StrFmt(IDS_FONT_CHAR_OF, {chars ? i + 1 : 0, chars}));
     if (i < letters) {
         const QString letter = FromProgramText(std::string(1, char(sep.letters[size_t(i)])));
-        letterText_->setText(QString("Letter %1 of %2: %3").arg(i + 1).arg(letters).arg(letter));
+        letterText_->setText(StrFmt(IDS_FONT_LETTER_OF, {i + 1, letters, letter}));
     } else {
-        letterText_->setText(QString("Letter - of %1").arg(letters));
+        letterText_->setText(StrFmt(IDS_FONT_NO_LETTER_OF, {letters}));
     }
     const pages::CBitmap32 pic = picture(i);
     QPixmap pm = pixmapOf(pic);
@@ -291,7 +295,7 @@ bool CPageFont2::validatePage() { return true; }
 // ---- Step 3 -------------------------------------------------------------------------------------
 
 CPageFont3::CPageFont3(CWizFont& wizard) : wizard_(wizard) {
-    setTitle("Make new font - Step 3 - Font settings");
+    DialogTexts t(this, IDD_FONT_PAGE3);
     base_ = slider(this, "fontBase");
     hSpacing_ = slider(this, "fontHSpacing");
     vSpacing_ = slider(this, "fontVSpacing");
@@ -299,29 +303,29 @@ CPageFont3::CPageFont3(CWizFont& wizard) : wizard_(wizard) {
     sample_->setObjectName("fontSample");
     sample_->setPlainText(FromProgramText(app::LoadString(wizards::IDS_FONT_SAMPLE)));
     sample_->setMaximumHeight(sample_->fontMetrics().lineSpacing() * 4 + 12);
-    colour_ = new QPushButton("Color...", this);
+    colour_ = t.button(IDC_FONT_COLOUR);
     background_ = new QComboBox(this);
-    background_->addItems({"black", "white", "checkered"});
+    for (int b = 0; b < 3; ++b) background_->addItem(StrLine(IDS_FONT_BACK_FIRST + b));
     preview_ = new QLabel(this);
     preview_->setObjectName("fontSamplePreview");
     preview_->setFixedSize(kPreviewWidth, kPreviewHeight);
     preview_->setFrameShape(QFrame::StyledPanel);
 
-    auto* spacing = new QGroupBox("Spacing", this);
+    auto* spacing = t.group(IDC_FONT_SPACING);
     auto* spacingForm = new QFormLayout(spacing);
-    spacingForm->addRow("Horizontal", withValue(hSpacing_, spacing));
-    spacingForm->addRow("Vertical", withValue(vSpacing_, spacing));
+    spacingForm->addRow(t.label(IDC_FONT_LABEL_HORIZONTAL, hSpacing_), withValue(hSpacing_, spacing));
+    spacingForm->addRow(t.label(IDC_FONT_LABEL_VERTICAL, vSpacing_), withValue(vSpacing_, spacing));
     auto* form = new QFormLayout;
-    form->addRow("Base", withValue(base_, this));
+    form->addRow(t.label(IDC_FONT_LABEL_BASE, base_), withValue(base_, this));
     auto* look = new QHBoxLayout;
     look->addWidget(colour_);
-    look->addWidget(new QLabel("Back", this));
+    look->addWidget(t.label(IDC_FONT_LABEL_BACK, background_));
     look->addWidget(background_);
     look->addStretch(1);
     auto* left = new QVBoxLayout;
     left->addLayout(form);
     left->addWidget(spacing);
-    left->addWidget(new QLabel("Sample text", this));
+    left->addWidget(t.label(IDC_FONT_LABEL_SAMPLE, sample_));
     left->addWidget(sample_);
     left->addLayout(look);
     auto* layout = new QVBoxLayout(this);
@@ -335,13 +339,13 @@ CPageFont3::CPageFont3(CWizFont& wizard) : wizard_(wizard) {
         refresh();
     });
     connect(colour_, &QPushButton::clicked, this, [this] {
-        const uint32_t c = wizard_.colour();
-        const QColor chosen =
-            QColorDialog::getColor(QColor(int(c & 0xFF), int(c >> 8 & 0xFF), int(c >> 16 & 0xFF)), this, "Color");
-        if (!chosen.isValid()) return;
-        wizard_.setColour(uint32_t(chosen.red()) | uint32_t(chosen.green()) << 8 | uint32_t(chosen.blue()) << 16);
+        // The program's own colour chooser; a font's colour has no transparency.
+        uint32_t c = wizard_.colour() & 0xFFFFFF;
+        if (!AskColour(this, c)) return;
+        wizard_.setColour(c & 0xFFFFFF);
         refresh();
     });
+    TranslateDialog(IDD_FONT_PAGE3, this);
 }
 
 void CPageFont3::initializePage() {
@@ -399,7 +403,8 @@ bool CPageFont3::validatePage() {
 // ---- The wizard ---------------------------------------------------------------------------------
 
 CWizFont::CWizFont(pages::CFontManager& fonts, QWidget* parent) : QWizard(parent), fonts_(fonts) {
-    setWindowTitle(FromProgramText(app::LoadString(wizards::IDS_FONT_TITLE)));
+    setWindowTitle(StrLine(wizards::IDS_FONT_TITLE));
+    WizardTexts(this);
     setWizardStyle(QWizard::ClassicStyle);
     setOption(QWizard::NoBackButtonOnStartPage);
     page1_ = new CPageFont1(*this);
@@ -430,7 +435,8 @@ void CWizFont::buildFont() {
 std::string CWizFont::askSavePath() {
     const std::string folder = fontsFolder();
     if (askSave_) return askSave_(folder);
-    return AskSaveFile(this, QString(), folder.empty() ? std::string() : platform::JoinPath(folder, ""), app::FT_FONT);
+    return AskSaveFile(this, StrLine(IDS_FONT_SAVE), folder.empty() ? std::string() : platform::JoinPath(folder, ""),
+                       app::FT_FONT);
 }
 
 bool RunFontWizard(QWidget* parent) {

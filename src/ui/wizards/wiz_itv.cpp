@@ -33,6 +33,7 @@
 #include "platform/files.h"
 #include "ui/air/air_pictures.h"
 #include "ui/file_dialogs.h"
+#include "ui/resources.h"
 #include "ui/text.h"
 #include "ui/translate.h"
 
@@ -49,7 +50,6 @@ using interactive::kItvColumns;
 
 QString decoded(const std::string& path) { return QFile::decodeName(path.c_str()); }
 std::string encoded(const QString& path) { return QFile::encodeName(path).toStdString(); }
-QString programText(int id) { return FromProgramText(app::LoadString(id)); }
 
 template <class W>
 W* WithId(W* w, int id) {
@@ -61,13 +61,27 @@ constexpr int kPreviewWidth = pages::THUMB_WIDTH, kPreviewHeight = pages::THUMB_
 constexpr int kScale = pages::PAGE_WIDTH / pages::THUMB_WIDTH;  // page pixels per preview pixel
 constexpr int kBindRows = 6;
 
+enum : int {
+    IDS_ITVW_SUBTITLE1 = 34417,
+    IDS_ITVW_SUBTITLE_OTHER = 34418,
+    IDS_ITVW_SUBTITLE_BIND = 34419,
+    IDS_ITVW_CLOCK = 34420,
+    IDS_ITVW_TEMPERATURE = 34421,
+    IDS_ITVW_PAGE_FILE = 34422,
+    IDS_ITVW_NO_PAGE = 34423,
+    IDS_ITVW_PAGE_TITLE = 34424,
+    IDS_ITVW_SAVE_TITLE = 34425,
+    IDS_ITVW_LABEL = 34400,  // "%1:"
+    IDS_ITVW_ANSWER_N = 18101,
+};
+
 // The names of the lists on the last step, in column order.
 QString OtherName(int col) {
     switch (col) {
-        case ITV_COL_QUESTION: return programText(18113);
-        case ITV_COL_TOTAL: return programText(18110);
-        case ITV_COL_CLOCK: return QStringLiteral("Clock");
-        default: return QStringLiteral("Temperature");
+        case ITV_COL_QUESTION: return StrLine(18113);
+        case ITV_COL_TOTAL: return StrLine(18110);
+        case ITV_COL_CLOCK: return StrLine(IDS_ITVW_CLOCK);
+        default: return StrLine(IDS_ITVW_TEMPERATURE);
     }
 }
 
@@ -165,13 +179,12 @@ void CItvPagePreview::mouseMoveEvent(QMouseEvent* event) {
 // ---- Step 1 ---------------------------------------------------------------------------------
 
 CPageITV1::CPageITV1(CWizITV& wizard) : wizard_(wizard) {
-    SetResourceId(this, IDD);
-    setTitle(QStringLiteral("Make new interactive system - Load files"));
-    setSubTitle(QStringLiteral("The page that shows the vote on air, and how many answers it has."));
+    DialogTexts t(this, IDD);
+    setSubTitle(StrLine(IDS_ITVW_SUBTITLE1));
     auto* form = new QGridLayout(this);
-    form->addWidget(new QLabel(QStringLiteral("Page:")), 0, 0);
     file_ = WithId(new QLineEdit, IDC_FILE);
-    file_->setPlaceholderText(QStringLiteral("A page file (.zxg)"));
+    form->addWidget(t.label(IDC_LABEL_PAGE, file_), 0, 0);
+    file_->setPlaceholderText(StrLine(IDS_ITVW_PAGE_FILE));
     // A typed name is loaded when the operator leaves the field (a relative one is below the
     // pages folder).
     connect(file_, &QLineEdit::editingFinished, this, [this] {
@@ -184,11 +197,11 @@ CPageITV1::CPageITV1(CWizITV& wizard) : wizard_(wizard) {
         tried_ = file_->text().trimmed();
     });
     form->addWidget(file_, 0, 1);
-    auto* browse = WithId(new QPushButton(QStringLiteral("Browse...")), IDC_BROWSE);
+    auto* browse = t.button(IDC_BROWSE);
     browse->setAutoDefault(false);
     form->addWidget(browse, 0, 2);
-    form->addWidget(new QLabel(QStringLiteral("Number of answers:")), 1, 0);
     answers_ = WithId(new QComboBox, IDC_ANSWERS);
+    form->addWidget(t.label(IDC_LABEL_ANSWERS, answers_), 1, 0);
     for (int n = 0; n <= interactive::kItvAnswers; ++n) answers_->addItem(QString::number(n));
     answers_->setCurrentIndex(2);
     auto* row = new QHBoxLayout;
@@ -199,22 +212,24 @@ CPageITV1::CPageITV1(CWizITV& wizard) : wizard_(wizard) {
     preview_->setFixedSize(kPreviewWidth + 2, kPreviewHeight + 2);
     preview_->setFrameShape(QFrame::StyledPanel);
     preview_->setAlignment(Qt::AlignCenter);
-    preview_->setText(QStringLiteral("No page yet"));
+    preview_->setText(StrLine(IDS_ITVW_NO_PAGE));
     preview_->setEnabled(false);
     form->addWidget(preview_, 2, 1, 1, 2, Qt::AlignLeft | Qt::AlignTop);
     form->setColumnStretch(1, 1);
     form->setRowStretch(3, 1);
     connect(browse, &QPushButton::clicked, this, [this] {
         const std::string current = encoded(file_->text());
-        std::unique_ptr<QFileDialog> d(MakeFileDialog(this, QStringLiteral("Page of the interactive system"),
+        std::unique_ptr<QFileDialog> d(MakeFileDialog(this, StrLine(IDS_ITVW_PAGE_TITLE),
                                                       decoded(current.empty() ? wizard_.pagesFolder() : current),
                                                       app::FT_PAGE));
         d->setFileMode(QFileDialog::ExistingFile);
+        FileDialogTexts(d.get());
         if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty()) return;
         const std::string chosen = encoded(d->selectedFiles().first());
         d.reset();
         choose(chosen);
     });
+    TranslateDialog(IDD, this);
 }
 
 bool CPageITV1::choose(const std::string& path) {
@@ -223,7 +238,7 @@ bool CPageITV1::choose(const std::string& path) {
     else if (code) app::ShowFileResult(code, path);
     if (code) {
         file_->setToolTip(QString());
-        preview_->setText(QStringLiteral("No page yet"));
+        preview_->setText(StrLine(IDS_ITVW_NO_PAGE));
         preview_->setEnabled(false);
     } else {
         file_->setText(decoded(path));
@@ -248,21 +263,11 @@ bool CPageITV1::validatePage() {
 
 CItvBindPage::CItvBindPage(CWizITV& wizard, int row)
     : wizard_(wizard), row_(row), count_(row == ITV_ROW_OTHER ? ITV_COL_TEMPERATURE + 1 : kItvColumns) {
-    SetResourceId(this, CWizITV::IDD_WIZ_ITV + 2 + (row == ITV_ROW_OTHER ? 1 : 0));
-    if (row == ITV_ROW_OTHER) {
-        setTitle(QStringLiteral("Make new interactive system - Settings"));
-        setSubTitle(
-            QStringLiteral("The frames of the question, the total, the clock and the temperature, and how "
-                           "the votes count. Click a frame on the page to bind it to the list that has "
-                           "the focus."));
-    } else {
-        setTitle(QStringLiteral("Make new interactive system - Bind frames"));
-        setSubTitle(QStringLiteral("%1 (%2 of %3): click the frame of each answer on the page, or choose it "
-                                   "from its list.")
-                        .arg(programText(interactive::ItvRowTitleId(row)))
-                        .arg(row + 1)
-                        .arg(kBindRows));
-    }
+    const int id = CWizITV::IDD_WIZ_ITV + 2 + (row == ITV_ROW_OTHER ? 1 : 0);
+    DialogTexts t(this, id);
+    setSubTitle(row == ITV_ROW_OTHER
+                    ? StrLine(IDS_ITVW_SUBTITLE_OTHER)
+                    : StrFmt(IDS_ITVW_SUBTITLE_BIND, {StrLine(interactive::ItvRowTitleId(row)), row + 1, kBindRows}));
     auto* layout = new QHBoxLayout(this);
     listsBox_ = new QWidget;
     auto* lists = new QFormLayout(listsBox_);
@@ -272,10 +277,9 @@ CItvBindPage::CItvBindPage(CWizITV& wizard, int row)
         list = WithId(new QComboBox, IDC_LIST1 + col);
         list->setMinimumContentsLength(14);
         list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-        const QString name = row == ITV_ROW_OTHER
-                                 ? OtherName(col)
-                                 : programText(18101).replace(QStringLiteral("%d"), QString::number(col + 1));
-        labels_[size_t(col)] = new QLabel(name + QLatin1Char(':'));
+        const QString name = row == ITV_ROW_OTHER ? OtherName(col) : StrFmt(IDS_ITVW_ANSWER_N, {col + 1});
+        // A label of its own id, its text a string with the number put in.
+        labels_[size_t(col)] = WithId(new QLabel(StrFmt(IDS_ITVW_LABEL, {name})), IDC_LABEL1 + col);
         labels_[size_t(col)]->setBuddy(list);
         lists->addRow(labels_[size_t(col)], list);
         connect(list, &QComboBox::currentIndexChanged, this, [this] {
@@ -290,6 +294,7 @@ CItvBindPage::CItvBindPage(CWizITV& wizard, int row)
     preview_ = WithId(new CItvPagePreview, IDC_PREVIEW);
     layout->addWidget(preview_, 0, Qt::AlignTop);
     connect(preview_, &CItvPagePreview::clickedAt, this, [this](QPoint at) { pickAt(at.x(), at.y()); });
+    TranslateDialog(id, this);
 }
 
 void CItvBindPage::initializePage() {
@@ -377,16 +382,17 @@ bool CItvBindPage::validatePage() {
 
 CPageITV3::CPageITV3(CWizITV& wizard) : CItvBindPage(wizard, ITV_ROW_OTHER) {
     const interactive::CITVDoc& s = wizard.model().settings();
-    auto* box = new QGroupBox(QStringLiteral("Settings"));
+    DialogTexts t(this, CWizITV::IDD_WIZ_ITV + 3);
+    auto* box = t.group(IDC_SETTINGS);
     auto* form = new QFormLayout(box);
     fullScale_ = WithId(new QSpinBox, IDC_FULL_SCALE);
     fullScale_->setRange(0, INT_MAX);
     fullScale_->setValue(s.fullScale);
-    form->addRow(QStringLiteral("Number of votes to fill\nwhole scale:"), fullScale_);
-    fill_ = WithId(new QCheckBox(QStringLiteral("Fill whole scale")), IDC_FILL);
-    duplicates_ = WithId(new QCheckBox(QStringLiteral("Ignore duplicate caller IDs")), IDC_DUPLICATES);
-    seconds_ = WithId(new QCheckBox(QStringLiteral("Show seconds in clock")), IDC_SECONDS);
-    blinking_ = WithId(new QCheckBox(QStringLiteral("Blinking separator in clock")), IDC_BLINKING);
+    form->addRow(t.label(IDC_LABEL_FULL_SCALE, fullScale_), fullScale_);
+    fill_ = t.check(IDC_FILL);
+    duplicates_ = t.check(IDC_DUPLICATES);
+    seconds_ = t.check(IDC_SECONDS);
+    blinking_ = t.check(IDC_BLINKING);
     fill_->setChecked(s.fillWholeScale);
     duplicates_->setChecked(s.ignoreDuplicates);
     seconds_->setChecked(s.clockSeconds);
@@ -394,6 +400,7 @@ CPageITV3::CPageITV3(CWizITV& wizard) : CItvBindPage(wizard, ITV_ROW_OTHER) {
     for (QCheckBox* c : {fill_, duplicates_, seconds_, blinking_}) form->addRow(c);
     // Below the lists, in the same column.
     if (auto* left = qobject_cast<QVBoxLayout*>(layout()->itemAt(0)->layout())) left->insertWidget(1, box);
+    TranslateDialog(CWizITV::IDD_WIZ_ITV + 3, this);
 }
 
 bool CPageITV3::validatePage() {
@@ -426,8 +433,8 @@ bool CPageITV3::validatePage() {
 
 CWizITV::CWizITV(pages::CFontManager& fonts, std::string pagesFolder, std::string itvFolder, QWidget* parent)
     : QWizard(parent), model_(fonts), pagesFolder_(std::move(pagesFolder)), itvFolder_(std::move(itvFolder)) {
-    SetResourceId(this, IDD_WIZ_ITV);
-    setWindowTitle(QStringLiteral("Create new interactive system"));
+    DialogTexts t(this, IDD_WIZ_ITV);
+    WizardTexts(this);
     setWizardStyle(QWizard::ClassicStyle);
     setOption(QWizard::NoBackButtonOnStartPage);
     page1_ = new CPageITV1(*this);
@@ -455,8 +462,9 @@ std::string CWizITV::askSavePath() {
         start = platform::JoinPath(folder, name + app::ExtensionOf(app::FT_ITV));
     }
     std::unique_ptr<QFileDialog> dialog(
-        MakeFileDialog(this, QStringLiteral("Save interactive system"), decoded(start), app::FT_ITV));
+        MakeFileDialog(this, StrLine(IDS_ITVW_SAVE_TITLE), decoded(start), app::FT_ITV));
     dialog->setAcceptMode(QFileDialog::AcceptSave);
+    FileDialogTexts(dialog.get());
     dialog->setDefaultSuffix(QString::fromLatin1(app::ExtensionOf(app::FT_ITV)).mid(1));
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return {};
     return encoded(dialog->selectedFiles().first());

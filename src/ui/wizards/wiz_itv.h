@@ -57,7 +57,15 @@ private:
 class CPageITV1 final : public QWizardPage {
     Q_OBJECT
 public:
-    enum : int { IDD = 22001, IDC_FILE = 1001, IDC_BROWSE = 1002, IDC_ANSWERS = 1003, IDC_PREVIEW = 1004 };
+    enum : int {
+        IDD = 22001,
+        IDC_FILE = 1001,
+        IDC_BROWSE = 1002,
+        IDC_ANSWERS = 1003,
+        IDC_PREVIEW = 1004,
+        IDC_LABEL_PAGE = 1005,
+        IDC_LABEL_ANSWERS = 1006,
+    };
     explicit CPageITV1(CWizITV& wizard);
 
     // What "Browse..." does after its file dialog: loads the page (its message shown on failure).
@@ -82,7 +90,7 @@ private:
 class CItvBindPage : public QWizardPage {
     Q_OBJECT
 public:
-    enum : int { IDC_LIST1 = 1001, IDC_PREVIEW = 1020 };
+    enum : int { IDC_LIST1 = 1001, IDC_LABEL1 = 1010, IDC_PREVIEW = 1020 };
     CItvBindPage(CWizITV& wizard, int row);
 
     int row() const { return row_; }
@@ -118,7 +126,9 @@ public:
         IDC_FILL = 1031,
         IDC_DUPLICATES = 1032,
         IDC_SECONDS = 1033,
-        IDC_BLINKING = 1034
+        IDC_BLINKING = 1034,
+        IDC_SETTINGS = 1035,
+        IDC_LABEL_FULL_SCALE = 1036,
     };
     explicit CPageITV3(CWizITV& wizard);
 
