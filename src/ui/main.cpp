@@ -30,6 +30,7 @@
 #include "pages/page_image.h"
 #include "phonesim/embedded.h"
 #include "ui/air/air_frame_wnd.h"
+#include "ui/control/control_dialog.h"
 #include "ui/control/control_link.h"
 #include "ui/editor/page_editor_frame.h"
 #include "ui/fonts/font_substitution_dialog.h"
@@ -258,8 +259,16 @@ int main(int argc, char** argv) {
                     out = ktgsim::ToBitmap(pic);
                     return true;
                 });
-                if (ui::CMainFrame* frame = shell.mainFrame())
-                    if (QLabel* lamp = remoteControl.makeLamp(frame)) frame->statusBar()->addPermanentWidget(lamp);
+                if (ui::CMainFrame* frame = shell.mainFrame()) {
+                    frame->statusBar()->addPermanentWidget(remoteControl.makeLamp(frame));
+                    // Settings > Remote control...: [Control], applied at once.
+                    QAction* remoteAction = frame->command(ui::ID_SETTINGS_REMOTE);
+                    remoteAction->setVisible(true);
+                    QObject::connect(remoteAction, &QAction::triggered, frame, [frame, &remoteControl, &theApp] {
+                        ui::CControlDialog dialog(theApp.profile(), remoteControl, frame);
+                        dialog.exec();
+                    });
+                }
                 // ZX_SCREENSHOT=FILE.png: take a picture of the window a few seconds after the
                 // start and end (documentation pictures, checks on a machine without a desktop).
                 if (const char* shot = std::getenv("ZX_SCREENSHOT"); shot && *shot) {

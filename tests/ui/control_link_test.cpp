@@ -1,8 +1,10 @@
 // The remote control in the operator's program, offscreen: a title rendered from the interface is
 // chosen in Live mode's tree and its texts show in the view's fields; outside Live mode only the
 // transport answers; the server's calls run on the GUI thread; [Control] starts the server or
-// says why not.
+// says why not, and its dialog changes it at once.
 #include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTreeWidget>
 #include <atomic>
@@ -21,6 +23,7 @@
 #include "platform/files.h"
 #include "ui/air/air_frame_wnd.h"
 #include "ui/air/titr_view.h"
+#include "ui/control/control_dialog.h"
 #include "ui/control/control_link.h"
 #include "ui/mainframe/gui_shell.h"
 #include "ui_fixture.h"
@@ -189,7 +192,8 @@ TEST_F(ControlLinkTest, ControlSettingsStartTheServerOrSayWhyNot) {
         CControlLink off(a, fonts, shell, {});
         EXPECT_FALSE(off.running());
         EXPECT_TRUE(off.status().isEmpty());
-        EXPECT_EQ(off.makeLamp(nullptr), nullptr);
+        std::unique_ptr<QLabel> lamp(off.makeLamp(nullptr));
+        EXPECT_TRUE(lamp->isHidden());
     }
     app::ControlSettings s;
     s.enabled = true;
@@ -208,4 +212,53 @@ TEST_F(ControlLinkTest, ControlSettingsStartTheServerOrSayWhyNot) {
     CControlLink refused(a, fonts, shell, {});
     EXPECT_FALSE(refused.running());
     EXPECT_NE(refused.status().toStdString().find("token"), std::string::npos);
+}
+
+// Settings > Remote control...: settings the server would refuse are told and kept out of the
+// file; good ones are written and take effect at once, lamp included; switched off, it stops.
+TEST_F(ControlLinkTest, TheSettingsDialogChecksWritesAndRestartsAtOnce) {
+    CGuiShell shell(a);
+    CControlLink link(a, fonts, shell, {});
+    std::unique_ptr<QLabel> lamp(link.makeLamp(nullptr));
+    ASSERT_TRUE(lamp->isHidden());
+    {
+        CControlDialog dialog(a.profile(), link);
+        auto* enabled = dialog.findChild<QCheckBox*>();
+        auto edits = dialog.findChildren<QLineEdit*>();
+        ASSERT_NE(enabled, nullptr);
+        ASSERT_EQ(edits.size(), 2);
+        EXPECT_FALSE(edits[0]->isEnabled());  // nothing to set while it is off
+        enabled->setChecked(true);
+        edits[0]->setText("0.0.0.0:0");  // beyond this computer, and no token
+        edits[1]->clear();
+        dialog.accept();
+        EXPECT_EQ(dialog.result(), 0);
+        EXPECT_EQ(boxes.count(), 1);
+        EXPECT_NE(boxes.lastText().find("token"), std::string::npos) << boxes.lastText();
+        EXPECT_FALSE(app::LoadControlSettings(a.profile()).enabled);
+        EXPECT_FALSE(link.running());
+
+        edits[0]->setText("127.0.0.1:0");
+        const QString token = CControlDialog::NewToken();
+        EXPECT_EQ(token.size(), 32);
+        EXPECT_NE(token, CControlDialog::NewToken());
+        edits[1]->setText(token);
+        dialog.accept();
+        EXPECT_EQ(dialog.result(), int(QDialog::Accepted));
+    }
+    const app::ControlSettings s = app::LoadControlSettings(a.profile());
+    EXPECT_TRUE(s.enabled);
+    EXPECT_EQ(s.listen, "127.0.0.1:0");
+    EXPECT_EQ(s.token.size(), 32u);
+    EXPECT_TRUE(link.running());
+    EXPECT_FALSE(lamp->isHidden());
+    EXPECT_EQ(lamp->toolTip(), link.status());
+    {
+        CControlDialog dialog(a.profile(), link);
+        dialog.findChild<QCheckBox*>()->setChecked(false);
+        dialog.accept();
+    }
+    EXPECT_FALSE(link.running());
+    EXPECT_TRUE(lamp->isHidden());
+    EXPECT_FALSE(app::LoadControlSettings(a.profile()).enabled);
 }

@@ -53,6 +53,8 @@
 #include "ui/air/chat_dialogs.h"
 #include "ui/air/effect_dialog.h"
 #include "ui/air/hotkeys_dialog.h"
+#include "ui/control/control_dialog.h"
+#include "ui/control/control_link.h"
 #include "ui/editor/colour_dialog.h"
 #include "ui/editor/editor_dialogs.h"
 #include "ui/editor/page_editor_frame.h"
@@ -62,6 +64,7 @@
 #include "ui/itv/itv_voice.h"
 #include "ui/mainframe/about_dlg.h"
 #include "ui/mainframe/folder_browser.h"
+#include "ui/mainframe/gui_shell.h"
 #include "ui/mainframe/hardware_dlg.h"
 #include "ui/mainframe/main_frame.h"
 #include "ui/mainframe/preferences_dlg.h"
@@ -433,6 +436,10 @@ TEST_F(TranslatedUi, EveryDialogShowsOnlyTranslatedTexts) {
         stray.dialog(d);
         COutputSinkDialog sink(app::OutputSinkSetting{});
         stray.dialog(sink);
+        CGuiShell shell(a);
+        CControlLink link(a, fonts, shell, {});
+        CControlDialog remote(a.profile(), link);
+        stray.dialog(remote);
     }
     {
         CWizClock clock;

@@ -140,8 +140,17 @@ void CGuiControlHost::setFieldText(int field, const std::string& text) {
 }
 
 CControlLink::CControlLink(app::CZentrixApp& app, pages::CFontManager& fonts, CGuiShell& shell,
-                           control::ProgramGrabber program) {
-    const app::ControlSettings s = app::LoadControlSettings(app.profile());
+                           control::ProgramGrabber program)
+    : app_(app), fonts_(fonts), shell_(shell), program_(std::move(program)) {
+    start();
+}
+
+CControlLink::~CControlLink() { stop(); }
+
+void CControlLink::start() {
+    status_.clear();
+    failed_ = false;
+    const app::ControlSettings s = app::LoadControlSettings(app_.profile());
     if (!s.enabled) return;
     control::ServerOptions o;
     std::string why;
@@ -151,9 +160,10 @@ CControlLink::CControlLink(app::CZentrixApp& app, pages::CFontManager& fonts, CG
         return;
     }
     o.token = s.token;
-    o.codePage = app.settings().codePage;
-    o.program = std::move(program);
+    o.codePage = app_.settings().codePage;
+    o.program = program_;
     CGuiControlHost::Finder finder;
+    CGuiShell& shell = shell_;
     finder.airWindow = [&shell]() -> CAirFrameWnd* {
         CMainFrame* main = shell.mainFrame();
         return main ? dynamic_cast<CAirFrameWnd*>(main->modes().airFrame()) : nullptr;
@@ -162,7 +172,7 @@ CControlLink::CControlLink(app::CZentrixApp& app, pages::CFontManager& fonts, CG
         CMainFrame* main = shell.mainFrame();
         return main ? main->modes().shownSlot() : int(app::VIEW_NONE);
     };
-    host_ = std::make_unique<CGuiControlHost>(app, fonts, std::move(finder));
+    host_ = std::make_unique<CGuiControlHost>(app_, fonts_, std::move(finder));
     server_ = std::make_unique<control::ControlServer>(*host_, host_->target(), o);
     if (!server_->start(why)) {
         status_ = StrFmt(IDS_CONTROL_FAILED, {why});
@@ -176,8 +186,6 @@ CControlLink::CControlLink(app::CZentrixApp& app, pages::CFontManager& fonts, CG
     status_ = StrFmt(o.token.empty() ? IDS_CONTROL_LISTENING : IDS_CONTROL_LISTENING_TOKEN, {server_->url()});
 }
 
-CControlLink::~CControlLink() { stop(); }
-
 void CControlLink::stop() {
     // The server first: its threads may wait for the GUI thread, which does not wait for them.
     if (server_) server_->stop();
@@ -186,15 +194,28 @@ void CControlLink::stop() {
     host_.reset();
 }
 
-QLabel* CControlLink::makeLamp(QWidget* parent) const {
-    if (status_.isEmpty()) return nullptr;
-    auto* lamp = new QLabel(parent);
-    lamp->setObjectName("controlLamp");
+void CControlLink::restart() {
+    stop();
+    start();
+    updateLamp();
+}
+
+QLabel* CControlLink::makeLamp(QWidget* parent) {
+    if (!lamp_) {
+        lamp_ = new QLabel(parent);
+        lamp_->setObjectName("controlLamp");
+    }
+    updateLamp();
+    return lamp_;
+}
+
+void CControlLink::updateLamp() {
+    if (!lamp_) return;
     const QString dot = failed_ ? QStringLiteral("<span style='color:#c02020'>&#9679;</span> ")
                                 : QStringLiteral("<span style='color:#20a040'>&#9679;</span> ");
-    lamp->setText(dot + StrLine(IDS_CONTROL_LAMP).toHtmlEscaped());
-    lamp->setToolTip(status_);
-    return lamp;
+    lamp_->setText(dot + StrLine(IDS_CONTROL_LAMP).toHtmlEscaped());
+    lamp_->setToolTip(status_);
+    lamp_->setVisible(!status_.isEmpty());
 }
 
 }  // namespace ui

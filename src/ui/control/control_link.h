@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QPointer>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -61,18 +62,31 @@ public:
     // embedded Device's), or empty.
     CControlLink(app::CZentrixApp& app, pages::CFontManager& fonts, CGuiShell& shell, control::ProgramGrabber program);
     ~CControlLink();
+
     bool running() const { return server_ && server_->running(); }
     // "Remote control: http://127.0.0.1:8139/" or why it does not listen; "" when it is off.
     const QString& status() const { return status_; }
-    // The lamp for the main window's status bar (nullptr when the remote control is off).
-    QLabel* makeLamp(QWidget* parent) const;
+    bool failed() const { return failed_; }
+    // The lamp for the main window's status bar, made once and kept up to date by restart();
+    // hidden while the remote control is off.
+    QLabel* makeLamp(QWidget* parent);
+    // Reads [Control] again (the settings dialog changed it) and starts or stops accordingly.
+    void restart();
     void stop();
 
 private:
+    void start();
+    void updateLamp();
+
+    app::CZentrixApp& app_;
+    pages::CFontManager& fonts_;
+    CGuiShell& shell_;
+    control::ProgramGrabber program_;
     std::unique_ptr<CGuiControlHost> host_;
     std::unique_ptr<control::ControlServer> server_;
     QString status_;
     bool failed_ = false;
+    QPointer<QLabel> lamp_;
 };
 
 }  // namespace ui

@@ -148,6 +148,7 @@ void CMainFrame::buildMenu() {
     connect(command(ID_SETTINGS_PREFERENCES), &QAction::triggered, this, &CMainFrame::OnPreferences);
     // Shown once the program has its video outputs.
     command(ID_SETTINGS_OUTPUT)->setVisible(false);
+    command(ID_SETTINGS_REMOTE)->setVisible(false);
     connect(settingsMenu_, &QMenu::aboutToShow, this, &CMainFrame::RefreshModes);
     connect(modesMenu_, &QMenu::aboutToShow, this, &CMainFrame::RefreshModes);
     connect(command(ID_LANGUAGE_EDIT), &QAction::triggered, this, &CMainFrame::OnEditTranslation);
