@@ -133,8 +133,7 @@ void CControlDialog::accept() {
     link_.restart();
     if (link_.failed()) {
         // Saved, but it does not listen (the port is taken...): the dialog stays to mend it.
-        app::MessageBoxId(IDS_CTL_BAD_SETTINGS, app::MB_OK | app::MB_ICONWARNING,
-                          {ToProgramText(link_.status())});
+        app::MessageBoxId(IDS_CTL_BAD_SETTINGS, app::MB_OK | app::MB_ICONWARNING, {ToProgramText(link_.status())});
         update();
         return;
     }
