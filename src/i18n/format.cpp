@@ -76,9 +76,9 @@ namespace {
 // One printf conversion with a value of ours: the flags, width and precision are taken over
 // (within bounds), the length modifier is ours, so the value's type always fits.
 std::string Convert(std::string_view marker, const FormatArg& arg) {
-    std::string spec = "%";
+    std::string conversion = "%";
     size_t i = 1;
-    while (i < marker.size() && std::strchr("-+ #0", marker[i])) spec += marker[i++];
+    while (i < marker.size() && std::strchr("-+ #0", marker[i])) conversion += marker[i++];
     auto number = [&](std::string& out) {
         int n = 0;
         bool any = false;
@@ -88,49 +88,49 @@ std::string Convert(std::string_view marker, const FormatArg& arg) {
         }
         if (any) out += std::to_string(n);
     };
-    number(spec);
+    number(conversion);
     if (i < marker.size() && marker[i] == '.') {
-        spec += marker[i++];
-        number(spec);
+        conversion += marker[i++];
+        number(conversion);
     }
     const char c = marker.back();
     char buf[256];
     switch (c) {
         case 'd':
         case 'i':
-            spec += "lld";
-            std::snprintf(buf, sizeof buf, spec.c_str(), static_cast<long long>(arg.integer()));
+            conversion += "lld";
+            std::snprintf(buf, sizeof buf, conversion.c_str(), static_cast<long long>(arg.integer()));
             return buf;
         case 'u':
         case 'o':
         case 'x':
         case 'X':
-            spec += "ll";
-            spec += c;
-            std::snprintf(buf, sizeof buf, spec.c_str(), static_cast<unsigned long long>(arg.integer()));
+            conversion += "ll";
+            conversion += c;
+            std::snprintf(buf, sizeof buf, conversion.c_str(), static_cast<unsigned long long>(arg.integer()));
             return buf;
         case 'c': {
             std::string one = arg.kind() == FormatArg::Kind::Text ? arg.text().substr(0, 1)
                                                                   : std::string(1, char(arg.integer() & 0xFF));
-            spec += 's';
-            std::snprintf(buf, sizeof buf, spec.c_str(), one.c_str());
+            conversion += 's';
+            std::snprintf(buf, sizeof buf, conversion.c_str(), one.c_str());
             return buf;
         }
         case 's': {
             std::string s = arg.text();
             // Without width or precision the text goes in whole, whatever its length.
-            if (spec == "%") return s;
-            spec += 's';
-            int n = std::snprintf(nullptr, 0, spec.c_str(), s.c_str());
+            if (conversion == "%") return s;
+            conversion += 's';
+            int n = std::snprintf(nullptr, 0, conversion.c_str(), s.c_str());
             std::string out(size_t(std::max(n, 0)), '\0');
-            std::snprintf(out.data(), out.size() + 1, spec.c_str(), s.c_str());
+            std::snprintf(out.data(), out.size() + 1, conversion.c_str(), s.c_str());
             return out;
         }
         case 'n': return {};
         case 'p': return std::string(marker);
         default:
-            spec += c;
-            std::snprintf(buf, sizeof buf, spec.c_str(), arg.real());
+            conversion += c;
+            std::snprintf(buf, sizeof buf, conversion.c_str(), arg.real());
             return buf;
     }
 }
