@@ -1071,4 +1071,35 @@ void CAirFrame::Reply(uint16_t code, uint16_t value) {
     if (!engine_.Reply(code, value)) LogMessage("CAirFrame::CmdReply() : the engine did not take the reply");
 }
 
+std::string AirStateName(int32_t state) {
+    switch (state) {
+        case AIR_IDLE: return "idle";
+        case AIR_PREPARED: return "prepared";
+        case AIR_COPYING: return "loading";
+        case AIR_CUED: return "cued";
+        case AIR_WAIT_IN: return "wait-in";
+        case AIR_IN_EFFECT: return "in-effect";
+        case AIR_SCROLL_PENDING: return "scroll-pending";
+        case AIR_SCROLLING: return "scrolling";
+        case AIR_SCROLL_HOLD: return "scroll-hold";
+        case AIR_END_SCROLLING: return "end-scrolling";
+        case AIR_WAIT_OUT: return "on-air";
+        case AIR_OUT_EFFECT: return "out-effect";
+        case AIR_STOPPING: return "stopping";
+        case AIR_WAIT_VIDEO_END: return "video-end";
+        case AIR_CLOCK_RUN: return "clock";
+        case AIR_CLOCK_LOADING: return "clock-loading";
+        case AIR_CLOCK_FLIPPING: return "clock-flipping";
+        case AIR_ITV_COPYING: return "itv-copying";
+        case AIR_ITV_LOADING: return "itv-loading";
+        case AIR_ITV_UPDATING: return "itv-updating";
+        case AIR_ITV_FLIPPING: return "itv-flipping";
+        case AIR_ITV_RUN: return "itv";
+        case AIR_BANNER_LOADING: return "banner-loading";
+        case AIR_BANNER_SHOWING: return "banner";
+        case AIR_BANNER_HOLD: return "banner-hold";
+        default: return "state-" + std::to_string(state);
+    }
+}
+
 }  // namespace air

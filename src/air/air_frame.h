@@ -81,6 +81,10 @@ enum AirState : int32_t {
     AIR_BANNER_HOLD = 403,
 };
 
+// An air state in words ("cued", "in-effect", "on-air" ...), for logs, file names and the remote
+// control; "state-N" for a number that is not one.
+std::string AirStateName(int32_t state);
+
 // Enabled actions: one bit per toolbar button and hotkey.
 enum : uint16_t {
     ACTION_PLAY = 0x01,

@@ -14,6 +14,18 @@
 
 namespace air {
 
+const char* TitrKindName(int kind) {
+    switch (kind) {
+        case TITR_TITLE: return "title";
+        case TITR_SEQUENCE: return "sequence";
+        case TITR_MPEG: return "mpeg";
+        case TITR_CLOCK: return "clock";
+        case TITR_BANNER: return "banner";
+        case TITR_VIDEO_PLAYLIST: return "video playlist";
+        default: return "folder";
+    }
+}
+
 const TitlesGroup kTitlesGroups[kTitlesGroupCount] = {
     {13033, app::FOLDER_TITLES, ".zxs", TITR_TITLE, false},
     {13034, app::FOLDER_SEQUENCES, ".zxs", TITR_SEQUENCE, false},

@@ -25,6 +25,9 @@ enum : int {
     TITR_VIDEO_PLAYLIST = 64,
 };
 
+// A kind in words: "title", "sequence", "mpeg", "clock", "banner", "video playlist", else "folder".
+const char* TitrKindName(int kind);
+
 struct TitlesGroup {
     int stringId;
     int folder;       // folder-table entry

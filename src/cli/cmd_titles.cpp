@@ -52,22 +52,10 @@ std::string json(const std::string& utf8) {
     return out + "\"";
 }
 
-const char* kindName(int kind) {
-    switch (kind) {
-        case air::TITR_TITLE: return "title";
-        case air::TITR_SEQUENCE: return "sequence";
-        case air::TITR_MPEG: return "mpeg";
-        case air::TITR_CLOCK: return "clock";
-        case air::TITR_BANNER: return "banner";
-        case air::TITR_VIDEO_PLAYLIST: return "video playlist";
-        default: return "folder";
-    }
-}
-
 void printText(const Session& s, const air::TitlesNode& n, int depth, std::ostream& o) {
     o << std::string(size_t(depth) * 2, ' ') << s.utf8(n.text);
     if (n.isFile())
-        o << "  [" << kindName(n.kind) << (n.enabled ? "" : ", not playable here") << "]  " << s.utf8(n.path);
+        o << "  [" << air::TitrKindName(n.kind) << (n.enabled ? "" : ", not playable here") << "]  " << s.utf8(n.path);
     else if (depth == 0 && n.children.empty()) o << "  (empty)";
     o << "\n";
     for (const air::TitlesNode& c : n.children) printText(s, c, depth + 1, o);
@@ -76,7 +64,7 @@ void printText(const Session& s, const air::TitlesNode& n, int depth, std::ostre
 void printJson(const Session& s, const air::TitlesNode& n, int depth, std::ostream& o) {
     const std::string pad(size_t(depth) * 2 + 2, ' ');
     o << pad << "{\"text\": " << json(s.utf8(n.text)) << ", \"kind\": " << n.kind << ", \"type\": \""
-      << kindName(n.kind) << "\", \"path\": " << json(s.utf8(n.path))
+      << air::TitrKindName(n.kind) << "\", \"path\": " << json(s.utf8(n.path))
       << ", \"enabled\": " << (n.enabled ? "true" : "false");
     if (depth == 0) o << ", \"expanded\": " << (n.expanded ? "true" : "false");
     if (!n.children.empty()) {

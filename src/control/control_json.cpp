@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "air/air_frame.h"
 #include "air/effect_dialog_model.h"
 #include "control/data_paths.h"
 #include "platform/files.h"
@@ -17,20 +18,8 @@ std::string Dump(const json& j) { return j.dump(-1, ' ', false, json::error_hand
 
 std::string Utf8(const platform::CodePage& cp, std::string_view text8) { return cp.toUtf8(text8); }
 
-const char* TypeOfKind(int kind) {
-    switch (kind) {
-        case air::TITR_TITLE: return "title";
-        case air::TITR_SEQUENCE: return "sequence";
-        case air::TITR_MPEG: return "mpeg";
-        case air::TITR_CLOCK: return "clock";
-        case air::TITR_BANNER: return "banner";
-        case air::TITR_VIDEO_PLAYLIST: return "video playlist";
-        default: return "folder";
-    }
-}
-
 json NodeJson(const air::TitlesNode& n, const std::string& root, const platform::CodePage& cp) {
-    json j = {{"name", Utf8(cp, n.text)}, {"type", TypeOfKind(n.kind)}};
+    json j = {{"name", Utf8(cp, n.text)}, {"type", air::TitrKindName(n.kind)}};
     if (n.isFile()) {
         j["path"] = Utf8(cp, NameBelowRoot(root, n.path));
         j["playable"] = n.enabled;
@@ -90,37 +79,6 @@ std::string ErrorJson(int status, std::string_view messageUtf8) {
     return Dump(json{{"error", std::string(messageUtf8)}, {"status", status}});
 }
 
-std::string StateName(int32_t state) {
-    switch (state) {
-        case air::AIR_IDLE: return "idle";
-        case air::AIR_PREPARED: return "prepared";
-        case air::AIR_COPYING: return "loading";
-        case air::AIR_CUED: return "cued";
-        case air::AIR_WAIT_IN: return "wait-in";
-        case air::AIR_IN_EFFECT: return "in-effect";
-        case air::AIR_SCROLL_PENDING: return "scroll-pending";
-        case air::AIR_SCROLLING: return "scrolling";
-        case air::AIR_SCROLL_HOLD: return "scroll-hold";
-        case air::AIR_END_SCROLLING: return "end-scrolling";
-        case air::AIR_WAIT_OUT: return "on-air";
-        case air::AIR_OUT_EFFECT: return "out-effect";
-        case air::AIR_STOPPING: return "stopping";
-        case air::AIR_WAIT_VIDEO_END: return "video-end";
-        case air::AIR_CLOCK_RUN: return "clock";
-        case air::AIR_CLOCK_LOADING: return "clock-loading";
-        case air::AIR_CLOCK_FLIPPING: return "clock-flipping";
-        case air::AIR_ITV_COPYING: return "itv-copying";
-        case air::AIR_ITV_LOADING: return "itv-loading";
-        case air::AIR_ITV_UPDATING: return "itv-updating";
-        case air::AIR_ITV_FLIPPING: return "itv-flipping";
-        case air::AIR_ITV_RUN: return "itv";
-        case air::AIR_BANNER_LOADING: return "banner-loading";
-        case air::AIR_BANNER_SHOWING: return "banner";
-        case air::AIR_BANNER_HOLD: return "banner-hold";
-        default: return "state-" + std::to_string(state);
-    }
-}
-
 int64_t ParseTimeText(std::string_view text) {
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
     // m:ss.t
@@ -145,7 +103,7 @@ std::string StateJson(const AirSnapshot& s, const platform::CodePage& cp) {
     json j;
     j["mode"] = s.frameOpen ? json(s.mode) : json(nullptr);
     j["state"] = f.state;
-    j["stateName"] = StateName(f.state);
+    j["stateName"] = air::AirStateName(f.state);
     j["status"] = s.frameOpen ? Utf8(cp, air::AirStateText(f)) : std::string("No on-air mode is open");
     j["content"] = s.content.empty() ? json(nullptr) : json(s.content);
     j["kind"] = f.kind;

@@ -17,9 +17,6 @@ namespace control {
 // {"error": message, "status": n}
 std::string ErrorJson(int status, std::string_view messageUtf8);
 
-// The air state in words for logs and the panel ("cued", "on-air" ...).
-std::string StateName(int32_t state);
-
 // The whole state (the answer of GET /state and the "state" event).
 std::string StateJson(const AirSnapshot& s, const platform::CodePage& cp);
 // Only the two time fields (the "time" event).

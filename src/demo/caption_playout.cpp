@@ -139,8 +139,8 @@ int CCaptionPlayout::Run(const CaptionPlayOptions& o, std::string& error) {
         if (st == lastState) return;
         lastState = st;
         states_.push_back({clock.ticks() - t0, st});
-        out_ << when() << "  " << AirStateName(st) << std::endl;
-        snapshot(AirStateName(st));
+        out_ << when() << "  " << air::AirStateName(st) << std::endl;
+        snapshot(air::AirStateName(st));
     };
     auto press = [&] {
         const int index = captions.state().current;

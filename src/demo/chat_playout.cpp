@@ -179,13 +179,13 @@ int CChatPlayout::Run(const ChatPlayOptions& o, std::string& error) {
             const int32_t st = frame.State().state;
             if (st != lastState) {
                 lastState = st;
-                out_ << when() << "  " << AirStateName(st) << std::endl;
+                out_ << when() << "  " << air::AirStateName(st) << std::endl;
                 if (writer && grabber_) {
                     pages::CBitmap32 pic;
                     if (grabber_(pic)) {
                         char name[64];
                         std::snprintf(name, sizeof name, "%04zu-%s.png", snapshots_.size() + 1,
-                                      AirStateName(st).c_str());
+                                      air::AirStateName(st).c_str());
                         const bool onAir = frame.IsOnAir() && show == sms::SHOW_PLAYING;
                         snapshots_.push_back({name, onAir ? onAirText : std::string(), onAir});
                         writer->put(snapDir + name, std::move(pic));

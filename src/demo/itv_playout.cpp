@@ -226,7 +226,7 @@ int CItvPlayout::Run(const ItvPlayOptions& o, std::string& error) {
                     }
                 }
                 if (st < air::AIR_ITV_COPYING || st > air::AIR_ITV_RUN)
-                    out_ << when() << "  " << AirStateName(st) << std::endl;
+                    out_ << when() << "  " << air::AirStateName(st) << std::endl;
                 lastState = st;
             }
             return elapsed >= o.forMs;

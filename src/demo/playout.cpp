@@ -139,32 +139,6 @@ void AirLogTail::print(std::ostream& out) {
     offset_ = start;
 }
 
-std::string AirStateName(int32_t state) {
-    switch (state) {
-        case air::AIR_IDLE: return "idle";
-        case air::AIR_PREPARED: return "prepared";
-        case air::AIR_COPYING: return "loading";
-        case air::AIR_CUED: return "cued";
-        case air::AIR_WAIT_IN: return "wait-in";
-        case air::AIR_IN_EFFECT: return "in-effect";
-        case air::AIR_SCROLL_PENDING: return "scroll-pending";
-        case air::AIR_SCROLLING: return "scrolling";
-        case air::AIR_SCROLL_HOLD: return "scroll-hold";
-        case air::AIR_END_SCROLLING: return "end-scrolling";
-        case air::AIR_WAIT_OUT: return "on-air";
-        case air::AIR_OUT_EFFECT: return "out-effect";
-        case air::AIR_STOPPING: return "stopping";
-        case air::AIR_CLOCK_RUN: return "clock";
-        case air::AIR_CLOCK_LOADING: return "clock-loading";
-        case air::AIR_CLOCK_FLIPPING: return "clock-flipping";
-        case air::AIR_BANNER_LOADING: return "banner-loading";
-        case air::AIR_BANNER_SHOWING: return "banner";
-        case air::AIR_BANNER_HOLD: return "banner-hold";
-        case air::AIR_WAIT_VIDEO_END: return "video-end";
-        default: return "state-" + std::to_string(state);
-    }
-}
-
 CPlayout::CPlayout(app::CZentrixApp& app, device::CEngine& engine, pages::CFontManager& fonts,
                    platform::EventLoop& loop, std::ostream& out)
     : app_(app), engine_(engine), fonts_(fonts), loop_(loop), out_(out) {}
@@ -311,7 +285,7 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
     auto note = [&](int32_t st) {
         char when[32];
         std::snprintf(when, sizeof when, "%7.1f s", (clock.ticks() - t0) / 1000.0);
-        out_ << when << "  " << AirStateName(st);
+        out_ << when << "  " << air::AirStateName(st);
         if (st != air::AIR_CUED && st != air::AIR_IDLE) {
             if (isSequence) out_ << "  " << frame.State().current + 1 << "/" << session.sequence().count();
             if (!frame.State().pageName.empty()) out_ << "  " << platform::FileNameOf(frame.State().pageName);
@@ -389,7 +363,7 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
                 lastState = st;
                 states_.push_back(st);
                 note(st);
-                snapshot(AirStateName(st));
+                snapshot(air::AirStateName(st));
                 lastPeriodic = now;
                 if (st != air::AIR_CUED) leftCue = true;
                 // A looping list counts a playout each time it comes back to an earlier page; in
@@ -412,7 +386,7 @@ int CPlayout::Run(const PlayOptions& o, std::string& error) {
             } else if (now - lastPeriodic >= 1000 && !isClockState(st)) {
                 lastPeriodic = now;
                 // A slow disk drops the periodic pictures, never the playout's pace.
-                if (writer && writer->backlog() < 8) snapshot(AirStateName(st));
+                if (writer && writer->backlog() < 8) snapshot(air::AirStateName(st));
             }
             if (std::chrono::steady_clock::now() - lastTail >= std::chrono::milliseconds(200)) {
                 lastTail = std::chrono::steady_clock::now();

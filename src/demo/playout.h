@@ -74,9 +74,6 @@ enum PlayStatus : int {
 // A message of the program on one line (its line breaks become blanks).
 std::string OneLine(std::string text);
 
-// Short name of an air state ("cued", "in-effect", ...), for logs and file names.
-std::string AirStateName(int32_t state);
-
 // The air log is appended by the frame; prints the lines that arrived since the last look.
 class AirLogTail {
 public:

@@ -124,8 +124,8 @@ int CSchedulePlayout::Run(const SchedulePlayOptions& o, std::string& error) {
             if (st == air::AIR_CLOCK_LOADING || st == air::AIR_CLOCK_FLIPPING) st = air::AIR_CLOCK_RUN;
             if (st != lastState) {
                 lastState = st;
-                out_ << when() << "  " << AirStateName(st) << std::endl;
-                snapshot(AirStateName(st));
+                out_ << when() << "  " << air::AirStateName(st) << std::endl;
+                snapshot(air::AirStateName(st));
             }
             if (clock.ticks() - lastLook >= 100) {
                 lastLook = clock.ticks();
