@@ -10,6 +10,7 @@
 #include "pages/bitmap_font.h"
 #include "pages/device_picture.h"
 #include "pages/file_result.h"
+#include "pages/font_test_util.h"
 #include "pages/page_frame.h"
 
 using namespace air;
@@ -19,27 +20,6 @@ using device::CMD_IN_EFFECT;
 using device::CMD_LOAD_RECT;
 
 namespace {
-
-// Blank for ' ', a white block for everything else: 6 wide, 16 high, base line at 12.
-void WriteBlockFont(pages::CFontManager& fonts, const std::string& path) {
-    pages::CBitmapFont font;
-    font.Create(0, 2, 16);
-    font.header().baseline = 12;
-    font.header().widths[0] = 4;
-    font.header().widths[1] = 6;
-    for (int c = 33; c < 256; ++c) font.header().map[c] = 1;
-    font.Allocate();
-    const int bpp = font.bytesPerPixel();
-    for (int g = 0; g < 2; ++g) {
-        uint8_t* p = font.glyphPixels(pages::LAYER_GLYPHS, g);
-        for (int i = 0; i < font.header().widths[g] * 16; ++i, p += bpp) {
-            p[0] = 255;
-            p[bpp - 1] = g == 0 ? 255 : 0;
-        }
-    }
-    font.setName("Block");
-    ASSERT_TRUE(fonts.Save(font, path));
-}
 
 struct CaptionPage {
     pages::Rect box{100, 400, 620, 460};
@@ -54,7 +34,7 @@ struct CaptionsTest : AirFrameFixture {
     void SetUp() override {
         AirFrameFixture::SetUp();
         platform::MakeDirectories(dir.file("Fonts"));
-        WriteBlockFont(fonts, dir.file("Fonts/Block.bmf"));
+        fonttest::WriteBlockFont(fonts, dir.file("Fonts/Block.bmf"));
         fonts.setFolder(dir.file("Fonts/"));
         fonts.Enumerate();
         captions = std::make_unique<CCaptions>(app, fonts);

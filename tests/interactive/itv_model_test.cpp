@@ -11,7 +11,6 @@
 
 #include "air/air_frame_fixture.h"
 #include "app/profile.h"
-#include "block_font.h"
 #include "interactive/interactive.h"
 #include "interactive/itv_model.h"
 #include "interactive/itv_result.h"
@@ -19,6 +18,7 @@
 #include "pages/bitmap_font.h"
 #include "pages/device_picture.h"
 #include "pages/file_result.h"
+#include "pages/font_test_util.h"
 #include "pages/page_frame.h"
 #include "voiceboardsim/voiceboard.h"
 
@@ -123,7 +123,7 @@ struct ItvModelTest : AirFrameFixture {
     void SetUp() override {
         AirFrameFixture::SetUp();
         platform::MakeDirectories(dir.file("Fonts"));
-        itvtest::WriteBlockFont(fonts, dir.file("Fonts/Block.bmf"));
+        fonttest::WriteBlockFont(fonts, dir.file("Fonts/Block.bmf"));
         fonts.setFolder(dir.file("Fonts/"));
         fonts.Enumerate();
     }

@@ -5,11 +5,11 @@
 
 #include <string>
 
-#include "block_font.h"
 #include "interactive/itv_picture.h"
 #include "interactive/itv_wizard.h"
 #include "pages/file_result.h"
 #include "pages/font_manager.h"
+#include "pages/font_test_util.h"
 #include "pages/page_doc.h"
 #include "pages/page_frame.h"
 #include "pages/page_image.h"
@@ -27,7 +27,7 @@ struct ItvWizardTest : ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(platform::MakeDirectories(dir.file("Fonts")));
         ASSERT_TRUE(platform::MakeDirectories(dir.file("Pages")));
-        itvtest::WriteBlockFont(fonts, dir.file("Fonts/Block.bmf"));
+        fonttest::WriteBlockFont(fonts, dir.file("Fonts/Block.bmf"));
         fonts.setFolder(dir.file("Fonts/"));
         fonts.Enumerate();
     }

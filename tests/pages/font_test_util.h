@@ -1,11 +1,14 @@
 // Small fonts built in memory for the font tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "pages/bitmap_font.h"
+#include "pages/font_manager.h"
 
 namespace fonttest {
 
@@ -33,6 +36,28 @@ inline void MakeFont(pages::CBitmapFont& font, const std::vector<int>& widths, i
             }
         }
     }
+}
+
+// "Block": blank for ' ', a white block for every other character, 6 wide and 16 high with the base
+// line at 12, so that where a text lands is plain to see. Saved at path through the manager.
+inline void WriteBlockFont(pages::CFontManager& fonts, const std::string& path) {
+    pages::CBitmapFont font;
+    font.Create(0, 2, 16);
+    font.header().baseline = 12;
+    font.header().widths[0] = 4;
+    font.header().widths[1] = 6;
+    for (int c = 33; c < 256; ++c) font.header().map[c] = 1;
+    font.Allocate();
+    const int bpp = font.bytesPerPixel();
+    for (int g = 0; g < 2; ++g) {
+        uint8_t* p = font.glyphPixels(pages::LAYER_GLYPHS, g);
+        for (int i = 0; i < font.header().widths[g] * 16; ++i, p += bpp) {
+            p[0] = 255;
+            p[bpp - 1] = g == 0 ? 255 : 0;
+        }
+    }
+    font.setName("Block");
+    ASSERT_TRUE(fonts.Save(font, path));
 }
 
 }  // namespace fonttest

@@ -12,6 +12,7 @@
 #include "app/profile.h"
 #include "pages/bitmap_font.h"
 #include "pages/file_result.h"
+#include "pages/font_test_util.h"
 #include "pages/page_frame.h"
 #include "sms/chat_model.h"
 
@@ -61,27 +62,6 @@ public:
     CChatModel* chat = nullptr;
 };
 
-// Blank for ' ', a white block for every other character: 6 wide, 16 high.
-void WriteBlockFont(pages::CFontManager& fonts, const std::string& path) {
-    pages::CBitmapFont font;
-    font.Create(0, 2, 16);
-    font.header().baseline = 12;
-    font.header().widths[0] = 4;
-    font.header().widths[1] = 6;
-    for (int c = 33; c < 256; ++c) font.header().map[c] = 1;
-    font.Allocate();
-    const int bpp = font.bytesPerPixel();
-    for (int g = 0; g < 2; ++g) {
-        uint8_t* p = font.glyphPixels(pages::LAYER_GLYPHS, g);
-        for (int i = 0; i < font.header().widths[g] * 16; ++i, p += bpp) {
-            p[0] = 255;
-            p[bpp - 1] = g == 0 ? 255 : 0;
-        }
-    }
-    font.setName("Block");
-    ASSERT_TRUE(fonts.Save(font, path));
-}
-
 SmsTime At(int h, int m, int s) {
     SmsTime t;
     t.year = 2026;
@@ -104,7 +84,7 @@ struct ChatModelTest : AirFrameFixture {
     void SetUp() override {
         AirFrameFixture::SetUp();
         platform::MakeDirectories(dir.file("Fonts"));
-        WriteBlockFont(fonts, dir.file("Fonts/Block.bmf"));
+        fonttest::WriteBlockFont(fonts, dir.file("Fonts/Block.bmf"));
         fonts.setFolder(dir.file("Fonts/"));
         fonts.Enumerate();
         zxtest::WriteText(dir.file("filter.dat"), "bad\r\n");
