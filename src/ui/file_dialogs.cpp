@@ -23,15 +23,12 @@ namespace ui {
 
 namespace {
 
-QString decoded(const std::string& path) { return QFile::decodeName(path.c_str()); }
-std::string encoded(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
 // The Type column names the program's files as the file-type table does, not "unknown".
 class CFileTypes final : public QFileIconProvider {
 public:
     QString type(const QFileInfo& info) const override {
         if (info.isFile())
-            if (const int t = app::FileTypeOf(encoded(info.fileName())); t >= 0 && t != app::FT_LINK)
+            if (const int t = app::FileTypeOf(ToFilePath(info.fileName())); t >= 0 && t != app::FT_LINK)
                 if (const std::string name = app::FileTypeName(t); !name.empty()) return FromProgramText(name);
         return QFileIconProvider::type(info);
     }
@@ -43,12 +40,12 @@ constexpr int kThumbWidth = 180, kThumbHeight = 144;  // half the page's thumbna
 void showThumbnail(QLabel* pane, const QString& path) {
     pane->setPixmap({});
     pane->setText(StrLine(IDS_FILE_NO_PREVIEW));
-    if (app::FileTypeOf(encoded(path)) != app::FT_PAGE || !QFileInfo(path).isFile()) return;
+    if (app::FileTypeOf(ToFilePath(path)) != app::FT_PAGE || !QFileInfo(path).isFile()) return;
     // Only the summary and the thumbnail are read: no fonts are needed.
     pages::CFontManager noFonts;
     pages::CPageDoc doc(noFonts);
     pages::CPageImage image;
-    if (doc.Load(pages::LOAD_SUMMARY | pages::LOAD_THUMBNAIL, encoded(path), image) != 0 || image.thumbnail.empty())
+    if (doc.Load(pages::LOAD_SUMMARY | pages::LOAD_THUMBNAIL, ToFilePath(path), image) != 0 || image.thumbnail.empty())
         return;
     pane->setPixmap(QPixmap::fromImage(ImageOfBitmap(image.thumbnail))
                         .scaled(kThumbWidth, kThumbHeight, Qt::KeepAspectRatio, Qt::SmoothTransformation));
@@ -147,31 +144,31 @@ QString FilterOf(int type) {
 }
 
 std::string AskOpenFile(QWidget* parent, const QString& title, int folder, int type) {
-    std::unique_ptr<QFileDialog> d(MakeFileDialog(parent, title, decoded(FolderPath(folder)), type));
+    std::unique_ptr<QFileDialog> d(MakeFileDialog(parent, title, FromFilePath(FolderPath(folder)), type));
     d->setFileMode(QFileDialog::ExistingFile);
     FileDialogTexts(d.get());
     if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty()) return {};
-    return encoded(d->selectedFiles().first());
+    return ToFilePath(d->selectedFiles().first());
 }
 
 std::vector<std::string> AskOpenFiles(QWidget* parent, const QString& title, int folder, int type) {
-    std::unique_ptr<QFileDialog> d(MakeFileDialog(parent, title, decoded(FolderPath(folder)), type));
+    std::unique_ptr<QFileDialog> d(MakeFileDialog(parent, title, FromFilePath(FolderPath(folder)), type));
     d->setFileMode(QFileDialog::ExistingFiles);
     FileDialogTexts(d.get());
     std::vector<std::string> out;
     if (d->exec() != QDialog::Accepted) return out;
-    for (const QString& f : d->selectedFiles()) out.push_back(encoded(f));
+    for (const QString& f : d->selectedFiles()) out.push_back(ToFilePath(f));
     return out;
 }
 
 std::string AskSaveFile(QWidget* parent, const QString& title, const std::string& proposed, int type) {
-    std::unique_ptr<QFileDialog> d(MakeFileDialog(parent, title, decoded(proposed), type));
+    std::unique_ptr<QFileDialog> d(MakeFileDialog(parent, title, FromFilePath(proposed), type));
     d->setAcceptMode(QFileDialog::AcceptSave);
     d->setDefaultSuffix(QString(app::ExtensionOf(type)).mid(1));
-    d->selectFile(decoded(proposed));
+    d->selectFile(FromFilePath(proposed));
     FileDialogTexts(d.get());
     if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty()) return {};
-    return encoded(d->selectedFiles().first());
+    return ToFilePath(d->selectedFiles().first());
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #include "ui/text.h"
 
+#include <QFile>
 #include <memory>
 
 #include "platform/code_page.h"
@@ -28,5 +29,8 @@ std::string ToProgramText(const QString& text) {
     QByteArray utf8 = text.toUtf8();
     return ProgramCodePage().fromUtf8(std::string_view(utf8.constData(), size_t(utf8.size())));
 }
+
+QString FromFilePath(const std::string& path) { return QFile::decodeName(path.c_str()); }
+std::string ToFilePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 }  // namespace ui

@@ -18,4 +18,8 @@ const platform::CodePage& ProgramCodePage();
 QString FromProgramText(std::string_view text);
 std::string ToProgramText(const QString& text);
 
+// A file name between the file system's bytes and Qt (the locale's encoding, as QFile does).
+QString FromFilePath(const std::string& path);
+std::string ToFilePath(const QString& path);
+
 }  // namespace ui

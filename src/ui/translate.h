@@ -18,6 +18,12 @@ namespace ui {
 // The resource id of a control or menu command (0 when none was set).
 void SetResourceId(QObject* object, int id);
 int ResourceId(const QObject* object);
+// The widget with its resource id set, for building forms in one expression.
+template <class W>
+W* WithId(W* w, int id) {
+    SetResourceId(w, id);
+    return w;
+}
 // The dialog id of a dialog or view (0 when none): its controls are its own, not those of the
 // window around it.
 void SetDialogId(QWidget* dialog, int id);

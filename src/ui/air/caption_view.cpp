@@ -35,9 +35,6 @@ namespace {
 
 constexpr int kPreviewMaxWidth = 360, kPreviewMaxHeight = 144;
 
-QString decoded(const std::string& path) { return QFile::decodeName(path.c_str()); }
-std::string encoded(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
 // A program text (lines joined by CR LF) for the text box, and back.
 QString BoxText(const std::string& text) {
     QString s = FromProgramText(text);
@@ -47,8 +44,8 @@ QString BoxText(const std::string& text) {
 
 // Where a file dialog opens: the remembered file, else the folder.
 QString StartOf(const std::string& remembered, int folder) {
-    if (!remembered.empty()) return decoded(remembered);
-    return decoded(FolderPath(folder));
+    if (!remembered.empty()) return FromFilePath(remembered);
+    return FromFilePath(FolderPath(folder));
 }
 
 }  // namespace
@@ -288,14 +285,14 @@ void CCaptionView::onOpenPage() {
     const QString file =
         AskPathToOpen(this, StrLine(IDS_CAPTIONS_OPEN_PAGE),
                       StartOf(model_->settings().fileName, app::FOLDER_LAST_PAGES), FilterOf(app::FT_PAGE));
-    if (!file.isEmpty()) OpenPageFile(encoded(file));
+    if (!file.isEmpty()) OpenPageFile(ToFilePath(file));
 }
 
 void CCaptionView::onLoad() {
     const QString file =
         AskPathToOpen(this, StrLine(IDS_CAPTIONS_LOAD), StartOf(model_->settings().titlesFile, app::FOLDER_LAST_TEXT),
                       FilterOf(app::FT_TXT));
-    if (!file.isEmpty()) LoadCaptionsFile(encoded(file));
+    if (!file.isEmpty()) LoadCaptionsFile(ToFilePath(file));
 }
 
 void CCaptionView::onSave() {

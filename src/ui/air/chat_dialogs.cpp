@@ -24,12 +24,6 @@ namespace ui {
 
 namespace {
 
-template <class W>
-W* WithId(W* w, int id) {
-    SetResourceId(w, id);
-    return w;
-}
-
 // A program text (lines ending in LF or CR LF) for the field.
 QString FieldText(const std::string& text) {
     QString s = FromProgramText(text);

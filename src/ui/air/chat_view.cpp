@@ -41,14 +41,6 @@ constexpr QRgb kKey = qRgb(255, 0, 255);  // the strip's transparent colour
 constexpr int kIcon = 16;
 
 QString Text(int id) { return FromProgramText(app::LoadString(id)); }
-QString decoded(const std::string& path) { return QFile::decodeName(path.c_str()); }
-std::string encoded(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-template <class W>
-W* WithId(W* w, int id) {
-    SetResourceId(w, id);
-    return w;
-}
 
 // The text column on one line; the whole text is the row's tool tip.
 QString OneLine(QString s) {
@@ -261,11 +253,11 @@ void CChatView::selectRow(int row) {
 void CChatView::OpenTemplate() {
     sms::CChatModel::Busy busy(*model_);
     std::unique_ptr<QFileDialog> d(
-        MakeFileDialog(this, StrLine(IDS_CHAT_OPEN_TEMPLATE), decoded(model_->DialogStart()), app::FT_SEQUENCE));
+        MakeFileDialog(this, StrLine(IDS_CHAT_OPEN_TEMPLATE), FromFilePath(model_->DialogStart()), app::FT_SEQUENCE));
     d->setFileMode(QFileDialog::ExistingFile);
     FileDialogTexts(d.get());
     if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty()) return;
-    const std::string file = encoded(d->selectedFiles().first());
+    const std::string file = ToFilePath(d->selectedFiles().first());
     d.reset();
     OpenTemplateFile(file);
 }
@@ -390,8 +382,8 @@ void CChatView::refreshButtons() {
 void CChatView::showTemplateName() {
     const std::string& file = model_->settings().fileName;
     if (model_->templateLoaded()) {
-        template_->setText(StrFmt(IDS_CHAT_TEMPLATE, {QFileInfo(decoded(file)).fileName()}));
-        template_->setToolTip(decoded(file));
+        template_->setText(StrFmt(IDS_CHAT_TEMPLATE, {QFileInfo(FromFilePath(file)).fileName()}));
+        template_->setToolTip(FromFilePath(file));
         template_->setEnabled(true);
     } else {
         template_->setText(StrLine(IDS_CHAT_NO_TEMPLATE));

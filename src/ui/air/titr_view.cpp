@@ -119,12 +119,6 @@ QIcon KindIcon(int kind) {
     return icon;
 }
 
-template <class W>
-W* WithId(W* w, int id) {
-    SetResourceId(w, id);
-    return w;
-}
-
 }  // namespace
 
 // ---- CTitrPicture

@@ -36,15 +36,6 @@ namespace ui {
 
 namespace {
 
-QString decoded(const std::string& path) { return QFile::decodeName(path.c_str()); }
-std::string encoded(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-template <class W>
-W* WithId(W* w, int id) {
-    SetResourceId(w, id);
-    return w;
-}
-
 constexpr int kThumbWidth = 240;
 
 }  // namespace
@@ -267,11 +258,11 @@ void CITVView::showEvent(QShowEvent* event) {
 void CITVView::OpenFileAsk() {
     if (!model_->BeginOpen()) return;
     std::unique_ptr<QFileDialog> d(
-        MakeFileDialog(this, StrLine(IDS_ITV_OPEN_TITLE), decoded(model_->DialogStart()), app::FT_ITV));
+        MakeFileDialog(this, StrLine(IDS_ITV_OPEN_TITLE), FromFilePath(model_->DialogStart()), app::FT_ITV));
     d->setFileMode(QFileDialog::ExistingFile);
     FileDialogTexts(d.get());
     if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty()) return;
-    const std::string file = encoded(d->selectedFiles().first());
+    const std::string file = ToFilePath(d->selectedFiles().first());
     d.reset();
     model_->Load(file);
     refreshButtons();
@@ -338,8 +329,8 @@ void CITVView::FormChanged() {
     const int answers = loaded ? doc.answers : 0;
     if (loaded) {
         const std::string& name = model_->settings().fileName;
-        file_->setText(StrFmt(IDS_ITV_FILE, {QFileInfo(decoded(name)).fileName()}));
-        file_->setToolTip(decoded(name));
+        file_->setText(StrFmt(IDS_ITV_FILE, {QFileInfo(FromFilePath(name)).fileName()}));
+        file_->setToolTip(FromFilePath(name));
         question_->setText(FromProgramText(doc.question));
     } else {
         file_->setText(StrLine(IDS_ITV_NO_FILE));
@@ -399,21 +390,22 @@ void CITVView::HideProgress() { frame_.HideProgress(); }
 void CITVView::Beep() { QApplication::beep(); }
 
 std::string CITVView::AskLogPath(const std::string& start) {
-    std::unique_ptr<QFileDialog> d(MakeFileDialog(this, StrLine(IDS_ITV_SAVE_LOG_TITLE), decoded(start), app::FT_TXT));
+    std::unique_ptr<QFileDialog> d(
+        MakeFileDialog(this, StrLine(IDS_ITV_SAVE_LOG_TITLE), FromFilePath(start), app::FT_TXT));
     d->setAcceptMode(QFileDialog::AcceptSave);
     FileDialogTexts(d.get());
     if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty()) return {};
-    return encoded(d->selectedFiles().first());
+    return ToFilePath(d->selectedFiles().first());
 }
 
 std::string CITVView::AskVoicePath(const std::string& start) {
     std::unique_ptr<QFileDialog> d(
-        MakeFileDialog(this, StrLine(IDS_ITV_SAVE_VOICE_TITLE), decoded(start), app::FT_WAV));
+        MakeFileDialog(this, StrLine(IDS_ITV_SAVE_VOICE_TITLE), FromFilePath(start), app::FT_WAV));
     d->setAcceptMode(QFileDialog::AcceptSave);
     FileDialogTexts(d.get());
     d->setDefaultSuffix(QString::fromLatin1(app::ExtensionOf(app::FT_WAV)).mid(1));
     if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty()) return {};
-    return encoded(d->selectedFiles().first());
+    return ToFilePath(d->selectedFiles().first());
 }
 
 void CITVView::SwitchToLive() {

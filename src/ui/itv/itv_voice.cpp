@@ -28,22 +28,13 @@ namespace ui {
 
 namespace {
 
-QString decoded(const std::string& path) { return QFile::decodeName(path.c_str()); }
-std::string encoded(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-template <class W>
-W* WithId(W* w, int id) {
-    SetResourceId(w, id);
-    return w;
-}
-
 // An open dialog for a WAV file: the file, "" when cancelled.
 std::string AskWav(QWidget* parent, const QString& title, const std::string& start) {
-    std::unique_ptr<QFileDialog> d(MakeFileDialog(parent, title, decoded(start), app::FT_WAV));
+    std::unique_ptr<QFileDialog> d(MakeFileDialog(parent, title, FromFilePath(start), app::FT_WAV));
     d->setFileMode(QFileDialog::ExistingFile);
     FileDialogTexts(d.get());
     if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty()) return {};
-    return encoded(d->selectedFiles().first());
+    return ToFilePath(d->selectedFiles().first());
 }
 
 void SetOkCancelIds(QDialogButtonBox* box) {
@@ -135,8 +126,8 @@ bool CVoiceWriteDialog::choose(const std::string& path) {
     std::vector<uint8_t> message;
     if (!model_.LoadVoice(path, message)) return false;
     message_ = std::move(message);
-    file_->setText(decoded(path));
-    file_->setToolTip(decoded(path));
+    file_->setText(FromFilePath(path));
+    file_->setToolTip(FromFilePath(path));
     model_.SetLastSoundFile(path);
     clear_->setChecked(false);
     updateState();
@@ -208,7 +199,7 @@ CSoundFilesDialog::CSoundFilesDialog(const std::array<std::string, interactive::
         }
         auto* label = WithId(new QLabel(name), IDC_SOUND_LABEL1 + i);
         QLineEdit*& f = files_[size_t(i)];
-        f = WithId(new QLineEdit(decoded(files[size_t(i)])), IDC_SOUND_FILE1 + i);
+        f = WithId(new QLineEdit(FromFilePath(files[size_t(i)])), IDC_SOUND_FILE1 + i);
         f->setMinimumWidth(f->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 40);
         f->setClearButtonEnabled(true);
         label->setBuddy(f);
@@ -216,7 +207,7 @@ CSoundFilesDialog::CSoundFilesDialog(const std::array<std::string, interactive::
         browse->setAutoDefault(false);
         browse->setFixedWidth(browse->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
         connect(browse, &QPushButton::clicked, this, [this, i] {
-            const std::string current = encoded(files_[size_t(i)]->text());
+            const std::string current = ToFilePath(files_[size_t(i)]->text());
             const std::string chosen =
                 AskWav(this, StrFmt(IDS_VOICE_OF_LINE, {i + 1}), current.empty() ? folder_ : current);
             if (!chosen.empty()) choose(i, chosen);
@@ -237,12 +228,12 @@ CSoundFilesDialog::CSoundFilesDialog(const std::array<std::string, interactive::
 
 void CSoundFilesDialog::choose(int line, const std::string& path) {
     if (line < 0 || line >= interactive::kItvAnswers) return;
-    files_[size_t(line)]->setText(decoded(path));
+    files_[size_t(line)]->setText(FromFilePath(path));
 }
 
 std::array<std::string, interactive::kItvAnswers> CSoundFilesDialog::files() const {
     std::array<std::string, interactive::kItvAnswers> out;
-    for (int i = 0; i < interactive::kItvAnswers; ++i) out[size_t(i)] = encoded(files_[size_t(i)]->text().trimmed());
+    for (int i = 0; i < interactive::kItvAnswers; ++i) out[size_t(i)] = ToFilePath(files_[size_t(i)]->text().trimmed());
     return out;
 }
 

@@ -39,7 +39,6 @@ W* withId(W* w, int id) {
 // The code pages offered, each named by a string ("%1 (Cyrillic)" with the number).
 constexpr int kCodePages[] = {866, 874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258};
 
-QString pathText(const std::string& path) { return QFile::decodeName(path.c_str()); }
 std::string pathOf(const QLineEdit* field) { return QFile::encodeName(field->text()).toStdString(); }
 
 QPushButton* browseButton(int id) {
@@ -84,7 +83,7 @@ CPreferencesDlg::CPreferencesDlg(app::CZentrixApp& app, QWidget* parent, Browser
     auto* pg = new QGridLayout(programs);
     remote = t.check(IDC_PREF_REMOTE);
     remotePath = pathField(IDC_PREF_REMOTEPATH);
-    remotePath->setPlaceholderText(pathText(app.GetPath(app::FOLDER_ROOT)));
+    remotePath->setPlaceholderText(FromFilePath(app.GetPath(app::FOLDER_ROOT)));
     remoteBrowse = browseButton(IDC_PREF_REMOTEBROWSE);
     auto* remoteLabel = t.label(IDC_PREF_LABEL_REMOTEPATH);
     pg->addWidget(remote, 0, 0, 1, 3);
@@ -140,11 +139,11 @@ CPreferencesDlg::CPreferencesDlg(app::CZentrixApp& app, QWidget* parent, Browser
     program->setCurrentIndex(s.program);
     toolbarSize->setCurrentIndex(std::clamp(s.toolbarSize, 0, 2));
     remote->setChecked(s.remote == 1);
-    remotePath->setText(pathText(s.remotePath));
+    remotePath->setText(FromFilePath(s.remotePath));
     useNetwork->setChecked(s.useNetwork == 1);
-    networkPath->setText(pathText(s.networkPath));
+    networkPath->setText(FromFilePath(s.networkPath));
     useNetVideo->setChecked(s.useNetVideo == 1);
-    videoPath->setText(pathText(s.videoPath));
+    videoPath->setText(FromFilePath(s.videoPath));
     useRTC->setChecked(s.useRTC == 1);
     airLog->setChecked(s.airLog == 1);
     inverseTGA->setChecked(s.inverseTGA == 1);
@@ -192,7 +191,7 @@ void CPreferencesDlg::browseFor(QCheckBox* box, QLineEdit* field, const std::str
     std::string path = pathOf(field);
     if (path.empty()) path = app_.GetPath(app::FOLDER_ROOT);
     if (browse_(this, path, requiredFile, titleId)) {
-        field->setText(pathText(path));
+        field->setText(FromFilePath(path));
     } else if (fromBox && box) {
         box->setChecked(false);
     }

@@ -17,13 +17,13 @@
 #include "platform/files.h"
 #include "ui/pictures/picture_file_dialog.h"
 #include "ui/resources.h"
+#include "ui/text.h"
 #include "ui/translate.h"
 
 namespace ui {
 
 namespace {
 
-QString pathText(const std::string& path) { return QFile::decodeName(path.c_str()); }
 std::string pathOf(const QLineEdit* field) { return QFile::encodeName(field->text()).toStdString(); }
 
 }  // namespace
@@ -68,13 +68,13 @@ std::string BmpToTgaDialog::whitePath() const { return pathOf(white_); }
 std::string BmpToTgaDialog::blackPath() const { return pathOf(black_); }
 
 void BmpToTgaDialog::chooseWhite(const std::string& path) {
-    white_->setText(pathText(path));
-    if (black_->text().isEmpty()) black_->setText(pathText(pages::ConverterPartner(path, true)));
+    white_->setText(FromFilePath(path));
+    if (black_->text().isEmpty()) black_->setText(FromFilePath(pages::ConverterPartner(path, true)));
 }
 
 void BmpToTgaDialog::chooseBlack(const std::string& path) {
-    black_->setText(pathText(path));
-    if (white_->text().isEmpty()) white_->setText(pathText(pages::ConverterPartner(path, false)));
+    black_->setText(FromFilePath(path));
+    if (white_->text().isEmpty()) white_->setText(FromFilePath(pages::ConverterPartner(path, false)));
 }
 
 void BmpToTgaDialog::browse(bool white) {

@@ -97,12 +97,6 @@ enum : int {
     IDS_VPL_SECONDS = 33930,
 };
 
-template <class W>
-W* WithId(W* w, int id) {
-    SetResourceId(w, id);
-    return w;
-}
-
 QTreeWidget* MakeList(const QStringList& headers) {
     auto* t = new QTreeWidget;
     t->setRootIsDecorated(false);

@@ -38,8 +38,6 @@ namespace {
 // The previews show a frame at most half the picture's size.
 constexpr int kPreviewWidth = 360, kPreviewHeight = 288;
 
-QString pathText(const std::string& path) { return QFile::decodeName(path.c_str()); }
-
 QImage imageOf(const pages::CBitmap32& b) {
     if (b.empty()) return {};
     QImage img(b.width(), b.height(), QImage::Format_RGB32);
@@ -125,7 +123,7 @@ CPageAVI1::CPageAVI1(CWizBanner& wizard) : wizard_(wizard) {
 
     connect(browse, &QPushButton::clicked, this, [this] {
         const QStringList chosen = AskPathsToOpen(this, StrLine(IDS_BANNER_SOURCE_TITLE),
-                                                  pathText(FolderPath(app::FOLDER_LAST_PICTURES)), sourceFilter());
+                                                  FromFilePath(FolderPath(app::FOLDER_LAST_PICTURES)), sourceFilter());
         if (chosen.isEmpty()) return;
         std::vector<std::string> files;
         for (const QString& f : chosen) files.push_back(QFile::encodeName(f).toStdString());
@@ -146,7 +144,8 @@ bool CPageAVI1::choose(const std::vector<std::string>& files) {
     for (const wizards::BannerMessage& w : report.warnings) ShowBannerMessage(w, true);
     for (const std::string& n : report.notes) LogMessage("CPageAVI1: %s", n.c_str());
     const bool list = files.size() == 1 || source.kind == wizards::SOURCE_VIDEO;
-    file_->setText(list ? pathText(files.front()) : StrFmt(IDS_BANNER_FILES, {pathText(files.front()), files.size()}));
+    file_->setText(list ? FromFilePath(files.front())
+                        : StrFmt(IDS_BANNER_FILES, {FromFilePath(files.front()), files.size()}));
     fps_->setValue(int((source.rate100 + 50) / 100));
     frames_->setNum(int(source.frames));
     size_->setText(sizeText(source.width, source.height));
@@ -310,7 +309,7 @@ void CPageAVI3::finished(int result, const wizards::BannerReport& report) {
     if (result == wizards::CONVERT_OK) {
         progress_->setValue(100);
         percent_->setText(StrFmt(IDS_BANNER_PERCENT, {100}));
-        notes.prepend(StrFmt(IDS_BANNER_SAVED, {pathText(wizard_.outPath())}));
+        notes.prepend(StrFmt(IDS_BANNER_SAVED, {FromFilePath(wizard_.outPath())}));
         done_ = true;
     } else if (result == wizards::CONVERT_FAILED && report.error.id) {
         ShowBannerMessage(report.error, false);

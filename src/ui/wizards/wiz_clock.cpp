@@ -34,8 +34,6 @@ namespace ui {
 
 namespace {
 
-QString pathText(const std::string& path) { return QFile::decodeName(path.c_str()); }
-
 QComboBox* stepCombo(int format, QWidget* parent) {
     auto* c = new QComboBox(parent);
     for (int v : wizards::kClockSteps) c->addItem(StrFmt(format, {v}));
@@ -90,11 +88,11 @@ CPageClock1::CPageClock1(CWizClock& wizard) : wizard_(wizard) {
 }
 
 void CPageClock1::choose(int field, const std::string& chosen) {
-    fields_[field]->setText(pathText(chosen));
+    fields_[field]->setText(FromFilePath(chosen));
     if (field != wizards::SRC_FACE) return;
     wizards::ClockSources filled;
     if (!wizards::AutoFillClockSources(chosen, filled)) return;
-    for (int i = 0; i < wizards::SRC_COUNT; ++i) fields_[i]->setText(pathText(filled.paths[size_t(i)]));
+    for (int i = 0; i < wizards::SRC_COUNT; ++i) fields_[i]->setText(FromFilePath(filled.paths[size_t(i)]));
 }
 
 std::string CPageClock1::path(int field) const { return QFile::encodeName(fields_[field]->text()).toStdString(); }
@@ -225,7 +223,8 @@ const platform::Clock& CWizClock::timeSource() const {
 std::string CWizClock::askSavePath() {
     const std::string folder = clockFolder();
     if (askSave_) return askSave_(folder);
-    std::unique_ptr<QFileDialog> dialog(MakeFileDialog(this, StrLine(IDS_CLOCK_SAVE), pathText(folder), app::FT_CLOCK));
+    std::unique_ptr<QFileDialog> dialog(
+        MakeFileDialog(this, StrLine(IDS_CLOCK_SAVE), FromFilePath(folder), app::FT_CLOCK));
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     FileDialogTexts(dialog.get());
     dialog->setDefaultSuffix(QString(app::ExtensionOf(app::FT_CLOCK)).mid(1));

@@ -38,7 +38,6 @@ namespace {
 
 constexpr int kPreviewWidth = 480, kPreviewHeight = 200;
 
-QString pathText(const std::string& path) { return QFile::decodeName(path.c_str()); }
 std::string pathOf(const QLineEdit* f) { return QFile::encodeName(f->text()).toStdString(); }
 
 QPixmap pixmapOf(const pages::CBitmap32& b) {
@@ -152,14 +151,14 @@ CPageFont1::CPageFont1(CWizFont& wizard) : wizard_(wizard) {
 }
 
 void CPageFont1::choose(int field, const std::string& chosen) {
-    fields_[field]->setText(pathText(chosen));
+    fields_[field]->setText(FromFilePath(chosen));
     if (field != wizards::FONT_CHARS_W) return;
     wizards::FontSources filled;
     if (!wizards::AutoFillFontSources(chosen, filled)) return;
-    for (int i = 0; i < wizards::FONT_PICTURES; ++i) fields_[i]->setText(pathText(filled.pictures[size_t(i)]));
+    for (int i = 0; i < wizards::FONT_PICTURES; ++i) fields_[i]->setText(FromFilePath(filled.pictures[size_t(i)]));
 }
 
-void CPageFont1::chooseLetters(const std::string& path) { letters_->setText(pathText(path)); }
+void CPageFont1::chooseLetters(const std::string& path) { letters_->setText(FromFilePath(path)); }
 
 wizards::FontSources CPageFont1::sources() const {
     wizards::FontSources s;

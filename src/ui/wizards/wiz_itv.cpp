@@ -48,15 +48,6 @@ using interactive::ITV_COL_TOTAL;
 using interactive::ITV_ROW_OTHER;
 using interactive::kItvColumns;
 
-QString decoded(const std::string& path) { return QFile::decodeName(path.c_str()); }
-std::string encoded(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-template <class W>
-W* WithId(W* w, int id) {
-    SetResourceId(w, id);
-    return w;
-}
-
 constexpr int kPreviewWidth = pages::THUMB_WIDTH, kPreviewHeight = pages::THUMB_HEIGHT;
 constexpr int kScale = pages::PAGE_WIDTH / pages::THUMB_WIDTH;  // page pixels per preview pixel
 constexpr int kBindRows = 6;
@@ -190,7 +181,7 @@ CPageITV1::CPageITV1(CWizITV& wizard) : wizard_(wizard) {
     connect(file_, &QLineEdit::editingFinished, this, [this] {
         // Once per name: leaving the field again does not repeat a message.
         if (file_->text().trimmed() == tried_) return;
-        std::string typed = encoded(file_->text().trimmed());
+        std::string typed = ToFilePath(file_->text().trimmed());
         if (typed.empty()) return;
         if (typed.front() != '/') typed = platform::JoinPath(wizard_.pagesFolder(), typed);
         choose(typed);
@@ -218,14 +209,14 @@ CPageITV1::CPageITV1(CWizITV& wizard) : wizard_(wizard) {
     form->setColumnStretch(1, 1);
     form->setRowStretch(3, 1);
     connect(browse, &QPushButton::clicked, this, [this] {
-        const std::string current = encoded(file_->text());
+        const std::string current = ToFilePath(file_->text());
         std::unique_ptr<QFileDialog> d(MakeFileDialog(this, StrLine(IDS_ITVW_PAGE_TITLE),
-                                                      decoded(current.empty() ? wizard_.pagesFolder() : current),
+                                                      FromFilePath(current.empty() ? wizard_.pagesFolder() : current),
                                                       app::FT_PAGE));
         d->setFileMode(QFileDialog::ExistingFile);
         FileDialogTexts(d.get());
         if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty()) return;
-        const std::string chosen = encoded(d->selectedFiles().first());
+        const std::string chosen = ToFilePath(d->selectedFiles().first());
         d.reset();
         choose(chosen);
     });
@@ -241,8 +232,8 @@ bool CPageITV1::choose(const std::string& path) {
         preview_->setText(StrLine(IDS_ITVW_NO_PAGE));
         preview_->setEnabled(false);
     } else {
-        file_->setText(decoded(path));
-        file_->setToolTip(decoded(path));
+        file_->setText(FromFilePath(path));
+        file_->setToolTip(FromFilePath(path));
         const QImage image = ImageOfBitmap(wizard_.model().thumbnail());
         preview_->setEnabled(true);
         preview_->setPixmap(image.isNull() ? QPixmap() : QPixmap::fromImage(image));
@@ -462,12 +453,12 @@ std::string CWizITV::askSavePath() {
         start = platform::JoinPath(folder, name + app::ExtensionOf(app::FT_ITV));
     }
     std::unique_ptr<QFileDialog> dialog(
-        MakeFileDialog(this, StrLine(IDS_ITVW_SAVE_TITLE), decoded(start), app::FT_ITV));
+        MakeFileDialog(this, StrLine(IDS_ITVW_SAVE_TITLE), FromFilePath(start), app::FT_ITV));
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     FileDialogTexts(dialog.get());
     dialog->setDefaultSuffix(QString::fromLatin1(app::ExtensionOf(app::FT_ITV)).mid(1));
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return {};
-    return encoded(dialog->selectedFiles().first());
+    return ToFilePath(dialog->selectedFiles().first());
 }
 
 std::string RunItvWizard(QWidget* parent) {
