@@ -18,9 +18,10 @@ struct Translation::State {
     bool active = false;
     LangTable base;
     LangTable current;
-    // Expanded string texts handed out as const char* through app::LoadString.
+    // Expanded string texts handed out as const char* through app::LoadString (nullopt: none).
+    // The tables never change, so an entry, once made, stays as it is and its pointer valid.
     mutable std::mutex cacheMutex;
-    mutable std::map<int, std::string> cache;
+    mutable std::map<int, std::optional<std::string>> cache;
 
     std::optional<std::string> lookUp(uint32_t key) const {
         if (!active) return std::nullopt;
@@ -98,10 +99,12 @@ void Translation::listLanguages() {
     }
 }
 
-std::string Translation::selectedPath() const {
-    if (selected_ <= 0 || size_t(selected_) > paths_.size()) return {};
-    return paths_[size_t(selected_) - 1];
+std::string Translation::languagePath(int n) const {
+    if (n <= 0 || size_t(n) > paths_.size()) return {};
+    return paths_[size_t(n) - 1];
 }
+
+std::string Translation::selectedPath() const { return languagePath(selected_); }
 
 std::string Translation::writablePath() const {
     if (selected_ <= 0 || size_t(selected_) > languages_.size()) return {};
@@ -196,12 +199,10 @@ void Translation::publish() {
     if (!installed_) return;
     std::shared_ptr<const State> state = state_;
     app::SetTranslator([state](int id) -> const char* {
-        std::optional<std::string> s = state->stringText(id);
-        if (!s) return nullptr;
         std::lock_guard lock(state->cacheMutex);
-        std::string& slot = state->cache[id];
-        slot = std::move(*s);
-        return slot.c_str();
+        auto it = state->cache.find(id);
+        if (it == state->cache.end()) it = state->cache.emplace(id, state->stringText(id)).first;
+        return it->second ? it->second->c_str() : nullptr;
     });
 }
 

@@ -58,6 +58,8 @@ public:
     void listLanguages();
     const std::vector<std::string>& languages() const { return languages_; }
     int selected() const { return selected_; }
+    // The file entry n of the list is read from (the program folder or the shared one); "" for 0.
+    std::string languagePath(int n) const;
     // The file the chosen language was read from, and where an edit of it is saved: the program
     // folder (a language of the shared folder is saved there as a copy of its own).
     std::string selectedPath() const;

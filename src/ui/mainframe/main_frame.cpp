@@ -223,9 +223,7 @@ QString LanguageName(const std::string& fileName) {
 void CMainFrame::SelectLanguage(int n) {
     i18n::Translation* tr = CurrentTranslation();
     if (!tr || !tr->active()) return;
-    const std::string path = n > 0 && size_t(n) <= tr->languages().size()
-                                 ? platform::JoinPath(app_.GetPath(app::FOLDER_PROGRAM), tr->languages()[size_t(n) - 1])
-                                 : std::string();
+    const std::string path = tr->languagePath(n);
     const int rc = tr->selectLanguage(n);
     LogMessage("CMainFrame::SelectLanguage %d: %d", n, rc);
     UpdateMenuTexts();
