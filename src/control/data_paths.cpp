@@ -12,23 +12,14 @@ namespace control {
 
 namespace {
 
-// The path with every link resolved, or "" when it does not exist.
-std::string RealPath(const std::string& path) {
-    char* r = ::realpath(path.c_str(), nullptr);
-    if (!r) return {};
-    std::string s(r);
-    std::free(r);
-    return s;
-}
-
 // The deepest part of path that exists, resolved ("" when not even "/" does).
 std::string RealExistingPart(std::string path) {
     for (;;) {
-        std::string real = RealPath(path);
+        std::string real = platform::RealPath(path);
         if (!real.empty()) return real;
         while (!path.empty() && path.back() == '/') path.pop_back();
         const size_t slash = path.rfind('/');
-        if (slash == std::string::npos) return RealPath(".");
+        if (slash == std::string::npos) return platform::RealPath(".");
         path.resize(slash == 0 ? 1 : slash);
     }
 }
@@ -43,7 +34,7 @@ bool Within(const std::string& realFolder, const std::string& realPath) {
 }  // namespace
 
 bool IsInside(const std::string& folder, const std::string& path) {
-    return Within(RealPath(folder), RealExistingPart(path));
+    return Within(platform::RealPath(folder), RealExistingPart(path));
 }
 
 PathResult ResolveDataPath(const std::string& root, std::string_view name, std::string& out, std::string& why) {
@@ -89,7 +80,7 @@ PathResult ResolveDataPath(const std::string& root, std::string_view name, std::
     const std::string found = platform::ResolvePath(joined);
     // The file, or as much of its folders as exists, must lie inside the root once every link is
     // followed: a link out of the root is refused whether or not its target exists.
-    const std::string realRoot = RealPath(root);
+    const std::string realRoot = platform::RealPath(root);
     if (realRoot.empty()) {
         why = "the data root does not exist";
         return PATH_MISSING;

@@ -154,6 +154,14 @@ std::string NormaliseDataName(std::string_view name) {
     return s;
 }
 
+std::string RealPath(const std::string& path, std::string_view otherwise) {
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (!real) return std::string(otherwise);
+    std::string out(real);
+    std::free(real);
+    return out;
+}
+
 std::string ResolvePath(std::string_view pathIn) {
     std::string path = NormaliseDataName(pathIn);
     if (path.empty() || FileExists(path) || IsDirectory(path)) return path;

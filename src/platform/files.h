@@ -41,6 +41,9 @@ std::string NormaliseDataName(std::string_view name);
 // normalised path unchanged when nothing matches, so the caller's open fails as usual.
 std::string ResolvePath(std::string_view path);
 
+// The absolute path with every link and "." or ".." resolved; otherwise when it does not exist.
+std::string RealPath(const std::string& path, std::string_view otherwise = {});
+
 bool FileExists(const std::string& path);
 bool IsDirectory(const std::string& path);
 bool MakeDirectories(const std::string& path);  // like mkdir -p; true when it exists afterwards

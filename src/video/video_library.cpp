@@ -45,13 +45,6 @@ bool IsClip(const std::string& name) { return platform::EqualsNoCase(platform::E
 // A folder by what it is on the disk, so that a link back up the tree is followed once.
 std::string Identity(const struct stat& st) { return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino); }
 
-std::string RealPath(const std::string& path) {
-    char* real = ::realpath(path.c_str(), nullptr);
-    std::string out = real ? real : path;
-    std::free(real);
-    return out;
-}
-
 }  // namespace
 
 CVideoLibrary::CVideoLibrary(std::string folder, ProbeFn probe) : probe_(std::move(probe)) {
@@ -152,11 +145,15 @@ void CVideoLibrary::scan(const std::string& dir, const std::string& relative, bo
         const bool linked = viaLink || isLink;
         if (S_ISDIR(target.st_mode)) {
             // What a link leads to is named by its full path, as a shortcut's target is.
-            if (linked) scan(app::WithSlash(RealPath(path)), {}, true, seen, out);
+            if (linked) scan(app::WithSlash(platform::RealPath(path, path)), {}, true, seen, out);
             else scan(path + "/", relative + n + "/", false, seen, out);
         } else if (S_ISREG(target.st_mode) && IsClip(n)) {
-            if (linked) addClip(RealPath(path), RealPath(path), true, out);
-            else addClip(path, relative + n, false, out);
+            if (linked) {
+                const std::string real = platform::RealPath(path, path);
+                addClip(real, real, true, out);
+            } else {
+                addClip(path, relative + n, false, out);
+            }
         }
     }
 }

@@ -10,6 +10,7 @@
 #include "app/mode_manager.h"
 #include "app/zentrix_app.h"
 #include "device/engine_notes.h"
+#include "platform/files.h"
 #include "ui/air/air_frame_wnd.h"
 #include "ui/air/titr_view.h"
 #include "ui/mainframe/gui_shell.h"
@@ -28,14 +29,6 @@ enum : int {
     IDS_CONTROL_FAILED = 34433,
     IDS_CONTROL_LAMP = 34434,
 };
-
-std::string RealPath(const std::string& path) {
-    char* r = ::realpath(path.c_str(), nullptr);
-    if (!r) return path;
-    std::string s(r);
-    std::free(r);
-    return s;
-}
 
 }  // namespace
 
@@ -111,7 +104,8 @@ air::CTitrModel::SelectResult CGuiControlHost::select(const air::TitlesNode& nod
     v->tree()->clearSelection();
     v->tree()->setCurrentItem(item);
     const air::CTitrModel& m = v->model();
-    if (m.selectedKind() == node.kind && RealPath(m.selectedPath()) == RealPath(node.path))
+    if (m.selectedKind() == node.kind &&
+        platform::RealPath(m.selectedPath(), m.selectedPath()) == platform::RealPath(node.path, node.path))
         return air::CTitrModel::SELECT_LOADED;
     return frame()->CanStart() ? air::CTitrModel::SELECT_FAILED : air::CTitrModel::SELECT_REFUSED;
 }
