@@ -16,6 +16,7 @@
 #include "app/control_settings.h"
 #include "control/air_port.h"
 #include "device/engine.h"
+#include "live_view_fixture.h"
 #include "pages/font_manager.h"
 #include "pages/page_doc.h"
 #include "pages/page_image.h"
@@ -26,64 +27,19 @@
 #include "ui/control/control_dialog.h"
 #include "ui/control/control_link.h"
 #include "ui/mainframe/gui_shell.h"
-#include "ui_fixture.h"
 
 using namespace ui;
 
 namespace {
 
-struct ControlLinkTest : zxtest::UiTest {
-    pages::CFontManager fonts;
-    pages::CPageDoc page{fonts};
-    pages::CPageImage image;
-    std::unique_ptr<air::CSeqDoc> seq;
-    device::CEngine engine;  // not opened: the frame plays to the fake commands
-    airtest::FakeCommands* cmds = nullptr;
-    std::unique_ptr<CAirFrameWnd> wnd;
-    CTitrView* view = nullptr;
+struct ControlLinkTest : zxtest::LiveViewTest {
     int slot = app::VIEW_LIVE;
 
     void SetUp() override {
-        UiTest::SetUp();
-        start("[Start]\nAirLog=1\n", true);
-        for (const char* f : {"Pages", "Titr", "Sequences"}) platform::MakeDirectories(home.file(f));
-        std::remove(home.file("Fonts/Title.bmf").c_str());
-        pages::CBitmapFont grid;
-        pagetest::MakeBlockFont(grid, 10, 10, 20, 16, 2);
-        ASSERT_TRUE(fonts.Save(grid, home.file("Fonts/Grid.bmf")));
-        fonts.setFolder(home.file("Fonts/"));
-        fonts.Enumerate();
-        seq = std::make_unique<air::CSeqDoc>(a.folders(), platform::SystemClock::instance());
-        AirShared shared;
-        shared.engine = &engine;
-        shared.objects = objects();
-        InstallAirFrame(a, shared);
+        showWindow = false;
+        LiveViewTest::SetUp();
         makeTitle("Lower third");
     }
-    air::AirObjects objects() {
-        air::AirObjects o;
-        o.page = &page;
-        o.pageImage = &image;
-        o.sequence = seq.get();
-        return o;
-    }
-    void TearDown() override {
-        wnd.reset();
-        UiTest::TearDown();
-    }
-    void open() {
-        auto fake = std::make_unique<airtest::FakeCommands>();
-        cmds = fake.get();
-        wnd = std::make_unique<CAirFrameWnd>(a, std::move(fake), objects());
-        wnd->CreateView(app::VIEW_LIVE);
-        wnd->ShowView(app::VIEW_LIVE);
-        view = dynamic_cast<CTitrView*>(wnd->view(app::VIEW_LIVE));
-        ASSERT_NE(view, nullptr);
-        wnd->OpenAir(false);
-        wnd->controller().OnEngine(device::NOTE_LINK_UP, 0);
-        finish();
-    }
-    void finish() { wnd->controller().OnEngine(device::NOTE_FINISHED, 0, cmds->lastSeq()); }
     CGuiControlHost::Finder finder() {
         return {[this] { return wnd.get(); }, [this] { return slot; }};
     }

@@ -17,6 +17,7 @@
 #include "air/air_test_util.h"
 #include "air/seq_doc.h"
 #include "device/engine.h"
+#include "live_view_fixture.h"
 #include "pages/font_manager.h"
 #include "pages/page_doc.h"
 #include "pages/page_image.h"
@@ -25,66 +26,12 @@
 #include "ui/air/air_frame_wnd.h"
 #include "ui/air/titr_view.h"
 #include "ui/translate.h"
-#include "ui_fixture.h"
 
 using namespace ui;
 
 namespace {
 
-struct TitrViewTest : zxtest::UiTest {
-    pages::CFontManager fonts;
-    pages::CPageDoc page{fonts};
-    pages::CPageImage image;
-    std::unique_ptr<air::CSeqDoc> seq;
-    device::CEngine engine;  // not opened: the frame plays to the fake commands
-    airtest::FakeCommands* cmds = nullptr;
-    std::unique_ptr<CAirFrameWnd> wnd;
-    CTitrView* view = nullptr;
-
-    void SetUp() override {
-        UiTest::SetUp();
-        start("[Start]\nAirLog=1\n", true);
-        for (const char* f : {"Pages", "Titr", "Sequences", "Clock", "Banners"})
-            platform::MakeDirectories(home.file(f));
-        std::remove(home.file("Fonts/Title.bmf").c_str());
-        pages::CBitmapFont grid;
-        pagetest::MakeBlockFont(grid, 10, 10, 20, 16, 2);
-        ASSERT_TRUE(fonts.Save(grid, home.file("Fonts/Grid.bmf")));
-        fonts.setFolder(home.file("Fonts/"));
-        fonts.Enumerate();
-        seq = std::make_unique<air::CSeqDoc>(a.folders(), platform::SystemClock::instance());
-        AirShared shared;
-        shared.engine = &engine;
-        shared.objects = objects();
-        InstallAirFrame(a, shared);
-    }
-    void TearDown() override {
-        wnd.reset();
-        UiTest::TearDown();
-    }
-    air::AirObjects objects() {
-        air::AirObjects o;
-        o.page = &page;
-        o.pageImage = &image;
-        o.sequence = seq.get();
-        return o;
-    }
-    void open() {
-        auto fake = std::make_unique<airtest::FakeCommands>();
-        cmds = fake.get();
-        wnd = std::make_unique<CAirFrameWnd>(a, std::move(fake), objects());
-        wnd->CreateView(app::VIEW_LIVE);
-        wnd->ShowView(app::VIEW_LIVE);
-        view = dynamic_cast<CTitrView*>(wnd->view(app::VIEW_LIVE));
-        ASSERT_NE(view, nullptr);
-        wnd->resize(1000, 700);
-        wnd->show();
-        wnd->OpenAir(false);
-        wnd->controller().OnEngine(device::NOTE_LINK_UP, 0);
-        finish();
-    }
-    void finish() { wnd->controller().OnEngine(device::NOTE_FINISHED, 0, cmds->lastSeq()); }
-
+struct TitrViewTest : zxtest::LiveViewTest {
     void makeTitle(const std::string& name) {
         pages::CPageDoc doc(fonts);
         doc.NewPage();
